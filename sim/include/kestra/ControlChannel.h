@@ -1,0 +1,35 @@
+#pragma once
+// The control lines a test or a person types while the bus runs.
+
+#include "kestra/Bus.h"
+
+#include <string>
+#include <string_view>
+
+namespace kestra {
+
+/// Executes control lines on a bus. Every line is answered with "ok" or "error: " and the
+/// reason; `state` prints its blocks first. Blank lines and lines starting with "#" get no
+/// answer.
+///
+///     tag TYPE SERIAL [ADDRESS]   a fresh TTA..TTD transponder with the 10-digit hex serial
+///                                 number enters the field (of one reader, or of all)
+///     tag none [ADDRESS]          the field is emptied
+///     fault NAME [COUNT]          the next COUNT answers (default 1) are faulty; NAME is
+///                                 silent, checksum, busaddr, command, short, late[=MS] or
+///                                 status=XX; "fault none" clears a pending fault
+///     state [ADDRESS]             EEPROM blocks 0..2 as "block B: XX XX ..." lines
+///     input BITS [ADDRESS]        input 1, input 2 and the sabotage input (bits 0..2, hex)
+class ControlChannel {
+public:
+    explicit ControlChannel(Bus& bus) : bus_(bus) {}
+
+    /// The answer to `line` at `now`, each answer line ending in "\n"; empty for blank and
+    /// comment lines.
+    std::string Execute(std::string_view line, TimePoint now);
+
+private:
+    Bus& bus_;
+};
+
+} // namespace kestra

@@ -1,0 +1,40 @@
+#pragma once
+// The command line of kestra-sim.
+
+#include "kestra/FactoryConfig.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestra {
+
+struct ReaderSpec {
+    Model model = Model::KRA;
+    std::uint8_t address = 0;
+};
+
+struct Options {
+    /// --link PATH: a symbolic link to the pty slave, removed at exit.
+    std::string link;
+    /// --device PATH: serve a real serial device instead of a pty.
+    std::string device;
+    /// --map-port N: port N of the port map names the line (0 = leave the map alone).
+    int mapPort = 0;
+    /// --reader MODEL:ADDRESS (repeatable), else one reader from --model and --address.
+    std::vector<ReaderSpec> readers;
+    /// --baud B: the speed every reader listens at.
+    unsigned baud = 9600;
+    /// --wire: every byte takes its time on the wire.
+    bool wire = false;
+    /// --help.
+    bool help = false;
+};
+
+/// The usage text.
+extern const char* const kUsage;
+
+/// The options in `args` (without the program name), or nothing with the reason in `error`.
+std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error);
+
+} // namespace kestra

@@ -1,0 +1,19 @@
+#pragma once
+// The serial-port library's port map file: lines "N=/path", "#" comments.
+
+#include <string>
+
+namespace kestra {
+
+/// The map file in use: the file named by SORN_PORTS, else $XDG_CONFIG_HOME/sorn/ports,
+/// else ~/.config/sorn/ports. Empty when none of these can be formed.
+std::string PortMapPath();
+
+/// Makes port `number` (1..256) name `device` in the map file at `path`: the first line for
+/// that number is replaced in place, later ones are removed, every other line is kept; a
+/// map without the number gets the line appended. Missing folders are created and the file
+/// is replaced atomically. Returns false with a reason in `error` on failure.
+bool UpdatePortMap(const std::string& path, int number, const std::string& device,
+                   std::string& error);
+
+} // namespace kestra

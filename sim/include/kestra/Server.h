@@ -1,0 +1,58 @@
+#pragma once
+// The event loop that connects a bus to its line and to the control channel.
+
+#include "kestra/Bus.h"
+#include "kestra/ControlChannel.h"
+#include "kestra/FrameAssembler.h"
+#include "kestra/SerialLine.h"
+
+#include <cstdio>
+#include <deque>
+#include <string>
+
+namespace kestra {
+
+/// One thread, one poll loop: bytes from the host are cut into frames and handed to the bus,
+/// answers and auto-answer protocols are written when due, control lines are answered.
+/// With `wire` set, every byte in either direction takes its time on the line (start bit,
+/// 8 data bits, the parity bit when the frame has one, stop bit) at the line speed: a
+/// request counts as received when its last byte would have arrived, and each answer byte
+/// is written when it would have been sent completely.
+class Server {
+public:
+    Server(Bus& bus, SerialLine& line, bool wire, std::FILE* out);
+
+    /// Serves until `stopFd` becomes readable. Control lines are read from `controlFd`
+    /// (-1: none; its end of file ends only the control channel). Returns 0, or 1 when the
+    /// line failed.
+    int Run(int controlFd, int stopFd);
+
+private:
+    struct Pending {
+        TimePoint at;
+        Bytes bytes;
+    };
+
+    void ReadLine(TimePoint now);
+    void ReadControl(int fd, bool& open);
+    void Schedule(const Emission& emission);
+    void DoDue(TimePoint now);
+    std::optional<TimePoint> NextDeadline() const;
+    std::chrono::nanoseconds CharTime(unsigned baud, bool parity) const;
+
+    Bus& bus_;
+    SerialLine& line_;
+    bool wire_;
+    std::FILE* out_;
+    ControlChannel control_;
+    FrameAssembler assembler_;
+    std::string controlBuffer_;
+    // Requests received completely but, on the wire, still arriving.
+    std::deque<Pending> requests_;
+    // Bytes to write, in time order.
+    std::deque<Pending> output_;
+    TimePoint rxFree_{};
+    TimePoint txFree_{};
+};
+
+} // namespace kestra

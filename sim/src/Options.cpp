@@ -1,0 +1,118 @@
+#include "kestra/Options.h"
+
+#include <charconv>
+
+namespace kestra {
+
+const char* const kUsage =
+    "usage: kestra-sim [--link PATH | --device /dev/ttyX] [--map-port N]\n"
+    "                  [--model KRA|KRB|KRC|KRD] [--address A] [--reader MODEL:ADDRESS ...]\n"
+    "                  [--baud 1200|2400|4800|9600|19200|38400] [--wire]\n"
+    "Simulates a bus of Kestra readers on a pseudo-terminal (or a serial device) until\n"
+    "SIGINT or SIGTERM. Control lines on standard input:\n"
+    "  tag TYPE SERIAL [ADDRESS] | tag none [ADDRESS]\n"
+    "  fault silent|checksum|busaddr|command|short|late[=MS]|status=XX [COUNT] | fault none\n"
+    "  state [ADDRESS] | input BITS [ADDRESS]\n";
+
+namespace {
+
+bool ParseNumber(const std::string& text, unsigned& value) {
+    if (text.empty()) {
+        return false;
+    }
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size();
+}
+
+bool ParseAddress(const std::string& text, std::uint8_t& address) {
+    unsigned value = 0;
+    if (!ParseNumber(text, value) || value > 253) {
+        return false;
+    }
+    address = static_cast<std::uint8_t>(value);
+    return true;
+}
+
+} // namespace
+
+std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error) {
+    Options options;
+    ReaderSpec single;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+            continue;
+        }
+        if (arg == "--wire") {
+            options.wire = true;
+            continue;
+        }
+        if (i + 1 >= args.size()) {
+            error = arg.starts_with("--") ? arg + " needs a value" : "unknown argument " + arg;
+            return std::nullopt;
+        }
+        const std::string& value = args[++i];
+        unsigned number = 0;
+        if (arg == "--link") {
+            options.link = value;
+        } else if (arg == "--device") {
+            options.device = value;
+        } else if (arg == "--map-port") {
+            if (!ParseNumber(value, number) || number < 1 || number > 256) {
+                error = "--map-port takes a port number 1..256";
+                return std::nullopt;
+            }
+            options.mapPort = static_cast<int>(number);
+        } else if (arg == "--model") {
+            auto model = ParseModel(value);
+            if (!model) {
+                error = "unknown model " + value;
+                return std::nullopt;
+            }
+            single.model = *model;
+        } else if (arg == "--address") {
+            if (!ParseAddress(value, single.address)) {
+                error = "--address takes a bus address 0..253";
+                return std::nullopt;
+            }
+        } else if (arg == "--reader") {
+            std::size_t colon = value.find(':');
+            ReaderSpec spec;
+            auto model = ParseModel(value.substr(0, colon));
+            if (colon == std::string::npos || !model ||
+                !ParseAddress(value.substr(colon + 1), spec.address)) {
+                error = "--reader takes MODEL:ADDRESS, for example KRB:3";
+                return std::nullopt;
+            }
+            spec.model = *model;
+            for (const ReaderSpec& other : options.readers) {
+                if (other.address == spec.address) {
+                    error = "two readers with bus address " + value.substr(colon + 1);
+                    return std::nullopt;
+                }
+            }
+            options.readers.push_back(spec);
+        } else if (arg == "--baud") {
+            auto code = ParseNumber(value, number) ? CodeOfBaud(number) : std::nullopt;
+            if (!code) {
+                error = "--baud takes 1200, 2400, 4800, 9600, 19200 or 38400";
+                return std::nullopt;
+            }
+            options.baud = number;
+        } else {
+            error = "unknown argument " + arg;
+            return std::nullopt;
+        }
+    }
+    if (!options.link.empty() && !options.device.empty()) {
+        error = "--link and --device exclude each other";
+        return std::nullopt;
+    }
+    if (options.readers.empty()) {
+        options.readers.push_back(single);
+    }
+    return options;
+}
+
+} // namespace kestra

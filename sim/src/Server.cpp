@@ -1,0 +1,185 @@
+#include "kestra/Server.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <poll.h>
+#include <unistd.h>
+
+namespace kestra {
+
+namespace {
+
+// A frame whose bytes stop arriving for this long is dropped. Far above any gap inside one
+// write of a host, far below the time a host waits for an answer.
+constexpr auto kFrameGap = std::chrono::milliseconds(50);
+
+} // namespace
+
+Server::Server(Bus& bus, SerialLine& line, bool wire, std::FILE* out)
+    : bus_(bus), line_(line), wire_(wire), out_(out), control_(bus), assembler_(kFrameGap) {}
+
+std::chrono::nanoseconds Server::CharTime(unsigned baud, bool parity) const {
+    if (baud == 0) {
+        return std::chrono::nanoseconds(0);
+    }
+    unsigned bits = 10 + (parity ? 1 : 0);
+    return std::chrono::nanoseconds(1'000'000'000LL * bits / baud);
+}
+
+void Server::Schedule(const Emission& emission) {
+    if (!wire_) {
+        Pending pending{emission.at, emission.bytes};
+        auto after = std::upper_bound(output_.begin(), output_.end(), pending.at,
+                                      [](TimePoint at, const Pending& p) { return at < p.at; });
+        output_.insert(after, std::move(pending));
+        return;
+    }
+    // On the wire the answers follow each other; each byte leaves when it is complete.
+    auto charTime = CharTime(emission.baud, emission.parity);
+    TimePoint start = std::max(emission.at, txFree_);
+    for (std::size_t i = 0; i < emission.bytes.size(); ++i) {
+        TimePoint done = start + charTime * static_cast<long>(i + 1);
+        auto after = std::upper_bound(output_.begin(), output_.end(), done,
+                                      [](TimePoint at, const Pending& p) { return at < p.at; });
+        output_.insert(after, Pending{done, Bytes{emission.bytes[i]}});
+    }
+    txFree_ = start + charTime * static_cast<long>(emission.bytes.size());
+}
+
+void Server::ReadLine(TimePoint now) {
+    std::array<std::uint8_t, 512> buffer{};
+    std::size_t n = line_.Read(buffer.data(), buffer.size());
+    if (n == 0) {
+        return;
+    }
+    unsigned lineBaud = line_.LineBaud();
+    auto charTime = std::chrono::nanoseconds(0);
+    if (wire_ && !bus_.Readers().empty()) {
+        charTime = CharTime(lineBaud, bus_.Readers().front().Parity());
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        TimePoint arrival = now;
+        if (wire_) {
+            arrival = std::max(now, rxFree_) + charTime;
+            rxFree_ = arrival;
+        }
+        if (auto frame = assembler_.Feed(buffer[i], arrival)) {
+            if (arrival <= now) {
+                if (auto emission = bus_.OnFrame(*frame, arrival, lineBaud)) {
+                    Schedule(*emission);
+                }
+            } else {
+                requests_.push_back(Pending{arrival, std::move(*frame)});
+            }
+        }
+    }
+}
+
+void Server::ReadControl(int fd, bool& open) {
+    std::array<char, 1024> buffer{};
+    ssize_t n = read(fd, buffer.data(), buffer.size());
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) {
+        return;
+    }
+    if (n <= 0) {
+        open = false;
+        return;
+    }
+    controlBuffer_.append(buffer.data(), static_cast<std::size_t>(n));
+    std::size_t end;
+    while ((end = controlBuffer_.find('\n')) != std::string::npos) {
+        std::string line = controlBuffer_.substr(0, end);
+        controlBuffer_.erase(0, end + 1);
+        std::string reply = control_.Execute(line, Clock::now());
+        if (!reply.empty()) {
+            std::fputs(reply.c_str(), out_);
+            std::fflush(out_);
+        }
+    }
+}
+
+void Server::DoDue(TimePoint now) {
+    assembler_.Expire(now);
+    while (!requests_.empty() && requests_.front().at <= now) {
+        Pending request = std::move(requests_.front());
+        requests_.pop_front();
+        if (auto emission = bus_.OnFrame(request.bytes, request.at, line_.LineBaud())) {
+            Schedule(*emission);
+        }
+    }
+    for (const Emission& emission : bus_.TakeDue(now)) {
+        Schedule(emission);
+    }
+    while (!output_.empty() && output_.front().at <= now) {
+        line_.Write(output_.front().bytes.data(), output_.front().bytes.size());
+        output_.pop_front();
+    }
+}
+
+std::optional<TimePoint> Server::NextDeadline() const {
+    std::optional<TimePoint> next = bus_.NextDue();
+    auto consider = [&next](TimePoint at) {
+        if (!next || at < *next) {
+            next = at;
+        }
+    };
+    if (assembler_.Pending()) {
+        consider(assembler_.Deadline() + std::chrono::nanoseconds(1));
+    }
+    if (!requests_.empty()) {
+        consider(requests_.front().at);
+    }
+    if (!output_.empty()) {
+        consider(output_.front().at);
+    }
+    return next;
+}
+
+int Server::Run(int controlFd, int stopFd) {
+    bool controlOpen = controlFd >= 0;
+    for (;;) {
+        TimePoint now = Clock::now();
+        DoDue(now);
+
+        std::array<pollfd, 3> fds{};
+        fds[0] = {stopFd, POLLIN, 0};
+        fds[1] = {line_.Fd(), POLLIN, 0};
+        fds[2] = {controlOpen ? controlFd : -1, POLLIN, 0};
+        timespec timeout{};
+        timespec* wait = nullptr;
+        if (auto deadline = NextDeadline()) {
+            auto left = std::max(*deadline - Clock::now(), Clock::duration::zero());
+            auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+            timeout.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+            timeout.tv_nsec = static_cast<long>(ns % 1'000'000'000);
+            wait = &timeout;
+        }
+        int ready = ppoll(fds.data(), fds.size(), wait, nullptr);
+        if (ready < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return 1;
+        }
+        if (fds[0].revents != 0) {
+            return 0;
+        }
+        if (fds[1].revents & (POLLERR | POLLNVAL)) {
+            return 1;
+        }
+        if (fds[1].revents & POLLIN) {
+            ReadLine(Clock::now());
+        } else if (fds[1].revents & POLLHUP) {
+            // A device that went away: keep serving the control channel, try again later.
+            timespec pause{0, 10'000'000};
+            nanosleep(&pause, nullptr);
+        }
+        if (fds[2].revents != 0) {
+            ReadControl(controlFd, controlOpen);
+        }
+    }
+}
+
+} // namespace kestra

@@ -1,0 +1,139 @@
+// kestra-sim: a bus of simulated Kestra readers on a pseudo-terminal or a serial device.
+
+#include "kestra/Options.h"
+#include "kestra/PortMap.h"
+#include "kestra/Server.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+namespace {
+
+int g_stopPipe[2] = {-1, -1};
+
+extern "C" void OnStopSignal(int) {
+    int saved = errno;
+    char byte = 1;
+    [[maybe_unused]] auto ignored = write(g_stopPipe[1], &byte, 1);
+    errno = saved;
+}
+
+bool InstallSignals() {
+    if (pipe2(g_stopPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        return false;
+    }
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    return sigaction(SIGINT, &action, nullptr) == 0 && sigaction(SIGTERM, &action, nullptr) == 0 &&
+           sigaction(SIGPIPE, &ignore, nullptr) == 0;
+}
+
+// Makes `link` point at `target`. An existing symbolic link is replaced; any other file at
+// that path is left alone and refused.
+bool MakeLink(const std::string& link, const std::string& target) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::file_status status = fs::symlink_status(link, ec);
+    if (fs::exists(status)) {
+        if (!fs::is_symlink(status)) {
+            std::fprintf(stderr, "kestra-sim: %s exists and is not a symbolic link\n",
+                         link.c_str());
+            return false;
+        }
+        fs::remove(link, ec);
+    }
+    fs::create_symlink(target, link, ec);
+    if (ec) {
+        std::fprintf(stderr, "kestra-sim: cannot link %s: %s\n", link.c_str(),
+                     ec.message().c_str());
+        return false;
+    }
+    return true;
+}
+
+// Removes `link` if it still points at `target` (another simulator may have taken it over).
+void RemoveLink(const std::string& link, const std::string& target) {
+    std::error_code ec;
+    if (std::filesystem::is_symlink(link, ec) &&
+        std::filesystem::read_symlink(link, ec) == target) {
+        std::filesystem::remove(link, ec);
+    }
+}
+
+int Serve(const kestra::Options& options) {
+    kestra::Bus bus;
+    for (const kestra::ReaderSpec& spec : options.readers) {
+        bus.AddReader(kestra::Reader(spec.model, spec.address, options.baud));
+    }
+    const kestra::Reader& first = bus.Readers().front();
+    kestra::SerialLine line =
+        options.device.empty()
+            ? kestra::SerialLine::OpenPty(options.baud)
+            : kestra::SerialLine::OpenDevice(options.device, options.baud, first.Parity());
+
+    if (!options.link.empty() && !MakeLink(options.link, line.Path())) {
+        return 1;
+    }
+    if (options.mapPort != 0) {
+        std::string error;
+        std::string map = kestra::PortMapPath();
+        if (!kestra::UpdatePortMap(map, options.mapPort, line.Path(), error)) {
+            std::fprintf(stderr, "kestra-sim: port map: %s\n", error.c_str());
+            if (!options.link.empty()) {
+                RemoveLink(options.link, line.Path());
+            }
+            return 1;
+        }
+    }
+    // Answers on the wire are timed to a few microseconds; the default timer slack of 50 us
+    // would add up over a frame.
+    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+
+    std::printf("ready %s\n", line.Path().c_str());
+    std::fflush(stdout);
+
+    kestra::Server server(bus, line, options.wire, stdout);
+    int result = server.Run(STDIN_FILENO, g_stopPipe[0]);
+    if (!options.link.empty()) {
+        RemoveLink(options.link, line.Path());
+    }
+    return result;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::string error;
+    std::optional<kestra::Options> options = kestra::ParseOptions(args, error);
+    if (!options) {
+        std::fprintf(stderr, "kestra-sim: %s\n%s", error.c_str(), kestra::kUsage);
+        return 2;
+    }
+    if (options->help) {
+        std::fputs(kestra::kUsage, stdout);
+        return 0;
+    }
+    if (!InstallSignals()) {
+        std::fprintf(stderr, "kestra-sim: cannot install signal handlers: %s\n",
+                     std::strerror(errno));
+        return 1;
+    }
+    try {
+        return Serve(*options);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "kestra-sim: %s\n", e.what());
+        return 1;
+    }
+}

@@ -1,0 +1,31 @@
+#pragma once
+// What every export shares: no exception leaves the library, and the argument checks run in
+// one order (pointers, then the handle).
+
+#include "Reader.h"
+#include "ReaderRegistry.h"
+
+#include <initializer_list>
+
+/// Runs body; an exception (only allocation can throw here) becomes -2003.
+template <typename Body> int Guarded(Body&& body) noexcept {
+    try {
+        return body();
+    } catch (...) {
+        return -2003;
+    }
+}
+
+/// The pointer check and the handle check of an export that names a reader. Returns the
+/// reader, or null with the failure code in rc (stored as the library last error).
+inline Reader* CheckedReader(int handle, std::initializer_list<const void*> pointers, int& rc) {
+    ReaderRegistry& registry = ReaderRegistry::Instance();
+    for (const void* p : pointers) {
+        if (p == nullptr) {
+            rc = -2002;
+            registry.SetLibraryLastError(rc);
+            return nullptr;
+        }
+    }
+    return registry.Find(handle, rc);
+}

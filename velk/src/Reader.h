@@ -1,0 +1,121 @@
+#pragma once
+// One reader object: the port it talks through, its parameters and flags, the records of its
+// last exchange, its log lines, its event handlers and its scan thread.
+
+#include "EventHandlerList.h"
+#include "FrameCodec.h"
+#include "ScanThread.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+/// What a command asks of one exchange.
+struct CommandRequest {
+    int busAddress = 0;
+    int command = 0;
+    const unsigned char* data = nullptr;
+    int dataLength = 0;
+    bool paced = false;                 ///< EEPROM write: keep the 50 ms gap
+    bool repeatOnNoTransponder = false; ///< repeat on status 0x01 up to REPCNT times
+};
+
+/// The answer of an exchange whose result is a status byte. The data is followed by zeros, so
+/// a decoder reading a fixed field beyond a short answer reads zeros, never stale bytes.
+struct CommandAnswer {
+    int status = 0;
+    unsigned char data[256] = {};
+    int dataLength = 0;
+};
+
+class Reader : public std::enable_shared_from_this<Reader> {
+public:
+    static constexpr int kRecordSize = 1024;
+    static constexpr int kScanBufferSize = 2048;
+
+    Reader(int handle, int portHandle);
+    ~Reader();
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+
+    int Handle() const { return handle_; }
+    int PortHandle() const { return portHandle_.load(); }
+    int LastError() const { return lastError_; }
+    void SetLastError(int code) { lastError_ = code; }
+
+    /// Reader parameters by upper-cased key (the all-reader keys are served by the registry).
+    int GetParameter(const std::string& key, char* value);
+    int SetParameter(const std::string& key, const char* value);
+
+    /// Builds a request; a failure becomes the reader's last error.
+    int Build(int busAddress, int command, const unsigned char* data, int dataLength,
+              unsigned char* frame);
+    /// Checks an answer; a failure becomes the reader's last error, success sets it to 0.
+    int Check(const unsigned char* frame, int received, AnswerParts& parts);
+
+    /// The exchange procedure shared by every command. Returns the status byte (answer filled)
+    /// or a negative code; every step leaves its log line.
+    int Exchange(const CommandRequest& request, CommandAnswer& answer);
+
+    /// Log lines of an exchange; each also hands its line to the application.
+    void WriteSendLine(const unsigned char* bytes, int count);
+    void WriteReceiveLine(const unsigned char* bytes, int count, int code);
+    /// Built and handed over only while LOGPROT is on.
+    void WriteErrorLine(int code);
+
+    int LastSendProt(char* prot, int hexFlag);
+    int LastRecProt(char* prot, int hexFlag);
+    std::uint8_t LastStatus();
+
+    bool HandOverBusy() const { return handOverBusy_.load(); }
+    void SetHandOverLocked(bool locked) { handOverLocked_.store(locked); }
+    bool HandOverLocked() const { return handOverLocked_.load(); }
+
+    EventHandlerList& Handlers() { return handlers_; }
+    ScanThread& Scan() { return scan_; }
+
+    /// Scan data: copies the bytes into the last-answer record and delivers channel 4.
+    /// Runs on the scan thread; the caller has checked the lock and set hand-over busy.
+    void StoreScanData(const unsigned char* bytes, int count);
+    bool ConvHexToString() const { return convHexToString_.load(); }
+    void SetHandOverBusy(bool busy) { handOverBusy_.store(busy); }
+    /// The buffer the scan thread receives into; it lives as long as the reader, so a posted
+    /// pointer to it stays readable until the next receive.
+    unsigned char* ScanBuffer() { return scanBuffer_; }
+
+private:
+    void StoreAnswer(const unsigned char* bytes, int count);
+    void HandOverSendLine();
+    void HandOverLine(int channel, const char* line, int code);
+    int AttemptExchange(const CommandRequest& request, const unsigned char* frame, int length,
+                        CommandAnswer& answer);
+
+    const int handle_;
+    std::atomic<int> portHandle_;
+    int lastError_ = 0;
+    bool logProt_ = false;
+    bool sendProtToApp_ = false;
+    bool chkRecBusAdr_ = false;
+    int repCnt_ = 0;
+    std::atomic<bool> convHexToString_{false};
+    std::atomic<bool> handOverBusy_{false};
+    std::atomic<bool> handOverLocked_{false};
+
+    unsigned char lastRequest_[kRecordSize] = {};
+    // The scan thread writes the answer record too; the mutex keeps a reader of the record
+    // from seeing half of it.
+    std::mutex answerMutex_;
+    unsigned char lastAnswer_[kRecordSize] = {};
+    std::uint8_t lastStatus_ = 0;
+
+    char sendLine_[kRecordSize] = {};
+    char receiveLine_[kRecordSize] = {};
+    char errorLine_[kRecordSize] = {};
+    char hexRequest_[kRecordSize] = {};
+    unsigned char scanBuffer_[kScanBufferSize] = {};
+
+    EventHandlerList handlers_;
+    ScanThread scan_;
+};

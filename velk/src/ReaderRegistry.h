@@ -1,0 +1,56 @@
+#pragma once
+// The process-wide reader registry: readers in creation order, the handle counter, the
+// library last error and the EEPROM pacing shared by all readers.
+
+#include "EepromPacer.h"
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+class Reader;
+
+class ReaderRegistry {
+public:
+    /// The one registry of the loaded library.
+    static ReaderRegistry& Instance();
+
+    ReaderRegistry() = default;
+    /// Library unload: every reader still listed is destroyed as by DeleteReader.
+    ~ReaderRegistry();
+    ReaderRegistry(const ReaderRegistry&) = delete;
+    ReaderRegistry& operator=(const ReaderRegistry&) = delete;
+
+    int LibraryLastError() const { return libraryLastError_.load(); }
+    void SetLibraryLastError(int code) { libraryLastError_.store(code); }
+
+    int NewReader(int portHandle);
+    int DeleteReader(int handle);
+    int NextReader(int handle);
+
+    /// Handle check and lookup: handle < 0 gives -2022, 0 gives -2021, no reader -2001, not
+    /// listed -2023. The result (0 on success) becomes the library last error.
+    /// Returns the reader, or null with the code in rc.
+    Reader* Find(int handle, int& rc);
+
+    /// Sets or clears hand-over locked on every reader.
+    void LockAll(bool locked);
+    /// True when some reader is inside a hand-over.
+    bool AnyHandOverBusy() const;
+
+    EepromPacer& Pacer() { return pacer_; }
+
+private:
+    std::vector<std::shared_ptr<Reader>> readers_;
+    int counter_ = 0;
+    std::atomic<int> libraryLastError_{0};
+    EepromPacer pacer_;
+};
+
+/// Version check of the serial-port library: 0 when its major version is 2 or more, else -2007.
+int CheckSornVersion();
+
+/// The text lookup of VELK_GetErrorText: sets the library last error (0 or -2053).
+int LookUpErrorText(int code, char* text);
+/// The text lookup of VELK_GetStatusText: sets the library last error (0 or -2033).
+int LookUpStatusText(int status, char* text);

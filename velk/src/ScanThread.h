@@ -1,0 +1,46 @@
+#pragma once
+// A reader's scan thread: it listens on the reader's port for frames the reader sends on its
+// own and hands them to the event-4 handlers.
+
+#include <atomic>
+#include <future>
+#include <memory>
+#include <thread>
+
+class Reader;
+
+class ScanThread {
+public:
+    ScanThread() = default;
+    /// Joins a thread that has ended; a thread releasing the last reference to its own reader
+    /// detaches itself instead.
+    ~ScanThread();
+    ScanThread(const ScanThread&) = delete;
+    ScanThread& operator=(const ScanThread&) = delete;
+
+    /// True while a thread is recorded (running, or stopped but not yet ended).
+    bool Recorded() const { return thread_.joinable(); }
+    const std::atomic<bool>& StopFlag() const { return stop_; }
+
+    /// Starts `reader`'s scan loop; false when a thread is recorded or cannot be created.
+    bool Start(std::shared_ptr<Reader> reader);
+    /// Sets the stop flag and waits up to timeout for the thread to end; true when it ended
+    /// (the thread is then joined and forgotten).
+    bool RequestStopAndWait(std::chrono::milliseconds timeout);
+    /// Waits without limit for a thread whose stop flag is set (library unload).
+    void JoinAfterStop();
+
+private:
+    std::thread thread_;
+    std::future<void> ended_;
+    std::atomic<bool> stop_{false};
+};
+
+/// Starts the scan thread: lock on while it is created, off afterwards. False on failure.
+bool StartScanThread(Reader& reader);
+/// Stops it: lock, let a running hand-over finish, stop flag, wait up to 1000 ms. True when
+/// no thread is left; false leaves hand-overs locked and the thread recorded.
+bool StopScanThread(Reader& reader);
+
+/// The loop of the scan thread (runs until the stop flag is set).
+void RunScanLoop(Reader& reader, const std::atomic<bool>& stop);

@@ -1,0 +1,509 @@
+#include "CorvelApp.h"
+
+#include "WkAutoAnswerControl.h"
+#include "WkComPortChoice.h"
+#include "WkDocTemplate.h"
+#include "WkDocument.h"
+#include "WkFrameHost.h"
+#include "WkLibraries.h"
+#include "WkLogDoc.h"
+#include "WkPortKeeper.h"
+#include "WkPrompts.h"
+#include "WkVersionText.h"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cstdio>
+
+namespace {
+
+// The reader library's callback carries no context; it reaches the one application here.
+std::atomic<CorvelApp*> gApplication{nullptr};
+
+std::string LastFour(const std::string& path) {
+    return path.size() >= 4 ? path.substr(path.size() - 4) : path;
+}
+
+std::string LowerAscii(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return text;
+}
+
+struct ExtensionType {
+    const char* extension;
+    const char* templateName;
+    bool multiple;
+};
+
+// Compared byte-wise: ".PRT" is not ".prt".
+constexpr std::array<ExtensionType, 5> kExtensions = {{
+    {".prt", "Prot", false},
+    {".mac", "Macro", false},
+    {".log", "Log", false},
+    {".rdr", "Read", true},
+    {".trp", "Trans", true},
+}};
+
+} // namespace
+
+CorvelApp::CorvelApp(WkLibraries& libraries, WkPrompts& prompts)
+    : libraries_(libraries), prompts_(prompts) {}
+
+CorvelApp::~CorvelApp() {
+    ExitInstance();
+    CorvelApp* self = this;
+    gApplication.compare_exchange_strong(self, nullptr);
+}
+
+bool CorvelApp::InitInstance(const std::function<WkFrameHost*()>& createFrame,
+                             const std::vector<std::string>& args) {
+    // 1. Working directory and settings file.
+    std::error_code error;
+    workingDirectory_ = std::filesystem::current_path(error);
+    settingsPath_ = workingDirectory_ / "Corvel.ini";
+
+    // 4. Document templates, in order; the other types plug in after "Log".
+    templates_.Register(std::make_unique<WkDocTemplate>(
+        CorvelTemplates::kLogId, CorvelTemplates::kLog,
+        []() -> std::shared_ptr<WkDocument> { return std::make_shared<WkLogDoc>(); }));
+    if (hooks_.registerTemplates) {
+        hooks_.registerTemplates(templates_);
+    }
+
+    // 5. Main frame; 3. its per-user settings (the recent-file list).
+    frame_ = createFrame ? createFrame() : nullptr;
+    if (frame_ == nullptr) {
+        return false;
+    }
+    recentFiles_.Assign(frame_->LoadRecentFiles());
+    RecentFilesChanged();
+    started_ = true;
+
+    // 6. A file named on the command line.
+    if (!args.empty() && !args.front().empty()) {
+        if (!OpenFromCommandLine(args.front())) {
+            return false;
+        }
+    }
+
+    // 7. Show the main window.
+    frame_->ShowMainWindow();
+
+    // 8. Serial-port library gate.
+    const std::string sornVersion = libraries_.SornVersion();
+    if (MajorVersion(sornVersion) <= 1) {
+        prompts_.ShowMessage(CorvelText::kOldSorn);
+        return false;
+    }
+    // 9. Version warnings.
+    if (IsOlderVersion(libraries_.VelkVersion(), CorvelText::kNeededVelkVersion)) {
+        prompts_.ShowMessage(CorvelText::kVelkWarning);
+    }
+    if (IsOlderVersion(sornVersion, CorvelText::kNeededSornVersion)) {
+        prompts_.ShowMessage(CorvelText::kSornWarning);
+    }
+
+    // 10. Ports of the previous run.
+    if (portKeeper_ != nullptr) {
+        portKeeper_->RestorePorts(settingsPath_);
+    }
+
+    // 11. Protocol lines of the reader library.
+    gApplication.store(this);
+    libraries_.SetProtocolCallback(&CorvelApp::ProtocolCallback);
+
+    // 12. The protocol window. A ".log" file named on the command line is already open and
+    // stays; replacing it by an empty window would hide the file just asked for.
+    if (!ProtocolWindowDocument()) {
+        OnFileNewLog();
+    }
+
+    // 13. Auto-answer reception, suspended.
+    if (autoAnswer_ != nullptr && !autoAnswer_->Create()) {
+        prompts_.ShowMessage(CorvelText::kNoAutoAnswerThread);
+        return false;
+    }
+    return true;
+}
+
+void CorvelApp::ExitInstance() {
+    if (exited_ || !started_) {
+        return;
+    }
+    exited_ = true;
+    // The protocol window goes first, so that no thread stays waiting for it.
+    if (auto log = ProtocolWindowDocument()) {
+        log->BeginClose();
+    }
+    if (autoAnswer_ != nullptr) {
+        if (autoAnswer_->IsOn()) {
+            autoAnswer_->Stop();
+        }
+        autoAnswer_->Destroy();
+    }
+    if (portKeeper_ != nullptr) {
+        portKeeper_->SavePorts(settingsPath_);
+    }
+    libraries_.SetProtocolCallback(nullptr);
+    CorvelApp* self = this;
+    gApplication.compare_exchange_strong(self, nullptr);
+    if (frame_ != nullptr) {
+        frame_->SaveRecentFiles(recentFiles_.Entries());
+    }
+}
+
+void CorvelApp::ProtocolCallback(const char* text, int /*code*/) {
+    CorvelApp* app = gApplication.load();
+    if (app != nullptr && text != nullptr) {
+        app->AppendToProtocolWindow(text);
+    }
+}
+
+WkDocTemplate* CorvelApp::FindTemplate(const std::string& name) const {
+    return templates_.Find(name);
+}
+
+std::shared_ptr<WkLogDoc> CorvelApp::ProtocolWindowDocument() const {
+    WkDocTemplate* log = FindTemplate("Log");
+    if (log == nullptr) {
+        return nullptr;
+    }
+    return std::dynamic_pointer_cast<WkLogDoc>(log->FirstDocument());
+}
+
+bool CorvelApp::AppendToProtocolWindow(const std::string& text) {
+    std::shared_ptr<WkLogDoc> log = ProtocolWindowDocument();
+    if (!log) {
+        return false;
+    }
+    return log->Append(text);
+}
+
+int CorvelApp::CreateReaderObject(int portHandle) {
+    int reader = libraries_.NewReader(0);
+    if (reader < 1) {
+        char text[96];
+        std::snprintf(text, sizeof text, "Error! Could not create Reader-Object!\nErrorCode: %d",
+                      reader);
+        prompts_.ShowMessage(text);
+        return reader;
+    }
+    libraries_.SetReaderPara(reader, "PortHnd", std::to_string(portHandle));
+    libraries_.SetReaderPara(reader, "LogProt", "1");
+    libraries_.SetReaderPara(reader, "SendProtToApp", "0");
+    return reader;
+}
+
+int CorvelApp::SelectComPort() {
+    WkComPortChoice choice = WkComPortChoice::FromLibraries(libraries_);
+    if (std::optional<int> immediate = choice.ImmediateResult()) {
+        return *immediate;
+    }
+    return prompts_.SelectComPort(choice);
+}
+
+bool CorvelApp::IsAutoAnswerOn() const {
+    return autoAnswer_ != nullptr && autoAnswer_->IsOn();
+}
+
+std::shared_ptr<WkDocument> CorvelApp::CreateNewDocument(WkDocTemplate& docTemplate) {
+    std::shared_ptr<WkDocument> document = docTemplate.CreateDocument();
+    if (!document || !document->OnNewDocument()) {
+        return nullptr;
+    }
+    document->SetTitle(docTemplate.NextDefaultTitle());
+    docTemplate.AddDocument(document);
+    if (frame_ == nullptr || !frame_->CreateFrameFor(document)) {
+        docTemplate.RemoveDocument(document.get());
+        document->OnCloseDocument();
+        return nullptr;
+    }
+    return document;
+}
+
+std::shared_ptr<WkDocument> CorvelApp::OpenDocumentFile(WkDocTemplate& docTemplate,
+                                                        const std::string& path) {
+    std::shared_ptr<WkDocument> document = docTemplate.CreateDocument();
+    if (!document) {
+        return nullptr;
+    }
+    if (!document->OnOpenDocument(path)) {
+        prompts_.ShowMessage(CorvelText::kOpenFailed);
+        return nullptr;
+    }
+    document->SetPathName(path);
+    document->SetTitle(std::filesystem::path(path).filename().string());
+    document->SetModified(false);
+    docTemplate.AddDocument(document);
+    if (frame_ == nullptr || !frame_->CreateFrameFor(document)) {
+        docTemplate.RemoveDocument(document.get());
+        document->OnCloseDocument();
+        return nullptr;
+    }
+    recentFiles_.Add(path);
+    RecentFilesChanged();
+    return document;
+}
+
+void CorvelApp::CloseDocument(const std::shared_ptr<WkDocument>& document) {
+    if (!document) {
+        return;
+    }
+    document->BeforeSaveQuestion();
+    if (document->IsModified() && prompts_.AskYesNo("Save changes to " + document->Title() + "?")) {
+        SaveDocument(*document, false);
+    }
+    document->OnCloseDocument();
+    if (WkDocTemplate* docTemplate = document->Template()) {
+        docTemplate->RemoveDocument(document.get());
+    }
+    if (frame_ != nullptr) {
+        frame_->DestroyFrameOf(*document);
+    }
+}
+
+bool CorvelApp::SaveAllModified() {
+    for (const auto& docTemplate : templates_.All()) {
+        for (const auto& document : docTemplate->Documents()) {
+            document->BeforeSaveQuestion();
+            if (document->IsModified() &&
+                prompts_.AskYesNo("Save changes to " + document->Title() + "?")) {
+                if (!SaveDocument(*document, false)) {
+                    return false;
+                }
+            }
+        }
+    }
+    return true;
+}
+
+bool CorvelApp::SaveDocument(WkDocument& document, bool askName) {
+    std::string path = document.PathName().string();
+    if (askName || path.empty()) {
+        std::string proposal = document.Title();
+        if (auto* log = dynamic_cast<WkLogDoc*>(&document)) {
+            proposal = log->PlainTitle();
+        }
+        std::optional<std::string> chosen = prompts_.AskSaveFileName(proposal);
+        if (!chosen) {
+            return false;
+        }
+        path = *chosen;
+    }
+    if (!document.OnSaveDocument(path)) {
+        prompts_.ShowMessage(CorvelText::kSaveFailed);
+        return false;
+    }
+    document.SetPathName(path);
+    document.SetTitle(std::filesystem::path(path).filename().string());
+    document.SetModified(false);
+    recentFiles_.Add(path);
+    RecentFilesChanged();
+    return true;
+}
+
+bool CorvelApp::TryCloseProtocolWindow(const std::shared_ptr<WkDocument>& document) {
+    libraries_.SetReaderPara(0, "LockProtToApp", "0");
+    if (auto* log = dynamic_cast<WkLogDoc*>(document.get())) {
+        log->BeginClose();
+    }
+    std::string value = "0";
+    if (libraries_.GetReaderPara(0, "IsProtToAppLocked", value) == 0) {
+        return false;
+    }
+    CloseDocument(document);
+    return true;
+}
+
+void CorvelApp::OnFileNewLog() {
+    WkDocTemplate* log = FindTemplate("Log");
+    if (log == nullptr) {
+        prompts_.ShowMessage("No Template with Log found !");
+        return;
+    }
+    if (std::shared_ptr<WkDocument> open = log->FirstDocument()) {
+        CloseDocument(open);
+    }
+    if (CreateNewDocument(*log)) {
+        // Readers whose hand-over was locked when the last window closed are logged again.
+        libraries_.SetReaderPara(0, "UnlockProtToApp", "0");
+    }
+}
+
+bool CorvelApp::OpenDocumentByName(const std::string& name, bool multiple, bool keepUnbound) {
+    WkDocTemplate* docTemplate = FindTemplate(name);
+    if (docTemplate == nullptr) {
+        prompts_.ShowMessage("No Template with " + name + " found !");
+        return false;
+    }
+    if (!multiple) {
+        if (std::shared_ptr<WkDocument> open = docTemplate->FirstDocument()) {
+            CloseDocument(open);
+        }
+    }
+    if (!CreateNewDocument(*docTemplate)) {
+        return false;
+    }
+    if (name == "Trans" && !keepUnbound) {
+        BindTransponderToReader(*docTemplate);
+    }
+    return true;
+}
+
+void CorvelApp::BindTransponderToReader(WkDocTemplate& transTemplate) {
+    std::shared_ptr<WkDocument> transponder = transTemplate.LastDocument();
+    if (!transponder) {
+        return;
+    }
+    std::vector<WkReaderDocInfo> readers;
+    if (hooks_.listReaderDocuments) {
+        readers = hooks_.listReaderDocuments();
+    }
+    WkReaderChoice choice = WkReaderChoice::FromDocuments(readers, libraries_);
+    if (choice.IsEmpty()) {
+        return;
+    }
+    std::optional<WkReaderSelection> reader = prompts_.SelectReader(choice);
+    if (reader && hooks_.bindTransponder) {
+        hooks_.bindTransponder(*transponder, *reader);
+    }
+}
+
+bool CorvelApp::OpenFileByExtension(const std::string& givenPath, bool keepUnbound) {
+    std::string path = givenPath;
+    if (path.empty()) {
+        std::optional<std::string> chosen = prompts_.AskOpenFileName();
+        if (!chosen) {
+            return false;
+        }
+        path = *chosen;
+    }
+    const std::string extension = LastFour(path);
+    WkDocTemplate* docTemplate = nullptr;
+    bool multiple = false;
+    for (const ExtensionType& type : kExtensions) {
+        if (extension == type.extension) {
+            docTemplate = FindTemplate(type.templateName);
+            multiple = type.multiple;
+            break;
+        }
+    }
+    if (docTemplate == nullptr) {
+        prompts_.ShowMessage(CorvelText::kUnknownFileType);
+        return false;
+    }
+    if (!multiple) {
+        if (std::shared_ptr<WkDocument> open = docTemplate->FirstDocument()) {
+            CloseDocument(open);
+        }
+    }
+    if (!OpenDocumentFile(*docTemplate, path)) {
+        return false;
+    }
+    if (extension == ".rdr" && hooks_.linkReader) {
+        hooks_.linkReader(false);
+    }
+    if (extension == ".trp" && !keepUnbound) {
+        BindTransponderToReader(*docTemplate);
+    }
+    return true;
+}
+
+bool CorvelApp::OpenFromCommandLine(const std::string& path) {
+    // The shell's route: the template whose registered extension matches, in any case.
+    const std::string extension = LowerAscii(std::filesystem::path(path).extension().string());
+    for (const auto& docTemplate : templates_.All()) {
+        if (LowerAscii(docTemplate->DocString(WkDocTemplate::kFilterExt)) == extension) {
+            return OpenDocumentFile(*docTemplate, path) != nullptr;
+        }
+    }
+    prompts_.ShowMessage(CorvelText::kUnknownFileType);
+    return false;
+}
+
+void CorvelApp::OnFileNewProtocol() {
+    OpenDocumentByName("Prot", false, false);
+}
+
+void CorvelApp::OnFileNewReader() {
+    if (OpenDocumentByName("Read", true, false) && hooks_.linkReader) {
+        hooks_.linkReader(true);
+    }
+}
+
+void CorvelApp::OnFileNewTransponder() {
+    OpenDocumentByName("Trans", true, false);
+}
+
+void CorvelApp::OnFileOpen() {
+    OpenFileByExtension("", false);
+}
+
+void CorvelApp::OnOpenRecentFile(std::size_t index) {
+    if (index >= recentFiles_.Entries().size()) {
+        return;
+    }
+    const std::string path = recentFiles_.Entries()[index];
+    if (!OpenFileByExtension(path, false)) {
+        // The open may have reordered the list; drop the entry by name.
+        const auto& entries = recentFiles_.Entries();
+        auto it = std::find(entries.begin(), entries.end(), path);
+        if (it != entries.end()) {
+            recentFiles_.Remove(static_cast<std::size_t>(it - entries.begin()));
+        }
+        RecentFilesChanged();
+    }
+}
+
+bool CorvelApp::CanShowAutoAnswer() const {
+    return autoAnswer_ != nullptr && !autoAnswer_->IsOn();
+}
+
+bool CorvelApp::CanStopAutoAnswer() const {
+    return autoAnswer_ != nullptr && autoAnswer_->IsOn();
+}
+
+void CorvelApp::OnShowAutoAnswer() {
+    if (CanShowAutoAnswer()) {
+        autoAnswer_->Show();
+    }
+}
+
+void CorvelApp::OnStopAutoAnswer() {
+    if (CanStopAutoAnswer()) {
+        autoAnswer_->Stop();
+    }
+}
+
+void CorvelApp::RecentFilesChanged() {
+    if (frame_ != nullptr) {
+        frame_->RecentFilesChanged();
+    }
+}
+
+namespace {
+
+std::string VersionReport(const std::string& actual, const char* needed, const char* warning,
+                          const char* library) {
+    if (IsOlderVersion(actual, needed)) {
+        return std::string(warning) + "\n\nThe actual version number is:" + actual;
+    }
+    return std::string("The actual version number") + "\nof " + library + " is: " + actual;
+}
+
+} // namespace
+
+std::string CorvelApp::SornVersionReport() {
+    return VersionReport(libraries_.SornVersion(), CorvelText::kNeededSornVersion,
+                         CorvelText::kSornWarning, "SORN.DLL");
+}
+
+std::string CorvelApp::VelkVersionReport() {
+    return VersionReport(libraries_.VelkVersion(), CorvelText::kNeededVelkVersion,
+                         CorvelText::kVelkWarning, "VELK.DLL");
+}

@@ -1,0 +1,165 @@
+#pragma once
+// The workbench's application object: start-up and shutdown, the commands that create and
+// open documents, and the services the other parts use (reader objects, templates, the
+// protocol window route, port selection).
+//
+// Everything runs on the user-interface thread except AppendToProtocolWindow, which any
+// thread may call.
+
+#include "WkReaderChoice.h"
+#include "WkRecentFileList.h"
+#include "WkTemplateList.h"
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class WkAutoAnswerControl;
+class WkDocTemplate;
+class WkDocument;
+class WkFrameHost;
+class WkLibraries;
+class WkLogDoc;
+class WkPortKeeper;
+class WkPrompts;
+
+/// The texts the application shows.
+namespace CorvelText {
+inline constexpr const char* kProgramTitle = "Corvel";
+inline constexpr const char* kProgramVersion = "03.00.00";
+inline constexpr const char* kNeededVelkVersion = "02.03.00";
+inline constexpr const char* kNeededSornVersion = "02.08.02";
+inline constexpr const char* kMainTitle = "Corvel -  - RFID by Tarvo";
+inline constexpr const char* kOldSorn = "An old version of SORN.DLL is detected\nThe program needs "
+                                        "at least the version 2.00.\n\nCorvel cannot run.";
+inline constexpr const char* kVelkWarning =
+    "Warning !!\nCORVEL.EXE expects the file VELK.DLL\nin the version: 02.03.00 or "
+    "greater.\nPlease contact Tarvo to get a new version.";
+inline constexpr const char* kSornWarning =
+    "Warning !!\nCORVEL.EXE expects the file SORN.DLL\nin the version: 02.08.02 or "
+    "greater.\nPlease contact Tarvo to get a new version.";
+inline constexpr const char* kNoAutoAnswerThread = "Error: Cannot create Thread for AutoAnswer!";
+inline constexpr const char* kUnknownFileType = "Unknown file type !";
+inline constexpr const char* kOpenFailed = "Failed to open document.";
+inline constexpr const char* kSaveFailed = "Failed to save document.";
+} // namespace CorvelText
+
+/// Description strings of the document templates, with their resource ids.
+namespace CorvelTemplates {
+inline constexpr int kLogId = 129;
+inline constexpr const char* kLog = "\nLog\nLog\nLog-File(*.log)\n.log\nLog\nLog Document";
+inline constexpr int kProtId = 136;
+inline constexpr const char* kProt =
+    "\nProt\nProt\nProtocol Files(*.prt)\n.prt\nProt\nProtocol-Editor Document";
+inline constexpr int kTransId = 132;
+inline constexpr const char* kTrans =
+    "\nTrans\nTrans\nTransponder Files(*.trp)\n.trp\nTrans\nTransponder-Editor Document";
+inline constexpr int kReadId = 131;
+inline constexpr const char* kRead =
+    "\nRead\nRead\nReader Files(*.rdr)\n.rdr\nRead\nReader-Editor Document";
+} // namespace CorvelTemplates
+
+/// Where the document types that other parts of the workbench build plug in.
+struct CorvelDocumentHooks {
+    /// Registers the templates after "Log", in the order "Prot", "Trans", "Read".
+    std::function<void(WkTemplateList&)> registerTemplates;
+    /// The open reader configuration documents, for the "Select a Reader" dialog.
+    std::function<std::vector<WkReaderDocInfo>()> listReaderDocuments;
+    /// Binds a transponder document to the chosen reader and refreshes its views.
+    std::function<void(WkDocument& transponder, const WkReaderSelection& reader)> bindTransponder;
+    /// The reader link step for the last reader document (`isNew`: created, not opened).
+    std::function<void(bool isNew)> linkReader;
+};
+
+class CorvelApp {
+public:
+    CorvelApp(WkLibraries& libraries, WkPrompts& prompts);
+    ~CorvelApp();
+    CorvelApp(const CorvelApp&) = delete;
+    CorvelApp& operator=(const CorvelApp&) = delete;
+
+    void SetDocumentHooks(CorvelDocumentHooks hooks) { hooks_ = std::move(hooks); }
+    void SetPortKeeper(WkPortKeeper* keeper) { portKeeper_ = keeper; }
+    void SetAutoAnswer(WkAutoAnswerControl* autoAnswer) { autoAnswer_ = autoAnswer; }
+
+    /// Start-up in order; `createFrame` makes the main window (null ends start-up), `args`
+    /// is the command line after the program name. False: the program exits.
+    bool InitInstance(const std::function<WkFrameHost*()>& createFrame,
+                      const std::vector<std::string>& args);
+    /// Shutdown in order; safe to call more than once.
+    void ExitInstance();
+
+    // Commands.
+    void OnFileNewLog();
+    void OnFileNewProtocol();
+    void OnFileNewReader();
+    void OnFileNewTransponder();
+    void OnFileOpen();
+    /// A recent-file entry; an entry that does not open is removed.
+    void OnOpenRecentFile(std::size_t index);
+    void OnShowAutoAnswer();
+    void OnStopAutoAnswer();
+    bool CanShowAutoAnswer() const;
+    bool CanStopAutoAnswer() const;
+
+    // Services.
+    WkDocTemplate* FindTemplate(const std::string& name) const;
+    int CreateReaderObject(int portHandle);
+    /// Any thread. True when the line reached the protocol window.
+    bool AppendToProtocolWindow(const std::string& text);
+    int SelectComPort();
+    /// True when a new document was created.
+    bool OpenDocumentByName(const std::string& name, bool multiple, bool keepUnbound);
+    bool OpenFileByExtension(const std::string& path, bool keepUnbound);
+    bool IsAutoAnswerOn() const;
+
+    /// Asks each open document to save its changes; false when the user cancels leaving.
+    bool SaveAllModified();
+    /// Replaces (closes) a document: save question when modified, then closed whatever the
+    /// answer.
+    void CloseDocument(const std::shared_ptr<WkDocument>& document);
+    /// The protocol window's close request: locks the reader library's hand-over and closes
+    /// when no hand-over runs. False: try again a little later.
+    bool TryCloseProtocolWindow(const std::shared_ptr<WkDocument>& document);
+    /// Save (asks for a name when the document has none) and Save As.
+    bool SaveDocument(WkDocument& document, bool askName);
+
+    /// The About dialog's "Get Version" texts.
+    std::string SornVersionReport();
+    std::string VelkVersionReport();
+
+    const std::filesystem::path& WorkingDirectory() const { return workingDirectory_; }
+    const std::filesystem::path& SettingsPath() const { return settingsPath_; }
+    WkRecentFileList& RecentFiles() { return recentFiles_; }
+    const WkTemplateList& Templates() const { return templates_; }
+    WkLibraries& Libraries() { return libraries_; }
+    WkPrompts& Prompts() { return prompts_; }
+    /// The first open protocol window's document, or none.
+    std::shared_ptr<WkLogDoc> ProtocolWindowDocument() const;
+
+    /// The callback registered with the reader library.
+    static void ProtocolCallback(const char* text, int code);
+
+private:
+    std::shared_ptr<WkDocument> CreateNewDocument(WkDocTemplate& docTemplate);
+    std::shared_ptr<WkDocument> OpenDocumentFile(WkDocTemplate& docTemplate,
+                                                 const std::string& path);
+    bool OpenFromCommandLine(const std::string& path);
+    void BindTransponderToReader(WkDocTemplate& transTemplate);
+    void RecentFilesChanged();
+
+    WkLibraries& libraries_;
+    WkPrompts& prompts_;
+    WkFrameHost* frame_ = nullptr;
+    WkPortKeeper* portKeeper_ = nullptr;
+    WkAutoAnswerControl* autoAnswer_ = nullptr;
+    CorvelDocumentHooks hooks_;
+    WkTemplateList templates_;
+    WkRecentFileList recentFiles_{9};
+    std::filesystem::path workingDirectory_;
+    std::filesystem::path settingsPath_;
+    bool started_ = false;
+    bool exited_ = false;
+};

@@ -1,0 +1,165 @@
+#include "WkLogDoc.h"
+
+#include "WkAtomicFile.h"
+#include "WkLogSink.h"
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace {
+constexpr const char* kFramePrefix = "ProtocolWindow";
+} // namespace
+
+WkLogDoc::WkLogDoc() : info_(kInfoStringCount) {
+    info_[0] = "LOG-01";
+    info_[2] = "Corvel";
+    info_[3] = "03.00.00";
+}
+
+WkLogDoc::~WkLogDoc() = default;
+
+void WkLogDoc::SetTitle(const std::string& title) {
+    plainTitle_ = title;
+    WkDocument::SetTitle(FrameTitle());
+}
+
+std::string WkLogDoc::FrameTitle() const {
+    return std::string(kFramePrefix) + " - " + plainTitle_;
+}
+
+const std::string& WkLogDoc::InfoString(int index) const {
+    return info_.at(index);
+}
+
+void WkLogDoc::ApplyFileInfoComment(const std::string& comment) {
+    info_[1] = comment;
+    SetModified(true);
+}
+
+void WkLogDoc::AttachSink(WkLogSink* sink, std::thread::id uiThread) {
+    std::lock_guard lock(mutex_);
+    sink_ = sink;
+    uiThread_ = uiThread;
+}
+
+void WkLogDoc::DetachSink() {
+    std::lock_guard lock(mutex_);
+    sink_ = nullptr;
+    DropPendingLocked();
+}
+
+void WkLogDoc::DropPendingLocked() {
+    for (Pending& p : pending_) {
+        if (p.state != nullptr) {
+            *p.state = LineState::kDropped;
+        }
+    }
+    pending_.clear();
+    drainRequested_ = false;
+    consumed_.notify_all();
+}
+
+bool WkLogDoc::Append(const std::string& line) {
+    std::unique_lock lock(mutex_);
+    if (closing_ || sink_ == nullptr) {
+        return false;
+    }
+    if (std::this_thread::get_id() == uiThread_) {
+        pending_.push_back({line, nullptr});
+        DrainLocked(lock);
+        return true;
+    }
+    LineState state = LineState::kQueued;
+    pending_.push_back({line, &state});
+    if (!drainRequested_) {
+        drainRequested_ = true;
+        sink_->RequestDrain();
+    }
+    consumed_.wait(lock, [&] { return state != LineState::kQueued; });
+    return state == LineState::kShown;
+}
+
+void WkLogDoc::Drain() {
+    std::unique_lock lock(mutex_);
+    DrainLocked(lock);
+}
+
+void WkLogDoc::DrainLocked(std::unique_lock<std::mutex>& lock) {
+    drainRequested_ = false;
+    if (pending_.empty() || sink_ == nullptr) {
+        return;
+    }
+    std::vector<Pending> batch;
+    batch.swap(pending_);
+    WkLogSink* sink = sink_;
+    // The view is only detached on this thread, so it stays valid without the lock; callers
+    // of the batch keep waiting until their lines are in.
+    lock.unlock();
+    std::vector<std::string> lines;
+    lines.reserve(batch.size());
+    for (Pending& p : batch) {
+        lines.push_back(std::move(p.line));
+    }
+    sink->AppendLines(lines);
+    lock.lock();
+    for (Pending& p : batch) {
+        if (p.state != nullptr) {
+            *p.state = LineState::kShown;
+        }
+    }
+    consumed_.notify_all();
+}
+
+void WkLogDoc::BeginClose() {
+    std::lock_guard lock(mutex_);
+    closing_ = true;
+    DropPendingLocked();
+}
+
+bool WkLogDoc::IsClosing() const {
+    std::lock_guard lock(mutex_);
+    return closing_;
+}
+
+bool WkLogDoc::OnOpenDocument(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return false;
+    }
+    std::string rtf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::optional<std::string> text = ReadRtfText(rtf);
+    if (!text) {
+        return false;
+    }
+    loadedLines_ = SplitTextLines(*text);
+    return true;
+}
+
+bool WkLogDoc::OnSaveDocument(const std::filesystem::path& path) {
+    std::vector<std::string> lines;
+    {
+        std::lock_guard lock(mutex_);
+        if (sink_ != nullptr) {
+            lines = sink_->Lines();
+        }
+    }
+    return WriteFileAtomically(path, WriteRtfLines(lines, font_));
+}
+
+void WkLogDoc::BeforeSaveQuestion() {
+    // The log is never worth a question: its text is kept only by an explicit save.
+    SetModified(false);
+    WkDocument::SetTitle(plainTitle_);
+}
+
+void WkLogDoc::OnCloseDocument() {
+    BeginClose();
+    DetachSink();
+}
+
+std::vector<std::string> WkLogDoc::TakeLoadedLines() {
+    std::vector<std::string> lines;
+    lines.swap(loadedLines_);
+    return lines;
+}

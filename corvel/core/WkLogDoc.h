@@ -1,0 +1,87 @@
+#pragma once
+// The protocol window's document: the running log of protocol lines.
+//
+// Lines come from any thread. The view is touched only on the user-interface thread: a line
+// from another thread is queued, the view is asked to drain the queue, and the caller waits
+// until its line is in the window (or was dropped because the window closes). The line
+// travels with the request, so lines of concurrent callers never mix and each appears once.
+
+#include "WkDocument.h"
+#include "WkRtfText.h"
+
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+class WkLogSink;
+
+class WkLogDoc : public WkDocument {
+public:
+    /// Rows of the File Info dialog: last edited with, version, file type, file name, comment.
+    static constexpr int kFileInfoMask = 79;
+    static constexpr int kInfoStringCount = 20;
+
+    WkLogDoc();
+    ~WkLogDoc() override;
+
+    // Title: the frame shows "ProtocolWindow - " and the plain title.
+    void SetTitle(const std::string& title) override;
+    const std::string& PlainTitle() const { return plainTitle_; }
+    std::string FrameTitle() const;
+
+    const std::string& InfoString(int index) const;
+    /// Takes the comment back from the File Info dialog; the document becomes modified.
+    void ApplyFileInfoComment(const std::string& comment);
+
+    const WkLogFont& Font() const { return font_; }
+    void SetFont(const WkLogFont& font) { font_ = font; }
+
+    /// Connects the view; `uiThread` is the thread that owns it. Lines appended before a view
+    /// is attached go nowhere.
+    void AttachSink(WkLogSink* sink, std::thread::id uiThread);
+    /// Disconnects the view (user-interface thread); queued lines are dropped.
+    void DetachSink();
+
+    /// Appends one line (without line end) from any thread. Returns true when the line is in
+    /// the window, false when it was dropped (no view, or the window is closing).
+    bool Append(const std::string& line);
+    /// User-interface thread: moves every queued line into the view.
+    void Drain();
+
+    /// User-interface thread: from now on lines are dropped; queued lines are dropped and
+    /// their callers released.
+    void BeginClose();
+    bool IsClosing() const;
+
+    bool OnOpenDocument(const std::filesystem::path& path) override;
+    bool OnSaveDocument(const std::filesystem::path& path) override;
+    void BeforeSaveQuestion() override;
+    void OnCloseDocument() override;
+
+    /// The lines read by the last open, handed to the view once.
+    std::vector<std::string> TakeLoadedLines();
+
+private:
+    enum class LineState { kQueued, kShown, kDropped };
+    struct Pending {
+        std::string line;
+        LineState* state; // the waiting caller's, null for the user-interface thread's own
+    };
+    void DrainLocked(std::unique_lock<std::mutex>& lock);
+    void DropPendingLocked();
+
+    std::string plainTitle_;
+    std::vector<std::string> info_;
+    WkLogFont font_;
+    std::vector<std::string> loadedLines_;
+
+    mutable std::mutex mutex_;
+    std::condition_variable consumed_;
+    WkLogSink* sink_ = nullptr;
+    std::thread::id uiThread_;
+    bool closing_ = false;
+    bool drainRequested_ = false;
+    std::vector<Pending> pending_;
+};

@@ -1,0 +1,18 @@
+#pragma once
+// What the protocol window's document needs of its view.
+
+#include <string>
+#include <vector>
+
+class WkLogSink {
+public:
+    virtual ~WkLogSink() = default;
+    /// User-interface thread: put each line, followed by a line end, at the end of the text.
+    /// The existing text is not touched.
+    virtual void AppendLines(const std::vector<std::string>& lines) = 0;
+    /// Any thread, called with the document's lock held: have the user-interface thread call
+    /// WkLogDoc::Drain soon. Must not block and must not call back into the document.
+    virtual void RequestDrain() = 0;
+    /// User-interface thread: the text shown, one entry per line.
+    virtual std::vector<std::string> Lines() const = 0;
+};

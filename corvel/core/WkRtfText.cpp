@@ -1,0 +1,244 @@
+#include "WkRtfText.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+
+namespace {
+
+void AppendEscaped(std::string& out, const std::string& line) {
+    static const char* const kHex = "0123456789abcdef";
+    for (unsigned char c : line) {
+        if (c == '\\' || c == '{' || c == '}') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c == '\t') {
+            out += "\\tab ";
+        } else if (c < 0x20 || c >= 0x80) {
+            out += "\\'";
+            out += kHex[c >> 4];
+            out += kHex[c & 0x0F];
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+}
+
+// Destinations whose text is not part of the document's text.
+const std::set<std::string>& SkippedDestinations() {
+    static const std::set<std::string> names = {
+        "fonttbl",      "colortbl",  "stylesheet", "info",     "pict",      "object",
+        "header",       "headerl",   "headerr",    "headerf",  "footer",    "footerl",
+        "footerr",      "footerf",   "footnote",   "fldinst",  "listtable", "listoverridetable",
+        "rsidtbl",      "revtbl",    "generator",  "xmlnstbl", "themedata", "colorschememapping",
+        "latentstyles", "datastore", "filetbl",    "pgdsctbl", "mmathPr",   "nonshppict",
+    };
+    return names;
+}
+
+struct GroupState {
+    bool skip = false;
+    int unicodeSkip = 1;
+};
+
+bool IsLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+} // namespace
+
+std::string WriteRtfLines(const std::vector<std::string>& lines, const WkLogFont& font) {
+    std::string out = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fmodern\\fcharset0 ";
+    AppendEscaped(out, font.face);
+    out += ";}}\n";
+    unsigned color = font.autoColor ? 0u : font.color;
+    char colorTable[96];
+    std::snprintf(colorTable, sizeof colorTable, "{\\colortbl ;\\red%u\\green%u\\blue%u;}\n",
+                  (color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF);
+    out += colorTable;
+    // Half points, rounded to the nearest.
+    out += "\\viewkind4\\uc1\\pard\\f0\\cf1\\fs" + std::to_string((font.heightTwips + 5) / 10);
+    out += font.bold ? "\\b" : "";
+    out += font.italic ? "\\i" : "";
+    out += font.underline ? "\\ul" : "";
+    out += font.strikeOut ? "\\strike" : "";
+    out += " ";
+    for (const std::string& line : lines) {
+        AppendEscaped(out, line);
+        out += "\\par\n";
+    }
+    out += "}\n";
+    return out;
+}
+
+std::optional<std::string> ReadRtfText(const std::string& rtf) {
+    if (rtf.compare(0, 5, "{\\rtf") != 0) {
+        return std::nullopt;
+    }
+    std::string text;
+    std::vector<GroupState> stack;
+    GroupState state;
+    int pendingSkip = 0; // characters still to skip after a \uN
+    bool ended = false;
+    auto emit = [&](char c) {
+        if (state.skip) {
+            return;
+        }
+        if (pendingSkip > 0) {
+            --pendingSkip;
+            return;
+        }
+        text += c;
+    };
+    std::size_t i = 0;
+    const std::size_t n = rtf.size();
+    while (i < n && !ended) {
+        char c = rtf[i];
+        if (c == '{') {
+            stack.push_back(state);
+            ++i;
+            // A "{\*" group is an optional destination that readers skip when unknown.
+            if (i + 1 < n && rtf[i] == '\\' && rtf[i + 1] == '*') {
+                state.skip = true;
+                i += 2;
+            }
+            continue;
+        }
+        if (c == '}') {
+            if (stack.empty()) {
+                return std::nullopt;
+            }
+            state = stack.back();
+            stack.pop_back();
+            ++i;
+            if (stack.empty()) {
+                ended = true;
+            }
+            continue;
+        }
+        if (c == '\r' || c == '\n') {
+            ++i;
+            continue;
+        }
+        if (c != '\\') {
+            emit(c);
+            ++i;
+            continue;
+        }
+        // A control symbol or word.
+        if (i + 1 >= n) {
+            return std::nullopt;
+        }
+        char next = rtf[i + 1];
+        if (!IsLetter(next)) {
+            i += 2;
+            switch (next) {
+            case '\\':
+            case '{':
+            case '}':
+                emit(next);
+                break;
+            case '~':
+                emit(static_cast<char>(0xA0));
+                break;
+            case '_':
+                emit('-');
+                break;
+            case '\r':
+            case '\n':
+                emit('\n');
+                break;
+            case '\'':
+                if (i + 1 < n && HexValue(rtf[i]) >= 0 && HexValue(rtf[i + 1]) >= 0) {
+                    emit(static_cast<char>(HexValue(rtf[i]) * 16 + HexValue(rtf[i + 1])));
+                    i += 2;
+                }
+                break;
+            default: // "\-" optional hyphen, "\:" index entry and the like
+                break;
+            }
+            continue;
+        }
+        std::size_t start = i + 1;
+        std::size_t j = start;
+        while (j < n && IsLetter(rtf[j])) {
+            ++j;
+        }
+        std::string word = rtf.substr(start, j - start);
+        bool hasNumber = false;
+        long number = 0;
+        std::size_t numberStart = j;
+        if (j < n && (rtf[j] == '-' || IsDigit(rtf[j]))) {
+            ++j;
+            while (j < n && IsDigit(rtf[j])) {
+                ++j;
+            }
+            hasNumber = true;
+            number = std::strtol(rtf.substr(numberStart, j - numberStart).c_str(), nullptr, 10);
+        }
+        if (j < n && rtf[j] == ' ') {
+            ++j; // the delimiter belongs to the control word
+        }
+        i = j;
+        if (SkippedDestinations().count(word) != 0) {
+            state.skip = true;
+        } else if (word == "par" || word == "line" || word == "sect" || word == "page") {
+            emit('\n');
+        } else if (word == "tab") {
+            emit('\t');
+        } else if (word == "uc" && hasNumber) {
+            state.unicodeSkip = static_cast<int>(number);
+        } else if (word == "u" && hasNumber) {
+            long code = number < 0 ? number + 65536 : number;
+            emit(code < 256 ? static_cast<char>(code) : '?');
+            if (!state.skip) {
+                pendingSkip = state.unicodeSkip;
+            }
+        } else if (word == "bin" && hasNumber && number > 0) {
+            i += static_cast<std::size_t>(number);
+        } else if (word == "emdash" || word == "endash") {
+            emit('-');
+        } else if (word == "lquote" || word == "rquote") {
+            emit('\'');
+        } else if (word == "ldblquote" || word == "rdblquote") {
+            emit('"');
+        } else if (word == "bullet") {
+            emit(static_cast<char>(0xB7));
+        }
+    }
+    if (!ended) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+std::vector<std::string> SplitTextLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}

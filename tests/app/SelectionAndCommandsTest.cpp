@@ -1,0 +1,82 @@
+#include "AppFakes.h"
+#include "WkComPortChoice.h"
+#include "WkCommandTable.h"
+#include "WkReaderChoice.h"
+#include "WkRecentFileList.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+TEST(WkComPortChoice, ListsOpenPortsInLibraryOrder) {
+    FakeLibraries libs;
+    EXPECT_EQ(WkComPortChoice::FromLibraries(libs).ImmediateResult(), 0);
+    libs.AddPort(5, "12");
+    WkComPortChoice one = WkComPortChoice::FromLibraries(libs);
+    EXPECT_EQ(one.Texts(),
+              (std::vector<std::string>{"COM:12  [Baud:9600; Frame:8E1; Timeout:800ms]"}));
+    EXPECT_EQ(one.ImmediateResult(), 5);
+    libs.AddPort(2, "256");
+    libs.ports[1].para["baud"] = "115200";
+    WkComPortChoice two = WkComPortChoice::FromLibraries(libs);
+    ASSERT_EQ(two.Texts().size(), 2u);
+    EXPECT_EQ(two.Texts()[1], "COM:256  [Baud:115200; Frame:8E1; Timeout:800ms]");
+    EXPECT_FALSE(two.ImmediateResult().has_value());
+    EXPECT_EQ(two.ResultFor(1), 2);
+    EXPECT_EQ(two.ResultFor(-1), 0);
+    EXPECT_EQ(two.ResultFor(2), 0);
+    EXPECT_EQ(WkComPortChoice({"None", "COM:1"}, {0, 3}).ResultFor(0), 0);
+}
+
+TEST(WkReaderChoice, EntriesCarryAddressPortAndName) {
+    FakeLibraries libs;
+    libs.AddPort(7, "3");
+    libs.readerPortHandle[1] = "7";
+    libs.readerPortHandle[2] = "0";
+    WkReaderChoice choice =
+        WkReaderChoice::FromDocuments({{1, 5, "Reader1"}, {2, 254, "door.rdr"}}, libs);
+    EXPECT_EQ(choice.Texts(), (std::vector<std::string>{"BusAdr:   5  COM:3  File:Reader1",
+                                                        "BusAdr: 254  COM:-  File:door.rdr"}));
+    auto second = choice.ResultFor(1);
+    ASSERT_TRUE(second.has_value());
+    EXPECT_EQ(second->readerHandle, 2);
+    EXPECT_EQ(second->busAddress, "254");
+    EXPECT_EQ(second->portText, "-");
+    EXPECT_FALSE(choice.ResultFor(-1).has_value());
+    EXPECT_TRUE(WkReaderChoice::FromDocuments({}, libs).IsEmpty());
+    EXPECT_EQ(ReaderTypeNames(), (std::vector<std::string>{"KRA", "KRB", "KRC", "KRD"}));
+}
+
+TEST(WkCommandTable, PromptsAndToolTipsSplitAtTheLineBreak) {
+    EXPECT_EQ(CommandPrompt(CommandId::kNewLog), "New Log-File.");
+    EXPECT_EQ(CommandPrompt(CommandId::kComPort), "Open a COM-Port and set the COM-Parameters. ");
+    EXPECT_EQ(CommandPrompt(CommandId::kShowAutoAnswer),
+              "Protocol Window accept Protocols of Auto Answer Mode");
+    EXPECT_EQ(CommandToolTip(CommandId::kShowAutoAnswer), "Show AA-Protocols");
+    EXPECT_EQ(CommandPrompt(12345), "");
+    // Every id appears once.
+    std::set<int> ids;
+    for (const WkCommand& command : CommandTable()) {
+        EXPECT_TRUE(ids.insert(command.id).second) << command.id;
+    }
+    EXPECT_EQ(AutoAnswerPaneText(true), "Auto Answer on");
+    EXPECT_EQ(AutoAnswerPaneText(false), "");
+}
+
+TEST(WkRecentFileList, NewestFirstWithoutDuplicatesUpToNine) {
+    WkRecentFileList list;
+    for (int i = 0; i < 12; ++i) {
+        list.Add("f" + std::to_string(i));
+    }
+    ASSERT_EQ(list.Entries().size(), 9u);
+    EXPECT_EQ(list.Entries().front(), "f11");
+    EXPECT_EQ(list.Entries().back(), "f3");
+    list.Add("f5");
+    EXPECT_EQ(list.Entries()[0], "f5");
+    EXPECT_EQ(list.Entries().size(), 9u);
+    list.Remove(0);
+    list.Remove(99);
+    EXPECT_EQ(list.Entries()[0], "f11");
+    list.Assign({"a", "b", "a"});
+    EXPECT_EQ(list.Entries(), (std::vector<std::string>{"a", "b"}));
+}

@@ -1,0 +1,295 @@
+#include "WkLogDoc.h"
+#include "AppFakes.h"
+#include "CorvelApp.h"
+#include "WkLogSink.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <set>
+#include <thread>
+
+namespace {
+
+// A view with its own user-interface thread: drain requests are served there, as the
+// program's event loop serves them.
+class ThreadedSink : public WkLogSink {
+public:
+    explicit ThreadedSink(WkLogDoc& doc) : doc_(doc) {
+        ui_ = std::thread([this] { Loop(); });
+        std::unique_lock lock(mutex_);
+        started_.wait(lock, [this] { return running_; });
+    }
+    ~ThreadedSink() override { Stop(); }
+
+    void Stop() {
+        {
+            std::lock_guard lock(mutex_);
+            if (!running_) {
+                return;
+            }
+            stop_ = true;
+        }
+        wake_.notify_all();
+        ui_.join();
+    }
+
+    void AppendLines(const std::vector<std::string>& lines) override {
+        for (const auto& line : lines) {
+            text_ += line + "\r\n";
+            ++count_;
+        }
+    }
+    void RequestDrain() override {
+        // Called with the document's lock held: only flag the request.
+        std::lock_guard lock(mutex_);
+        drainRequested_ = true;
+        wake_.notify_all();
+    }
+    std::vector<std::string> Lines() const override { return {}; }
+
+    /// Runs `work` on the user-interface thread and waits for it.
+    void RunOnUi(std::function<void()> work) {
+        std::unique_lock lock(mutex_);
+        work_ = std::move(work);
+        wake_.notify_all();
+        done_.wait(lock, [this] { return !work_; });
+    }
+
+    const std::string& Text() const { return text_; }
+    std::size_t Count() const { return count_; }
+
+private:
+    void Loop() {
+        doc_.AttachSink(this, std::this_thread::get_id());
+        std::unique_lock lock(mutex_);
+        running_ = true;
+        started_.notify_all();
+        while (true) {
+            wake_.wait(lock, [this] { return stop_ || drainRequested_ || work_; });
+            if (work_) {
+                auto work = std::move(work_);
+                lock.unlock();
+                work();
+                lock.lock();
+                work_ = nullptr;
+                done_.notify_all();
+                continue;
+            }
+            if (drainRequested_) {
+                drainRequested_ = false;
+                lock.unlock();
+                doc_.Drain();
+                lock.lock();
+                continue;
+            }
+            if (stop_) {
+                break;
+            }
+        }
+        running_ = false;
+        lock.unlock();
+        doc_.DetachSink();
+    }
+
+    WkLogDoc& doc_;
+    std::thread ui_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable started_;
+    std::condition_variable done_;
+    bool running_ = false;
+    bool stop_ = false;
+    bool drainRequested_ = false;
+    std::function<void()> work_;
+    std::string text_;
+    std::size_t count_ = 0;
+};
+
+std::string LineOf(int thread, int index) {
+    return "T" + std::to_string(thread) + " line " + std::to_string(index) + " 04 00 65 61";
+}
+
+} // namespace
+
+TEST(WkLogDoc, ThreeThreadsAppendEveryLineOnceAndWhole) {
+    WkLogDoc doc;
+    ThreadedSink sink(doc);
+    constexpr int kThreads = 3;
+    constexpr int kLines = 100000;
+    std::vector<std::thread> writers;
+    std::atomic<int> refused{0};
+    for (int t = 0; t < kThreads; ++t) {
+        writers.emplace_back([&, t] {
+            for (int i = 0; i < kLines; ++i) {
+                if (!doc.Append(LineOf(t, i))) {
+                    ++refused;
+                }
+            }
+        });
+    }
+    // The user-interface thread logs its own lines meanwhile.
+    sink.RunOnUi([&] {
+        for (int i = 0; i < 1000; ++i) {
+            EXPECT_TRUE(doc.Append(LineOf(9, i)));
+        }
+    });
+    for (auto& w : writers) {
+        w.join();
+    }
+    sink.Stop();
+    EXPECT_EQ(refused.load(), 0);
+    ASSERT_EQ(sink.Count(), static_cast<std::size_t>(kThreads * kLines + 1000));
+
+    // Every line exactly once, whole, and each thread's lines in its own order.
+    std::vector<int> next(10, 0);
+    std::size_t start = 0;
+    const std::string& text = sink.Text();
+    std::size_t lines = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find("\r\n", start);
+        ASSERT_NE(end, std::string::npos);
+        std::string line = text.substr(start, end - start);
+        ASSERT_GE(line.size(), 2u);
+        int thread = line[1] - '0';
+        ASSERT_TRUE(thread >= 0 && thread <= 9) << line;
+        ASSERT_EQ(line, LineOf(thread, next[thread])) << "at line " << lines;
+        ++next[thread];
+        ++lines;
+        start = end + 2;
+    }
+    for (int t = 0; t < kThreads; ++t) {
+        EXPECT_EQ(next[t], kLines);
+    }
+    EXPECT_EQ(next[9], 1000);
+}
+
+TEST(WkLogDoc, LinesDuringCloseAreDroppedAndCallersReleased) {
+    auto doc = std::make_shared<WkLogDoc>();
+    auto sink = std::make_unique<ThreadedSink>(*doc);
+    std::atomic<bool> stop{false};
+    std::atomic<int> shown{0};
+    std::atomic<int> dropped{0};
+    std::vector<std::thread> writers;
+    for (int t = 0; t < 3; ++t) {
+        writers.emplace_back([&] {
+            while (!stop) {
+                (doc->Append("line") ? shown : dropped)++;
+            }
+        });
+    }
+    while (shown < 1000) {
+        std::this_thread::yield();
+    }
+    sink->RunOnUi([&] { doc->BeginClose(); });
+    const std::size_t countAtClose = sink->Count();
+    while (dropped < 100) {
+        std::this_thread::yield();
+    }
+    sink->RunOnUi([&] { doc->OnCloseDocument(); });
+    sink.reset(); // the view is gone while writers still call
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    stop = true;
+    for (auto& w : writers) {
+        w.join();
+    }
+    EXPECT_EQ(static_cast<std::size_t>(shown.load()), countAtClose);
+    EXPECT_FALSE(doc->Append("after"));
+}
+
+TEST(WkLogDoc, WithoutViewLinesGoNowhere) {
+    WkLogDoc doc;
+    EXPECT_FALSE(doc.Append("x"));
+}
+
+TEST(WkLogDoc, TitleInfoAndNeverModified) {
+    WkLogDoc doc;
+    doc.SetTitle("Log1");
+    EXPECT_EQ(doc.Title(), "ProtocolWindow - Log1");
+    EXPECT_EQ(doc.PlainTitle(), "Log1");
+    EXPECT_EQ(doc.InfoString(0), "LOG-01");
+    EXPECT_EQ(doc.InfoString(2), "Corvel");
+    EXPECT_EQ(doc.InfoString(3), "03.00.00");
+    EXPECT_EQ(doc.InfoString(19), "");
+    EXPECT_EQ(WkLogDoc::kFileInfoMask, 79);
+    // OK in the File Info dialog marks modified even without a change.
+    doc.ApplyFileInfoComment("");
+    EXPECT_TRUE(doc.IsModified());
+    doc.BeforeSaveQuestion();
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(doc.Title(), "Log1");
+}
+
+namespace {
+
+class ListSink : public WkLogSink {
+public:
+    std::vector<std::string> lines;
+    void AppendLines(const std::vector<std::string>& more) override {
+        lines.insert(lines.end(), more.begin(), more.end());
+    }
+    void RequestDrain() override {}
+    std::vector<std::string> Lines() const override { return lines; }
+};
+
+} // namespace
+
+TEST(WkLogDoc, SavedFileReopensWithTheSameLines) {
+    auto path = std::filesystem::temp_directory_path() / "corvel_logdoc_roundtrip.log";
+    std::vector<std::string> lines = {"12/07/26 10:00:00.123  >>  04 00 65 61 ", "",
+                                      "{braces} and \\backslash\\", "\xE4\xF6\xFC tab\there",
+                                      "12/07/26 10:00:00.140  <<  05 00 65 00 60 "};
+    {
+        WkLogDoc doc;
+        ListSink sink;
+        doc.AttachSink(&sink, std::this_thread::get_id());
+        for (const auto& line : lines) {
+            EXPECT_TRUE(doc.Append(line));
+        }
+        EXPECT_EQ(sink.lines, lines);
+        ASSERT_TRUE(doc.OnSaveDocument(path));
+        doc.DetachSink();
+    }
+    std::ifstream in(path, std::ios::binary);
+    std::string head(5, '\0');
+    in.read(head.data(), 5);
+    EXPECT_EQ(head, "{\\rtf");
+    WkLogDoc reopened;
+    ASSERT_TRUE(reopened.OnOpenDocument(path));
+    EXPECT_EQ(reopened.TakeLoadedLines(), lines);
+    std::filesystem::remove(path);
+    // Not rich text: the open fails.
+    std::ofstream(path) << "plain words";
+    EXPECT_FALSE(reopened.OnOpenDocument(path));
+    std::filesystem::remove(path);
+}
+
+TEST(ProtocolWindowClose, WaitsForRunningHandOverThenCloses) {
+    FakeLibraries libs;
+    ScriptedPrompts prompts;
+    FakeFrame frame;
+    CorvelApp app(libs, prompts);
+    ASSERT_TRUE(app.InitInstance([&] { return &frame; }, {}));
+    auto log = app.ProtocolWindowDocument();
+    libs.calls.clear();
+    libs.isLockedAnswer = 0; // a reader is inside a hand-over
+    EXPECT_FALSE(app.TryCloseProtocolWindow(log));
+    EXPECT_EQ(libs.calls,
+              (std::vector<std::string>{"Set 0 LockProtToApp=0", "Get 0 IsProtToAppLocked"}));
+    EXPECT_NE(app.ProtocolWindowDocument(), nullptr);
+    // Lines arriving meanwhile are dropped.
+    EXPECT_FALSE(app.AppendToProtocolWindow("late"));
+    libs.isLockedAnswer = 1;
+    EXPECT_TRUE(app.TryCloseProtocolWindow(log));
+    EXPECT_EQ(app.ProtocolWindowDocument(), nullptr);
+    EXPECT_TRUE(frame.frames.empty());
+    EXPECT_FALSE(app.AppendToProtocolWindow("no window"));
+    // The library's callback finds no window either, and nothing breaks.
+    ASSERT_NE(libs.callback, nullptr);
+    libs.callback("line", 0);
+    EXPECT_TRUE(prompts.messages.empty());
+}

@@ -1,0 +1,61 @@
+#include "WkRtfText.h"
+
+#include <gtest/gtest.h>
+
+TEST(WkRtfWriter, WritesOneParagraphPerLineInTheViewFont) {
+    EXPECT_EQ(
+        WriteRtfLines({"ab", "", "{x}\\"}, WkLogFont{}),
+        "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fmodern\\fcharset0 Courier New;}}\n"
+        "{\\colortbl ;\\red0\\green0\\blue0;}\n"
+        "\\viewkind4\\uc1\\pard\\f0\\cf1\\fs18 ab\\par\n"
+        "\\par\n"
+        "\\{x\\}\\\\\\par\n"
+        "}\n");
+    WkLogFont font;
+    font.face = "Mono";
+    font.heightTwips = 240;
+    font.bold = true;
+    font.italic = true;
+    font.autoColor = false;
+    font.color = 0xFF8000;
+    EXPECT_EQ(WriteRtfLines({"\xE9\x01"}, font),
+              "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fmodern\\fcharset0 Mono;}}\n"
+              "{\\colortbl ;\\red255\\green128\\blue0;}\n"
+              "\\viewkind4\\uc1\\pard\\f0\\cf1\\fs24\\b\\i \\'e9\\'01\\par\n"
+              "}\n");
+}
+
+TEST(WkRtfReader, ReadsWhatOtherEditorsWrite) {
+    // As a word processor writes it: CR LF line ends, a generator group, a trailing \par.
+    const std::string rtf =
+        "{\\rtf1\\ansi\\ansicpg1252\\deff0\\nouicompat\\deflang1031{\\fonttbl{"
+        "\\f0\\fnil\\fcharset0 "
+        "Courier New;}}\r\n{\\*\\generator Riched20 10.0.19041}\\viewkind4\\uc1 \r\n"
+        "\\pard\\f0\\fs18\\lang7 12/07/26 10:00:00.123  >>  04 00 65 61 \\par\r\n"
+        "caf\\'e9 \\u8364?uro\\tab x\\line y\\par\r\n"
+        "{\\b bold} end\\par\r\n}\r\n";
+    auto text = ReadRtfText(rtf);
+    ASSERT_TRUE(text.has_value());
+    EXPECT_EQ(*text, "12/07/26 10:00:00.123  >>  04 00 65 61 \ncaf\xE9 ?uro\tx\ny\nbold end\n");
+    EXPECT_EQ(SplitTextLines(*text),
+              (std::vector<std::string>{"12/07/26 10:00:00.123  >>  04 00 65 61 ",
+                                        "caf\xE9 ?uro\tx", "y", "bold end"}));
+}
+
+TEST(WkRtfReader, SkipsDestinationsAndHandlesSymbols) {
+    auto text = ReadRtfText("{\\rtf1{\\colortbl;\\red1\\green2\\blue3;}{\\info{\\author me}}"
+                            "{\\stylesheet{\\s0 Normal;}}{\\*\\unknown hidden}"
+                            "a\\{b\\}c\\\\d\\~e\\-f{\\pict\\bin3 }}}}g\\u228\\'e4h}");
+    ASSERT_TRUE(text.has_value());
+    EXPECT_EQ(*text, "a{b}c\\d\xA0"
+                     "efg\xE4h");
+    EXPECT_EQ(SplitTextLines("last without end"), (std::vector<std::string>{"last without end"}));
+    EXPECT_EQ(SplitTextLines("a\n\nb\n"), (std::vector<std::string>{"a", "", "b"}));
+}
+
+TEST(WkRtfReader, RefusesWhatIsNotRtf) {
+    EXPECT_FALSE(ReadRtfText("").has_value());
+    EXPECT_FALSE(ReadRtfText("hello").has_value());
+    EXPECT_FALSE(ReadRtfText("{\\rtf1 open group").has_value());
+    EXPECT_FALSE(ReadRtfText("{\\rtf1 trailing backslash\\").has_value());
+}

@@ -1,0 +1,155 @@
+// Starts the kestra-sim program and talks to it as a host would, over its pseudo-terminal.
+
+#include "SimProcess.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <unistd.h>
+
+using namespace simtest;
+using kestra::Bytes;
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+namespace {
+
+class SimProgram : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("kestra-sim-test-" + std::to_string(getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    fs::path dir;
+};
+
+std::string Slurp(const fs::path& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+} // namespace
+
+TEST_F(SimProgram, LinksMapsServesAndCleansUp) {
+    fs::path link = dir / "reader";
+    fs::path ports = dir / "ports";
+    std::ofstream(ports) << "# test map\n4=/dev/ttyS3\n";
+    setenv("SORN_PORTS", ports.c_str(), 1);
+    SimProcess sim({"--link", link.string(), "--map-port", "4"});
+    unsetenv("SORN_PORTS");
+    std::string slave = sim.WaitReady();
+    ASSERT_FALSE(slave.empty());
+    EXPECT_EQ(fs::read_symlink(link).string(), slave);
+    EXPECT_EQ(Slurp(ports), "# test map\n4=" + slave + "\n");
+
+    HostPort host(link.string(), 9600);
+    // KRA version: software type 03-01, revision 0, hardware type 0x20, types TTA and TTB.
+    EXPECT_EQ(host.Exchange({0x04, 0x00, 0x65, 0x61}),
+              (Bytes{0x0A, 0x00, 0x65, 0x00, 0x03, 0x01, 0x00, 0x20, 0x03, 0x4E}));
+
+    EXPECT_EQ(sim.Stop(), 0);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
+}
+
+TEST_F(SimProgram, ControlLinesDriveTheReader) {
+    SimProcess sim({"--model", "KRB", "--address", "3"});
+    std::string slave = sim.WaitReady();
+    ASSERT_FALSE(slave.empty());
+    HostPort host(slave, 9600);
+
+    EXPECT_EQ(host.Exchange({0x04, 0x03, 0x11, 0x16}), (Bytes{0x05, 0x03, 0x11, 0x01, 0x16}));
+    EXPECT_EQ(sim.Control("tag TTC A1B2C3D4E5"), "ok");
+    EXPECT_EQ(host.Exchange({0x04, 0x03, 0x11, 0x16}),
+              (Bytes{0x0B, 0x03, 0x11, 0x00, 0x02, 0xA1, 0xB2, 0xC3, 0xD4, 0xE5, 0xFA}));
+    EXPECT_EQ(sim.Control("tag none"), "ok");
+    EXPECT_EQ(host.Exchange({0x04, 0x03, 0x11, 0x16})[3], 0x01);
+
+    // 0x40 with mode 0x05 changes byte 0 of block 0, as the state shows.
+    EXPECT_EQ(host.Exchange({0x05, 0x03, 0x40, 0x05, 0x43}), (Bytes{0x05, 0x03, 0x40, 0x00, 0x46}));
+    std::string state = sim.Control("state");
+    EXPECT_TRUE(state.starts_with("block 0: 05 01 00 14 00 01 01 05 03")) << state;
+    EXPECT_TRUE(state.ends_with("\nok")) << state;
+
+    EXPECT_EQ(sim.Control("fault checksum 2"), "ok");
+    // The KRB version answer from address 3 ends in 0x2A; both answers carry it inverted.
+    EXPECT_EQ(host.Exchange({0x04, 0x03, 0x65, 0x62}).back(), 0xD5);
+    EXPECT_EQ(host.Exchange({0x04, 0x03, 0x65, 0x62}).back(), 0xD5);
+    EXPECT_EQ(host.Exchange({0x04, 0x03, 0x65, 0x62}).back(), 0x2A);
+    EXPECT_EQ(sim.Control("fault silent"), "ok");
+    EXPECT_TRUE(host.Exchange({0x04, 0x03, 0x65, 0x62}, 150ms).empty());
+    EXPECT_EQ(host.Exchange({0x04, 0x03, 0x74, 0x73}), (Bytes{0x06, 0x03, 0x74, 0x00, 0x00, 0x71}));
+
+    EXPECT_TRUE(sim.Control("fault loud").starts_with("error: "));
+    EXPECT_EQ(sim.Stop(), 0);
+}
+
+TEST_F(SimProgram, AnswersOnlyAtItsBaudRate) {
+    SimProcess sim({"--baud", "19200"});
+    std::string slave = sim.WaitReady();
+    ASSERT_FALSE(slave.empty());
+    HostPort host(slave, 9600);
+    EXPECT_TRUE(host.Exchange({0x04, 0x00, 0x65, 0x61}, 200ms).empty());
+    host.SetBaud(19200);
+    EXPECT_EQ(host.Exchange({0x04, 0x00, 0x65, 0x61}).size(), 10u);
+}
+
+TEST_F(SimProgram, SeveralReadersShareTheBus) {
+    SimProcess sim({"--reader", "KRA:1", "--reader", "KRD:2"});
+    std::string slave = sim.WaitReady();
+    ASSERT_FALSE(slave.empty());
+    HostPort host(slave, 9600);
+    Bytes krd = host.Exchange(kestra::BuildRequest(2, 0x65, {}));
+    ASSERT_EQ(krd.size(), 10u);
+    EXPECT_EQ(krd[1], 2);
+    EXPECT_EQ(krd[7], 0x50);
+    EXPECT_EQ(host.Exchange(kestra::BuildRequest(1, 0x65, {}))[7], 0x20);
+    EXPECT_TRUE(host.Exchange(kestra::BuildRequest(3, 0x65, {}), 150ms).empty());
+    EXPECT_EQ(sim.Control("tag TTB 0000000001 2"), "ok");
+    EXPECT_EQ(host.Exchange(kestra::BuildRequest(1, 0x11, {}))[3], 0x01);
+    EXPECT_EQ(host.Exchange(kestra::BuildRequest(2, 0x11, {}))[3], 0x00);
+}
+
+TEST_F(SimProgram, SendsAutoAnswerProtocolsUnasked) {
+    SimProcess sim({});
+    std::string slave = sim.WaitReady();
+    ASSERT_FALSE(slave.empty());
+    HostPort host(slave, 9600);
+    // Serial number in a frame, once per presence.
+    EXPECT_EQ(host.Exchange(kestra::BuildRequest(0, 0x40, {0x11}))[3], 0x00);
+    EXPECT_EQ(sim.Control("tag TTA 0102030405"), "ok");
+    EXPECT_EQ(host.ReadFrame(2s),
+              (Bytes{0x0B, 0x00, 0x11, 0x00, 0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x1B}));
+    EXPECT_TRUE(host.ReadFrame(300ms).empty());
+}
+
+TEST_F(SimProgram, WireModeTakesTheLineTime) {
+    SimProcess sim({"--wire", "--baud", "9600"});
+    std::string slave = sim.WaitReady();
+    ASSERT_FALSE(slave.empty());
+    HostPort host(slave, 9600);
+    auto start = std::chrono::steady_clock::now();
+    Bytes answer = host.Exchange({0x04, 0x00, 0x65, 0x61});
+    auto took = std::chrono::steady_clock::now() - start;
+    ASSERT_EQ(answer.size(), 10u);
+    // 14 characters of 11 bits (8E1) at 9600 baud.
+    EXPECT_GE(took, std::chrono::microseconds(14 * 11 * 1'000'000 / 9600));
+}
+
+TEST_F(SimProgram, RefusesBadArgumentsAndForeignFiles) {
+    SimProcess bad({"--model", "KRZ"});
+    EXPECT_EQ(bad.Wait(), 2);
+    fs::path file = dir / "precious";
+    std::ofstream(file) << "keep me";
+    SimProcess sim({"--link", file.string()});
+    EXPECT_EQ(sim.Wait(), 1);
+    EXPECT_EQ(Slurp(file), "keep me");
+}

@@ -1,0 +1,163 @@
+// The whole path: Velk's command exports and Sorn's port functions against the kestra-sim
+// program on a pseudo-terminal, found through Sorn's port map.
+
+#include "SimProcess.h"
+
+#include "sorn.h"
+#include "velk.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace simtest;
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kPort = 201;
+
+class SimBus : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("kestra-sim-bus-" + std::to_string(getpid()));
+        fs::create_directories(dir);
+        setenv("SORN_PORTS", (dir / "ports").c_str(), 1);
+    }
+    void TearDown() override {
+        if (reader > 0) {
+            VELK_DeleteReader(reader);
+        }
+        if (port > 0) {
+            SORN_ClosePort(port);
+        }
+        sim.reset();
+        unsetenv("SORN_PORTS");
+        fs::remove_all(dir);
+    }
+
+    // Starts the simulator with `args`, opens its port through the map and makes a reader.
+    void Start(std::vector<std::string> args) {
+        args.insert(args.end(), {"--map-port", std::to_string(kPort)});
+        sim = std::make_unique<SimProcess>(args);
+        ASSERT_FALSE(sim->WaitReady().empty());
+        port = SORN_OpenPort(std::to_string(kPort).c_str());
+        ASSERT_GT(port, 0);
+        reader = VELK_NewReader(port);
+        ASSERT_GT(reader, 0);
+    }
+
+    fs::path dir;
+    std::unique_ptr<SimProcess> sim;
+    int port = 0;
+    int reader = 0;
+};
+
+} // namespace
+
+TEST_F(SimBus, ConfigurationByteWrittenIsReadBack) {
+    Start({"--model", "KRC", "--address", "4"});
+    EXPECT_EQ(VELK_0x40_WriteEEAAMode(reader, 4, 0x23), 0);
+    char block[32] = {};
+    ASSERT_EQ(VELK_0x62_ReadEEBlock(reader, 4, 0, block), 0);
+    EXPECT_EQ(static_cast<unsigned char>(block[0]), 0x23);
+    EXPECT_EQ(static_cast<unsigned char>(block[8]), 4); // the bus address byte
+    EXPECT_EQ(sim->Control("state").substr(0, 14), "block 0: 23 01");
+
+    char version[16] = {};
+    EXPECT_EQ(VELK_0x65_SoftVersion(reader, 4, version, 1), 0);
+    EXPECT_STREQ(version, "030100480F");
+}
+
+TEST_F(SimBus, SerialNumberWithAndWithoutTransponder) {
+    Start({});
+    unsigned char type = 0xEE;
+    char serial[16] = {};
+    EXPECT_EQ(VELK_0x11_GetSerNr(reader, 0, &type, serial, 1), 1);
+    ASSERT_EQ(sim->Control("tag TTB 12345ABCDE"), "ok");
+    EXPECT_EQ(VELK_0x11_GetSerNr(reader, 0, &type, serial, 1), 0);
+    EXPECT_EQ(type, 1);
+    EXPECT_STREQ(serial, "12345ABCDE");
+}
+
+TEST_F(SimBus, SerialNumberRepeatsUntilATransponderAppears) {
+    // Each exchange takes its time on a 9600 baud line, so REPCNT 99 waits about a second.
+    Start({"--wire"});
+    ASSERT_EQ(VELK_SetReaderPara(reader, "REPCNT", "99"), 0);
+    std::thread presenter([this] {
+        std::this_thread::sleep_for(100ms);
+        sim->Control("tag TTA 0000000042");
+    });
+    unsigned char type = 0xEE;
+    char serial[16] = {};
+    int result = VELK_0x11_GetSerNr(reader, 0, &type, serial, 1);
+    presenter.join();
+    EXPECT_EQ(result, 0);
+    EXPECT_STREQ(serial, "0000000042");
+
+    // Exactly REPCNT + 1 attempts: three answers without a transponder use them all up.
+    ASSERT_EQ(VELK_SetReaderPara(reader, "REPCNT", "2"), 0);
+    ASSERT_EQ(sim->Control("fault status=01 3"), "ok");
+    EXPECT_EQ(VELK_0x11_GetSerNr(reader, 0, &type, serial, 1), 1);
+    EXPECT_EQ(VELK_0x11_GetSerNr(reader, 0, &type, serial, 1), 0);
+}
+
+TEST_F(SimBus, AccessLockRequiresLogin) {
+    Start({"--model", "KRB"});
+    EXPECT_EQ(VELK_0x40_WriteEEAAMode(reader, 0, 0x01), 0);
+    EXPECT_EQ(VELK_0xA1_WriteEELockRd(reader, 0, 1), 0);
+    EXPECT_EQ(VELK_0x40_WriteEEAAMode(reader, 0, 0x02), 0x13);
+    EXPECT_EQ(VELK_0xA0_RdLogin(reader, 0, "01020304", 1), 0x14);
+    EXPECT_EQ(VELK_0xA0_RdLogin(reader, 0, "00000000", 1), 0);
+    EXPECT_EQ(VELK_0x40_WriteEEAAMode(reader, 0, 0x02), 0);
+}
+
+TEST_F(SimBus, AutoAnswerFramesArriveThroughReceive) {
+    Start({});
+    ASSERT_EQ(VELK_0x40_WriteEEAAMode(reader, 0, 0x11), 0); // serial number, once
+    char empty[8] = {};
+    ASSERT_EQ(SORN_DoPortCmd(port, "FlushInQ", empty), 0);
+    ASSERT_EQ(sim->Control("tag TTB 0102030405"), "ok");
+    unsigned char buffer[1024] = {};
+    int n = 0;
+    for (int tries = 0; tries < 20 && n <= 0; ++tries) {
+        n = SORN_Receive(port, buffer, sizeof buffer);
+    }
+    const unsigned char expected[] = {0x0B, 0x00, 0x11, 0x00, 0x01, 0x01,
+                                      0x02, 0x03, 0x04, 0x05, 0x1A};
+    ASSERT_EQ(n, static_cast<int>(sizeof expected));
+    EXPECT_EQ(std::memcmp(buffer, expected, sizeof expected), 0);
+}
+
+TEST_F(SimBus, EachFaultGivesItsCode) {
+    Start({});
+    ASSERT_EQ(SORN_SetPortPara(port, "timeout", "150"), 0);
+    ASSERT_EQ(VELK_SetReaderPara(reader, "CHKRECBUSADR", "1"), 0);
+    const std::pair<const char*, int> faults[] = {{"checksum", VELK_ERR_CHECKSUM},
+                                                  {"busaddr", VELK_ERR_BUS_ADDRESS},
+                                                  {"command", VELK_ERR_COMMAND_BYTE},
+                                                  {"silent", SORN_ERR_NOTHING_RECEIVED},
+                                                  {"late=400", SORN_ERR_NOTHING_RECEIVED},
+                                                  {"short", VELK_ERR_LENGTH},
+                                                  {"status=83", 0x83}};
+    char version[16] = {};
+    for (const auto& [fault, code] : faults) {
+        SCOPED_TRACE(fault);
+        ASSERT_EQ(sim->Control(std::string("fault ") + fault), "ok");
+        EXPECT_EQ(VELK_0x65_SoftVersion(reader, 0, version, 1), code);
+        std::this_thread::sleep_for(fault == std::string("late=400") ? 400ms : 0ms);
+        EXPECT_EQ(VELK_0x65_SoftVersion(reader, 0, version, 1), 0); // one answer only
+    }
+}
+
+TEST_F(SimBus, WrongBaudRateGetsNoAnswer) {
+    Start({"--baud", "38400"});
+    char version[16] = {};
+    EXPECT_EQ(VELK_0x65_SoftVersion(reader, 0, version, 1), SORN_ERR_NOTHING_RECEIVED);
+    ASSERT_EQ(SORN_SetPortPara(port, "baud", "38400"), 0);
+    EXPECT_EQ(VELK_0x65_SoftVersion(reader, 0, version, 1), 0);
+}

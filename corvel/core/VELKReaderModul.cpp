@@ -87,8 +87,7 @@ const ReadRow kReadRows[] = {
 
 constexpr const char* kBusAddress = "00 00 00 01 00 00";
 constexpr const char* kBlockNumber = "62 32 14 01 00 00";
-constexpr const char* kMirror[3] = {"62 00 00 16 00 00", "62 01 00 16 00 00",
-                                    "62 02 00 16 00 00"};
+constexpr const char* kMirror[3] = {"62 00 00 16 00 00", "62 01 00 16 00 00", "62 02 00 16 00 00"};
 constexpr const char* kVersionAnswer = "65 33 00 05 00 00";
 constexpr const char* kModelByte = "71 32 12 01 00 00";
 constexpr const char* kOutputTimes[5] = {"71 32 01 02 00 00", "71 32 03 02 00 00",
@@ -274,8 +273,7 @@ int VELKReaderModul::RunCommand(int code, int handle, int bus) {
     case 0x43: {
         const char* first = "43 00 04 01 00 00";
         const char* second = "43 00 05 01 00 00";
-        const int rc =
-            VELK_0x43_WriteEEAADB(handle, bus, ConfigValue(first), ConfigValue(second));
+        const int rc = VELK_0x43_WriteEEAADB(handle, bus, ConfigValue(first), ConfigValue(second));
         if (rc == 0) {
             ClearFlagOf(first);
         }
@@ -303,9 +301,9 @@ int VELKReaderModul::RunCommand(int code, int handle, int bus) {
     case 0x70: {
         const char* values[4] = {"70 01 00 01 00 00", "70 01 01 01 00 00", "70 01 02 01 00 00",
                                  "70 01 03 01 00 00"};
-        const int rc = VELK_0x70_WriteEEOut(handle, bus, ConfigValue(values[0]),
-                                            ConfigValue(values[1]), ConfigValue(values[2]),
-                                            ConfigValue(values[3]));
+        const int rc =
+            VELK_0x70_WriteEEOut(handle, bus, ConfigValue(values[0]), ConfigValue(values[1]),
+                                 ConfigValue(values[2]), ConfigValue(values[3]));
         if (rc == 0) {
             ClearFlagOf(values[0]);
         }
@@ -397,10 +395,10 @@ int VELKReaderModul::SendPasswords(int code, int handle, int bus) {
         for (int i = 0; i < 9; ++i) {
             AnswerPassword(old ? kOldPasswordsTTB[i] : kNewPasswordsTTB[i], p[i]);
         }
-        return old ? VELK_0xA3_OldPWTTB(handle, bus, p[0], p[1], p[2], p[3], p[4], p[5], p[6],
-                                        p[7], p[8], 0)
-                   : VELK_0xA4_NewPWTTB(handle, bus, p[0], p[1], p[2], p[3], p[4], p[5], p[6],
-                                        p[7], p[8], 0);
+        return old ? VELK_0xA3_OldPWTTB(handle, bus, p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7],
+                                        p[8], 0)
+                   : VELK_0xA4_NewPWTTB(handle, bus, p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7],
+                                        p[8], 0);
     }
     if (type == kTypeTTC) {
         char p[5] = {};

@@ -22,10 +22,10 @@ public:
     static constexpr std::size_t kAnswerImageSize = 2048;
 
     /// Codes of Execute, ReadParameter and EnsureBlockRead besides the library's own.
-    static constexpr int kNoReaderHandle = -1;  ///< Execute: the owner has no reader object
-    static constexpr int kNoPortHandle = -2;    ///< Execute: the reader is bound to port 0
-    static constexpr int kUnknownCommand = -3;  ///< Execute: the code has no row
-    static constexpr int kNotSupported = -1;    ///< ReadParameter, EnsureBlockRead
+    static constexpr int kNoReaderHandle = -1; ///< Execute: the owner has no reader object
+    static constexpr int kNoPortHandle = -2;   ///< Execute: the reader is bound to port 0
+    static constexpr int kUnknownCommand = -3; ///< Execute: the code has no row
+    static constexpr int kNotSupported = -1;   ///< ReadParameter, EnsureBlockRead
 
     /// Run-time class "VELKReaderModul", schema 1.
     static const WkRuntimeClass kRuntimeClass;

@@ -1,6 +1,9 @@
 #pragma once
-// Every message box, question and selection dialog of the workbench goes through this
-// interface. The program shows real dialogs; tests answer from a script.
+// The application's prompts: the logic layer's message boxes and questions (Prompts) and the
+// dialogs the application itself asks through. The program shows real dialogs; tests answer
+// from a script.
+
+#include "Prompts.h"
 
 #include <optional>
 #include <string>
@@ -9,14 +12,8 @@ class WkComPortChoice;
 class WkReaderChoice;
 struct WkReaderSelection;
 
-class WkPrompts {
+class WkPrompts : public Prompts {
 public:
-    virtual ~WkPrompts() = default;
-
-    /// A message box with the text and an OK button.
-    virtual void ShowMessage(const std::string& text) = 0;
-    /// A question with Yes and No; true for Yes.
-    virtual bool AskYesNo(const std::string& text) = 0;
     /// The file-open dialog (the file must exist); nothing when the user cancels.
     virtual std::optional<std::string> AskOpenFileName() = 0;
     /// The file-save dialog, proposing `proposal`; nothing when the user cancels.

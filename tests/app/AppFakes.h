@@ -86,7 +86,7 @@ public:
     }
 };
 
-class ScriptedPrompts : public WkPrompts {
+class AppPrompts : public WkPrompts {
 public:
     std::vector<std::string> messages;
     std::deque<std::string> openAnswers; // "" means cancel
@@ -96,7 +96,9 @@ public:
     int readerDialogs = 0;
     int readerIndex = -1; // -1 = Cancel
 
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    void ShowMessage(const std::string& text, Icon = Icon::Warning) override {
+        messages.push_back(text);
+    }
     bool AskYesNo(const std::string& text) override {
         messages.push_back(text);
         if (yesNoAnswers.empty()) {
@@ -105,6 +107,13 @@ public:
         bool answer = yesNoAnswers.front();
         yesNoAnswers.pop_front();
         return answer;
+    }
+    Answer AskYesNoCancel(const std::string& text) override {
+        return AskYesNo(text) ? Answer::Yes : Answer::No;
+    }
+    int SelectFromList(const std::string&, const std::string&, const std::vector<std::string>&,
+                       int) override {
+        return -1;
     }
     std::optional<std::string> AskOpenFileName() override {
         if (openAnswers.empty() || openAnswers.front().empty()) {

@@ -17,7 +17,7 @@ namespace {
 class StartupTest : public ::testing::Test {
 protected:
     FakeLibraries libs;
-    ScriptedPrompts prompts;
+    AppPrompts prompts;
     FakeFrame frame;
 
     bool Start(CorvelApp& app, std::vector<std::string> args = {}) {

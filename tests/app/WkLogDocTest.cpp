@@ -270,7 +270,7 @@ TEST(WkLogDoc, SavedFileReopensWithTheSameLines) {
 
 TEST(ProtocolWindowClose, WaitsForRunningHandOverThenCloses) {
     FakeLibraries libs;
-    ScriptedPrompts prompts;
+    AppPrompts prompts;
     FakeFrame frame;
     CorvelApp app(libs, prompts);
     ASSERT_TRUE(app.InitInstance([&] { return &frame; }, {}));

@@ -59,7 +59,9 @@ VELK_API int VELK_0x11_GetSerNr(int handle, int busAddress, unsigned char* trans
                                 char* serialNumber, int hexFlag) {
     return RunCommand(handle, busAddress, {transponderType, serialNumber}, {},
                       {0x11, false, Decode::WhenData, true}, Empty, [&](const CommandAnswer& a) {
-                          DecodeSerialNumber(a, transponderType, serialNumber, hexFlag);
+                          // Status 0x01 ends only after the last attempt, without outputs.
+                          if (a.status != 0x01)
+                              DecodeSerialNumber(a, transponderType, serialNumber, hexFlag);
                       });
 }
 

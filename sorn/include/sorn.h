@@ -21,29 +21,121 @@ extern "C" {
 /** Nothing was received within the time-out. */
 #define SORN_ERR_NOTHING_RECEIVED (-1030)
 
-/** Event record for SORN_AddEventHandler / SORN_DelEventHandler. */
+/** Line events of SORN_EVENT_HANDLER::event. */
+#define SORN_EVENT_CTS 1
+#define SORN_EVENT_DSR 3
+
+/** Delivery modes of SORN_EVENT_HANDLER::mode. */
+#define SORN_MODE_POST_WINDOW 2 /**< PLAT_PostMessage(target, message, port handle, state) */
+#define SORN_MODE_CALLBACK 3    /**< target is a SORN_EVENT_CALLBACK, called on Sorn's thread */
+
+/** Callback of mode 3: port handle, event (1 or 3), the record's message, new state 1/0. */
+typedef void (*SORN_EVENT_CALLBACK)(int handle, int event, int message, int state);
+
+/**
+ * Event record for SORN_AddEventHandler / SORN_DelEventHandler. A record is registered once
+ * per port; records are compared field by field. Line events come from one polling thread
+ * (every 20 ms) and only for devices that have modem lines; a pseudo-terminal never has any.
+ */
 typedef struct SORN_EVENT_HANDLER {
-    int event;       /**< 1 = CTS changed, 3 = DSR changed */
+    int event;       /**< SORN_EVENT_CTS or SORN_EVENT_DSR */
     int message;     /**< message number delivered to the target */
-    int mode;        /**< 2 = post `message` to the window target, new line state (1/0) as lParam */
-    intptr_t target; /**< window target handle of the platform library (platform.h) */
+    int mode;        /**< SORN_MODE_POST_WINDOW or SORN_MODE_CALLBACK */
+    intptr_t target; /**< window target (platform.h PLAT_HWND) or SORN_EVENT_CALLBACK */
 } SORN_EVENT_HANDLER;
 
+/**
+ * Library version "MM.mm.pp". @param version out, at least 9 bytes (256 recommended).
+ * @return 0, or -1006 when version is null.
+ */
 SORN_API int SORN_GetDLLVersion(char* version);
+
+/**
+ * Whether port `number` (1..256) is mapped to an existing serial device.
+ * @return 0 when it exists, -1002 for a number outside 1..256, -1003 when there is no device.
+ */
 SORN_API int SORN_DetectPort(int number);
+
+/**
+ * Opens a port: raw mode, exclusive, no flow control, 9600 baud, "8E1", block time-out 800 ms,
+ * character time-out 20 ms, receive time-out ("Timeout") 200 ms, RTS and DTR off.
+ * @param name port number as decimal text ("1" .. "256").
+ * @return the port handle (> 0; never reused in a process), or -1002 (bad number),
+ *         -1003 (no device), -1004 (already open here), -1005 (in use elsewhere),
+ *         -1006 (null name), -1007, -1008, -1015.
+ */
 SORN_API int SORN_OpenPort(const char* name);
+
+/** Closes a port and drops its event handlers. @return 0, or -1001 for an unknown handle. */
 SORN_API int SORN_ClosePort(int handle);
+
+/** Handle of the open port with this number text. @return the handle, 0 when that port is
+ *  not open, -1002 for a text that is no port number, -1006 for null. */
 SORN_API int SORN_GetPortHnd(const char* name);
+
+/** Walks the open ports in opening order. @param handle 0 for the first, else the previous
+ *  handle. @return the next handle, 0 at the end, -1001 when `handle` is not open. */
 SORN_API int SORN_GetPortList(int handle);
+
+/**
+ * Reads a port parameter as text. Keys (case matters): "PortNr", "baud", "frame", "timeout"
+ * (block time-out, ms), "chartimeout" (base character time-out, ms), "TxTimeControl",
+ * "Performance", "TxDelayTime", "CharTimeoutMpy", "Timeout" (receive time-out, ms).
+ * @param value out, at least 8 bytes. @return 0, -1001, -1006 or -1010 (unknown key).
+ */
 SORN_API int SORN_GetPortPara(int handle, const char* key, char* value);
+
+/**
+ * Sets a port parameter. "baud": 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200 (else
+ * -1012); "frame": data bits 7|8, parity N|E|O, stop bits 1|2, e.g. "8E1" (else -1013);
+ * "timeout" 1..60000; "chartimeout" 1..10000; "CharTimeoutMpy" 1..10 (the character
+ * time-out in effect is chartimeout x CharTimeoutMpy); "Timeout" 0..60000 (0 waits a 20 ms
+ * slice); "TxTimeControl" "0"|"1" (RS-485 direction control: the kernel's RS-485 mode, else
+ * RTS raised for each write and dropped TxDelayTime ms after it, else no effect);
+ * "TxDelayTime" 0..999; "Performance" "0" (asks the driver for low latency) | "1".
+ * Numbers out of range give -1014. "PortNr" is read only (-1011).
+ * @return 0 or a negative code; a refused value leaves the port unchanged.
+ */
 SORN_API int SORN_SetPortPara(int handle, const char* key, const char* value);
+
+/**
+ * Port commands: "SetRTS"/"SetDTR" with value "ON" or "OFF"; "GetRTS"/"GetDTR" (the state
+ * last set), "GetCTS"/"GetDSR" ("OFF" on devices without modem lines) write "ON" or "OFF"
+ * into value (at least 4 bytes); "FlushInQ" empties the input queue (value ignored).
+ * @return 0, -1001, -1006, -1020 (unknown command), -1021 (bad value).
+ */
 SORN_API int SORN_DoPortCmd(int handle, const char* command, char* value);
+
+/**
+ * One request/answer exchange: empties the input queue, writes the request, waits up to the
+ * block time-out for the first answer byte (its LEN, the whole frame's length), then reads
+ * until LEN bytes have come or the character time-out passes between two bytes. A first byte
+ * below 2 cannot be a LEN: then bytes are read until the character time-out.
+ * @return the number of answer bytes (> 0, possibly fewer than LEN), -1030 when nothing came,
+ *         -1040 when the device went away, or another negative code (-1001, -1006, -1025).
+ */
 SORN_API int SORN_Transceive(int handle, const unsigned char* send, int sendLength,
                              unsigned char* receive, int receiveSize);
+
+/** Writes bytes. @return the number written, or a negative code. */
 SORN_API int SORN_Transmit(int handle, const unsigned char* data, int length);
+
+/**
+ * Hands over what arrives: waits up to the receive time-out ("Timeout") for a first byte,
+ * then reads until the character time-out or `size` bytes.
+ * @return bytes received (> 0), -1030 when nothing came, or another negative code.
+ */
 SORN_API int SORN_Receive(int handle, unsigned char* buffer, int size);
+
+/** Text of a code. @param text out, 128 bytes. @return 0; -1999 (with "unknown error code")
+ *  for a code without a text; -1006 for null. */
 SORN_API int SORN_GetErrorText(int code, char* text);
+
+/** Registers a line-event record on a port. @return 0, -1001, -1006, -1050 (registered
+ *  already), -1052 (event not 1 or 3, mode not 2 or 3, or no target). */
 SORN_API int SORN_AddEventHandler(int handle, const SORN_EVENT_HANDLER* handler);
+
+/** Removes a record registered with the same four fields. @return 0, -1001, -1006, -1051. */
 SORN_API int SORN_DelEventHandler(int handle, const SORN_EVENT_HANDLER* handler);
 
 #ifdef __cplusplus

@@ -1,0 +1,189 @@
+#include "PortRegistry.h"
+
+#include "ErrorTable.h"
+#include "platform.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace sorn {
+
+namespace {
+constexpr auto kLinePollInterval = std::chrono::milliseconds(20);
+constexpr int kMaxOpenPorts = 256;
+
+bool SameRecord(const SORN_EVENT_HANDLER& a, const SORN_EVENT_HANDLER& b) {
+    return a.event == b.event && a.message == b.message && a.mode == b.mode && a.target == b.target;
+}
+} // namespace
+
+PortRegistry& PortRegistry::Instance() {
+    static PortRegistry& registry = *std::make_unique<PortRegistry>().release();
+    return registry;
+}
+
+PortRegistry::Entry* PortRegistry::EntryOf(int handle) {
+    auto it = std::find_if(ports_.begin(), ports_.end(),
+                           [handle](const Entry& e) { return e.handle == handle; });
+    return it == ports_.end() ? nullptr : &*it;
+}
+
+int PortRegistry::Open(int number) {
+    std::lock_guard lock(mutex_);
+    for (const Entry& e : ports_) {
+        if (e.port->Number() == number) {
+            return kErrAlreadyOpen;
+        }
+    }
+    if (ports_.size() >= kMaxOpenPorts) {
+        return kErrTooManyPorts;
+    }
+    std::unique_ptr<SerialPort> port;
+    if (const int rc = SerialPort::Open(number, port); rc != kOk) {
+        return rc;
+    }
+    const int handle = nextHandle_++;
+    ports_.push_back(Entry{handle, std::move(port), {}});
+    return handle;
+}
+
+int PortRegistry::Close(int handle) {
+    std::shared_ptr<SerialPort> closing;
+    {
+        std::lock_guard lock(mutex_);
+        auto it = std::find_if(ports_.begin(), ports_.end(),
+                               [handle](const Entry& e) { return e.handle == handle; });
+        if (it == ports_.end()) {
+            return kErrBadHandle;
+        }
+        closing = std::move(it->port);
+        ports_.erase(it);
+    }
+    // The device closes when the last call still running on it returns.
+    return kOk;
+}
+
+std::shared_ptr<SerialPort> PortRegistry::Find(int handle) {
+    std::lock_guard lock(mutex_);
+    Entry* e = EntryOf(handle);
+    return e ? e->port : nullptr;
+}
+
+int PortRegistry::HandleOf(int number) {
+    std::lock_guard lock(mutex_);
+    for (const Entry& e : ports_) {
+        if (e.port->Number() == number) {
+            return e.handle;
+        }
+    }
+    return 0;
+}
+
+int PortRegistry::Next(int handle) {
+    std::lock_guard lock(mutex_);
+    if (handle == 0) {
+        return ports_.empty() ? 0 : ports_.front().handle;
+    }
+    for (size_t i = 0; i < ports_.size(); ++i) {
+        if (ports_[i].handle == handle) {
+            return i + 1 < ports_.size() ? ports_[i + 1].handle : 0;
+        }
+    }
+    return kErrBadHandle;
+}
+
+int PortRegistry::AddHandler(int handle, const SORN_EVENT_HANDLER& handler) {
+    if ((handler.event != SORN_EVENT_CTS && handler.event != SORN_EVENT_DSR) ||
+        (handler.mode != SORN_MODE_POST_WINDOW && handler.mode != SORN_MODE_CALLBACK) ||
+        handler.target == 0) {
+        return kErrBadHandler;
+    }
+    std::lock_guard lock(mutex_);
+    Entry* e = EntryOf(handle);
+    if (!e) {
+        return kErrBadHandle;
+    }
+    for (const SORN_EVENT_HANDLER& h : e->handlers) {
+        if (SameRecord(h, handler)) {
+            return kErrHandlerExists;
+        }
+    }
+    e->handlers.push_back(handler);
+    EnsureEventThread();
+    return kOk;
+}
+
+int PortRegistry::DelHandler(int handle, const SORN_EVENT_HANDLER& handler) {
+    std::lock_guard lock(mutex_);
+    Entry* e = EntryOf(handle);
+    if (!e) {
+        return kErrBadHandle;
+    }
+    auto it = std::find_if(e->handlers.begin(), e->handlers.end(),
+                           [&](const SORN_EVENT_HANDLER& h) { return SameRecord(h, handler); });
+    if (it == e->handlers.end()) {
+        return kErrNoSuchHandler;
+    }
+    e->handlers.erase(it);
+    return kOk;
+}
+
+void PortRegistry::EnsureEventThread() {
+    if (eventThread_.joinable()) {
+        return;
+    }
+    // The registry lives as long as the process, so the thread may run until it ends.
+    eventThread_ = std::thread([this] {
+        for (;;) {
+            {
+                std::unique_lock lock(mutex_);
+                wake_.wait_for(lock, kLinePollInterval);
+            }
+            PollLines();
+        }
+    });
+}
+
+void PortRegistry::PollLines() {
+    std::vector<Delivery> deliveries;
+    {
+        std::lock_guard lock(mutex_);
+        for (Entry& e : ports_) {
+            bool cts = false;
+            bool dsr = false;
+            if (e.handlers.empty() || !e.port->TryReadLines(cts, dsr)) {
+                continue;
+            }
+            if (e.linesKnown) {
+                for (const SORN_EVENT_HANDLER& h : e.handlers) {
+                    if (h.event == SORN_EVENT_CTS && cts != e.cts) {
+                        deliveries.push_back({h, e.handle, cts ? 1 : 0});
+                    }
+                    if (h.event == SORN_EVENT_DSR && dsr != e.dsr) {
+                        deliveries.push_back({h, e.handle, dsr ? 1 : 0});
+                    }
+                }
+            }
+            e.linesKnown = true;
+            e.cts = cts;
+            e.dsr = dsr;
+        }
+    }
+    // Outside the lock: a callback may call back into Sorn.
+    for (const Delivery& d : deliveries) {
+        Deliver(d);
+    }
+}
+
+void PortRegistry::Deliver(const Delivery& d) {
+    if (d.handler.mode == SORN_MODE_POST_WINDOW) {
+        PLAT_PostMessage(static_cast<PLAT_HWND>(d.handler.target),
+                         static_cast<uint32_t>(d.handler.message), static_cast<uintptr_t>(d.handle),
+                         d.state);
+    } else {
+        reinterpret_cast<SORN_EVENT_CALLBACK>(d.handler.target)(d.handle, d.handler.event,
+                                                                d.handler.message, d.state);
+    }
+}
+
+} // namespace sorn

@@ -1,0 +1,208 @@
+// The C exports: argument checks, then the port registry and the port. Nothing escapes as an
+// exception; an unexpected one becomes -1000.
+#include "sorn.h"
+
+#include "ErrorTable.h"
+#include "PortMap.h"
+#include "PortRegistry.h"
+
+#include <cstring>
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+using namespace sorn;
+
+namespace {
+
+constexpr char kVersion[] = "02.08.02";
+constexpr int kTtySMajor = 4;
+
+template <typename F> int Guarded(F&& body) noexcept {
+    try {
+        return body();
+    } catch (...) {
+        return kErrInternal;
+    }
+}
+
+template <typename F> int WithPort(int handle, F&& body) noexcept {
+    return Guarded([&] {
+        auto port = PortRegistry::Instance().Find(handle);
+        return port ? body(*port) : static_cast<int>(kErrBadHandle);
+    });
+}
+
+void CopyText(char* out, const std::string& text) {
+    std::memcpy(out, text.c_str(), text.size() + 1);
+}
+
+// A built-in UART slot without hardware behind it still has a device node; the driver
+// reports its type as unknown.
+bool HasHardware(int fd) {
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || major(st.st_rdev) != kTtySMajor) {
+        return true;
+    }
+    serial_struct ss{};
+    return ioctl(fd, TIOCGSERIAL, &ss) != 0 || ss.type != PORT_UNKNOWN;
+}
+
+} // namespace
+
+extern "C" {
+
+int SORN_GetDLLVersion(char* version) {
+    if (!version) {
+        return kErrNullArgument;
+    }
+    std::memcpy(version, kVersion, sizeof kVersion);
+    return kOk;
+}
+
+int SORN_DetectPort(int number) {
+    return Guarded([&] {
+        const std::string path = PortMap::PathOf(number);
+        if (number < 1 || number > PortMap::kMaxPort) {
+            return static_cast<int>(kErrBadPortNumber);
+        }
+        struct stat st {};
+        if (path.empty() || stat(path.c_str(), &st) != 0 || !S_ISCHR(st.st_mode)) {
+            return static_cast<int>(kErrNoDevice);
+        }
+        const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            // Busy or exclusive: it exists, someone holds it.
+            return errno == EBUSY ? static_cast<int>(kOk) : static_cast<int>(kErrNoDevice);
+        }
+        const bool present = isatty(fd) && HasHardware(fd);
+        ::close(fd);
+        return present ? static_cast<int>(kOk) : static_cast<int>(kErrNoDevice);
+    });
+}
+
+int SORN_OpenPort(const char* name) {
+    return Guarded([&] {
+        if (!name) {
+            return static_cast<int>(kErrNullArgument);
+        }
+        const int number = PortMap::ParseNumber(name);
+        return number ? PortRegistry::Instance().Open(number) : static_cast<int>(kErrBadPortNumber);
+    });
+}
+
+int SORN_ClosePort(int handle) {
+    return Guarded([&] { return PortRegistry::Instance().Close(handle); });
+}
+
+int SORN_GetPortHnd(const char* name) {
+    return Guarded([&] {
+        if (!name) {
+            return static_cast<int>(kErrNullArgument);
+        }
+        const int number = PortMap::ParseNumber(name);
+        return number ? PortRegistry::Instance().HandleOf(number)
+                      : static_cast<int>(kErrBadPortNumber);
+    });
+}
+
+int SORN_GetPortList(int handle) {
+    return Guarded([&] { return PortRegistry::Instance().Next(handle); });
+}
+
+int SORN_GetPortPara(int handle, const char* key, char* value) {
+    if (!key || !value) {
+        return kErrNullArgument;
+    }
+    return WithPort(handle, [&](SerialPort& port) {
+        std::string text;
+        const int rc = port.GetPara(key, text);
+        if (rc == kOk) {
+            CopyText(value, text);
+        }
+        return rc;
+    });
+}
+
+int SORN_SetPortPara(int handle, const char* key, const char* value) {
+    if (!key || !value) {
+        return kErrNullArgument;
+    }
+    return WithPort(handle, [&](SerialPort& port) { return port.SetPara(key, value); });
+}
+
+int SORN_DoPortCmd(int handle, const char* command, char* value) {
+    if (!command || !value) {
+        return kErrNullArgument;
+    }
+    return WithPort(handle, [&](SerialPort& port) {
+        std::string out;
+        bool hasOut = false;
+        const int rc = port.DoCommand(command, value, out, hasOut);
+        if (rc == kOk && hasOut) {
+            CopyText(value, out);
+        }
+        return rc;
+    });
+}
+
+int SORN_Transceive(int handle, const unsigned char* send, int sendLength, unsigned char* receive,
+                    int receiveSize) {
+    if ((!send && sendLength > 0) || !receive) {
+        return kErrNullArgument;
+    }
+    if (sendLength < 0 || sendLength > 255 || receiveSize <= 0) {
+        return kErrBadLength;
+    }
+    return WithPort(handle, [&](SerialPort& port) {
+        return port.Transceive(send, sendLength, receive, receiveSize);
+    });
+}
+
+int SORN_Transmit(int handle, const unsigned char* data, int length) {
+    if (!data && length > 0) {
+        return kErrNullArgument;
+    }
+    if (length < 0) {
+        return kErrBadLength;
+    }
+    return WithPort(handle, [&](SerialPort& port) { return port.Transmit(data, length); });
+}
+
+int SORN_Receive(int handle, unsigned char* buffer, int size) {
+    if (!buffer) {
+        return kErrNullArgument;
+    }
+    if (size <= 0) {
+        return kErrBadLength;
+    }
+    return WithPort(handle, [&](SerialPort& port) { return port.Receive(buffer, size); });
+}
+
+int SORN_GetErrorText(int code, char* text) {
+    if (!text) {
+        return kErrNullArgument;
+    }
+    const char* found = ErrorText(code);
+    CopyText(text, found ? found : ErrorText(kErrUnknownCode));
+    return found ? kOk : kErrUnknownCode;
+}
+
+int SORN_AddEventHandler(int handle, const SORN_EVENT_HANDLER* handler) {
+    if (!handler) {
+        return kErrNullArgument;
+    }
+    return Guarded([&] { return PortRegistry::Instance().AddHandler(handle, *handler); });
+}
+
+int SORN_DelEventHandler(int handle, const SORN_EVENT_HANDLER* handler) {
+    if (!handler) {
+        return kErrNullArgument;
+    }
+    return Guarded([&] { return PortRegistry::Instance().DelHandler(handle, *handler); });
+}
+
+} // extern "C"

@@ -1,0 +1,58 @@
+#include "PortMap.h"
+#include "PtyPeer.h"
+
+#include <gtest/gtest.h>
+
+using sorn::PortMap;
+
+TEST(PortMapTest, DefaultNumberingCoversThreeDeviceFamilies) {
+    PortMapFile map; // empty map file: only the defaults
+    EXPECT_EQ(PortMap::PathOf(1), "/dev/ttyS0");
+    EXPECT_EQ(PortMap::PathOf(32), "/dev/ttyS31");
+    EXPECT_EQ(PortMap::PathOf(33), "/dev/ttyUSB0");
+    EXPECT_EQ(PortMap::PathOf(64), "/dev/ttyUSB31");
+    EXPECT_EQ(PortMap::PathOf(65), "/dev/ttyACM0");
+    EXPECT_EQ(PortMap::PathOf(96), "/dev/ttyACM31");
+    EXPECT_EQ(PortMap::PathOf(97), "");
+    EXPECT_EQ(PortMap::PathOf(0), "");
+    EXPECT_EQ(PortMap::PathOf(257), "");
+}
+
+TEST(PortMapTest, MapFileOverridesWithCommentsBlanksAndLaterLinesWinning) {
+    PortMapFile map;
+    map.Write("# simulator\n"
+              "\n"
+              "  3 = /tmp/link three \r\n"
+              "200=/dev/pts/7\n"
+              "junk line\n"
+              "300=/dev/ttyS9\n"
+              "3=/tmp/later\n");
+    EXPECT_EQ(PortMap::PathOf(3), "/tmp/later");
+    EXPECT_EQ(PortMap::PathOf(200), "/dev/pts/7");
+    EXPECT_EQ(PortMap::PathOf(4), "/dev/ttyS3");
+    EXPECT_EQ(PortMap::PathOf(256), ""); // 300 is no port number, so it maps nothing
+}
+
+TEST(PortMapTest, MapFileLocationFollowsTheEnvironment) {
+    setenv("XDG_CONFIG_HOME", "/tmp/xdg", 1);
+    unsetenv("SORN_PORTS");
+    EXPECT_EQ(PortMap::MapFilePath(), "/tmp/xdg/sorn/ports");
+    unsetenv("XDG_CONFIG_HOME");
+    setenv("HOME", "/home/someone", 1);
+    EXPECT_EQ(PortMap::MapFilePath(), "/home/someone/.config/sorn/ports");
+    setenv("SORN_PORTS", "/etc/ports", 1);
+    EXPECT_EQ(PortMap::MapFilePath(), "/etc/ports");
+    unsetenv("SORN_PORTS");
+}
+
+TEST(PortMapTest, PortNumberTextIsStrictDecimal) {
+    EXPECT_EQ(PortMap::ParseNumber("1"), 1);
+    EXPECT_EQ(PortMap::ParseNumber("256"), 256);
+    EXPECT_EQ(PortMap::ParseNumber("0"), 0);
+    EXPECT_EQ(PortMap::ParseNumber("257"), 0);
+    EXPECT_EQ(PortMap::ParseNumber("99999999999"), 0);
+    EXPECT_EQ(PortMap::ParseNumber("COM1"), 0);
+    EXPECT_EQ(PortMap::ParseNumber("1 "), 0);
+    EXPECT_EQ(PortMap::ParseNumber(""), 0);
+    EXPECT_EQ(PortMap::ParseNumber(nullptr), 0);
+}

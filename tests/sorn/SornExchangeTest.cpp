@@ -1,0 +1,228 @@
+// Transceive, transmit and receive against a peer answering on the pty master.
+#include "PtyPeer.h"
+#include "sorn.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono;
+using Bytes = std::vector<unsigned char>;
+
+const Bytes kRequest = {0x04, 0x00, 0x65, 0x61};
+const Bytes kAnswer = {0x05, 0x00, 0x65, 0x00, 0x60};
+
+class SornExchangeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        map_.Map(30, peer_.SlavePath());
+        handle_ = SORN_OpenPort("30");
+        ASSERT_GT(handle_, 0);
+    }
+    void TearDown() override { SORN_ClosePort(handle_); }
+
+    void Set(const char* key, const char* value) {
+        ASSERT_EQ(SORN_SetPortPara(handle_, key, value), 0) << key;
+    }
+
+    // Exchanges kRequest and returns the answer bytes or the negative code as a one-element
+    // vector in `code`.
+    int Exchange(Bytes& answer, milliseconds& took) {
+        answer.assign(256, 0);
+        const auto start = steady_clock::now();
+        const int n = SORN_Transceive(handle_, kRequest.data(), 4, answer.data(), 256);
+        took = duration_cast<milliseconds>(steady_clock::now() - start);
+        answer.resize(n > 0 ? n : 0);
+        return n;
+    }
+
+    PortMapFile map_;
+    PtyPeer peer_;
+    int handle_ = 0;
+};
+
+TEST_F(SornExchangeTest, WholeAnswerReturnsAtOnceNotAfterTheTimeOut) {
+    std::thread reader([&] {
+        EXPECT_EQ(peer_.Read(4), kRequest);
+        peer_.Write(kAnswer);
+    });
+    Bytes answer;
+    milliseconds took{};
+    EXPECT_EQ(Exchange(answer, took), 5);
+    reader.join();
+    EXPECT_EQ(answer, kAnswer);
+    EXPECT_LT(took.count(), 400) << "block time-out is 800 ms";
+}
+
+TEST_F(SornExchangeTest, SilenceGivesNothingReceivedAfterTheBlockTimeOut) {
+    Set("timeout", "120");
+    Bytes answer;
+    milliseconds took{};
+    EXPECT_EQ(Exchange(answer, took), -1030);
+    EXPECT_GE(took.count(), 115);
+    EXPECT_EQ(peer_.Read(4), kRequest);
+}
+
+TEST_F(SornExchangeTest, ByteAfterTheCharacterTimeOutIsNotPartOfTheAnswer) {
+    Set("chartimeout", "30");
+    std::thread reader([&] {
+        peer_.Read(4);
+        peer_.Write({0x05, 0x00, 0x65});
+        std::this_thread::sleep_for(milliseconds(250));
+        peer_.Write({0x00, 0x60});
+    });
+    Bytes answer;
+    milliseconds took{};
+    EXPECT_EQ(Exchange(answer, took), 3);
+    reader.join();
+    EXPECT_EQ(answer, (Bytes{0x05, 0x00, 0x65}));
+
+    // The late bytes are flushed by the next exchange, whose answer comes whole.
+    std::thread second([&] {
+        peer_.Read(4);
+        peer_.Write(kAnswer);
+    });
+    EXPECT_EQ(Exchange(answer, took), 5);
+    second.join();
+    EXPECT_EQ(answer, kAnswer);
+}
+
+TEST_F(SornExchangeTest, CharacterTimeOutScalesWithItsMultiplier) {
+    Set("chartimeout", "30");
+    Set("CharTimeoutMpy", "10"); // 300 ms: a 150 ms gap no longer ends the answer
+    std::thread reader([&] {
+        peer_.Read(4);
+        peer_.Write({0x05, 0x00});
+        std::this_thread::sleep_for(milliseconds(150));
+        peer_.Write({0x65, 0x00, 0x60});
+    });
+    Bytes answer;
+    milliseconds took{};
+    EXPECT_EQ(Exchange(answer, took), 5);
+    reader.join();
+    EXPECT_EQ(answer, kAnswer);
+}
+
+TEST_F(SornExchangeTest, FirstByteBelowTwoIsNoLengthSoTheLineDecides) {
+    Set("chartimeout", "30");
+    std::thread reader([&] {
+        peer_.Read(4);
+        peer_.Write({0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07});
+    });
+    Bytes answer;
+    milliseconds took{};
+    EXPECT_EQ(Exchange(answer, took), 7);
+    reader.join();
+}
+
+TEST_F(SornExchangeTest, BytesReceivedBeforeTheExchangeAreFlushed) {
+    peer_.Write({0x07, 0xAA, 0xBB});
+    std::this_thread::sleep_for(milliseconds(30));
+    std::thread reader([&] {
+        peer_.Read(4);
+        peer_.Write(kAnswer);
+    });
+    Bytes answer;
+    milliseconds took{};
+    EXPECT_EQ(Exchange(answer, took), 5);
+    reader.join();
+    EXPECT_EQ(answer, kAnswer);
+}
+
+TEST_F(SornExchangeTest, AnswerStopsAtItsLengthAndAtTheCallersBuffer) {
+    std::thread reader([&] {
+        peer_.Read(4);
+        peer_.Write({0x05, 0x00, 0x65, 0x00, 0x60, 0xEE, 0xEE});
+    });
+    Bytes answer;
+    milliseconds took{};
+    EXPECT_EQ(Exchange(answer, took), 5);
+    reader.join();
+    EXPECT_EQ(answer, kAnswer);
+
+    std::thread small([&] {
+        peer_.Read(4);
+        peer_.Write({0x09, 1, 2, 3, 4, 5, 6, 7, 8});
+    });
+    unsigned char buffer[4] = {};
+    EXPECT_EQ(SORN_Transceive(handle_, kRequest.data(), 4, buffer, 4), 4);
+    small.join();
+    EXPECT_EQ(SORN_Transceive(handle_, kRequest.data(), 256, buffer, 4), -1025);
+    EXPECT_EQ(SORN_Transceive(handle_, nullptr, 4, buffer, 4), -1006);
+}
+
+TEST_F(SornExchangeTest, ReceiveHandsOverWhatArrivedAndTimesOutWithoutIt) {
+    Set("Timeout", "100");
+    unsigned char buffer[1024];
+    auto start = steady_clock::now();
+    EXPECT_EQ(SORN_Receive(handle_, buffer, sizeof buffer), -1030);
+    EXPECT_GE(duration_cast<milliseconds>(steady_clock::now() - start).count(), 95);
+
+    peer_.Write({0x11, 0x13, 0x00, 0xFF}); // XON and XOFF are plain data here
+    ASSERT_EQ(SORN_Receive(handle_, buffer, sizeof buffer), 4);
+    EXPECT_EQ(Bytes(buffer, buffer + 4), (Bytes{0x11, 0x13, 0x00, 0xFF}));
+
+    // A zero time-out still waits a short slice, so a receive loop does not spin.
+    Set("Timeout", "0");
+    start = steady_clock::now();
+    EXPECT_EQ(SORN_Receive(handle_, buffer, sizeof buffer), -1030);
+    EXPECT_GE(duration_cast<milliseconds>(steady_clock::now() - start).count(), 15);
+}
+
+TEST_F(SornExchangeTest, TransmitWritesTheBytes) {
+    EXPECT_EQ(SORN_Transmit(handle_, kRequest.data(), 4), 4);
+    EXPECT_EQ(peer_.Read(4), kRequest);
+    EXPECT_EQ(SORN_Transmit(handle_, nullptr, 4), -1006);
+}
+
+TEST_F(SornExchangeTest, ClosedPeerGivesAnErrorQuickly) {
+    peer_.Close();
+    Bytes answer;
+    milliseconds took{};
+    EXPECT_LT(Exchange(answer, took), 0);
+    EXPECT_NE(Exchange(answer, took), -1030);
+    EXPECT_LT(took.count(), 400);
+    unsigned char buffer[16];
+    EXPECT_EQ(SORN_Receive(handle_, buffer, sizeof buffer), -1040);
+}
+
+TEST_F(SornExchangeTest, ExchangesFromSeveralThreadsNeverInterleave) {
+    // The peer answers each request with its own command byte, so a reply that reached the
+    // wrong caller, or a request split by another, shows up as a mismatch.
+    std::atomic<bool> stop{false};
+    std::thread server([&] {
+        while (!stop) {
+            const Bytes request = peer_.Read(4, milliseconds(50));
+            if (request.size() == 4) {
+                const unsigned char cmd = request[2];
+                peer_.Write({0x05, 0x00, cmd, 0x00, static_cast<unsigned char>(0x05 ^ cmd)});
+            }
+        }
+    });
+    std::atomic<int> mismatches{0};
+    std::vector<std::thread> clients;
+    for (unsigned char cmd = 0x40; cmd < 0x44; ++cmd) {
+        clients.emplace_back([&, cmd] {
+            for (int i = 0; i < 25; ++i) {
+                const unsigned char request[4] = {0x04, 0x00, cmd,
+                                                  static_cast<unsigned char>(0x04 ^ cmd)};
+                unsigned char answer[256];
+                const int n = SORN_Transceive(handle_, request, 4, answer, sizeof answer);
+                if (n != 5 || answer[2] != cmd) {
+                    ++mismatches;
+                }
+            }
+        });
+    }
+    for (auto& c : clients) {
+        c.join();
+    }
+    stop = true;
+    server.join();
+    EXPECT_EQ(mismatches.load(), 0);
+}
+
+} // namespace

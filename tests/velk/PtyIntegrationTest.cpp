@@ -1,0 +1,189 @@
+// Velk through the real serial-port library over a pseudo-terminal; the test plays the reader
+// on the master side.
+#include "sorn.h"
+#include "velk.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <pty.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+using Bytes = std::vector<unsigned char>;
+
+constexpr int kPortNumber = 201;
+
+/// Reads exactly n bytes from fd, waiting up to the time-out. Returns what arrived.
+Bytes ReadBytes(int fd, std::size_t n, std::chrono::milliseconds timeout) {
+    Bytes out;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (out.size() < n && std::chrono::steady_clock::now() < deadline) {
+        unsigned char buf[256];
+        const ssize_t got = read(fd, buf, std::min(sizeof buf, n - out.size()));
+        if (got > 0)
+            out.insert(out.end(), buf, buf + got);
+        else
+            std::this_thread::sleep_for(1ms);
+    }
+    return out;
+}
+
+int ThreadCount() {
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator("/proc/self/task"))
+        ++count;
+    return count;
+}
+
+/// What the event-4 handler received.
+struct ScanInbox {
+    std::mutex mutex;
+    std::condition_variable arrived;
+    std::vector<std::string> texts;
+    std::vector<int> codes;
+};
+ScanInbox gInbox;
+
+void OnScanData(const char* text, int code) {
+    std::lock_guard<std::mutex> lock(gInbox.mutex);
+    gInbox.texts.emplace_back(text, static_cast<std::size_t>(std::max(code, 0)));
+    gInbox.codes.push_back(code);
+    gInbox.arrived.notify_all();
+}
+
+void IgnoreScanData(const char*, int) {}
+
+class PtyIntegrationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char name[128] = {};
+        ASSERT_EQ(openpty(&master_, &slave_, name, nullptr, nullptr), 0);
+        // The master side is read without blocking so a missing answer cannot hang the test.
+        ASSERT_EQ(fcntl(master_, F_SETFL, O_NONBLOCK), 0);
+        mapFile_ =
+            std::filesystem::temp_directory_path() / ("velk-ports-" + std::to_string(getpid()));
+        std::ofstream(mapFile_) << kPortNumber << "=" << name << "\n";
+        setenv("SORN_PORTS", mapFile_.c_str(), 1);
+        port_ = SORN_OpenPort(std::to_string(kPortNumber).c_str());
+        ASSERT_GT(port_, 0) << "cannot open " << name;
+        reader_ = VELK_NewReader(port_);
+        ASSERT_GT(reader_, 0);
+    }
+    void TearDown() override {
+        if (reader_ > 0)
+            VELK_DeleteReader(reader_);
+        if (port_ > 0)
+            SORN_ClosePort(port_);
+        close(slave_);
+        close(master_);
+        std::filesystem::remove(mapFile_);
+    }
+
+    int master_ = -1;
+    int slave_ = -1;
+    int port_ = 0;
+    int reader_ = 0;
+    std::filesystem::path mapFile_;
+};
+
+TEST_F(PtyIntegrationTest, SoftVersionOverTheSerialPortLibrary) {
+    std::thread answerer([this] {
+        const Bytes request = ReadBytes(master_, 4, 3000ms);
+        if (request == Bytes{0x04, 0x00, 0x65, 0x61}) {
+            const unsigned char answer[] = {0x0A, 0x00, 0x65, 0x00, 0x01,
+                                            0x02, 0x03, 0x04, 0x05, 0x6E};
+            [[maybe_unused]] ssize_t n = write(master_, answer, sizeof answer);
+        }
+    });
+    char version[64] = {};
+    const int rc = VELK_0x65_SoftVersion(reader_, 0, version, 1);
+    answerer.join();
+    EXPECT_EQ(rc, 0);
+    EXPECT_STREQ(version, "0102030405");
+    char recstr[1024] = {};
+    ASSERT_EQ(VELK_GetReaderPara(reader_, "RECSTR", recstr), 0);
+    EXPECT_NE(std::string(recstr).find("  <<  0A 00 65 00 01 02 03 04 05 6E   OK"),
+              std::string::npos)
+        << recstr;
+}
+
+TEST_F(PtyIntegrationTest, ScanThreadHandsReceivedBytesToTheEventHandler) {
+    {
+        std::lock_guard<std::mutex> lock(gInbox.mutex);
+        gInbox.texts.clear();
+        gInbox.codes.clear();
+    }
+    ASSERT_EQ(VELK_SetReaderPara(reader_, "CONVHEXTOSTRING", "1"), 0);
+    const VELK_EVENT_HANDLER handler{4, 0, 3, reinterpret_cast<intptr_t>(&OnScanData)};
+    const int threadsBefore = ThreadCount();
+    ASSERT_EQ(VELK_AddEventHandler(reader_, &handler), 0);
+    EXPECT_EQ(VELK_AddEventHandler(reader_, &handler), 0); // the same handler twice: kept once
+    // One scan thread per reader: a second scan-data handler is refused.
+    const VELK_EVENT_HANDLER second{4, 0, 3, reinterpret_cast<intptr_t>(&IgnoreScanData)};
+    EXPECT_EQ(VELK_AddEventHandler(reader_, &second), -2003);
+
+    // Give the thread time to set the port up and flush, then send as the reader would.
+    std::this_thread::sleep_for(100ms);
+    const unsigned char bytes[] = {0x01, 0x02};
+    ASSERT_EQ(write(master_, bytes, sizeof bytes), 2);
+    {
+        std::unique_lock<std::mutex> lock(gInbox.mutex);
+        ASSERT_TRUE(gInbox.arrived.wait_for(lock, 3s, [] { return !gInbox.texts.empty(); }));
+        EXPECT_EQ(gInbox.texts[0], "01 02 ");
+        EXPECT_EQ(gInbox.codes[0], 6);
+    }
+
+    // Idle, the thread waits in the serial-port library rather than spinning.
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
+    std::this_thread::sleep_for(1s);
+    getrusage(RUSAGE_SELF, &after);
+    const auto cpuMs = [](const rusage& u) {
+        return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000.0 +
+               (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000.0;
+    };
+    const double idleCpuMs = cpuMs(after) - cpuMs(before);
+    RecordProperty("idle_scan_cpu_ms_per_s", std::to_string(idleCpuMs));
+    std::printf("idle scan thread: %.1f ms CPU in 1 s\n", idleCpuMs);
+    EXPECT_LT(idleCpuMs, 200.0);
+
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(VELK_DelEventHandler(reader_, &handler), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+    EXPECT_EQ(ThreadCount(), threadsBefore);
+    EXPECT_EQ(VELK_DelEventHandler(reader_, &handler), -2050);
+    // The port's receive time-out is given back.
+    char timeout[16] = {};
+    ASSERT_EQ(SORN_GetPortPara(port_, "Timeout", timeout), 0);
+    EXPECT_STRNE(timeout, "0");
+}
+
+TEST_F(PtyIntegrationTest, DeletingAReaderStopsItsScanThread) {
+    const int threadsBefore = ThreadCount();
+    const VELK_EVENT_HANDLER handler{4, 0, 3, reinterpret_cast<intptr_t>(&OnScanData)};
+    ASSERT_EQ(VELK_AddEventHandler(reader_, &handler), 0);
+    EXPECT_EQ(ThreadCount(), threadsBefore + 1);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(VELK_DeleteReader(reader_), 0);
+    reader_ = 0;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+    EXPECT_EQ(ThreadCount(), threadsBefore);
+}
+
+} // namespace

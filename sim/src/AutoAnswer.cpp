@@ -69,8 +69,9 @@ Bytes AutoAnswer::BuildProtocol(const Block& block0, const Transponder& tag, std
     if (mode & kBareBit) {
         return content;
     }
-    Answer answer{0x00, {static_cast<std::uint8_t>(tag.Type())}};
-    answer.data.insert(answer.data.end(), content.begin(), content.end());
+    Answer answer{0x00, Bytes(1 + content.size())};
+    answer.data[0] = static_cast<std::uint8_t>(tag.Type());
+    std::copy(content.begin(), content.end(), answer.data.begin() + 1);
     return BuildAnswer(address, 0x11, answer);
 }
 

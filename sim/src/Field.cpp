@@ -57,9 +57,9 @@ bool Field::IsTransponderCommand(std::uint8_t command) {
 }
 
 Answer Field::SerialAnswer(const Transponder& tag) const {
-    Answer answer;
-    answer.data.push_back(static_cast<std::uint8_t>(tag.Type()));
-    answer.data.insert(answer.data.end(), tag.Serial().begin(), tag.Serial().end());
+    Answer answer{status::kOk, Bytes(1 + tag.Serial().size())};
+    answer.data[0] = static_cast<std::uint8_t>(tag.Type());
+    std::copy(tag.Serial().begin(), tag.Serial().end(), answer.data.begin() + 1);
     return answer;
 }
 
@@ -139,8 +139,9 @@ Answer Field::Handle(std::uint8_t command, const Bytes& data, std::uint8_t enabl
         if (!block) {
             return Status(status::kAddressError);
         }
-        Answer answer{status::kOk, {static_cast<std::uint8_t>(tag.Type())}};
-        answer.data.insert(answer.data.end(), block->begin(), block->end());
+        Answer answer{status::kOk, Bytes(1 + block->size())};
+        answer.data[0] = static_cast<std::uint8_t>(tag.Type());
+        std::copy(block->begin(), block->end(), answer.data.begin() + 1);
         return answer;
     }
     case 0x18:

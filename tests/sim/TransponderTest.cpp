@@ -59,8 +59,7 @@ TEST_F(SimTransponder, DataAreasRoundTripWithinTheirSize) {
     Start(Model::KRC);
     Put(TransponderType::TTB);
     Bytes eight = {1, 2, 3, 4, 5, 6, 7, 8};
-    Bytes write = {30};
-    write.insert(write.end(), eight.begin(), eight.end());
+    Bytes write = {30, 1, 2, 3, 4, 5, 6, 7, 8};
     EXPECT_EQ(Send(0x14, write).status, 0x00);
     Answer read = Send(0x15, {30, 2});
     EXPECT_EQ(read.status, 0x00);

@@ -1,0 +1,198 @@
+// Exchanges with kestra-sim over a pseudo-terminal: Velk's SoftVersion command against a plain
+// termios loop sending the same request to the same simulator, and with --wire the mean
+// exchange time against the time the bytes need on the line.
+
+#include "SimProcess.h"
+
+#include "kestra/Frame.h"
+#include "sorn.h"
+#include "velk.h"
+
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+constexpr int kPlainPort = 211;
+constexpr int kWirePort = 212;
+// The version request and its answer: 4 + 10 characters of 11 bits (8E1).
+const kestra::Bytes kRequest = {0x04, 0x00, 0x65, 0x61};
+constexpr int kCharacters = 14;
+constexpr int kBitsPerCharacter = 11;
+
+// Mean time of one exchange in the last run of each benchmark, in microseconds.
+std::map<std::string, double> g_mean;
+// The times of the single exchanges on the wire, in microseconds, sorted.
+std::map<std::string, std::vector<double>> g_each;
+
+struct Simulator {
+    std::unique_ptr<simtest::SimProcess> process;
+    std::string slave;
+};
+
+Simulator StartSim(std::vector<std::string> args, int mapPort) {
+    args.insert(args.end(), {"--map-port", std::to_string(mapPort)});
+    Simulator sim;
+    sim.process = std::make_unique<simtest::SimProcess>(args);
+    sim.slave = sim.process->WaitReady();
+    return sim;
+}
+
+Simulator& PlainSim() {
+    static Simulator sim = StartSim({}, kPlainPort);
+    return sim;
+}
+
+void RecordMean(const std::string& name, Clock::duration spent, benchmark::IterationCount n) {
+    if (n > 0) {
+        g_mean[name] = std::chrono::duration<double, std::micro>(spent).count() / double(n);
+    }
+}
+
+void RunVelk(benchmark::State& state, int portNumber, const std::string& name) {
+    int port = SORN_OpenPort(std::to_string(portNumber).c_str());
+    int reader = port > 0 ? VELK_NewReader(port) : 0;
+    if (reader <= 0) {
+        state.SkipWithError("cannot open the simulator's port");
+        return;
+    }
+    if (state.range(0) != 0) {
+        SORN_SetPortPara(port, "baud", std::to_string(state.range(0)).c_str());
+    }
+    char version[16] = {};
+    std::vector<double> each;
+    bool timeEach = state.range(0) != 0;
+    auto start = Clock::now();
+    for (auto _ : state) {
+        auto begin = timeEach ? Clock::now() : Clock::time_point{};
+        if (VELK_0x65_SoftVersion(reader, 0, version, 1) != 0) {
+            state.SkipWithError("exchange failed");
+            break;
+        }
+        if (timeEach) {
+            each.push_back(std::chrono::duration<double, std::micro>(Clock::now() - begin).count());
+        }
+    }
+    RecordMean(name, Clock::now() - start, state.iterations());
+    std::sort(each.begin(), each.end());
+    g_each[name] = std::move(each);
+    state.SetItemsProcessed(state.iterations());
+    VELK_DeleteReader(reader);
+    SORN_ClosePort(port);
+}
+
+void BM_VelkSoftVersion(benchmark::State& state) {
+    PlainSim();
+    RunVelk(state, kPlainPort, "velk");
+}
+
+// The same exchange without any library: write the request, read until LEN bytes came.
+void BM_TermiosSoftVersion(benchmark::State& state) {
+    int fd = open(PlainSim().slave.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        state.SkipWithError("cannot open the pty");
+        return;
+    }
+    termios tio{};
+    tcgetattr(fd, &tio);
+    cfmakeraw(&tio);
+    tio.c_cflag |= CLOCAL | CREAD | PARENB;
+    cfsetispeed(&tio, B9600);
+    cfsetospeed(&tio, B9600);
+    tcsetattr(fd, TCSANOW, &tio);
+    unsigned char answer[256];
+    auto start = Clock::now();
+    for (auto _ : state) {
+        tcflush(fd, TCIFLUSH);
+        if (write(fd, kRequest.data(), kRequest.size()) != 4) {
+            state.SkipWithError("write failed");
+            break;
+        }
+        std::size_t got = 0;
+        while (got == 0 || got < answer[0]) {
+            pollfd pfd{fd, POLLIN, 0};
+            if (poll(&pfd, 1, 1000) <= 0) {
+                break;
+            }
+            ssize_t n = read(fd, answer + got, sizeof answer - got);
+            got += n > 0 ? static_cast<std::size_t>(n) : 0;
+        }
+        if (got != 10) {
+            state.SkipWithError("no answer");
+            break;
+        }
+    }
+    RecordMean("termios", Clock::now() - start, state.iterations());
+    state.SetItemsProcessed(state.iterations());
+    close(fd);
+}
+
+void BM_VelkSoftVersionOnWire(benchmark::State& state) {
+    auto baud = static_cast<unsigned>(state.range(0));
+    Simulator sim = StartSim({"--wire", "--baud", std::to_string(baud)}, kWirePort);
+    if (sim.slave.empty()) {
+        state.SkipWithError("simulator did not start");
+        return;
+    }
+    RunVelk(state, kWirePort, "wire" + std::to_string(baud));
+    double wire = 1e6 * kCharacters * kBitsPerCharacter / baud;
+    state.counters["wire_us"] = wire;
+}
+
+} // namespace
+
+BENCHMARK(BM_VelkSoftVersion)->Arg(0)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_TermiosSoftVersion)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_VelkSoftVersionOnWire)->Arg(9600)->Arg(38400)->Iterations(200)->UseRealTime();
+
+int main(int argc, char** argv) {
+    fs::path dir = fs::temp_directory_path() / ("kestra-sim-bench-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    setenv("SORN_PORTS", (dir / "ports").c_str(), 1);
+
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    PlainSim().process.reset();
+
+    std::printf("\nClosing note\n");
+    if (g_mean.count("velk") && g_mean.count("termios")) {
+        std::printf("  Velk SoftVersion %.1f us, termios loop %.1f us per exchange: ratio %.3f "
+                    "(goal <= 1.25)\n",
+                    g_mean["velk"], g_mean["termios"], g_mean["velk"] / g_mean["termios"]);
+    }
+    for (unsigned baud : {9600u, 38400u}) {
+        std::string name = "wire" + std::to_string(baud);
+        if (g_mean.count(name)) {
+            double wire = 1e6 * kCharacters * kBitsPerCharacter / baud;
+            std::printf("  --wire %u baud: mean exchange %.1f us, on the wire %.1f us: ratio "
+                        "%.3f (goal <= 1.05)\n",
+                        baud, g_mean[name], wire, g_mean[name] / wire);
+            const std::vector<double>& each = g_each[name];
+            if (!each.empty()) {
+                double median = each[each.size() / 2];
+                double p90 = each[each.size() * 9 / 10];
+                std::printf("      single exchanges: min %.1f us (%.3f), median %.1f us (%.3f), "
+                            "90th percentile %.1f us (%.3f)\n",
+                            each.front(), each.front() / wire, median, median / wire, p90,
+                            p90 / wire);
+            }
+        }
+    }
+    fs::remove_all(dir);
+    return 0;
+}

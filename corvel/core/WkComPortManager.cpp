@@ -1,0 +1,351 @@
+#include "WkComPortManager.h"
+
+#include "Prompts.h"
+#include "WkLibraries.h"
+#include "common/ProfileFile.h"
+
+#include <array>
+#include <charconv>
+#include <cstdio>
+
+namespace {
+
+// Values are read into buffers of 8 characters, the line keys into buffers of 5.
+constexpr std::size_t kValueBuffer = 8;
+constexpr std::size_t kLineBuffer = 5;
+
+// One port parameter: its key in the serial-port library, its key in the settings file, its
+// default, and the word that names it when the dialog's value is refused.
+struct ParamKey {
+    const char* sornKey;
+    const char* settingsKey;
+    const char* defaultValue;
+    const char* refusedName;
+    std::string WkPortParams::*field;
+};
+
+// The order in which parameters are set, on restore and in the dialog.
+constexpr std::array<ParamKey, 7> kSetOrder = {{
+    {"baud", "Baud", "9600", "Baudrate", &WkPortParams::baud},
+    {"frame", "Frame", "8E1", "Frame", &WkPortParams::frame},
+    {"timeout", "Timeout", "800", "Timeout", &WkPortParams::timeout},
+    {"TxTimeControl", "TxControl", "1", "TxTimeControl", &WkPortParams::txTimeControl},
+    {"Performance", "Performance", "1", "Performance", &WkPortParams::performance},
+    {"TxDelayTime", "TxDlyTime", "10", "TxDelayTime", &WkPortParams::txDelayTime},
+    {"CharTimeoutMpy", "CTOMpy", "1", "CharTimeoutMpy", &WkPortParams::charTimeoutMpy},
+}};
+
+std::string Format(const char* format, const std::string& text, int code) {
+    char buffer[256];
+    std::snprintf(buffer, sizeof buffer, format, text.c_str(), code);
+    return buffer;
+}
+
+int ParseNumber(const std::string& text) {
+    int value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) {
+        return 0;
+    }
+    return value;
+}
+
+} // namespace
+
+WkComPortManager::WkComPortManager(WkLibraries& libraries, WkPortAccess& access, Prompts& prompts)
+    : libraries_(libraries), access_(access), prompts_(prompts) {}
+
+WkComPortManager::~WkComPortManager() = default;
+
+std::string WkComPortManager::SectionName(int n) {
+    return std::to_string(n) + ".COMPort";
+}
+
+void WkComPortManager::CheckSettingsFile(const std::filesystem::path& settingsPath) {
+    if (!ProfileFile(settingsPath).Exists()) {
+        prompts_.ShowMessage("Ini-File " + settingsPath.string() + " not found");
+    }
+}
+
+void WkComPortManager::RestorePorts(const std::filesystem::path& settingsPath) {
+    CheckSettingsFile(settingsPath);
+    const ProfileFile file(settingsPath);
+    for (int n = 1; n <= kSectionCount; ++n) {
+        const std::string section = SectionName(n);
+        const std::string port = file.Read(section, "COM", "None", kValueBuffer);
+        std::array<std::string, kSetOrder.size()> values;
+        for (std::size_t i = 0; i < kSetOrder.size(); ++i) {
+            values[i] = file.Read(section, kSetOrder[i].settingsKey, kSetOrder[i].defaultValue,
+                                  kValueBuffer);
+        }
+        const std::string dtr = file.Read(section, "DTR", "OFF", kLineBuffer);
+        const std::string rts = file.Read(section, "RTS", "OFF", kLineBuffer);
+        if (port == "None" || libraries_.GetPortHandle(port) > 0) {
+            continue;
+        }
+        const int handle = libraries_.OpenPort(port);
+        if (handle <= 0) {
+            prompts_.ShowMessage(
+                Format("Error! Could not open COM-Port: %s\nErrorCode: %d", port, handle));
+            continue;
+        }
+        int result = 0;
+        for (std::size_t i = 0; i < kSetOrder.size() && result == 0; ++i) {
+            result = libraries_.SetPortPara(handle, kSetOrder[i].sornKey, values[i]);
+        }
+        if (result == 0 && dtr == "ON") {
+            std::string on = "ON";
+            result = libraries_.DoPortCommand(handle, "SetDTR", on);
+        }
+        if (result == 0 && rts == "ON") {
+            std::string on = "ON";
+            result = libraries_.DoPortCommand(handle, "SetRTS", on);
+        }
+        if (result < 0) {
+            libraries_.ClosePort(handle);
+            prompts_.ShowMessage(
+                Format("Error! Could not initialize COM-Port: %s\nErrorCode: %d", port, result));
+        }
+    }
+}
+
+std::string WkComPortManager::PortPara(int port, const std::string& key,
+                                       const std::string& fallback) {
+    std::string value;
+    if (libraries_.GetPortPara(port, key, value) != 0) {
+        return fallback;
+    }
+    return value;
+}
+
+void WkComPortManager::SavePorts(const std::filesystem::path& settingsPath) {
+    CheckSettingsFile(settingsPath);
+    ProfileFile file(settingsPath);
+    int port = libraries_.NextPort(0);
+    for (int n = 1; n <= kSectionCount; ++n) {
+        const std::string section = SectionName(n);
+        if (port <= 0) {
+            file.Write(section, "COM", "None");
+            file.Write(section, "Baud", "9600");
+            file.Write(section, "Frame", "8E1");
+            file.Write(section, "Timeout", "800");
+            file.Write(section, "CharTimeOut", "20");
+            file.Write(section, "TxControl", "1");
+            file.Write(section, "Performance", "1");
+            file.Write(section, "TxDlyTime", "10");
+            file.Write(section, "CTOMpy", "1");
+            file.Write(section, "DTR", "OFF");
+            file.Write(section, "RTS", "OFF");
+            continue;
+        }
+        // A key the library does not answer is saved with its default, so that the next
+        // start does not refuse the whole port over an empty value.
+        const std::string number = PortPara(port, "PortNr", "None");
+        std::array<std::string, kSetOrder.size()> values;
+        for (std::size_t i = 0; i < kSetOrder.size(); ++i) {
+            values[i] = PortPara(port, kSetOrder[i].sornKey, kSetOrder[i].defaultValue);
+        }
+        PortPara(port, "chartimeout", "20");
+        std::string dtr;
+        if (libraries_.DoPortCommand(port, "GetDTR", dtr) != 0 || dtr.empty()) {
+            dtr = "OFF";
+        }
+        std::string rts;
+        if (libraries_.DoPortCommand(port, "GetRTS", rts) != 0 || rts.empty()) {
+            rts = "OFF";
+        }
+        const int next = libraries_.NextPort(port);
+        libraries_.ClosePort(port);
+        port = next;
+
+        file.Write(section, "COM", number);
+        // The set chain's order is the section's key order.
+        for (std::size_t i = 0; i < kSetOrder.size(); ++i) {
+            file.Write(section, kSetOrder[i].settingsKey, values[i]);
+        }
+        file.Write(section, "DTR", dtr);
+        file.Write(section, "RTS", rts);
+    }
+}
+
+int WkComPortManager::FindHandleByNumber(int number) {
+    int handle = libraries_.NextPort(0);
+    while (handle > 0) {
+        std::string text;
+        if (libraries_.GetPortPara(handle, "PortNr", text) == 0 && ParseNumber(text) == number) {
+            return handle;
+        }
+        handle = libraries_.NextPort(handle);
+    }
+    return handle;
+}
+
+std::vector<int> WkComPortManager::DetectedPorts() {
+    std::vector<int> numbers;
+    for (int n = 1; n <= kHighestPort; ++n) {
+        if (access_.DetectPort(n) == 0) {
+            numbers.push_back(n);
+        }
+    }
+    return numbers;
+}
+
+std::vector<std::string> WkComPortManager::OpenPortTexts() {
+    std::vector<std::string> texts;
+    for (int handle = libraries_.NextPort(0); handle > 0; handle = libraries_.NextPort(handle)) {
+        texts.push_back("COM:" + PortPara(handle, "PortNr", ""));
+    }
+    if (texts.empty()) {
+        texts.emplace_back("None");
+    }
+    return texts;
+}
+
+int WkComPortManager::NumberOfEntry(const std::string& entry) {
+    constexpr std::string_view kPrefix = "COM:";
+    if (!entry.starts_with(kPrefix)) {
+        return 0;
+    }
+    return ParseNumber(entry.substr(kPrefix.size()));
+}
+
+void WkComPortManager::SetPortUsersSource(std::function<std::vector<WkPortUser>()> source) {
+    users_ = std::move(source);
+}
+
+std::vector<std::string> WkComPortManager::AssociationList(int number) {
+    std::vector<std::string> texts;
+    if (number > 0 && users_) {
+        const std::vector<WkPortUser> users = users_();
+        // Reader documents first, then protocol editors, each in their own order.
+        for (WkPortUser::Kind kind : {WkPortUser::Kind::Reader, WkPortUser::Kind::ProtocolEditor}) {
+            for (const WkPortUser& user : users) {
+                if (user.kind != kind) {
+                    continue;
+                }
+                std::string handleText;
+                if (libraries_.GetReaderPara(user.readerHandle, "porthnd", handleText) != 0) {
+                    continue;
+                }
+                const int handle = ParseNumber(handleText);
+                if (handle <= 0 || ParseNumber(PortPara(handle, "PortNr", "")) != number) {
+                    continue;
+                }
+                char text[300];
+                if (kind == WkPortUser::Kind::Reader) {
+                    std::snprintf(text, sizeof text, "BusAdr:%3d - %s", user.busAddress,
+                                  user.name.c_str());
+                } else {
+                    std::snprintf(text, sizeof text, "ProtEdit - %s", user.name.c_str());
+                }
+                texts.emplace_back(text);
+            }
+        }
+    }
+    if (texts.empty()) {
+        texts.emplace_back("None");
+    }
+    return texts;
+}
+
+bool WkComPortManager::ApplyParameters(int port, const std::string& portText,
+                                       const WkPortParams& params) {
+    for (const ParamKey& key : kSetOrder) {
+        const std::string& value = params.*key.field;
+        const int result = libraries_.SetPortPara(port, key.sornKey, value);
+        if (result < 0) {
+            char text[320];
+            std::snprintf(text, sizeof text,
+                          "Error! Could not initialize COM-Port %s with %s %s\nErrorCode: %d",
+                          portText.c_str(), key.refusedName, value.c_str(), result);
+            prompts_.ShowMessage(text);
+            return false;
+        }
+    }
+    return true;
+}
+
+WkPortParams WkComPortManager::ReadParameters(int port) {
+    WkPortParams params;
+    for (const ParamKey& key : kSetOrder) {
+        params.*key.field = PortPara(port, key.sornKey, params.*key.field);
+    }
+    params.charTimeout = PortPara(port, "chartimeout", params.charTimeout);
+    return params;
+}
+
+WkLineStates WkComPortManager::LineStates(int port) {
+    WkLineStates states;
+    if (port <= 0) {
+        return states;
+    }
+    auto isOn = [&](const char* command) {
+        std::string value;
+        libraries_.DoPortCommand(port, command, value);
+        return value == "ON";
+    };
+    states.dtr = isOn("GetDTR");
+    states.rts = isOn("GetRTS");
+    states.cts = isOn("GetCTS");
+    states.dsr = isOn("GetDSR");
+    return states;
+}
+
+int WkComPortManager::SetLine(int port, const std::string& line, bool on) {
+    std::string value = on ? "ON" : "OFF";
+    return libraries_.DoPortCommand(port, "Set" + line, value);
+}
+
+void WkComPortManager::WatchLines(int port) {
+    if (watchedPort_ > 0) {
+        access_.DelLineHandler(watchedPort_, kCtsEvent, kCtsMessage);
+        access_.DelLineHandler(watchedPort_, kDsrEvent, kDsrMessage);
+    }
+    watchedPort_ = 0;
+    if (port > 0) {
+        access_.AddLineHandler(port, kCtsEvent, kCtsMessage);
+        access_.AddLineHandler(port, kDsrEvent, kDsrMessage);
+        watchedPort_ = port;
+    }
+}
+
+int WkComPortManager::OpenPort(const std::string& numberText, bool rts, bool dtr,
+                               const WkPortParams& params) {
+    const int handle = libraries_.OpenPort(numberText);
+    if (handle <= 0) {
+        prompts_.ShowMessage("Error! Could not open Port:" + numberText);
+        return 0;
+    }
+    if (rts) {
+        SetLine(handle, "RTS", true);
+    }
+    if (dtr) {
+        SetLine(handle, "DTR", true);
+    }
+    WatchLines(handle);
+    libraries_.SetPortPara(handle, "Performance", params.performance);
+    ApplyParameters(handle, numberText, params);
+    return handle;
+}
+
+bool WkComPortManager::ClosePort(int number) {
+    if (AssociationList(number).front() != "None" &&
+        !prompts_.AskYesNo(
+            "All associated Files/Readers will be disconnected !\nDo you want to continue ?")) {
+        return false;
+    }
+    const int handle = FindHandleByNumber(number);
+    if (handle <= 0) {
+        return true;
+    }
+    if (watchedPort_ == handle) {
+        UnwatchLines();
+    }
+    const int result = libraries_.ClosePort(handle);
+    if (result != 0) {
+        prompts_.ShowMessage(Format("Error! Could not close Port: %s\nErrorCode: %d",
+                                    std::to_string(number), result));
+        return false;
+    }
+    return true;
+}

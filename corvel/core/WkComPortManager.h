@@ -1,0 +1,156 @@
+#pragma once
+// The workbench's management layer around the serial-port library: the ports of the previous
+// run restored from "Corvel.ini" and written back at exit, and everything the COM-Port dialog
+// does to a port (open, close, parameters, lines, line events, the documents that use it).
+//
+// The serial-port library keeps the set of open ports and all their parameters; nothing here
+// caches them. Everything runs on the user-interface thread, except the line listener, which
+// the library calls on its own thread.
+
+#include "WkPortKeeper.h"
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+class Prompts;
+class WkLibraries;
+
+/// The serial-port calls the workbench needs besides those of WkLibraries: port detection,
+/// unasked reception and line events. The program binds them to the library's exports; tests
+/// bind them to a fake or to the real library.
+class WkPortAccess {
+public:
+    /// Called on any thread with the port handle, the event (1 = CTS, 3 = DSR), the message
+    /// number of the record and the new line state (1 = on).
+    using LineListener = std::function<void(int port, int event, int message, int state)>;
+
+    virtual ~WkPortAccess() = default;
+    /// 0 when port `number` exists on the machine.
+    virtual int DetectPort(int number) = 0;
+    /// Bytes received (> 0); 0 or a negative code when nothing came within the receive
+    /// time-out.
+    virtual int Receive(int port, unsigned char* buffer, int size) = 0;
+    /// Registers a line-event record {event, message} on a port; 0 on success.
+    virtual int AddLineHandler(int port, int event, int message) = 0;
+    /// Removes a record registered with the same fields; 0 on success.
+    virtual int DelLineHandler(int port, int event, int message) = 0;
+    /// Where line events go; an empty listener drops them. When this returns, a previous
+    /// listener is no longer running and will not be called again.
+    virtual void SetLineListener(LineListener listener) = 0;
+};
+
+/// The parameters of a port as the dialog and the settings file exchange them: texts.
+struct WkPortParams {
+    std::string baud = "9600";
+    std::string frame = "8E1";
+    std::string timeout = "800";
+    std::string charTimeout = "20";
+    std::string txTimeControl = "1";
+    std::string performance = "1";
+    std::string txDelayTime = "10";
+    std::string charTimeoutMpy = "1";
+
+    bool operator==(const WkPortParams&) const = default;
+};
+
+/// The four modem lines of a port.
+struct WkLineStates {
+    bool dtr = false;
+    bool rts = false;
+    bool cts = false;
+    bool dsr = false;
+
+    bool operator==(const WkLineStates&) const = default;
+};
+
+/// A document that may use a port, for the association list.
+struct WkPortUser {
+    enum class Kind { Reader, ProtocolEditor };
+    Kind kind = Kind::Reader;
+    int readerHandle = 0;
+    int busAddress = 0;
+    /// A reader document's stored name, a protocol editor's file name.
+    std::string name;
+};
+
+class WkComPortManager : public WkPortKeeper {
+public:
+    /// Line-event messages of the two records the dialog registers.
+    static constexpr int kCtsEvent = 1;
+    static constexpr int kCtsMessage = 0x42F;
+    static constexpr int kDsrEvent = 3;
+    static constexpr int kDsrMessage = 0x431;
+    static constexpr int kSectionCount = 4;
+    static constexpr int kHighestPort = 256;
+
+    /// `libraries`, `access` and `prompts` are not owned and must outlive the manager.
+    WkComPortManager(WkLibraries& libraries, WkPortAccess& access, Prompts& prompts);
+    ~WkComPortManager() override;
+    WkComPortManager(const WkComPortManager&) = delete;
+    WkComPortManager& operator=(const WkComPortManager&) = delete;
+
+    // WkPortKeeper
+    void RestorePorts(const std::filesystem::path& settingsPath) override;
+    void SavePorts(const std::filesystem::path& settingsPath) override;
+
+    /// Section name of settings section `n` (1 .. 4): "n.COMPort".
+    static std::string SectionName(int n);
+
+    /// The first open port whose "PortNr" is `number`; otherwise the value that ended the
+    /// walk (0 or less).
+    int FindHandleByNumber(int number);
+    /// The port numbers 1 .. 256 that exist on the machine.
+    std::vector<int> DetectedPorts();
+    /// "COM:%s" for every open port in the library's order, or the single entry "None".
+    std::vector<std::string> OpenPortTexts();
+    /// The port number of an open-ports entry ("COM:12" gives 12); 0 for "None" or anything
+    /// that is not such an entry.
+    static int NumberOfEntry(const std::string& entry);
+
+    /// Where the association list finds the open reader and protocol editor documents.
+    void SetPortUsersSource(std::function<std::vector<WkPortUser>()> source);
+    /// "BusAdr:%3d - %s" for each reader document and "ProtEdit - %s" for each protocol
+    /// editor whose reader uses port `number`; the single entry "None" when there is none
+    /// (also for number 0).
+    std::vector<std::string> AssociationList(int number);
+
+    /// Sets "baud", "frame", "timeout", "TxTimeControl", "Performance", "TxDelayTime",
+    /// "CharTimeoutMpy" in this order; at the first refusal shows its message and stops.
+    /// `portText` names the port in the message. True when all were set.
+    bool ApplyParameters(int port, const std::string& portText, const WkPortParams& params);
+    /// The port's parameters as the library reports them; a key the library does not answer
+    /// keeps its default.
+    WkPortParams ReadParameters(int port);
+    /// The four lines of `port` (all off for port 0).
+    WkLineStates LineStates(int port);
+    /// "SetRTS" or "SetDTR" (`line` is "RTS" or "DTR") with "ON" or "OFF"; the library's code.
+    int SetLine(int port, const std::string& line, bool on);
+
+    /// Registers both line-event records for `port`, after removing them from the port they
+    /// were registered for. Port 0 only removes them.
+    void WatchLines(int port);
+    /// Removes both records from the watched port.
+    void UnwatchLines() { WatchLines(0); }
+    int WatchedPort() const { return watchedPort_; }
+
+    /// The dialog's "Open Port": opens port `numberText`, sets RTS and DTR when asked, watches
+    /// its lines and applies `params`. Returns the new handle, or 0 when it could not be
+    /// opened (after its message).
+    int OpenPort(const std::string& numberText, bool rts, bool dtr, const WkPortParams& params);
+    /// The dialog's "Close Port" for port `number`: asks before disconnecting documents that
+    /// use it, stops watching it and closes it. False when the user declined or the close was
+    /// refused (after its message).
+    bool ClosePort(int number);
+
+private:
+    void CheckSettingsFile(const std::filesystem::path& settingsPath);
+    std::string PortPara(int port, const std::string& key, const std::string& fallback);
+
+    WkLibraries& libraries_;
+    WkPortAccess& access_;
+    Prompts& prompts_;
+    std::function<std::vector<WkPortUser>()> users_;
+    int watchedPort_ = 0;
+};

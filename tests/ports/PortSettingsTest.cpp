@@ -1,0 +1,211 @@
+// Restoring the ports of the previous run from "Corvel.ini" and saving them at exit, over
+// ptys mapped as real serial ports.
+
+#include "PtyPeer.h"
+#include "ScriptedPrompts.h"
+#include "SornBinding.h"
+#include "WkComPortManager.h"
+#include "common/ProfileFile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+const char* const kDefaultSection = "COM=None\n"
+                                    "Baud=9600\n"
+                                    "Frame=8E1\n"
+                                    "Timeout=800\n"
+                                    "CharTimeOut=20\n"
+                                    "TxControl=1\n"
+                                    "Performance=1\n"
+                                    "TxDlyTime=10\n"
+                                    "CTOMpy=1\n"
+                                    "DTR=OFF\n"
+                                    "RTS=OFF\n";
+
+class PortSettings : public ::testing::Test {
+protected:
+    void SetUp() override {
+        settings = fs::path(map.Dir()) / "Corvel.ini";
+        for (int n = 1; n <= 5; ++n) {
+            ptys.push_back(std::make_unique<PtyPeer>());
+            map.Map(n, ptys.back()->SlavePath());
+        }
+        ptys.push_back(std::make_unique<PtyPeer>());
+        map.Map(12, ptys.back()->SlavePath());
+    }
+    void TearDown() override { SornBinding::CloseAllPorts(); }
+
+    std::string Para(int port, const char* key) {
+        std::string value;
+        sorn.GetPortPara(port, key, value);
+        return value;
+    }
+    void WriteSettings(const std::string& text) { std::ofstream(settings) << text; }
+
+    PortMapFile map;
+    std::vector<std::unique_ptr<PtyPeer>> ptys;
+    fs::path settings;
+    SornBinding sorn;
+    ScriptedPrompts prompts;
+    WkComPortManager manager{sorn, sorn, prompts};
+};
+
+TEST_F(PortSettings, MissingFileIsReportedAtStartAndExitAndWrittenWithDefaults) {
+    const std::string missing = "Ini-File " + settings.string() + " not found";
+    manager.RestorePorts(settings);
+    EXPECT_EQ(prompts.Messages(), std::vector<std::string>{missing});
+    EXPECT_LE(sorn.NextPort(0), 0);
+
+    manager.SavePorts(settings);
+    EXPECT_EQ(prompts.Messages(), (std::vector<std::string>{missing, missing}));
+    std::string expected;
+    for (int n = 1; n <= 4; ++n) {
+        expected += (n > 1 ? "\n[" : "[") + std::to_string(n) + ".COMPort]\n" + kDefaultSection;
+    }
+    EXPECT_EQ(ReadFile(settings), expected);
+
+    // The file now exists: a second start asks nothing and opens nothing.
+    prompts.Clear();
+    manager.RestorePorts(settings);
+    EXPECT_TRUE(prompts.Messages().empty());
+    EXPECT_LE(sorn.NextPort(0), 0);
+}
+
+TEST_F(PortSettings, SavedSectionHasTheKeysInOrderAndThePortIsClosed) {
+    const int port = sorn.OpenPort("12");
+    ASSERT_GT(port, 0);
+    ASSERT_EQ(sorn.SetPortPara(port, "baud", "19200"), 0);
+    ASSERT_EQ(sorn.SetPortPara(port, "frame", "8N1"), 0);
+    ASSERT_EQ(sorn.SetPortPara(port, "timeout", "250"), 0);
+    ASSERT_EQ(sorn.SetPortPara(port, "TxTimeControl", "0"), 0);
+    ASSERT_EQ(sorn.SetPortPara(port, "Performance", "0"), 0);
+    ASSERT_EQ(sorn.SetPortPara(port, "TxDelayTime", "35"), 0);
+    ASSERT_EQ(sorn.SetPortPara(port, "CharTimeoutMpy", "4"), 0);
+    ASSERT_EQ(manager.SetLine(port, "RTS", true), 0);
+    WriteSettings("; kept\n[1.COMPort]\nCOM=3\n");
+
+    manager.SavePorts(settings);
+    EXPECT_TRUE(prompts.Messages().empty());
+    EXPECT_EQ(sorn.GetPortHandle("12"), 0);
+    // The existing key is updated in place, the others follow it in order; "CharTimeOut" is
+    // only part of sections without a port.
+    const std::string expected = std::string("; kept\n[1.COMPort]\n") +
+                                 "COM=12\n"
+                                 "Baud=19200\n"
+                                 "Frame=8N1\n"
+                                 "Timeout=250\n"
+                                 "TxControl=0\n"
+                                 "Performance=0\n"
+                                 "TxDlyTime=35\n"
+                                 "CTOMpy=4\n"
+                                 "DTR=OFF\n"
+                                 "RTS=ON\n"
+                                 "\n[2.COMPort]\n" +
+                                 kDefaultSection + "\n[3.COMPort]\n" + kDefaultSection +
+                                 "\n[4.COMPort]\n" + kDefaultSection;
+    EXPECT_EQ(ReadFile(settings), expected);
+}
+
+TEST_F(PortSettings, OnlyTheFirstFourOpenPortsAreSavedAndClosed) {
+    for (const char* number : {"3", "1", "5", "2", "4"}) {
+        ASSERT_GT(sorn.OpenPort(number), 0) << number;
+    }
+    manager.SavePorts(settings);
+    ProfileFile file(settings);
+    EXPECT_EQ(file.Read("1.COMPort", "COM", ""), "3");
+    EXPECT_EQ(file.Read("2.COMPort", "COM", ""), "1");
+    EXPECT_EQ(file.Read("3.COMPort", "COM", ""), "5");
+    EXPECT_EQ(file.Read("4.COMPort", "COM", ""), "2");
+    EXPECT_EQ(file.Read("5.COMPort", "COM", "absent"), "absent");
+    for (const char* closed : {"3", "1", "5", "2"}) {
+        EXPECT_EQ(sorn.GetPortHandle(closed), 0) << closed;
+    }
+    EXPECT_GT(sorn.GetPortHandle("4"), 0);
+}
+
+TEST_F(PortSettings, RestoreOpensPortsAndSetsTheirParametersInOrder) {
+    WriteSettings("[1.COMPort]\nCOM=2\nBaud=38400\nFrame=7O2\nTimeout=300\nTxControl=0\n"
+                  "Performance=0\nTxDlyTime=15\nCTOMpy=3\nDTR=ON\nRTS=ON\n"
+                  "[2.COMPort]\nCOM=None\n"
+                  "[3.COMPort]\nCOM=12\n");
+    manager.RestorePorts(settings);
+    EXPECT_TRUE(prompts.Messages().empty());
+    const std::vector<std::string> firstPort = {
+        "baud=38400",    "frame=7O2",      "timeout=300",     "TxTimeControl=0",
+        "Performance=0", "TxDelayTime=15", "CharTimeoutMpy=3"};
+    ASSERT_GE(sorn.setCalls.size(), firstPort.size());
+    EXPECT_EQ(std::vector<std::string>(sorn.setCalls.begin(), sorn.setCalls.begin() + 7),
+              firstPort);
+
+    const int two = sorn.GetPortHandle("2");
+    ASSERT_GT(two, 0);
+    WkPortParams params = manager.ReadParameters(two);
+    EXPECT_EQ(params.baud, "38400");
+    EXPECT_EQ(params.frame, "7O2");
+    EXPECT_EQ(params.performance, "0");
+    EXPECT_EQ(params.charTimeoutMpy, "3");
+    EXPECT_EQ(manager.LineStates(two), (WkLineStates{true, true, false, false}));
+
+    // A section with only its port takes every default.
+    const int twelve = sorn.GetPortHandle("12");
+    ASSERT_GT(twelve, 0);
+    EXPECT_EQ(manager.ReadParameters(twelve).baud, "9600");
+    EXPECT_EQ(manager.LineStates(twelve), WkLineStates{});
+}
+
+TEST_F(PortSettings, RestoreSkipsPortsThatAreOpenAlready) {
+    const int open = sorn.OpenPort("4");
+    ASSERT_GT(open, 0);
+    ASSERT_EQ(sorn.SetPortPara(open, "baud", "19200"), 0);
+    sorn.setCalls.clear();
+    WriteSettings("[1.COMPort]\nCOM=4\nBaud=4800\nRTS=ON\n");
+    manager.RestorePorts(settings);
+    EXPECT_TRUE(prompts.Messages().empty());
+    EXPECT_TRUE(sorn.setCalls.empty());
+    EXPECT_EQ(Para(open, "baud"), "19200");
+    EXPECT_FALSE(manager.LineStates(open).rts);
+}
+
+TEST_F(PortSettings, RestoreReportsPortsItCannotOpenOrSetUp) {
+    // Port 200 has no device; port 1 refuses its baud rate and is closed again; the chain
+    // stops at the refusal, so the lines are never switched.
+    WriteSettings("[1.COMPort]\nCOM=200\n"
+                  "[2.COMPort]\nCOM=1\nBaud=12345\nDTR=ON\n"
+                  "[3.COMPort]\nCOM=5\nFrame=9X9\n"
+                  "[4.COMPort]\nCOM=3\n");
+    manager.RestorePorts(settings);
+    EXPECT_EQ(prompts.Messages(),
+              (std::vector<std::string>{"Error! Could not open COM-Port: 200\nErrorCode: -1003",
+                                        "Error! Could not initialize COM-Port: 1\nErrorCode: -1012",
+                                        "Error! Could not initialize COM-Port: 5\nErrorCode: "
+                                        "-1013"}));
+    EXPECT_EQ(sorn.GetPortHandle("1"), 0);
+    EXPECT_EQ(sorn.GetPortHandle("5"), 0);
+    EXPECT_GT(sorn.GetPortHandle("3"), 0);
+}
+
+TEST_F(PortSettings, OverlongValuesAreCutAsTheirBuffersHoldThem) {
+    // A value keeps seven characters.
+    WriteSettings("[1.COMPort]\nCOM=3\nTimeout=100000000\n");
+    manager.RestorePorts(settings);
+    EXPECT_EQ(sorn.setCalls.at(2), "timeout=1000000");
+    EXPECT_EQ(prompts.Messages(), std::vector<std::string>{
+                                      "Error! Could not initialize COM-Port: 3\nErrorCode: -1014"});
+}
+
+} // namespace

@@ -110,6 +110,9 @@ constexpr int kModelKRBLast = 0x44;
 constexpr int kModelKRD = 0x50;
 constexpr int kTypeTTB = 1;
 constexpr int kTypeTTC = 3;
+// An answer frame is LEN, bus address, command, status, data and checksum.
+constexpr int kAnswerOverhead = 5;
+constexpr int kBlockSize = 16;
 
 // Shows the owner's wait cursor for the lifetime of the guard.
 class WaitCursor {
@@ -285,6 +288,14 @@ int VELKReaderModul::RunCommand(int code, int handle, int bus) {
         char data[256] = {};
         const int rc = VELK_0x62_ReadEEBlock(handle, bus, block, data);
         if (rc == 0 && block >= 0 && block <= 2) {
+            // A well-formed answer with fewer than 16 data bytes would fill the mirror with
+            // zeros that a read then copies into the configuration; report it as a short
+            // answer instead and keep the mirror and its flag as they were.
+            unsigned char frame[256] = {};
+            const int frameLength = VELK_GetLastRecProt(handle, reinterpret_cast<char*>(frame), 0);
+            if (frameLength >= 0 && frameLength - kAnswerOverhead < kBlockSize) {
+                return VELK_ERR_LENGTH;
+            }
             Answer().SetBytes(kMirror[block], reinterpret_cast<unsigned char*>(data), 16);
             blockRead_[static_cast<std::size_t>(block)] = true;
         }

@@ -47,8 +47,10 @@ public:
     /// image byte 0. Returns 0 on success, the library's result otherwise (a positive reader
     /// status or a negative library code, including a negative result of reading the reader's
     /// "PortHnd"), -1 without a reader handle, -2 when the reader's port handle is 0, -3 for
-    /// a code without a row. The owner's views are told hint 1 before the command runs (also
-    /// for -3), and the wait cursor is shown during the call.
+    /// a code without a row. A block read (0x62) of block 0 .. 2 whose answer carries fewer
+    /// than 16 data bytes returns the library's length error (-2030) and stores nothing. The
+    /// owner's views are told hint 1 before the command runs (also for -3), and the wait cursor is
+    /// shown during the call.
     int Execute(int code) override;
     /// Commands with a text argument are not supported by the reader module: always -2.
     int ExecuteText(int code, std::string_view text) override;

@@ -168,6 +168,13 @@ TEST_F(ReaderModulTest, BlockReadStoresTheMirrorAndSetsTheFlag) {
     EXPECT_EQ(modul_.Image(11)[16], 0xB0);
     EXPECT_EQ(modul_.Image(11)[31], 0xBF);
 
+    // A short answer with status 0 does not fill the mirror with zeros.
+    modul_.SetBlockReadFlag("62 01 00 16 00 00", false);
+    fakesorn::QueueAnswer(AnswerFrame(0x62, 0x00, Bytes(15, 0x44)));
+    EXPECT_EQ(modul_.Execute(0x62), -2030);
+    EXPECT_FALSE(modul_.IsBlockRead(1));
+    EXPECT_EQ(modul_.Image(11)[16], 0xB0);
+
     // Block 5 is read but not mirrored.
     modul_.Answer().SetByte("62 32 14 01 00 00", 5);
     fakesorn::QueueAnswer(AnswerFrame(0x62, 0x00, Bytes(16, 0xEE)));

@@ -144,8 +144,13 @@ Answer Reader::Handle(const Request& request, TimePoint now) {
     case 0x80:
     case 0xA1:
     case 0xA5:
-    case 0xA6:
-        return Configure(request);
+    case 0xA6: {
+        Answer answer = Configure(request);
+        if (answer.status == status::kOk && (request.command == 0x40 || request.command == 0x50)) {
+            RefreshAutoAnswer(now);
+        }
+        return answer;
+    }
     case 0xA0:
     case 0xA2:
     case 0xA3:
@@ -343,6 +348,14 @@ Answer Reader::ExecuteOther(const Request& request, TimePoint now) {
     }
     default:
         return Status(status::kUnknownCommand);
+    }
+}
+
+void Reader::RefreshAutoAnswer(TimePoint now) {
+    if (!AutoAnswer::Enabled(eeprom_[0]) || field_.Visible(EnabledTypes()) == nullptr) {
+        autoAnswer_.Stop();
+    } else if (!autoAnswer_.Due()) {
+        autoAnswer_.Start(now, eeprom_[0]);
     }
 }
 

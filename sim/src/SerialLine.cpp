@@ -77,8 +77,9 @@ void MakeRaw(int fd, unsigned baud, bool parity) {
 
 } // namespace
 
-SerialLine::SerialLine(int fd, int slaveFd, std::string path, unsigned baud)
-    : fd_(fd), slaveFd_(slaveFd), path_(std::move(path)), deviceBaud_(baud) {}
+SerialLine::SerialLine(int fd, int slaveFd, std::string path, unsigned baud, bool parity)
+    : fd_(fd), slaveFd_(slaveFd), path_(std::move(path)), deviceBaud_(baud), deviceParity_(parity) {
+}
 
 SerialLine SerialLine::OpenPty(unsigned baud) {
     int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
@@ -99,7 +100,7 @@ SerialLine SerialLine::OpenPty(unsigned baud) {
         errno = saved;
         Fail("open pty slave");
     }
-    SerialLine line(master, slave, name, 0);
+    SerialLine line(master, slave, name, 0, true);
     MakeRaw(slave, baud, true);
     return line;
 }
@@ -109,14 +110,15 @@ SerialLine SerialLine::OpenDevice(const std::string& path, unsigned baud, bool p
     if (fd < 0) {
         Fail("open device");
     }
-    SerialLine line(fd, -1, path, baud);
+    SerialLine line(fd, -1, path, baud, parity);
     MakeRaw(fd, baud, parity);
     return line;
 }
 
 SerialLine::SerialLine(SerialLine&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)), slaveFd_(std::exchange(other.slaveFd_, -1)),
-      path_(std::move(other.path_)), deviceBaud_(other.deviceBaud_) {}
+      path_(std::move(other.path_)), deviceBaud_(other.deviceBaud_),
+      deviceParity_(other.deviceParity_) {}
 
 SerialLine& SerialLine::operator=(SerialLine&& other) noexcept {
     if (this != &other) {
@@ -125,6 +127,7 @@ SerialLine& SerialLine::operator=(SerialLine&& other) noexcept {
         slaveFd_ = std::exchange(other.slaveFd_, -1);
         path_ = std::move(other.path_);
         deviceBaud_ = other.deviceBaud_;
+        deviceParity_ = other.deviceParity_;
     }
     return *this;
 }
@@ -156,11 +159,13 @@ unsigned SerialLine::LineBaud() const {
 }
 
 void SerialLine::SetSpeed(unsigned baud, bool parity) {
-    if (IsPty()) {
+    if (IsPty() || (baud == deviceBaud_ && parity == deviceParity_)) {
         return;
     }
+    tcdrain(fd_);
     MakeRaw(fd_, baud, parity);
     deviceBaud_ = baud;
+    deviceParity_ = parity;
 }
 
 std::size_t SerialLine::Read(std::uint8_t* buffer, std::size_t size) {

@@ -116,6 +116,12 @@ void Server::DoDue(TimePoint now) {
         line_.Write(output_.front().bytes.data(), output_.front().bytes.size());
         output_.pop_front();
     }
+    // A device runs at the speed of its reader; after a reset to another speed the line
+    // follows once the answer has left.
+    if (!line_.IsPty() && output_.empty() && !bus_.Readers().empty()) {
+        const Reader& reader = bus_.Readers().front();
+        line_.SetSpeed(reader.Baud(), reader.Parity());
+    }
 }
 
 std::optional<TimePoint> Server::NextDeadline() const {

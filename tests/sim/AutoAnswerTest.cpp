@@ -97,4 +97,14 @@ TEST(SimAutoAnswer, ReaderSendsWhenATransponderEntersAndHaltsItIfAsked) {
     bus.PutTransponder(std::nullopt, std::nullopt, t0 + 1ms);
     EXPECT_FALSE(bus.NextDue());
     EXPECT_TRUE(bus.TakeDue(t0 + 10s).empty());
+
+    // Switching the mode on with a transponder already there reports it; switching it off
+    // or choosing another interface stops the protocols.
+    bus.OnFrame(BuildRequest(2, 0x40, {0x00}), t0, 9600);
+    bus.PutTransponder(Transponder(TransponderType::TTB, kSerial), std::nullopt, t0);
+    EXPECT_FALSE(bus.NextDue());
+    bus.OnFrame(BuildRequest(2, 0x40, {0x01}), t0 + 5ms, 9600);
+    EXPECT_EQ(bus.NextDue(), t0 + 5ms);
+    bus.OnFrame(BuildRequest(2, 0x50, {0x02}), t0 + 6ms, 9600);
+    EXPECT_FALSE(bus.NextDue());
 }

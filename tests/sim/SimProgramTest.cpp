@@ -3,10 +3,14 @@
 #include "SimProcess.h"
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sstream>
+#include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace simtest;
@@ -142,6 +146,43 @@ TEST_F(SimProgram, WireModeTakesTheLineTime) {
     ASSERT_EQ(answer.size(), 10u);
     // 14 characters of 11 bits (8E1) at 9600 baud.
     EXPECT_GE(took, std::chrono::microseconds(14 * 11 * 1'000'000 / 9600));
+}
+
+TEST_F(SimProgram, ServesASerialDeviceAndFollowsItsSpeed) {
+    // A pty stands in for the device: the simulator opens its slave, the test is the master.
+    int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    std::string device = ptsname(master);
+    SimProcess sim({"--device", device, "--address", "6"});
+    EXPECT_EQ(sim.WaitReady(), device);
+    auto exchange = [master](const Bytes& request) {
+        tcflush(master, TCIFLUSH);
+        EXPECT_EQ(write(master, request.data(), request.size()), ssize_t(request.size()));
+        Bytes answer;
+        while (answer.empty() || answer.size() < answer[0]) {
+            pollfd pfd{master, POLLIN, 0};
+            if (poll(&pfd, 1, 500) <= 0) {
+                break;
+            }
+            std::uint8_t byte = 0;
+            if (read(master, &byte, 1) == 1) {
+                answer.push_back(byte);
+            }
+        }
+        return answer;
+    };
+    EXPECT_EQ(exchange(kestra::BuildRequest(6, 0x65, {})).size(), 10u);
+    EXPECT_EQ(exchange(kestra::BuildRequest(6, 0x51, {0x86}))[3], 0x00); // 19200, no parity
+    EXPECT_EQ(exchange(kestra::BuildRequest(6, 0x63, {}))[3], 0x00);
+    std::this_thread::sleep_for(100ms);
+    termios tio{};
+    ASSERT_EQ(tcgetattr(master, &tio), 0);
+    EXPECT_EQ(cfgetospeed(&tio), B19200);
+    EXPECT_EQ(exchange(kestra::BuildRequest(6, 0x65, {})).size(), 10u);
+    EXPECT_EQ(sim.Stop(), 0);
+    close(master);
 }
 
 TEST_F(SimProgram, RefusesBadArgumentsAndForeignFiles) {

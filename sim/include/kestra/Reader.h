@@ -74,6 +74,8 @@ private:
     Answer Passwords(const Request& request);
     Answer SetOutputs(const Request& request, std::size_t count);
     void PowerOn(TimePoint now);
+    // Auto-answer mode switched on or off while a transponder may be in the field.
+    void RefreshAutoAnswer(TimePoint now);
     bool Locked() const { return (eeprom_[2][0] & 0x01) != 0; }
 
     Model model_;

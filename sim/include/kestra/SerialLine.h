@@ -37,7 +37,8 @@ public:
     /// the simulator set on a device. 0 when it is none of the rates termios names.
     unsigned LineBaud() const;
 
-    /// Sets a device's speed and parity; a pty ignores it (its host sets the speed).
+    /// Sets a device's speed and parity after the bytes written so far have left; a pty
+    /// ignores it (its host sets the speed). Nothing happens when both are set already.
     void SetSpeed(unsigned baud, bool parity);
 
     /// Reads what is there, up to `size` bytes; 0 when nothing is.
@@ -48,13 +49,14 @@ public:
     bool Write(const std::uint8_t* bytes, std::size_t count);
 
 private:
-    SerialLine(int fd, int slaveFd, std::string path, unsigned baud);
+    SerialLine(int fd, int slaveFd, std::string path, unsigned baud, bool parity);
     void Close();
 
     int fd_ = -1;
     int slaveFd_ = -1;
     std::string path_;
     unsigned deviceBaud_ = 0;
+    bool deviceParity_ = true;
 };
 
 } // namespace kestra

@@ -231,6 +231,9 @@ std::unique_ptr<WkObject> WkArchive::ReadObject(const WkRuntimeClass& expected) 
     }
     ++mapCount_;
     std::unique_ptr<WkObject> object = cls->create();
+    if (!object) {
+        throw WkArchiveError("class cannot be created");
+    }
     object->Serialize(*this);
     return object;
 }

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <thread>
 
 namespace {
@@ -29,6 +30,14 @@ void OnScan(const char* text, int code) {
     gInbox.data.emplace_back(text, text + std::max(code, 0));
     gInbox.codes.push_back(code);
     gInbox.arrived.notify_all();
+}
+
+int ThreadCount() {
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator("/proc/self/task"))
+        ++count;
+    return count;
 }
 
 const VELK_EVENT_HANDLER kScanHandler{4, 0, 3, reinterpret_cast<intptr_t>(&OnScan)};
@@ -157,18 +166,21 @@ TEST_F(ScanThreadTest, AStopThatTimesOutLeavesHandOversLocked) {
     EXPECT_EQ(VELK_DeleteReader(h), 0);
 }
 
-TEST_F(ScanThreadTest, DeletingAReaderWhoseThreadWillNotStopFreesItLater) {
+TEST_F(ScanThreadTest, DeletingAReaderWhoseThreadWillNotStopReleasesItWhenItEnds) {
+    const int threadsBefore = ThreadCount();
     const int h = NewReader();
     ASSERT_EQ(VELK_AddEventHandler(h, &kScanHandler), 0);
     gHandlerSleepMs = 1300;
     fakesorn::QueueReceive({0x01});
-    WaitForReceiveCalls(1); // the call that picks the data up
+    WaitForReceiveCalls(1);
     std::this_thread::sleep_for(50ms);
     EXPECT_EQ(VELK_DeleteReader(h), 0);
     EXPECT_EQ(VELK_GetReaderList(0), -2001);
-    // The thread finishes its hand-over and releases the reader itself.
+    // The thread finishes its hand-over, sees its stop flag and ends; the next deletion joins it.
     ASSERT_TRUE(WaitForData(1));
-    std::this_thread::sleep_for(100ms);
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(VELK_DeleteReader(NewReader()), 0);
+    EXPECT_EQ(ThreadCount(), threadsBefore);
 }
 
 } // namespace

@@ -28,6 +28,12 @@ ReaderRegistry::~ReaderRegistry() {
         reader->Scan().JoinAfterStop();
         reader->Handlers().Clear();
     }
+    for (const auto& orphan : orphans_)
+        orphan->Scan().JoinAfterStop();
+}
+
+void ReaderRegistry::ReleaseEndedOrphans() {
+    std::erase_if(orphans_, [](const auto& r) { return r->Scan().JoinIfEnded(); });
 }
 
 int ReaderRegistry::NewReader(int portHandle) {
@@ -64,10 +70,11 @@ int ReaderRegistry::DeleteReader(int handle) {
     }
     std::shared_ptr<Reader> reader = *it;
     readers_.erase(it);
-    // A scan thread that does not end keeps its own reference; the reader is freed when the
-    // thread finally returns.
-    StopScanThread(*reader);
+    const bool stopped = StopScanThread(*reader);
     reader->Handlers().Clear();
+    ReleaseEndedOrphans();
+    if (!stopped)
+        orphans_.push_back(std::move(reader));
     return 0;
 }
 

@@ -41,7 +41,13 @@ public:
     EepromPacer& Pacer() { return pacer_; }
 
 private:
+    /// Joins the threads of deleted readers that have ended since.
+    void ReleaseEndedOrphans();
+
     std::vector<std::shared_ptr<Reader>> readers_;
+    // Deleted readers whose scan thread did not stop in time. They are kept until the thread
+    // ends, and waited for at unload, so no thread runs on in an unloaded library.
+    std::vector<std::shared_ptr<Reader>> orphans_;
     int counter_ = 0;
     std::atomic<int> libraryLastError_{0};
     EepromPacer pacer_;

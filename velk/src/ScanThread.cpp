@@ -57,6 +57,16 @@ void ScanThread::JoinAfterStop() {
     ended_ = {};
 }
 
+bool ScanThread::JoinIfEnded() {
+    if (!thread_.joinable())
+        return true;
+    if (ended_.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
+        return false;
+    thread_.join();
+    ended_ = {};
+    return true;
+}
+
 bool StartScanThread(Reader& reader) {
     if (reader.Scan().Recorded())
         return false;

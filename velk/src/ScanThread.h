@@ -29,6 +29,8 @@ public:
     bool RequestStopAndWait(std::chrono::milliseconds timeout);
     /// Waits without limit for a thread whose stop flag is set (library unload).
     void JoinAfterStop();
+    /// Joins the thread when it has ended; true when no thread is recorded afterwards.
+    bool JoinIfEnded();
 
 private:
     std::thread thread_;

@@ -30,9 +30,12 @@ struct State {
     int receiveCalls = 0;
 };
 
+// Constructed when the library loads, so it outlives the readers of the library under test,
+// whose scan threads may still call in while that library unloads.
+State gState;
+
 State& S() {
-    static State state;
-    return state;
+    return gState;
 }
 
 } // namespace

@@ -85,8 +85,9 @@ TEST_F(SimBus, SerialNumberWithAndWithoutTransponder) {
 }
 
 TEST_F(SimBus, SerialNumberRepeatsUntilATransponderAppears) {
-    // Each exchange takes its time on a 9600 baud line, so REPCNT 99 waits about a second.
-    Start({"--wire"});
+    // Each exchange takes its time on a 1200 baud line, so REPCNT 99 waits about 8 seconds.
+    Start({"--wire", "--baud", "1200"});
+    ASSERT_EQ(SORN_SetPortPara(port, "baud", "1200"), 0);
     ASSERT_EQ(VELK_SetReaderPara(reader, "REPCNT", "99"), 0);
     std::thread presenter([this] {
         std::this_thread::sleep_for(100ms);

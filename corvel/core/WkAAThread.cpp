@@ -1,0 +1,143 @@
+#include "WkAAThread.h"
+
+#include "common/TimeStamp.h"
+
+#include <algorithm>
+#include <chrono>
+#include <system_error>
+#include <vector>
+
+namespace {
+
+constexpr auto kPumpInterval = std::chrono::milliseconds(1);
+
+} // namespace
+
+WkAAThread::WkAAThread(ReceiveFunction receive, DeliverFunction deliver, StoppedFunction stopped)
+    : receive_(std::move(receive)), deliver_(std::move(deliver)), stopped_(std::move(stopped)) {}
+
+WkAAThread::~WkAAThread() {
+    Quit();
+}
+
+bool WkAAThread::Start() {
+    if (worker_.joinable()) {
+        return true;
+    }
+    try {
+        worker_ = std::thread(&WkAAThread::Run, this);
+    } catch (const std::system_error&) {
+        return false;
+    }
+    return true;
+}
+
+void WkAAThread::Enable(int port) {
+    {
+        std::lock_guard lock(mutex_);
+        port_ = port;
+        ++run_;
+        enabled_ = true;
+    }
+    gate_.notify_all();
+}
+
+void WkAAThread::WaitFor(const std::function<bool()>& done, const PumpFunction& pump) {
+    while (!done()) {
+        if (pump) {
+            pump();
+        }
+        std::this_thread::sleep_for(kPumpInterval);
+    }
+}
+
+void WkAAThread::Disable(const PumpFunction& pump) {
+    {
+        std::lock_guard lock(mutex_);
+        enabled_ = false;
+    }
+    // A delivery that saw the old run still enabled may be waiting for the owner's thread;
+    // once the worker lets go of the delivery lock, any later check sees the flag cleared.
+    std::unique_lock delivering(deliverMutex_, std::defer_lock);
+    WaitFor([&] { return delivering.try_lock(); }, pump);
+}
+
+void WkAAThread::Quit(const PumpFunction& pump) {
+    if (!worker_.joinable()) {
+        return;
+    }
+    {
+        std::lock_guard lock(mutex_);
+        quit_ = true;
+        enabled_ = false;
+    }
+    gate_.notify_all();
+    WaitFor([&] { return finished_.load(); }, pump);
+    worker_.join();
+}
+
+bool WkAAThread::IsEnabled() const {
+    std::lock_guard lock(mutex_);
+    return enabled_;
+}
+
+int WkAAThread::Port() const {
+    std::lock_guard lock(mutex_);
+    return port_;
+}
+
+std::string WkAAThread::BuildLine(const unsigned char* bytes, int count) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    char stamp[kTimeStampSize + 8] = {};
+    MakeTimeStamp(stamp, true);
+    std::string line = stamp;
+    line += "  <<  ";
+    line.reserve(line.size() + 3 * static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        line += kDigits[bytes[i] >> 4];
+        line += kDigits[bytes[i] & 0x0F];
+        line += ' ';
+    }
+    return line;
+}
+
+void WkAAThread::Run() {
+    std::vector<unsigned char> buffer(kReceiveSize);
+    std::unique_lock lock(mutex_);
+    while (!quit_) {
+        if (!enabled_) {
+            if (active_.load()) {
+                active_ = false;
+                lock.unlock();
+                if (stopped_) {
+                    stopped_();
+                }
+                lock.lock();
+                continue; // a Show may have come meanwhile
+            }
+            gate_.wait(lock, [&] { return enabled_ || quit_; });
+            continue;
+        }
+        active_ = true;
+        const int port = port_;
+        const std::uint64_t run = run_;
+        lock.unlock();
+
+        // A receive function that claims more than it was given is held to the buffer.
+        const int count = std::min(receive_(port, buffer.data(), kReceiveSize), kReceiveSize);
+        if (count >= 1) {
+            const std::string line = BuildLine(buffer.data(), count);
+            std::lock_guard delivering(deliverMutex_);
+            lock.lock();
+            const bool wanted = enabled_ && !quit_ && run_ == run;
+            lock.unlock();
+            if (wanted) {
+                deliver_(line);
+                ++delivered_;
+            }
+        }
+        lock.lock();
+    }
+    active_ = false;
+    finished_ = true;
+}

@@ -1,0 +1,86 @@
+#pragma once
+// The auto-answer reception worker: while enabled it reads one port and hands every piece
+// that arrives, time-stamped and in hex, to a delivery function, one line per receive call.
+//
+// The worker waits at a gate while it is disabled, so Enable and Disable take the place of
+// resuming and suspending a thread. It is stopped by a flag and joined; the longest wait for
+// it is one receive call, whose time-out the port sets.
+//
+// Enable, Disable and Quit belong to one owning thread (the user-interface thread); the
+// receive and delivery functions run on the worker.
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+class WkAAThread {
+public:
+    /// Bytes of one receive call: > 0 received, anything else means nothing came.
+    using ReceiveFunction = std::function<int(int port, unsigned char* buffer, int size)>;
+    /// Takes one finished line; its result is not used.
+    using DeliverFunction = std::function<bool(const std::string& line)>;
+    /// Tells, on the worker, that reception has stopped after a Disable.
+    using StoppedFunction = std::function<void()>;
+    /// Work the owner does while it waits for the worker (for example serving the window
+    /// that a delivery is waiting for).
+    using PumpFunction = std::function<void()>;
+
+    /// Bytes asked of one receive call: the longest line carries this many.
+    static constexpr int kReceiveSize = 1024;
+
+    WkAAThread(ReceiveFunction receive, DeliverFunction deliver, StoppedFunction stopped = {});
+    /// Quits without pumping.
+    ~WkAAThread();
+    WkAAThread(const WkAAThread&) = delete;
+    WkAAThread& operator=(const WkAAThread&) = delete;
+
+    /// Creates the worker, waiting at its gate. False when the thread cannot be created.
+    bool Start();
+    bool IsStarted() const { return worker_.joinable(); }
+
+    /// Starts receiving from `port`: the port is in place before the worker sees the gate
+    /// open. A receive call still running from an earlier run delivers nothing.
+    void Enable(int port);
+    /// Stops receiving. When this returns, no further line is delivered until the next
+    /// Enable; `pump` runs while a delivery that began before is finishing.
+    void Disable(const PumpFunction& pump = {});
+    /// Ends the worker and joins it, running `pump` while it finishes; safe to call twice.
+    void Quit(const PumpFunction& pump = {});
+
+    bool IsEnabled() const;
+    /// True while the worker is in its receive loop; cleared by the worker after a Disable.
+    bool IsActive() const { return active_.load(); }
+    int Port() const;
+    /// Lines delivered so far.
+    std::uint64_t Delivered() const { return delivered_.load(); }
+
+    /// "MM/DD/YY HH:MM:SS.mmm  <<  " and "%02X " for each byte, with the time stamp of now.
+    static std::string BuildLine(const unsigned char* bytes, int count);
+
+private:
+    void Run();
+    void WaitFor(const std::function<bool()>& done, const PumpFunction& pump);
+
+    ReceiveFunction receive_;
+    DeliverFunction deliver_;
+    StoppedFunction stopped_;
+
+    mutable std::mutex mutex_;
+    std::condition_variable gate_;
+    int port_ = 0;
+    bool enabled_ = false;
+    bool quit_ = false;
+    std::uint64_t run_ = 0; // counts Enable calls, so a late receive result is recognised
+
+    // Held by the worker from the moment it checks whether a line is still wanted until the
+    // line is delivered; the owner takes it to know no delivery of an ended run is pending.
+    std::mutex deliverMutex_;
+    std::atomic<bool> active_{false};
+    std::atomic<bool> finished_{false};
+    std::atomic<std::uint64_t> delivered_{0};
+    std::thread worker_;
+};

@@ -1,0 +1,266 @@
+// The reception worker over a scripted port: one line per receive result, the gate, and
+// what Disable, Enable and Quit promise about lines and waiting.
+
+#include "WkAAThread.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <regex>
+#include <vector>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// A port whose bytes the test feeds. A receive call waits up to `timeout` for a chunk; with
+// `hold` set it waits for Release instead, whatever comes.
+class FedPort {
+public:
+    explicit FedPort(std::chrono::milliseconds timeout = 20ms) : timeout_(timeout) {}
+
+    void Push(std::vector<unsigned char> chunk) {
+        std::lock_guard lock(mutex_);
+        chunks_.push_back(std::move(chunk));
+        changed_.notify_all();
+    }
+    void Hold() {
+        std::lock_guard lock(mutex_);
+        hold_ = true;
+    }
+    void Release() {
+        std::lock_guard lock(mutex_);
+        hold_ = false;
+        changed_.notify_all();
+    }
+    // Waits until a receive call is in progress.
+    bool WaitForReceiver() {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, 5s, [&] { return receiving_ > 0; });
+    }
+    int Calls() const {
+        std::lock_guard lock(mutex_);
+        return calls_;
+    }
+    int Receive(int port, unsigned char* buffer, int size) {
+        std::unique_lock lock(mutex_);
+        ++calls_;
+        lastPort_ = port;
+        ++receiving_;
+        changed_.notify_all();
+        if (hold_) {
+            changed_.wait(lock, [&] { return !hold_; });
+        } else {
+            changed_.wait_for(lock, timeout_, [&] { return !chunks_.empty(); });
+        }
+        --receiving_;
+        if (chunks_.empty()) {
+            return -1030;
+        }
+        std::vector<unsigned char> chunk = std::move(chunks_.front());
+        chunks_.pop_front();
+        const int count = std::min(static_cast<int>(chunk.size()), size);
+        std::copy(chunk.begin(), chunk.begin() + count, buffer);
+        return count;
+    }
+    int LastPort() const {
+        std::lock_guard lock(mutex_);
+        return lastPort_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::vector<unsigned char>> chunks_;
+    std::chrono::milliseconds timeout_;
+    bool hold_ = false;
+    int receiving_ = 0;
+    int calls_ = 0;
+    int lastPort_ = 0;
+};
+
+class Lines {
+public:
+    bool Add(const std::string& line) {
+        std::lock_guard lock(mutex_);
+        lines_.push_back(line);
+        changed_.notify_all();
+        return true;
+    }
+    bool WaitFor(std::size_t count, std::chrono::milliseconds timeout = 5s) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, timeout, [&] { return lines_.size() >= count; });
+    }
+    std::vector<std::string> All() const {
+        std::lock_guard lock(mutex_);
+        return lines_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::string> lines_;
+};
+
+class AAThread : public ::testing::Test {
+protected:
+    FedPort port;
+    Lines lines;
+    std::atomic<int> stopped{0};
+    WkAAThread thread{[this](int p, unsigned char* b, int s) { return port.Receive(p, b, s); },
+                      [this](const std::string& line) { return lines.Add(line); },
+                      [this] { ++stopped; }};
+};
+
+const std::regex kLine(R"(\d\d/\d\d/\d\d \d\d:\d\d:\d\d\.\d{3}  <<  ((?:[0-9A-F]{2} )+))");
+
+TEST(AAThreadLine, TimeStampMarkAndOneHexGroupPerByte) {
+    const unsigned char bytes[] = {0x0B, 0x00, 0x11, 0xA5, 0xFF};
+    std::smatch match;
+    const std::string line = WkAAThread::BuildLine(bytes, 5);
+    ASSERT_TRUE(std::regex_match(line, match, kLine)) << line;
+    EXPECT_EQ(match[1], "0B 00 11 A5 FF ");
+}
+
+TEST_F(AAThread, EachReceiveResultBecomesOneLine) {
+    ASSERT_TRUE(thread.Start());
+    thread.Enable(7);
+    port.Push({0x0B, 0x00, 0x11});
+    port.Push({0x01});
+    std::vector<unsigned char> longest(1024);
+    for (std::size_t i = 0; i < longest.size(); ++i) {
+        longest[i] = static_cast<unsigned char>(i);
+    }
+    port.Push(longest);
+    ASSERT_TRUE(lines.WaitFor(3));
+    std::this_thread::sleep_for(60ms); // nothing more comes: empty receive calls add no line
+    thread.Disable();
+    const std::vector<std::string> all = lines.All();
+    ASSERT_EQ(all.size(), 3u);
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(all[0], match, kLine));
+    EXPECT_EQ(match[1], "0B 00 11 ");
+    ASSERT_TRUE(std::regex_match(all[1], match, kLine));
+    EXPECT_EQ(match[1], "01 ");
+    ASSERT_TRUE(std::regex_match(all[2], match, kLine));
+    EXPECT_EQ(match[1].length(), 3u * 1024u);
+    EXPECT_EQ(all[2].substr(all[2].size() - 6), "FE FF ");
+    EXPECT_EQ(port.LastPort(), 7);
+}
+
+TEST_F(AAThread, DisabledWorkerWaitsAtTheGateAndReportsTheStopOnce) {
+    ASSERT_TRUE(thread.Start());
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(port.Calls(), 0);
+    EXPECT_FALSE(thread.IsActive());
+
+    thread.Enable(3);
+    ASSERT_TRUE(port.WaitForReceiver());
+    EXPECT_TRUE(thread.IsEnabled());
+    thread.Disable();
+    for (int i = 0; i < 500 && thread.IsActive(); ++i) {
+        std::this_thread::sleep_for(1ms);
+    }
+    EXPECT_FALSE(thread.IsActive());
+    const int calls = port.Calls();
+    std::this_thread::sleep_for(60ms);
+    EXPECT_EQ(port.Calls(), calls);
+    EXPECT_EQ(stopped.load(), 1);
+}
+
+TEST_F(AAThread, ALineReceivedAcrossDisableIsDropped) {
+    ASSERT_TRUE(thread.Start());
+    port.Hold();
+    thread.Enable(1);
+    ASSERT_TRUE(port.WaitForReceiver());
+    port.Push({0xAA});
+    thread.Disable();
+    port.Release();
+    std::this_thread::sleep_for(60ms);
+    EXPECT_TRUE(lines.All().empty());
+    EXPECT_EQ(thread.Delivered(), 0u);
+}
+
+TEST_F(AAThread, EnableRightAfterDisableKeepsReceiving) {
+    ASSERT_TRUE(thread.Start());
+    for (int cycle = 0; cycle < 50; ++cycle) {
+        port.Hold();
+        thread.Enable(1);
+        ASSERT_TRUE(port.WaitForReceiver());
+        port.Push({0x01}); // taken by the call that spans the Disable: dropped
+        thread.Disable();
+        thread.Enable(2); // before the worker has seen the Disable
+        port.Release();
+        port.Push({static_cast<unsigned char>(cycle)});
+        ASSERT_TRUE(lines.WaitFor(static_cast<std::size_t>(cycle) + 1)) << cycle;
+        thread.Disable();
+        // The next cycle's held call must be a fresh one, not one that began in this cycle.
+        for (int i = 0; i < 5000 && thread.IsActive(); ++i) {
+            std::this_thread::sleep_for(1ms);
+        }
+        ASSERT_FALSE(thread.IsActive());
+    }
+    const std::vector<std::string> all = lines.All();
+    ASSERT_EQ(all.size(), 50u);
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "%02X ", static_cast<unsigned>(i));
+        EXPECT_EQ(all[i].substr(all[i].size() - 3), hex);
+    }
+    EXPECT_EQ(port.LastPort(), 2);
+}
+
+TEST(AAThreadDelivery, DisableReturnsOnlyAfterADeliveryInProgressHasEnded) {
+    // The delivery waits for the owner's thread, as the protocol window does: it finishes
+    // only when the owner pumps.
+    std::mutex mutex;
+    std::condition_variable served;
+    bool pumped = false;
+    std::atomic<int> delivered{0};
+    std::atomic<bool> inDelivery{false};
+    FedPort port;
+    WkAAThread thread([&](int p, unsigned char* b, int s) { return port.Receive(p, b, s); },
+                      [&](const std::string&) {
+                          inDelivery = true;
+                          std::unique_lock lock(mutex);
+                          served.wait(lock, [&] { return pumped; });
+                          ++delivered;
+                          return true;
+                      });
+    ASSERT_TRUE(thread.Start());
+    thread.Enable(1);
+    port.Push({0x10});
+    for (int i = 0; i < 5000 && !inDelivery; ++i) {
+        std::this_thread::sleep_for(1ms);
+    }
+    ASSERT_TRUE(inDelivery);
+    port.Push({0x11});
+    thread.Disable([&] {
+        std::lock_guard lock(mutex);
+        pumped = true;
+        served.notify_all();
+    });
+    EXPECT_EQ(delivered.load(), 1);
+    std::this_thread::sleep_for(60ms);
+    EXPECT_EQ(delivered.load(), 1);
+}
+
+TEST(AAThreadQuit, QuitWaitsOnlyForTheReceiveCallInProgress) {
+    FedPort port(200ms);
+    WkAAThread thread([&](int p, unsigned char* b, int s) { return port.Receive(p, b, s); },
+                      [](const std::string&) { return true; });
+    ASSERT_TRUE(thread.Start());
+    thread.Enable(1);
+    ASSERT_TRUE(port.WaitForReceiver());
+    const auto start = std::chrono::steady_clock::now();
+    thread.Quit();
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_FALSE(thread.IsStarted());
+    EXPECT_LT(took, 1s);
+    thread.Quit(); // twice is harmless
+}
+
+} // namespace

@@ -1,0 +1,228 @@
+// Auto-answer reception end to end: the application with its protocol window, the real
+// serial-port library, and kestra-sim sending auto-answer protocols on a pty.
+
+#include "CorvelApp.h"
+#include "SimProcess.h"
+#include "SornBinding.h"
+#include "WkAAThread.h"
+#include "WkAutoAnswer.h"
+#include "WkComPortChoice.h"
+#include "WkDocTemplate.h"
+#include "WkDocument.h"
+#include "WkFrameHost.h"
+#include "WkLogDoc.h"
+#include "WkLogSink.h"
+#include "WkPrompts.h"
+#include "WkReaderChoice.h"
+
+#include "sorn.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <regex>
+#include <thread>
+#include <unistd.h>
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kPort = 213;
+const char* const kTTBFrame = "0B 00 11 00 01 01 02 03 04 05 1A ";
+const std::regex kLine(R"(\d\d/\d\d/\d\d \d\d:\d\d:\d\d\.\d{3}  <<  (?:[0-9A-F]{2} )+)");
+
+class Frame : public WkFrameHost {
+public:
+    bool CreateFrameFor(const std::shared_ptr<WkDocument>&) override { return true; }
+    void DestroyFrameOf(WkDocument&) override {}
+    void ActivateFrameOf(WkDocument&) override {}
+    void ShowMainWindow() override {}
+    std::vector<std::string> LoadRecentFiles() override { return {}; }
+    void SaveRecentFiles(const std::vector<std::string>&) override {}
+    void RecentFilesChanged() override {}
+};
+
+class TestPrompts : public WkPrompts {
+public:
+    std::vector<std::string> messages;
+    int portDialogs = 0;
+
+    void ShowMessage(const std::string& text, Icon) override { messages.push_back(text); }
+    bool AskYesNo(const std::string&) override { return false; }
+    Answer AskYesNoCancel(const std::string&) override { return Answer::Cancel; }
+    int SelectFromList(const std::string&, const std::string&, const std::vector<std::string>&,
+                       int) override {
+        return -1;
+    }
+    std::optional<std::string> AskOpenFileName() override { return std::nullopt; }
+    std::optional<std::string> AskSaveFileName(const std::string&) override { return std::nullopt; }
+    int SelectComPort(const WkComPortChoice& choice) override {
+        ++portDialogs;
+        return choice.ResultFor(0);
+    }
+    std::optional<WkReaderSelection> SelectReader(const WkReaderChoice&) override {
+        return std::nullopt;
+    }
+    int SelectReaderType() override { return 0; }
+};
+
+// The protocol window's view; the test's thread is the user-interface thread.
+class ListSink : public WkLogSink {
+public:
+    std::vector<std::string> lines;
+    void AppendLines(const std::vector<std::string>& added) override {
+        lines.insert(lines.end(), added.begin(), added.end());
+    }
+    void RequestDrain() override {}
+    std::vector<std::string> Lines() const override { return lines; }
+};
+
+class AutoAnswerSim : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("corvel-aa-" + std::to_string(getpid()));
+        fs::create_directories(dir);
+        setenv("SORN_PORTS", (dir / "ports").c_str(), 1);
+        sim = std::make_unique<simtest::SimProcess>(
+            std::vector<std::string>{"--map-port", std::to_string(kPort)});
+        ASSERT_FALSE(sim->WaitReady().empty());
+        app.SetAutoAnswer(&autoAnswer);
+        ASSERT_TRUE(app.InitInstance([this] { return &frame; }, {}));
+        log = app.ProtocolWindowDocument();
+        ASSERT_TRUE(log);
+        log->AttachSink(&sink, std::this_thread::get_id());
+    }
+    void TearDown() override {
+        app.ExitInstance();
+        if (log) {
+            log->DetachSink();
+        }
+        SornBinding::CloseAllPorts();
+        sim.reset();
+        unsetenv("SORN_PORTS");
+        fs::remove_all(dir);
+    }
+
+    int OpenSimPort() {
+        const int port = sorn.OpenPort(std::to_string(kPort));
+        EXPECT_GT(port, 0);
+        return port;
+    }
+    // Switches the simulated reader's auto-answer mode with command 0x40.
+    void WriteAutoAnswerMode(int port, unsigned char mode) {
+        unsigned char request[] = {0x05, 0x00, 0x40, mode,
+                                   static_cast<unsigned char>(0x05 ^ 0x40 ^ mode)};
+        unsigned char answer[32] = {};
+        ASSERT_EQ(SORN_Transceive(port, request, 5, answer, sizeof answer), 5);
+        ASSERT_EQ(answer[3], 0x00);
+    }
+    // Serves the protocol window for `time`, or until it shows `count` lines.
+    void Pump(std::chrono::milliseconds time, std::size_t count = SIZE_MAX) {
+        const auto end = std::chrono::steady_clock::now() + time;
+        while (std::chrono::steady_clock::now() < end && sink.lines.size() < count) {
+            log->Drain();
+            std::this_thread::sleep_for(1ms);
+        }
+        log->Drain();
+    }
+
+    fs::path dir;
+    std::unique_ptr<simtest::SimProcess> sim;
+    SornBinding sorn;
+    TestPrompts prompts;
+    Frame frame;
+    CorvelApp app{sorn, prompts};
+    WkAutoAnswer autoAnswer{app, sorn, prompts};
+    std::shared_ptr<WkLogDoc> log;
+    ListSink sink;
+};
+
+TEST_F(AutoAnswerSim, ProtocolsOfTheReaderAppearAsLines) {
+    const int port = OpenSimPort();
+    WriteAutoAnswerMode(port, 0x11); // serial number in a frame, once per presence
+    ASSERT_TRUE(autoAnswer.Show());
+    EXPECT_TRUE(app.IsAutoAnswerOn());
+    EXPECT_EQ(prompts.portDialogs, 0); // the only open port is taken without asking
+    ASSERT_EQ(sim->Control("tag TTB 0102030405"), "ok");
+    Pump(3s, 1);
+    Pump(300ms);
+    ASSERT_EQ(sink.lines.size(), 1u);
+    EXPECT_TRUE(std::regex_match(sink.lines[0], kLine)) << sink.lines[0];
+    EXPECT_EQ(sink.lines[0].substr(21), std::string("  <<  ") + kTTBFrame);
+    autoAnswer.Stop();
+    EXPECT_FALSE(app.IsAutoAnswerOn());
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(AutoAnswerSim, BytesThatCameBeforeShowAreNotShown) {
+    const int port = OpenSimPort();
+    WriteAutoAnswerMode(port, 0x11);
+    ASSERT_EQ(sim->Control("tag TTB 0102030405"), "ok");
+    std::this_thread::sleep_for(300ms); // the one frame waits in the input queue
+    ASSERT_TRUE(autoAnswer.Show());
+    Pump(500ms);
+    EXPECT_TRUE(sink.lines.empty());
+}
+
+TEST_F(AutoAnswerSim, ShowAndStopCyclesLeaveNoLineAfterStopAndNoStuckWorker) {
+    const int port = OpenSimPort();
+    WriteAutoAnswerMode(port, 0x01); // serial number in a frame, repeated while present
+    ASSERT_EQ(sorn.SetPortPara(port, "Timeout", "30"), 0);
+    ASSERT_EQ(sim->Control("tag TTB 0102030405"), "ok");
+    for (int cycle = 0; cycle < 100; ++cycle) {
+        ASSERT_TRUE(autoAnswer.Show()) << cycle;
+        Pump(std::chrono::milliseconds(cycle % 4 * 20));
+        autoAnswer.Stop();
+        const std::size_t atStop = sink.lines.size();
+        Pump(std::chrono::milliseconds(cycle % 3 * 5));
+        ASSERT_EQ(sink.lines.size(), atStop) << "line after Stop in cycle " << cycle;
+    }
+    const std::size_t before = sink.lines.size();
+    Pump(300ms);
+    EXPECT_EQ(sink.lines.size(), before);
+    for (const std::string& line : sink.lines) {
+        EXPECT_TRUE(std::regex_match(line, kLine)) << line;
+    }
+    // The worker still serves the next Show.
+    ASSERT_TRUE(autoAnswer.Show());
+    Pump(3s, before + 2);
+    EXPECT_GE(sink.lines.size(), before + 2);
+    EXPECT_EQ(sink.lines.back().substr(21), std::string("  <<  ") + kTTBFrame);
+}
+
+TEST_F(AutoAnswerSim, ExitWhileReceivingEndsPromptly) {
+    const int port = OpenSimPort();
+    WriteAutoAnswerMode(port, 0x01);
+    ASSERT_EQ(sim->Control("tag TTB 0102030405"), "ok");
+    ASSERT_TRUE(autoAnswer.Show());
+    Pump(3s, 1);
+    ASSERT_FALSE(sink.lines.empty());
+    const auto start = std::chrono::steady_clock::now();
+    app.ExitInstance();
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took, 1s); // one receive time-out (200 ms) at most, with room for a slow machine
+    EXPECT_FALSE(autoAnswer.IsOn());
+    EXPECT_EQ(autoAnswer.Thread(), nullptr);
+}
+
+TEST_F(AutoAnswerSim, ShowIsRefusedWithoutAWindowOrAPort) {
+    // No open port: nothing starts and nothing is said.
+    EXPECT_FALSE(autoAnswer.Show());
+    EXPECT_FALSE(autoAnswer.IsOn());
+    EXPECT_TRUE(prompts.messages.empty());
+
+    OpenSimPort();
+    app.CloseDocument(log);
+    log.reset();
+    EXPECT_FALSE(autoAnswer.Show());
+    EXPECT_FALSE(autoAnswer.IsOn());
+    EXPECT_EQ(prompts.messages,
+              std::vector<std::string>{
+                  "The Protocol Window is closed.\nAuto Answer Protocols cannot displayed."});
+}
+
+} // namespace

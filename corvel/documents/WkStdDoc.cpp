@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -140,12 +141,21 @@ bool WkStdDoc::SaveFile(const std::string& path) {
 }
 
 bool WkStdDoc::LoadFile(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        return false;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         return false;
     }
-    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)),
-                                           std::istreambuf_iterator<char>());
+    std::vector<unsigned char> bytes;
+    try {
+        // The stream buffer throws on a read error (a folder, a failing device).
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::exception&) {
+        return false;
+    }
     if (in.bad() || !LoadFromBytes(bytes)) {
         return false;
     }

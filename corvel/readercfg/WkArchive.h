@@ -56,7 +56,9 @@ public:
     void WriteCount(std::uint32_t count);
     std::uint32_t ReadCount();
 
-    /// 8-bit text with its length prefix; an empty text is the single byte 00.
+    /// 8-bit text with its length prefix; an empty text is the single byte 00. The bytes are
+    /// passed through unchanged (files written on the desktop platform hold its 8-bit code
+    /// page); converting them for display is the user interface's business.
     void WriteString(std::string_view text);
     std::string ReadString();
 

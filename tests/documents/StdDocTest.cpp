@@ -170,6 +170,10 @@ TEST_F(StdDocFiles, FailedSaveKeepsThePreviousFileAndAShortFileDoesNotLoad) {
     TestDoc loaded;
     EXPECT_FALSE(loaded.LoadFile(path));
     EXPECT_FALSE(loaded.LoadFile((dir_ / "none.rdr").string()));
+    // A folder opens as a stream on Linux; even a document that reads nothing refuses it.
+    WkStdDoc plain;
+    EXPECT_FALSE(plain.LoadFile(dir_.string()));
+    EXPECT_EQ(plain.GetPathName(), "");
 }
 
 TEST(StdDocPrompts, DocumentUsesItsOwnPromptsOrTheInstalledOnes) {

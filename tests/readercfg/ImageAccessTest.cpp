@@ -167,6 +167,13 @@ TEST_F(ImageAccessTest, HexTextAndChangeDetection) {
     EXPECT_FALSE(Block16().SetHexText("A2 02 08 04 00 00", "0A1B2C3D4E"));
     EXPECT_FALSE(Block16().SetHexText("A2 02 08 04 00 00", "ZZ"));
     EXPECT_EQ(image_[40], 0x0A);
+    // A bit field is shown as its shifted value in LL bytes.
+    image_[0] = 0x1F;
+    image_[1] = 0x80;
+    ASSERT_TRUE(Block16().GetHexText("00 00 00 02 07 03", text));
+    EXPECT_EQ(text, "0007");
+    ASSERT_TRUE(Block16().GetHexText("00 00 00 01 02 03", text));
+    EXPECT_EQ(text, "07");
     // A shorter text writes its own pairs only.
     ASSERT_TRUE(Block16().SetHexText("A2 02 08 04 00 00", "FF"));
     EXPECT_EQ(image_[40], 0xFF);

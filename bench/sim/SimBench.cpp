@@ -34,10 +34,17 @@ const kestra::Bytes kRequest = {0x04, 0x00, 0x65, 0x61};
 constexpr int kCharacters = 14;
 constexpr int kBitsPerCharacter = 11;
 
-// Mean time of one exchange in the last run of each benchmark, in microseconds.
-std::map<std::string, double> g_mean;
-// The times of the single exchanges on the wire, in microseconds, sorted.
+// Mean time of one exchange in each run (repetition) of each benchmark, in microseconds. The
+// repetitions of the benchmarks are interleaved, so a change in the machine's load hits the
+// compared loops alike; the note compares the medians of the runs.
+std::map<std::string, std::vector<double>> g_runs;
+// The times of the single exchanges on the wire, in microseconds.
 std::map<std::string, std::vector<double>> g_each;
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0 : values[values.size() / 2];
+}
 
 struct Simulator {
     std::unique_ptr<simtest::SimProcess> process;
@@ -59,7 +66,8 @@ Simulator& PlainSim() {
 
 void RecordMean(const std::string& name, Clock::duration spent, benchmark::IterationCount n) {
     if (n > 0) {
-        g_mean[name] = std::chrono::duration<double, std::micro>(spent).count() / double(n);
+        g_runs[name].push_back(std::chrono::duration<double, std::micro>(spent).count() /
+                               double(n));
     }
 }
 
@@ -88,8 +96,7 @@ void RunVelk(benchmark::State& state, int portNumber, const std::string& name) {
         }
     }
     RecordMean(name, Clock::now() - start, state.iterations());
-    std::sort(each.begin(), each.end());
-    g_each[name] = std::move(each);
+    g_each[name].insert(g_each[name].end(), each.begin(), each.end());
     state.SetItemsProcessed(state.iterations());
     VELK_DeleteReader(reader);
     SORN_ClosePort(port);
@@ -155,43 +162,59 @@ void BM_VelkSoftVersionOnWire(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_VelkSoftVersion)->Arg(0)->MinTime(2.0)->UseRealTime();
-BENCHMARK(BM_TermiosSoftVersion)->MinTime(2.0)->UseRealTime();
-BENCHMARK(BM_VelkSoftVersionOnWire)->Arg(9600)->Arg(38400)->Iterations(200)->UseRealTime();
+// Fixed iteration counts: every call of a benchmark function is a measured run.
+BENCHMARK(BM_VelkSoftVersion)->Arg(0)->Iterations(2000)->Repetitions(8)->UseRealTime();
+BENCHMARK(BM_TermiosSoftVersion)->Iterations(2000)->Repetitions(8)->UseRealTime();
+BENCHMARK(BM_VelkSoftVersionOnWire)
+    ->Arg(9600)
+    ->Arg(38400)
+    ->Iterations(150)
+    ->Repetitions(3)
+    ->UseRealTime();
 
 int main(int argc, char** argv) {
     fs::path dir = fs::temp_directory_path() / ("kestra-sim-bench-" + std::to_string(getpid()));
     fs::create_directories(dir);
     setenv("SORN_PORTS", (dir / "ports").c_str(), 1);
 
-    benchmark::Initialize(&argc, argv);
+    std::vector<char*> args(argv, argv + argc);
+    std::string interleave = "--benchmark_enable_random_interleaving=true";
+    args.insert(args.begin() + 1, interleave.data());
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     PlainSim().process.reset();
 
     std::printf("\nClosing note\n");
-    if (g_mean.count("velk") && g_mean.count("termios")) {
-        std::printf("  Velk SoftVersion %.1f us, termios loop %.1f us per exchange: ratio %.3f "
-                    "(goal <= 1.25)\n",
-                    g_mean["velk"], g_mean["termios"], g_mean["velk"] / g_mean["termios"]);
+    if (g_runs.count("velk") && g_runs.count("termios")) {
+        double velk = Median(g_runs["velk"]);
+        double termios = Median(g_runs["termios"]);
+        std::printf("  Velk SoftVersion %.1f us (%.0f exchanges/s), termios loop %.1f us (%.0f "
+                    "exchanges/s): time ratio %.3f (goal <= 1.25)\n",
+                    velk, 1e6 / velk, termios, 1e6 / termios, velk / termios);
     }
     for (unsigned baud : {9600u, 38400u}) {
         std::string name = "wire" + std::to_string(baud);
-        if (g_mean.count(name)) {
-            double wire = 1e6 * kCharacters * kBitsPerCharacter / baud;
-            std::printf("  --wire %u baud: mean exchange %.1f us, on the wire %.1f us: ratio "
-                        "%.3f (goal <= 1.05)\n",
-                        baud, g_mean[name], wire, g_mean[name] / wire);
-            const std::vector<double>& each = g_each[name];
-            if (!each.empty()) {
-                double median = each[each.size() / 2];
-                double p90 = each[each.size() * 9 / 10];
-                std::printf("      single exchanges: min %.1f us (%.3f), median %.1f us (%.3f), "
-                            "90th percentile %.1f us (%.3f)\n",
-                            each.front(), each.front() / wire, median, median / wire, p90,
-                            p90 / wire);
-            }
+        std::vector<double> each = g_each[name];
+        if (each.empty()) {
+            continue;
         }
+        std::sort(each.begin(), each.end());
+        double mean = 0;
+        for (double value : each) {
+            mean += value / double(each.size());
+        }
+        double wire = 1e6 * kCharacters * kBitsPerCharacter / baud;
+        double median = each[each.size() / 2];
+        double p90 = each[each.size() * 9 / 10];
+        std::printf("  --wire %u baud: mean exchange %.1f us, on the wire %.1f us: ratio %.3f "
+                    "(goal <= 1.05)\n",
+                    baud, mean, wire, mean / wire);
+        std::printf("      %zu exchanges: min %.1f us (%.3f), median %.1f us (%.3f), 90th "
+                    "percentile %.1f us (%.3f)\n",
+                    each.size(), each.front(), each.front() / wire, median, median / wire, p90,
+                    p90 / wire);
     }
     fs::remove_all(dir);
     return 0;

@@ -136,13 +136,13 @@ TEST_F(SimBus, AutoAnswerFramesArriveThroughReceive) {
 
 TEST_F(SimBus, EachFaultGivesItsCode) {
     Start({});
-    ASSERT_EQ(SORN_SetPortPara(port, "timeout", "150"), 0);
+    ASSERT_EQ(SORN_SetPortPara(port, "timeout", "300"), 0);
     ASSERT_EQ(VELK_SetReaderPara(reader, "CHKRECBUSADR", "1"), 0);
     const std::pair<const char*, int> faults[] = {{"checksum", VELK_ERR_CHECKSUM},
                                                   {"busaddr", VELK_ERR_BUS_ADDRESS},
                                                   {"command", VELK_ERR_COMMAND_BYTE},
                                                   {"silent", SORN_ERR_NOTHING_RECEIVED},
-                                                  {"late=400", SORN_ERR_NOTHING_RECEIVED},
+                                                  {"late=800", SORN_ERR_NOTHING_RECEIVED},
                                                   {"short", VELK_ERR_LENGTH},
                                                   {"status=83", 0x83}};
     char version[16] = {};
@@ -150,7 +150,7 @@ TEST_F(SimBus, EachFaultGivesItsCode) {
         SCOPED_TRACE(fault);
         ASSERT_EQ(sim->Control(std::string("fault ") + fault), "ok");
         EXPECT_EQ(VELK_0x65_SoftVersion(reader, 0, version, 1), code);
-        std::this_thread::sleep_for(fault == std::string("late=400") ? 400ms : 0ms);
+        std::this_thread::sleep_for(fault == std::string("late=800") ? 600ms : 0ms);
         EXPECT_EQ(VELK_0x65_SoftVersion(reader, 0, version, 1), 0); // one answer only
     }
 }

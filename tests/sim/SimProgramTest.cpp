@@ -176,9 +176,15 @@ TEST_F(SimProgram, ServesASerialDeviceAndFollowsItsSpeed) {
     EXPECT_EQ(exchange(kestra::BuildRequest(6, 0x65, {})).size(), 10u);
     EXPECT_EQ(exchange(kestra::BuildRequest(6, 0x51, {0x86}))[3], 0x00); // 19200, no parity
     EXPECT_EQ(exchange(kestra::BuildRequest(6, 0x63, {}))[3], 0x00);
-    std::this_thread::sleep_for(100ms);
+    // The line follows right after the answer has left.
     termios tio{};
-    ASSERT_EQ(tcgetattr(master, &tio), 0);
+    for (int i = 0; i < 200; ++i) {
+        ASSERT_EQ(tcgetattr(master, &tio), 0);
+        if (cfgetospeed(&tio) == B19200) {
+            break;
+        }
+        std::this_thread::sleep_for(10ms);
+    }
     EXPECT_EQ(cfgetospeed(&tio), B19200);
     EXPECT_EQ(exchange(kestra::BuildRequest(6, 0x65, {})).size(), 10u);
     EXPECT_EQ(sim.Stop(), 0);

@@ -135,7 +135,7 @@ public:
     WkRecentFileList& RecentFiles() { return recentFiles_; }
     const WkTemplateList& Templates() const { return templates_; }
     WkLibraries& Libraries() { return libraries_; }
-    WkPrompts& Prompts() { return prompts_; }
+    WkPrompts& UserPrompts() { return prompts_; }
     /// The first open protocol window's document, or none.
     std::shared_ptr<WkLogDoc> ProtocolWindowDocument() const;
 

@@ -91,6 +91,8 @@ public:
     std::vector<std::string> messages;
     std::deque<std::string> openAnswers; // "" means cancel
     std::deque<bool> yesNoAnswers;
+    std::deque<std::string> saveAnswers;
+    std::vector<std::string> saveProposals;
     int comPortDialogs = 0;
     int comPortIndex = 0; // the entry the user picks
     int readerDialogs = 0;
@@ -126,7 +128,15 @@ public:
         openAnswers.pop_front();
         return answer;
     }
-    std::optional<std::string> AskSaveFileName(const std::string&) override { return std::nullopt; }
+    std::optional<std::string> AskSaveFileName(const std::string& proposal) override {
+        saveProposals.push_back(proposal);
+        if (saveAnswers.empty()) {
+            return std::nullopt;
+        }
+        std::string answer = saveAnswers.front();
+        saveAnswers.pop_front();
+        return answer;
+    }
     int SelectComPort(const WkComPortChoice& choice) override {
         ++comPortDialogs;
         return choice.ResultFor(comPortIndex);

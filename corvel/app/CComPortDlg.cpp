@@ -1,0 +1,399 @@
+#include "CComPortDlg.h"
+
+#include "Prompts.h"
+#include "WkQtText.h"
+#include "ui_CComPortDlg.h"
+
+#include <QMetaObject>
+
+namespace {
+
+const char* const kBaudRates[] = {"1200",  "2400",  "4800",  "9600",
+                                  "19200", "38400", "57600", "115200"};
+const char* const kFrames[] = {"7N1", "7E1", "7O1", "7N2", "7E2", "7O2", "8N1", "8E1", "8O1"};
+
+void SetChecked(QCheckBox* box, bool on) {
+    const bool blocked = box->blockSignals(true);
+    box->setChecked(on);
+    box->blockSignals(blocked);
+}
+
+void SelectText(QComboBox* box, const std::string& text) {
+    box->setCurrentIndex(box->findText(ToQt(text), Qt::MatchExactly));
+}
+
+// The toolkit's data exchange of a whole number within a range.
+bool ReadWithin(const QLineEdit* edit, int low, int high, Prompts& prompts) {
+    bool ok = false;
+    const int value = edit->text().trimmed().toInt(&ok);
+    if (!ok) {
+        prompts.ShowMessage("Please enter an integer.", Prompts::Icon::Warning);
+        return false;
+    }
+    if (value < low || value > high) {
+        prompts.ShowMessage("Please enter an integer between " + std::to_string(low) + " and " +
+                                std::to_string(high) + ".",
+                            Prompts::Icon::Warning);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+CComPortDlg::CComPortDlg(WkComPortManager& manager, WkPortAccess& access, Prompts& prompts,
+                         QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::CComPortDlg>()), manager_(manager), access_(access),
+      prompts_(prompts) {
+    ui_->setupUi(this);
+    for (const char* baud : kBaudRates) {
+        ui_->comboBaud->addItem(baud);
+    }
+    for (const char* frame : kFrames) {
+        ui_->comboFrame->addItem(frame);
+    }
+    // CTS and DSR only show the lines.
+    for (QCheckBox* indicator : {ui_->checkCts, ui_->checkDsr}) {
+        indicator->setAttribute(Qt::WA_TransparentForMouseEvents);
+        indicator->setFocusPolicy(Qt::NoFocus);
+    }
+
+    // Line changes come on the serial-port library's thread; they are queued to this window,
+    // so they are handled in order with its other events.
+    access_.SetLineListener([this](int port, int, int message, int state) {
+        QMetaObject::invokeMethod(
+            this, [this, port, message, state] { OnLineEvent(port, message, state); },
+            Qt::QueuedConnection);
+    });
+
+    // 1. Labels and buttons.
+    ui_->buttonOpen->setEnabled(false);
+    ui_->buttonSave->setEnabled(false);
+    ui_->labelCom->setText("COM");
+    ui_->labelBaud->setText("Baudrate");
+    ui_->labelBlockTimeout->setText("Block Timeout");
+    ui_->labelCharTimeout->setText("Char Timeout");
+    ui_->labelFrame->setText("Frame");
+    ui_->labelOpenPorts->setText("Open COM Ports");
+    ui_->labelAssociations->setText("Associated with Files/Readers");
+    ui_->buttonSave->setText("Save");
+    ui_->buttonCancel->setText("Cancel");
+    ui_->buttonOk->setText("OK");
+    SetOpenMode(true);
+
+    // 2. Nothing to edit until a port is shown.
+    EnablePortControls(false);
+    ui_->editCharTimeout->setEnabled(false);
+    ShowLinesOff();
+
+    // 3., 4. The ports of the machine and the open ones.
+    FillPortBox();
+    FillOpenPorts();
+
+    // 5. The first open port is shown.
+    const int first = WkComPortManager::NumberOfEntry(FromQt(ui_->listOpenPorts->item(0)->text()));
+    if (first > 0) {
+        ui_->buttonOpen->setEnabled(true);
+        EnablePortControls(true);
+        shownPort_ = manager_.FindHandleByNumber(first);
+        SetOpenMode(false);
+        params_ = manager_.ReadParameters(shownPort_);
+        ui_->buttonSave->setEnabled(true);
+        SelectPortInBox(first);
+        SelectOpenPortEntry(first);
+        ShowParameters();
+        RefreshLines();
+        manager_.WatchLines(shownPort_);
+    } else {
+        ui_->comboPort->setCurrentIndex(0);
+        ShowParameters();
+    }
+
+    // 6.
+    FillAssociations();
+    ui_->buttonSearch->hide();
+
+    connect(ui_->comboPort, &QComboBox::activated, this, [this] { OnPortBoxChanged(); });
+    connect(ui_->listOpenPorts, &QListWidget::currentRowChanged, this, [this] {
+        if (!filling_) {
+            OnOpenPortsChanged();
+        }
+    });
+    connect(ui_->buttonOpen, &QPushButton::clicked, this, [this] { OnOpenClose(); });
+    connect(ui_->buttonSave, &QPushButton::clicked, this, [this] { OnSave(); });
+    connect(ui_->buttonOk, &QPushButton::clicked, this, &CComPortDlg::accept);
+    connect(ui_->buttonCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui_->checkTxTimeControl, &QCheckBox::clicked, this, [this] { OnTxTimeControl(); });
+    connect(ui_->checkRts, &QCheckBox::clicked, this, [this](bool on) { OnLineBox("RTS", on); });
+    connect(ui_->checkDtr, &QCheckBox::clicked, this, [this](bool on) { OnLineBox("DTR", on); });
+}
+
+CComPortDlg::~CComPortDlg() {
+    // After this no line event is queued to the window any more.
+    access_.SetLineListener({});
+    manager_.UnwatchLines();
+}
+
+void CComPortDlg::FillPortBox() {
+    ui_->comboPort->clear();
+    ui_->comboPort->addItem("None");
+    for (int number : manager_.DetectedPorts()) {
+        ui_->comboPort->addItem(QString::number(number));
+    }
+}
+
+void CComPortDlg::FillOpenPorts() {
+    filling_ = true;
+    ui_->listOpenPorts->clear();
+    for (const std::string& text : manager_.OpenPortTexts()) {
+        ui_->listOpenPorts->addItem(ToQt(text));
+    }
+    filling_ = false;
+}
+
+void CComPortDlg::FillAssociations() {
+    int number = 0;
+    if (const QListWidgetItem* item = ui_->listOpenPorts->currentItem()) {
+        number = WkComPortManager::NumberOfEntry(FromQt(item->text()));
+    }
+    ui_->listAssociations->clear();
+    for (const std::string& text : manager_.AssociationList(number)) {
+        ui_->listAssociations->addItem(ToQt(text));
+    }
+}
+
+void CComPortDlg::EnablePortControls(bool enable) {
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             ui_->comboBaud, ui_->comboFrame, ui_->editBlockTimeout, ui_->editMultiplier,
+             ui_->editTxDelay, ui_->checkTxTimeControl, ui_->checkPerformance, ui_->checkRts,
+             ui_->checkDtr}) {
+        control->setEnabled(enable);
+    }
+}
+
+void CComPortDlg::SetOpenMode(bool open) {
+    openMode_ = open;
+    ui_->buttonOpen->setText(open ? "Open Port" : "Close Port");
+}
+
+void CComPortDlg::ShowParameters() {
+    ui_->editBlockTimeout->setText(ToQt(params_.timeout));
+    ui_->editCharTimeout->setText(ToQt(params_.charTimeout));
+    ui_->editMultiplier->setText(ToQt(params_.charTimeoutMpy));
+    ui_->editTxDelay->setText(ToQt(params_.txDelayTime));
+    SelectText(ui_->comboFrame, params_.frame);
+    SelectText(ui_->comboBaud, params_.baud);
+    if (params_.txTimeControl == "1") {
+        SetChecked(ui_->checkTxTimeControl, true);
+        if (ui_->comboPort->currentIndex() > 0) {
+            ui_->editTxDelay->setEnabled(true);
+        }
+    } else {
+        SetChecked(ui_->checkTxTimeControl, false);
+        ui_->editTxDelay->setEnabled(false);
+    }
+    SetChecked(ui_->checkPerformance, params_.performance != "1");
+}
+
+WkPortParams CComPortDlg::CollectParameters() const {
+    WkPortParams params = params_;
+    params.baud = FromQt(ui_->comboBaud->currentText());
+    params.frame = FromQt(ui_->comboFrame->currentText());
+    params.timeout = FromQt(ui_->editBlockTimeout->text());
+    params.txTimeControl = ui_->checkTxTimeControl->isChecked() ? "1" : "0";
+    params.performance = ui_->checkPerformance->isChecked() ? "0" : "1";
+    params.txDelayTime = FromQt(ui_->editTxDelay->text());
+    params.charTimeoutMpy = FromQt(ui_->editMultiplier->text());
+    return params;
+}
+
+void CComPortDlg::RefreshLines() {
+    const WkLineStates states = manager_.LineStates(shownPort_);
+    SetChecked(ui_->checkDtr, states.dtr);
+    SetChecked(ui_->checkRts, states.rts);
+    SetChecked(ui_->checkCts, states.cts);
+    SetChecked(ui_->checkDsr, states.dsr);
+}
+
+void CComPortDlg::ShowLinesOff() {
+    for (QCheckBox* box : {ui_->checkDtr, ui_->checkRts, ui_->checkCts, ui_->checkDsr}) {
+        SetChecked(box, false);
+    }
+}
+
+void CComPortDlg::SelectPortInBox(int number) {
+    const int index = ui_->comboPort->findText(QString::number(number), Qt::MatchExactly);
+    ui_->comboPort->setCurrentIndex(index < 0 ? 0 : index);
+}
+
+void CComPortDlg::SelectOpenPortEntry(int number) {
+    filling_ = true;
+    for (int row = 0; row < ui_->listOpenPorts->count(); ++row) {
+        if (WkComPortManager::NumberOfEntry(FromQt(ui_->listOpenPorts->item(row)->text())) ==
+            number) {
+            ui_->listOpenPorts->setCurrentRow(row);
+            break;
+        }
+    }
+    filling_ = false;
+}
+
+int CComPortDlg::ChosenNumber() const {
+    return ui_->comboPort->currentIndex() > 0 ? ui_->comboPort->currentText().toInt() : 0;
+}
+
+std::string CComPortDlg::ChosenText() const {
+    return FromQt(ui_->comboPort->currentText());
+}
+
+bool CComPortDlg::ValidateEdits() {
+    return ReadWithin(ui_->editMultiplier, 1, 10, prompts_) &&
+           ReadWithin(ui_->editTxDelay, 0, 999, prompts_);
+}
+
+void CComPortDlg::OnPortBoxChanged() {
+    manager_.UnwatchLines();
+    const int number = ChosenNumber();
+    if (number == 0) {
+        SetOpenMode(true);
+        ui_->buttonOpen->setEnabled(false);
+        shownPort_ = 0;
+        params_ = WkPortParams{};
+        ShowLinesOff();
+    } else {
+        ui_->buttonOpen->setEnabled(true);
+        // Parameters and lines can be chosen before the port is opened.
+        EnablePortControls(true);
+        const int handle = manager_.FindHandleByNumber(number);
+        if (handle <= 0) {
+            SetOpenMode(true);
+            shownPort_ = 0;
+            ui_->buttonSave->setEnabled(false);
+            ShowLinesOff();
+            params_ = WkPortParams{};
+        } else {
+            SetOpenMode(false);
+            shownPort_ = handle;
+            params_ = manager_.ReadParameters(handle);
+            RefreshLines();
+            manager_.WatchLines(handle);
+            ui_->buttonSave->setEnabled(true);
+            SelectOpenPortEntry(number);
+            FillAssociations();
+        }
+    }
+    ShowParameters();
+}
+
+void CComPortDlg::OnOpenPortsChanged() {
+    manager_.UnwatchLines();
+    const QListWidgetItem* item = ui_->listOpenPorts->currentItem();
+    const int number = item != nullptr ? WkComPortManager::NumberOfEntry(FromQt(item->text())) : 0;
+    if (number > 0) {
+        ui_->buttonOpen->setEnabled(true);
+        EnablePortControls(true);
+        SelectPortInBox(number);
+        shownPort_ = manager_.FindHandleByNumber(number);
+        params_ = manager_.ReadParameters(shownPort_);
+        ShowParameters();
+        RefreshLines();
+        manager_.WatchLines(shownPort_);
+        ui_->buttonSave->setEnabled(true);
+        FillAssociations();
+        SetOpenMode(false);
+    } else {
+        shownPort_ = 0;
+        ui_->checkRts->setEnabled(false);
+        ui_->checkDtr->setEnabled(false);
+        ShowLinesOff();
+        FillAssociations();
+    }
+}
+
+void CComPortDlg::OnOpenClose() {
+    const int number = ChosenNumber();
+    if (number == 0) {
+        return;
+    }
+    if (openMode_) {
+        const int handle = manager_.OpenPort(ChosenText(), ui_->checkRts->isChecked(),
+                                             ui_->checkDtr->isChecked(), CollectParameters());
+        if (handle <= 0) {
+            return;
+        }
+        shownPort_ = handle;
+        RefreshLines();
+        FillOpenPorts();
+        ui_->buttonSave->setEnabled(true);
+        SetOpenMode(false);
+        SelectOpenPortEntry(number);
+        FillAssociations();
+        return;
+    }
+    if (!manager_.ClosePort(number)) {
+        return;
+    }
+    shownPort_ = 0;
+    FillOpenPorts();
+    filling_ = true;
+    ui_->listOpenPorts->setCurrentRow(0);
+    filling_ = false;
+    FillAssociations();
+    ui_->buttonSave->setEnabled(false);
+    SetOpenMode(true);
+    OnOpenPortsChanged();
+    // The closed port stays chosen, ready to be opened again.
+    if (ui_->listOpenPorts->item(0)->text() == "None") {
+        SelectPortInBox(number);
+        SetOpenMode(true);
+    }
+}
+
+void CComPortDlg::OnSave() {
+    const int number = ChosenNumber();
+    if (number == 0) {
+        return;
+    }
+    const int handle = manager_.FindHandleByNumber(number);
+    if (handle <= 0) {
+        return;
+    }
+    SetOpenMode(false);
+    manager_.ApplyParameters(handle, ChosenText(), CollectParameters());
+    params_ = manager_.ReadParameters(handle);
+    ShowParameters();
+}
+
+void CComPortDlg::accept() {
+    // The edits go out as they stand; the range checks follow, as the data exchange of OK.
+    OnSave();
+    if (ValidateEdits()) {
+        QDialog::accept();
+    }
+}
+
+void CComPortDlg::OnTxTimeControl() {
+    ValidateEdits();
+    ui_->editTxDelay->setEnabled(ui_->checkTxTimeControl->isChecked());
+}
+
+void CComPortDlg::OnLineBox(const std::string& line, bool on) {
+    if (!ValidateEdits()) {
+        return;
+    }
+    const int handle = ChosenNumber() > 0 ? manager_.FindHandleByNumber(ChosenNumber()) : 0;
+    if (handle > 0) {
+        manager_.SetLine(handle, line, on);
+    }
+}
+
+void CComPortDlg::OnLineEvent(int port, int message, int state) {
+    if (port != shownPort_) {
+        return; // a change of a port that is no longer shown
+    }
+    if (message == WkComPortManager::kCtsMessage) {
+        SetChecked(ui_->checkCts, state == 1);
+    } else if (message == WkComPortManager::kDsrMessage) {
+        SetChecked(ui_->checkDsr, state == 1);
+    }
+}

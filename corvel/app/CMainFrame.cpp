@@ -1,0 +1,625 @@
+#include "CMainFrame.h"
+
+#include "CAboutDlg.h"
+#include "CFileInfoDlg.h"
+#include "CorvelApp.h"
+#include "WkCommandTable.h"
+#include "WkDocTemplate.h"
+#include "WkLogChildFrame.h"
+#include "WkLogDoc.h"
+#include "WkLogView.h"
+#include "WkQtText.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPageSetupDialog>
+#include <QPrinter>
+#include <QSettings>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+
+namespace {
+
+constexpr const char* kRecentSection = "Recent File List";
+constexpr int kRecentCapacity = 9;
+
+QString MenuText(const WkCommand& command) {
+    QString text = command.menuText;
+    if (command.shortcutText[0] != '\0') {
+        text += '\t';
+        text += command.shortcutText;
+    }
+    return text;
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(CorvelApp& app, QWidget* parent)
+    : QMainWindow(parent), app_(app), mdiArea_(new QMdiArea(this)), statusTimer_(new QTimer(this)) {
+    setWindowTitle(CorvelText::kMainTitle);
+    mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(mdiArea_);
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
+    connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this] { UpdateForActiveWindow(); });
+    // The toolkit's idle refresh of the status bar and the command states.
+    connect(statusTimer_, &QTimer::timeout, this, &CMainFrame::RefreshStatus);
+    statusTimer_->start(250);
+    qApp->installEventFilter(this);
+    UpdateForActiveWindow();
+    RefreshStatus();
+}
+
+CMainFrame::~CMainFrame() {
+    qApp->removeEventFilter(this);
+}
+
+QAction* CMainFrame::MakeAction(int id, const char* icon) {
+    const WkCommand* command = FindCommand(id);
+    auto* action = new QAction(command != nullptr ? MenuText(*command) : QString(), this);
+    action->setData(id);
+    action->setStatusTip(ToQt(CommandPrompt(id)));
+    action->setToolTip(ToQt(CommandToolTip(id)));
+    if (icon != nullptr) {
+        action->setIcon(QIcon::fromTheme(icon));
+    }
+    connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
+    actions_[id] = action;
+    return action;
+}
+
+void CMainFrame::CreateActions() {
+    using namespace CommandId;
+    MakeAction(kNewReader);
+    MakeAction(kNewTransponder);
+    MakeAction(kNewProtocol);
+    MakeAction(kNewMacro)->setEnabled(false); // no handler
+    MakeAction(kNewLog);
+    MakeAction(kNewPopup, "document-new");
+    MakeAction(kFileOpen, "document-open")->setShortcut(QKeySequence::Open);
+    MakeAction(kFileClose);
+    MakeAction(kFileSave, "document-save")->setShortcut(QKeySequence::Save);
+    MakeAction(kFileSaveAs);
+    MakeAction(kFileInfo);
+    MakeAction(kPrintSetup);
+    MakeAction(kPrint, "document-print")->setShortcut(QKeySequence::Print);
+    MakeAction(kPrintDirect);
+    MakeAction(kPrintPreview);
+    MakeAction(kExit);
+    MakeAction(kEditUndo)->setShortcut(QKeySequence::Undo);
+    MakeAction(kEditCut, "edit-cut")->setShortcut(QKeySequence::Cut);
+    MakeAction(kEditCopy, "edit-copy")->setShortcut(QKeySequence::Copy);
+    MakeAction(kEditPaste, "edit-paste")->setShortcut(QKeySequence::Paste);
+    MakeAction(kViewToolbar)->setCheckable(true);
+    MakeAction(kViewStatusBar)->setCheckable(true);
+    MakeAction(kComPort, "network-wired");
+    MakeAction(kFont);
+    MakeAction(kShowAutoAnswer, "media-playback-start");
+    MakeAction(kStopAutoAnswer, "media-playback-stop");
+    MakeAction(kWindowCascade);
+    MakeAction(kWindowTileHorizontal);
+    MakeAction(kWindowArrange);
+    MakeAction(kArrangeProtocolWindow);
+    MakeAction(kAbout);
+    for (int i = 0; i < kRecentCapacity; ++i) {
+        auto* action = new QAction(this);
+        const int index = i;
+        action->setData(kRecentFirst + i);
+        action->setStatusTip("Open this document.");
+        connect(action, &QAction::triggered, this, [this, index] {
+            app_.OnOpenRecentFile(static_cast<std::size_t>(index));
+            RefreshStatus();
+        });
+        action->setVisible(false);
+        actions_[kRecentFirst + i] = action;
+        recentActions_.push_back(action);
+    }
+    // Fallback glyphs where the desktop theme has no icon.
+    const std::pair<int, QStyle::StandardPixmap> fallbacks[] = {
+        {kNewPopup, QStyle::SP_FileIcon},
+        {kFileOpen, QStyle::SP_DialogOpenButton},
+        {kFileSave, QStyle::SP_DialogSaveButton},
+        {kShowAutoAnswer, QStyle::SP_MediaPlay},
+        {kStopAutoAnswer, QStyle::SP_MediaStop},
+        {kComPort, QStyle::SP_DriveNetIcon},
+        {kPrint, QStyle::SP_FileDialogDetailedView},
+    };
+    for (const auto& [id, pixmap] : fallbacks) {
+        if (actions_[id]->icon().isNull()) {
+            actions_[id]->setIcon(style()->standardIcon(pixmap));
+        }
+    }
+}
+
+void CMainFrame::CreateMenus() {
+    using namespace CommandId;
+    fileMenu_ = menuBar()->addMenu("&File");
+    newMenu_ = fileMenu_->addMenu("New");
+    newMenu_->addAction(actions_[kNewReader]);
+    newMenu_->addAction(actions_[kNewTransponder]);
+    newMenu_->addAction(actions_[kNewProtocol]);
+    newMenu_->addAction(actions_[kNewMacro]);
+    newMenu_->addSeparator();
+    newMenu_->addAction(actions_[kNewLog]);
+    fileMenu_->addAction(actions_[kFileOpen]);
+    fileMenu_->addAction(actions_[kFileClose]);
+    fileMenu_->addAction(actions_[kFileSave]);
+    fileMenu_->addAction(actions_[kFileSaveAs]);
+    fileMenu_->addAction(actions_[kFileInfo]);
+    fileMenu_->addSeparator();
+    fileMenu_->addAction(actions_[kPrint]);
+    fileMenu_->addAction(actions_[kPrintPreview]);
+    fileMenu_->addAction(actions_[kPrintSetup]);
+    recentSeparator_ = fileMenu_->addSeparator();
+    for (QAction* action : recentActions_) {
+        fileMenu_->addAction(action);
+    }
+    fileMenu_->addSeparator();
+    exitAction_ = actions_[kExit];
+    fileMenu_->addAction(exitAction_);
+
+    editMenu_ = menuBar()->addMenu("&Edit");
+    editMenu_->addAction(actions_[kEditUndo]);
+    editMenu_->addSeparator();
+    editMenu_->addAction(actions_[kEditCut]);
+    editMenu_->addAction(actions_[kEditCopy]);
+    editMenu_->addAction(actions_[kEditPaste]);
+
+    QMenu* view = menuBar()->addMenu("&View");
+    view->addAction(actions_[kViewToolbar]);
+    view->addAction(actions_[kViewStatusBar]);
+
+    QMenu* options = menuBar()->addMenu("Options");
+    options->addAction(actions_[kComPort]);
+    options->addAction(actions_[kFont]);
+    options->addSeparator();
+    options->addAction(actions_[kShowAutoAnswer]);
+    options->addAction(actions_[kStopAutoAnswer]);
+
+    windowMenu_ = menuBar()->addMenu("&Window");
+    windowMenu_->addAction(actions_[kWindowCascade]);
+    windowMenu_->addAction(actions_[kWindowTileHorizontal]);
+    windowMenu_->addAction(actions_[kWindowArrange]);
+    windowMenu_->addAction(actions_[kArrangeProtocolWindow]);
+
+    QMenu* help = menuBar()->addMenu("&?");
+    help->addAction(actions_[kAbout]);
+}
+
+void CMainFrame::CreateToolBar() {
+    using namespace CommandId;
+    QToolBar* bar = addToolBar("Toolbar");
+    bar->setObjectName("MainToolBar");
+    bar->setIconSize(QSize(16, 16));
+    bar->setAllowedAreas(Qt::AllToolBarAreas);
+    bar->setMovable(true);
+    bar->addAction(actions_[kNewPopup]);
+    bar->addSeparator();
+    bar->addAction(actions_[kFileOpen]);
+    bar->addAction(actions_[kFileSave]);
+    bar->addSeparator();
+    bar->addAction(actions_[kEditCut]);
+    bar->addAction(actions_[kEditCopy]);
+    bar->addAction(actions_[kEditPaste]);
+    bar->addSeparator();
+    bar->addAction(actions_[kPrint]);
+    bar->addSeparator();
+    bar->addAction(actions_[kShowAutoAnswer]);
+    bar->addAction(actions_[kStopAutoAnswer]);
+    bar->addSeparator();
+    bar->addAction(actions_[kComPort]);
+    QAction* toggle = actions_[kViewToolbar];
+    toggle->setChecked(true);
+    connect(bar, &QToolBar::visibilityChanged, toggle, &QAction::setChecked);
+}
+
+void CMainFrame::CreateStatusBar() {
+    // Pane 0 is the status bar's own message area: command prompts while a command is
+    // highlighted. Panes 1 .. 4 are permanent.
+    const char* const samples[] = {"", "Auto Answer on", "S", "INS", "NUM"};
+    for (int i = 1; i < 5; ++i) {
+        auto* pane = new QLabel(this);
+        pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(samples[i]) + 8);
+        pane->setAlignment(Qt::AlignCenter);
+        statusBar()->addPermanentWidget(pane);
+        panes_[i] = pane;
+    }
+    actions_[CommandId::kViewStatusBar]->setChecked(true);
+    statusBar()->showMessage("Ready");
+}
+
+QLabel* CMainFrame::Pane(int index) const {
+    return index >= 1 && index < 5 ? panes_[index] : nullptr;
+}
+
+QAction* CMainFrame::Action(int id) const {
+    auto it = actions_.find(id);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+QPoint CMainFrame::NewDocumentMenuPosition() const {
+    return mapToGlobal(QPoint(0, 0)) + QPoint(25, 75);
+}
+
+void CMainFrame::SetFrameFactory(const std::string& templateName, FrameFactory factory) {
+    factories_[templateName] = std::move(factory);
+}
+
+void CMainFrame::SetComPortCommand(std::function<void()> command) {
+    comPortCommand_ = std::move(command);
+    RefreshStatus();
+}
+
+void CMainFrame::RunCommand(int id) {
+    using namespace CommandId;
+    switch (id) {
+    case kNewLog:
+        app_.OnFileNewLog();
+        break;
+    case kNewProtocol:
+        app_.OnFileNewProtocol();
+        break;
+    case kNewReader:
+        app_.OnFileNewReader();
+        break;
+    case kNewTransponder:
+        app_.OnFileNewTransponder();
+        break;
+    case kNewPopup:
+        newMenu_->popup(NewDocumentMenuPosition());
+        break;
+    case kFileOpen:
+        app_.OnFileOpen();
+        break;
+    case kFileClose:
+        if (QMdiSubWindow* active = mdiArea_->activeSubWindow()) {
+            active->close();
+        }
+        break;
+    case kFileSave:
+        SaveActive(false);
+        break;
+    case kFileSaveAs:
+        SaveActive(true);
+        break;
+    case kFileInfo:
+        ShowFileInfo();
+        break;
+    case kPrintSetup: {
+        if (!printer_) {
+            printer_ = std::make_unique<QPrinter>();
+        }
+        QPageSetupDialog dialog(printer_.get(), this);
+        dialog.exec();
+        break;
+    }
+    case kPrint:
+        if (WkLogView* view = ActiveLogView()) {
+            view->Print();
+        }
+        break;
+    case kPrintDirect:
+        if (WkLogView* view = ActiveLogView()) {
+            QPrinter printer;
+            view->PrintOn(&printer);
+        }
+        break;
+    case kPrintPreview:
+        if (WkLogView* view = ActiveLogView()) {
+            view->PrintPreview();
+        }
+        break;
+    case kExit:
+        close();
+        break;
+    case kEditUndo:
+    case kEditCut:
+    case kEditCopy:
+    case kEditPaste:
+        if (WkLogView* view = ActiveLogView()) {
+            if (id == kEditUndo) {
+                view->undo();
+            } else if (id == kEditCut) {
+                view->cut();
+            } else if (id == kEditCopy) {
+                view->copy();
+            } else {
+                view->paste();
+            }
+        }
+        break;
+    case kViewToolbar:
+        if (auto* bar = findChild<QToolBar*>("MainToolBar")) {
+            bar->setVisible(!bar->isVisible());
+        }
+        break;
+    case kViewStatusBar:
+        statusBar()->setVisible(!statusBar()->isVisible());
+        actions_[kViewStatusBar]->setChecked(statusBar()->isVisible());
+        break;
+    case kComPort:
+        if (comPortCommand_) {
+            comPortCommand_();
+        }
+        break;
+    case kFont:
+        if (WkLogView* view = ActiveLogView()) {
+            view->ChooseFont();
+        }
+        break;
+    case kShowAutoAnswer:
+        app_.OnShowAutoAnswer();
+        break;
+    case kStopAutoAnswer:
+        app_.OnStopAutoAnswer();
+        break;
+    case kWindowCascade:
+        mdiArea_->cascadeSubWindows();
+        break;
+    case kWindowTileHorizontal:
+        mdiArea_->tileSubWindows();
+        break;
+    case kWindowArrange:
+        ArrangeIcons();
+        break;
+    case kArrangeProtocolWindow:
+        ArrangeProtocolWindow();
+        break;
+    case kAbout: {
+        CAboutDlg about(app_, this);
+        about.exec();
+        break;
+    }
+    default: // 32782 and anything unknown: nothing
+        break;
+    }
+    RefreshStatus();
+}
+
+void CMainFrame::RefreshStatus() {
+    using namespace CommandId;
+    panes_[1]->setText(ToQt(AutoAnswerPaneText(app_.IsAutoAnswerOn())));
+    panes_[3]->setText(insertMode_ ? "INS" : "");
+    actions_[kShowAutoAnswer]->setEnabled(app_.CanShowAutoAnswer());
+    actions_[kStopAutoAnswer]->setEnabled(app_.CanStopAutoAnswer());
+    actions_[kComPort]->setEnabled(static_cast<bool>(comPortCommand_));
+}
+
+void CMainFrame::UpdateForActiveWindow() {
+    using namespace CommandId;
+    const bool log = ActiveLogView() != nullptr;
+    const bool any = mdiArea_->activeSubWindow() != nullptr;
+    for (int id : {kFileSave, kFileSaveAs, kFileInfo, kPrint, kPrintDirect, kPrintPreview,
+                   kEditUndo, kEditCut, kEditCopy, kEditPaste, kFont}) {
+        actions_[id]->setEnabled(log);
+    }
+    actions_[kFileClose]->setEnabled(any);
+    // The protocol window brings its Edit and Window menus; without it they are not there.
+    editMenu_->menuAction()->setVisible(log);
+    windowMenu_->menuAction()->setVisible(log);
+    for (int id : {kFileClose, kFileSave, kFileSaveAs, kFileInfo, kPrint, kPrintPreview}) {
+        actions_[id]->setVisible(log);
+    }
+}
+
+WkLogChildFrame* CMainFrame::ActiveLogFrame() const {
+    auto* frame = qobject_cast<WkLogChildFrame*>(mdiArea_->activeSubWindow());
+    if (frame == nullptr && mdiArea_->activeSubWindow() == nullptr &&
+        mdiArea_->subWindowList().size() == 1) {
+        // Before any window was activated the protocol window alone counts as the active one.
+        frame = qobject_cast<WkLogChildFrame*>(mdiArea_->subWindowList().front());
+    }
+    return frame;
+}
+
+WkLogView* CMainFrame::ActiveLogView() const {
+    WkLogChildFrame* frame = ActiveLogFrame();
+    return frame != nullptr ? frame->View() : nullptr;
+}
+
+std::shared_ptr<WkDocument> CMainFrame::ActiveDocument() const {
+    WkLogChildFrame* frame = ActiveLogFrame();
+    return frame != nullptr ? frame->Document() : nullptr;
+}
+
+void CMainFrame::SaveActive(bool askName) {
+    std::shared_ptr<WkDocument> document = ActiveDocument();
+    if (!document) {
+        return;
+    }
+    app_.SaveDocument(*document, askName);
+    if (WkLogChildFrame* frame = ProtocolFrame()) {
+        frame->UpdateTitle();
+    }
+}
+
+void CMainFrame::ShowFileInfo() {
+    auto log = std::dynamic_pointer_cast<WkLogDoc>(ActiveDocument());
+    if (!log) {
+        return;
+    }
+    WkFileInfoContent content;
+    content.displayMask = WkLogDoc::kFileInfoMask;
+    for (int i = 0; i < 4; ++i) {
+        content.header.push_back(log->InfoString(i));
+    }
+    content.fileName = log->PlainTitle();
+    CFileInfoDlg dialog(content, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        log->ApplyFileInfoComment(dialog.Comment());
+    }
+}
+
+void CMainFrame::ArrangeIcons() {
+    int x = 0;
+    const int bottom = mdiArea_->viewport()->height();
+    for (QMdiSubWindow* window : mdiArea_->subWindowList()) {
+        if (window->isMinimized()) {
+            window->move(x, bottom - window->height());
+            x += window->width();
+        }
+    }
+}
+
+WkLogChildFrame* CMainFrame::ProtocolFrame() const {
+    for (QMdiSubWindow* window : mdiArea_->subWindowList()) {
+        if (auto* frame = qobject_cast<WkLogChildFrame*>(window)) {
+            return frame;
+        }
+    }
+    return nullptr;
+}
+
+void CMainFrame::ArrangeProtocolWindow() {
+    WkLogChildFrame* frame = ProtocolFrame();
+    if (frame == nullptr) {
+        return;
+    }
+    if (frame->isMinimized() || frame->isMaximized()) {
+        frame->showNormal();
+    }
+    const QSize client = mdiArea_->viewport()->size();
+    const int top = client.height() * 2 / 3;
+    frame->setGeometry(0, top, client.width(), client.height() - top);
+}
+
+bool CMainFrame::CreateFrameFor(const std::shared_ptr<WkDocument>& document) {
+    const WkDocTemplate* docTemplate = document->Template();
+    if (docTemplate == nullptr) {
+        return false;
+    }
+    QMdiSubWindow* frame = nullptr;
+    const bool isLog = docTemplate->DocumentName() == "Log";
+    if (isLog) {
+        auto log = std::dynamic_pointer_cast<WkLogDoc>(document);
+        if (!log) {
+            return false;
+        }
+        frame = new WkLogChildFrame(app_, log);
+    } else {
+        auto it = factories_.find(docTemplate->DocumentName());
+        if (it == factories_.end() || !(frame = it->second(document))) {
+            return false;
+        }
+    }
+    mdiArea_->addSubWindow(frame);
+    frames_[document.get()] = frame;
+    frame->show();
+    if (isLog) {
+        ArrangeProtocolWindow();
+    }
+    UpdateForActiveWindow();
+    return true;
+}
+
+void CMainFrame::DestroyFrameOf(WkDocument& document) {
+    auto it = frames_.find(&document);
+    if (it == frames_.end()) {
+        return;
+    }
+    QPointer<QMdiSubWindow> frame = it->second;
+    frames_.erase(it);
+    if (auto* log = qobject_cast<WkLogChildFrame*>(frame.data())) {
+        log->CloseForDocument();
+    } else if (frame) {
+        frame->setAttribute(Qt::WA_DeleteOnClose);
+        frame->close();
+    }
+    UpdateForActiveWindow();
+}
+
+void CMainFrame::ActivateFrameOf(WkDocument& document) {
+    auto it = frames_.find(&document);
+    if (it != frames_.end() && it->second) {
+        mdiArea_->setActiveSubWindow(it->second);
+    }
+}
+
+void CMainFrame::ShowMainWindow() {
+    QSettings settings;
+    restoreState(settings.value("Settings/WindowState").toByteArray());
+    showMaximized();
+    RefreshStatus();
+}
+
+std::vector<std::string> CMainFrame::LoadRecentFiles() {
+    QSettings settings;
+    std::vector<std::string> entries;
+    for (int i = 1; i <= kRecentCapacity; ++i) {
+        QString path = settings.value(QString("%1/File%2").arg(kRecentSection).arg(i)).toString();
+        if (!path.isEmpty()) {
+            entries.push_back(PathFromQt(path));
+        }
+    }
+    return entries;
+}
+
+void CMainFrame::SaveRecentFiles(const std::vector<std::string>& entries) {
+    QSettings settings;
+    settings.remove(kRecentSection);
+    for (std::size_t i = 0; i < entries.size() && i < kRecentCapacity; ++i) {
+        settings.setValue(QString("%1/File%2").arg(kRecentSection).arg(i + 1),
+                          PathToQt(entries[i]));
+    }
+    settings.setValue("Settings/WindowState", saveState());
+}
+
+void CMainFrame::RecentFilesChanged() {
+    const auto& entries = app_.RecentFiles().Entries();
+    for (std::size_t i = 0; i < recentActions_.size(); ++i) {
+        QAction* action = recentActions_[i];
+        if (i < entries.size()) {
+            action->setText(QString("&%1 %2").arg(i + 1).arg(PathToQt(entries[i])));
+            action->setVisible(true);
+        } else {
+            action->setVisible(false);
+        }
+    }
+    recentSeparator_->setVisible(!entries.empty());
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (closing_) {
+        event->accept();
+        return;
+    }
+    if (!app_.SaveAllModified()) {
+        event->ignore();
+        return;
+    }
+    closing_ = true;
+    statusTimer_->stop();
+    // Close every document; the protocol window asks nothing.
+    for (const auto& docTemplate : app_.Templates().All()) {
+        for (const auto& document : docTemplate->Documents()) {
+            document->BeforeSaveQuestion();
+            document->SetModified(false);
+            app_.CloseDocument(document);
+        }
+    }
+    app_.ExitInstance();
+    event->accept();
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        // Seen once per key press: at the window, before it reaches a widget.
+        if (watched->isWindowType() && key->key() == Qt::Key_Insert && !key->isAutoRepeat()) {
+            insertMode_ = !insertMode_;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

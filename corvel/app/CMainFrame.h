@@ -1,0 +1,98 @@
+#pragma once
+// The workbench's main window: menus, toolbar, status bar and the area the document windows
+// live in. Commands are QActions that carry their command id.
+
+#include "WkFrameHost.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+#include <map>
+#include <memory>
+
+class CorvelApp;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QPrinter;
+class QTimer;
+class WkLogChildFrame;
+class WkLogView;
+
+class CMainFrame : public QMainWindow, public WkFrameHost {
+    Q_OBJECT
+public:
+    explicit CMainFrame(CorvelApp& app, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    /// The action of a command id, or null.
+    QAction* Action(int id) const;
+    QMdiArea* MdiArea() const { return mdiArea_; }
+    /// Status bar pane 1 .. 4 (pane 0 is the status bar's message area).
+    QLabel* Pane(int index) const;
+    QMenu* NewDocumentMenu() const { return newMenu_; }
+    /// Where the toolbar's "New" pop-up opens: the window's top-left corner + (25, 75).
+    QPoint NewDocumentMenuPosition() const;
+
+    /// Windows of documents other than the protocol window come from these factories, by
+    /// the document name of their template.
+    using FrameFactory = std::function<QMdiSubWindow*(const std::shared_ptr<WkDocument>&)>;
+    void SetFrameFactory(const std::string& templateName, FrameFactory factory);
+    /// The COM-Port dialog; the command is disabled until one is set.
+    void SetComPortCommand(std::function<void()> command);
+
+    /// Restores the protocol window and puts it in the lower third of the client area.
+    void ArrangeProtocolWindow();
+    WkLogChildFrame* ProtocolFrame() const;
+    /// Runs command `id` as its menu entry or button would.
+    void RunCommand(int id);
+    /// Refreshes the auto-answer pane and the enabled state of the commands.
+    void RefreshStatus();
+
+    // WkFrameHost
+    bool CreateFrameFor(const std::shared_ptr<WkDocument>& document) override;
+    void DestroyFrameOf(WkDocument& document) override;
+    void ActivateFrameOf(WkDocument& document) override;
+    void ShowMainWindow() override;
+    std::vector<std::string> LoadRecentFiles() override;
+    void SaveRecentFiles(const std::vector<std::string>& entries) override;
+    void RecentFilesChanged() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QAction* MakeAction(int id, const char* icon = nullptr);
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    void UpdateForActiveWindow();
+    WkLogChildFrame* ActiveLogFrame() const;
+    WkLogView* ActiveLogView() const;
+    std::shared_ptr<WkDocument> ActiveDocument() const;
+    void SaveActive(bool askName);
+    void ShowFileInfo();
+    void ArrangeIcons();
+
+    CorvelApp& app_;
+    QMdiArea* mdiArea_;
+    QMenu* newMenu_ = nullptr;
+    QMenu* fileMenu_ = nullptr;
+    QMenu* editMenu_ = nullptr;
+    QMenu* windowMenu_ = nullptr;
+    QAction* recentSeparator_ = nullptr;
+    QAction* exitAction_ = nullptr;
+    std::map<int, QAction*> actions_;
+    std::vector<QAction*> recentActions_;
+    std::map<const WkDocument*, QPointer<QMdiSubWindow>> frames_;
+    std::map<std::string, FrameFactory> factories_;
+    std::function<void()> comPortCommand_;
+    QLabel* panes_[5] = {};
+    QTimer* statusTimer_;
+    std::unique_ptr<QPrinter> printer_;
+    bool insertMode_ = false;
+    bool closing_ = false;
+};

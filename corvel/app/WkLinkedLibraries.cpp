@@ -1,0 +1,89 @@
+#include "WkLinkedLibraries.h"
+
+#include "sorn.h"
+#include "velk.h"
+
+#include <array>
+#include <cstring>
+
+namespace {
+
+// Value buffers are larger than any value the libraries write (1024 for Velk's lines).
+constexpr std::size_t kValueSize = 1024;
+
+std::array<char, kValueSize> BufferWith(const std::string& value) {
+    std::array<char, kValueSize> buffer{};
+    std::strncpy(buffer.data(), value.c_str(), kValueSize - 1);
+    return buffer;
+}
+
+} // namespace
+
+std::string WkLinkedLibraries::VelkVersion() {
+    std::array<char, 256> version{};
+    VELK_GetDLLVersion(version.data());
+    return version.data();
+}
+
+int WkLinkedLibraries::NewReader(int portHandle) {
+    return VELK_NewReader(portHandle);
+}
+
+int WkLinkedLibraries::SetReaderPara(int reader, const std::string& key, const std::string& value) {
+    return VELK_SetReaderPara(reader, key.c_str(), value.c_str());
+}
+
+int WkLinkedLibraries::GetReaderPara(int reader, const std::string& key, std::string& value) {
+    auto buffer = BufferWith(value);
+    int result = VELK_GetReaderPara(reader, key.c_str(), buffer.data());
+    buffer.back() = '\0';
+    value = buffer.data();
+    return result;
+}
+
+void WkLinkedLibraries::SetProtocolCallback(WkProtocolCallback callback) {
+    VELK_SetCbPtr_ProtStr(callback);
+}
+
+std::string WkLinkedLibraries::SornVersion() {
+    std::array<char, 256> version{};
+    SORN_GetDLLVersion(version.data());
+    version.back() = '\0';
+    return version.data();
+}
+
+int WkLinkedLibraries::NextPort(int portHandle) {
+    return SORN_GetPortList(portHandle);
+}
+
+int WkLinkedLibraries::GetPortPara(int port, const std::string& key, std::string& value) {
+    std::array<char, kValueSize> buffer{};
+    int result = SORN_GetPortPara(port, key.c_str(), buffer.data());
+    buffer.back() = '\0';
+    value = buffer.data();
+    return result;
+}
+
+int WkLinkedLibraries::SetPortPara(int port, const std::string& key, const std::string& value) {
+    return SORN_SetPortPara(port, key.c_str(), value.c_str());
+}
+
+int WkLinkedLibraries::GetPortHandle(const std::string& portNumber) {
+    return SORN_GetPortHnd(portNumber.c_str());
+}
+
+int WkLinkedLibraries::OpenPort(const std::string& portNumber) {
+    return SORN_OpenPort(portNumber.c_str());
+}
+
+int WkLinkedLibraries::ClosePort(int port) {
+    return SORN_ClosePort(port);
+}
+
+int WkLinkedLibraries::DoPortCommand(int port, const std::string& command, std::string& value) {
+    auto buffer = BufferWith(value);
+    int result = SORN_DoPortCmd(port, command.c_str(), buffer.data());
+    buffer.back() = '\0';
+    value = buffer.data();
+    return result;
+}

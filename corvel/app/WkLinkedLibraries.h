@@ -1,0 +1,22 @@
+#pragma once
+// The library calls of the application bound to the exports of Velk and Sorn.
+
+#include "WkLibraries.h"
+
+class WkLinkedLibraries : public WkLibraries {
+public:
+    std::string VelkVersion() override;
+    int NewReader(int portHandle) override;
+    int SetReaderPara(int reader, const std::string& key, const std::string& value) override;
+    int GetReaderPara(int reader, const std::string& key, std::string& value) override;
+    void SetProtocolCallback(WkProtocolCallback callback) override;
+
+    std::string SornVersion() override;
+    int NextPort(int portHandle) override;
+    int GetPortPara(int port, const std::string& key, std::string& value) override;
+    int SetPortPara(int port, const std::string& key, const std::string& value) override;
+    int GetPortHandle(const std::string& portNumber) override;
+    int OpenPort(const std::string& portNumber) override;
+    int ClosePort(int port) override;
+    int DoPortCommand(int port, const std::string& command, std::string& value) override;
+};

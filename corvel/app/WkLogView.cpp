@@ -1,0 +1,126 @@
+#include "WkLogView.h"
+
+#include "WkLogDoc.h"
+#include "WkQtText.h"
+
+#include <QFontDialog>
+#include <QPageLayout>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <thread>
+
+namespace {
+constexpr double kTwipsPerPoint = 20.0;
+constexpr double kPrintMarginMillimetres = 720 / 1440.0 * 25.4;
+} // namespace
+
+WkLogView::WkLogView(std::shared_ptr<WkLogDoc> document, QWidget* parent)
+    : QPlainTextEdit(parent), document_(std::move(document)) {
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // Appended lines are not undoable; an undo history of a long log would only cost memory.
+    setUndoRedoEnabled(false);
+    ApplyFont(document_->Font());
+    std::vector<std::string> loaded = document_->TakeLoadedLines();
+    if (!loaded.empty()) {
+        AppendLines(loaded);
+    }
+    document_->AttachSink(this, std::this_thread::get_id());
+}
+
+WkLogView::~WkLogView() {
+    document_->DetachSink();
+}
+
+void WkLogView::AppendLines(const std::vector<std::string>& lines) {
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.beginEditBlock();
+    for (const std::string& line : lines) {
+        cursor.insertText(ToQt(line));
+        cursor.insertBlock();
+    }
+    cursor.endEditBlock();
+    setTextCursor(cursor);
+}
+
+void WkLogView::RequestDrain() {
+    // Called from another thread with the document locked: only post.
+    QMetaObject::invokeMethod(this, "DrainNow", Qt::QueuedConnection);
+}
+
+void WkLogView::DrainNow() {
+    document_->Drain();
+}
+
+std::vector<std::string> WkLogView::Lines() const {
+    std::vector<std::string> lines;
+    QTextDocument* doc = document();
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        // The block after the last line end is where the next line goes, not a line.
+        if (!block.next().isValid() && block.text().isEmpty()) {
+            break;
+        }
+        lines.push_back(FromQt(block.text()));
+    }
+    return lines;
+}
+
+void WkLogView::ApplyFont(const WkLogFont& font) {
+    QFont qfont(ToQt(font.face));
+    qfont.setStyleHint(QFont::TypeWriter);
+    qfont.setPointSizeF(font.heightTwips / kTwipsPerPoint);
+    qfont.setBold(font.bold);
+    qfont.setItalic(font.italic);
+    qfont.setUnderline(font.underline);
+    qfont.setStrikeOut(font.strikeOut);
+    setFont(qfont);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Text, font.autoColor ? QPalette().color(QPalette::Text)
+                                                    : QColor::fromRgb(font.color));
+    setPalette(colours);
+    document_->SetFont(font);
+}
+
+void WkLogView::ChooseFont() {
+    bool ok = false;
+    QFont chosen = QFontDialog::getFont(&ok, font(), this);
+    if (!ok) {
+        return;
+    }
+    WkLogFont logFont = document_->Font();
+    logFont.face = FromQt(chosen.family());
+    logFont.bold = chosen.weight() >= QFont::Bold;
+    logFont.italic = chosen.italic();
+    logFont.underline = chosen.underline();
+    logFont.strikeOut = chosen.strikeOut();
+    // Point size in tenths, twice that in twips.
+    logFont.heightTwips = static_cast<int>(chosen.pointSizeF() * 10 + 0.5) * 2;
+    ApplyFont(logFont);
+}
+
+void WkLogView::PrintOn(QPrinter* printer) {
+    printer->setPageMargins(QMarginsF(kPrintMarginMillimetres, kPrintMarginMillimetres,
+                                      kPrintMarginMillimetres, kPrintMarginMillimetres),
+                            QPageLayout::Millimeter);
+    print(printer);
+}
+
+void WkLogView::Print() {
+    QPrinter printer;
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        PrintOn(&printer);
+    }
+}
+
+void WkLogView::PrintPreview() {
+    QPrinter printer;
+    QPrintPreviewDialog preview(&printer, this);
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* p) { PrintOn(p); });
+    preview.exec();
+}

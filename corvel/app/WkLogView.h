@@ -1,0 +1,41 @@
+#pragma once
+// The protocol window's view: a plain text control that lines are appended to at the end,
+// never re-rendered as a whole.
+
+#include "WkLogSink.h"
+#include "WkRtfText.h"
+
+#include <QPlainTextEdit>
+#include <memory>
+
+class WkLogDoc;
+class QPrinter;
+
+class WkLogView : public QPlainTextEdit, public WkLogSink {
+    Q_OBJECT
+public:
+    /// Attaches itself to `document` and shows the lines the document was opened with.
+    WkLogView(std::shared_ptr<WkLogDoc> document, QWidget* parent = nullptr);
+    ~WkLogView() override;
+
+    WkLogDoc& Document() const { return *document_; }
+
+    void AppendLines(const std::vector<std::string>& lines) override;
+    void RequestDrain() override;
+    std::vector<std::string> Lines() const override;
+
+    /// The default character format: face, size, weight, style and colour for the whole text.
+    void ApplyFont(const WkLogFont& font);
+    /// The font dialog; on OK the whole window takes the chosen format.
+    void ChooseFont();
+    /// Prints on `printer` with margins of 720 twips.
+    void PrintOn(QPrinter* printer);
+    void Print();
+    void PrintPreview();
+
+private slots:
+    void DrainNow();
+
+private:
+    std::shared_ptr<WkLogDoc> document_;
+};

@@ -1,0 +1,138 @@
+#include "WkQtPrompts.h"
+
+#include "CSelectComPortDlg.h"
+#include "CSelectReaderDlg.h"
+#include "CSelectReaderTypeDlg.h"
+#include "CorvelApp.h"
+#include "WkQtText.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QMessageBox::Icon ToQtIcon(Prompts::Icon icon) {
+    switch (icon) {
+    case Prompts::Icon::Information:
+        return QMessageBox::Information;
+    case Prompts::Icon::Warning:
+        return QMessageBox::Warning;
+    case Prompts::Icon::Error:
+        return QMessageBox::Critical;
+    case Prompts::Icon::Question:
+        return QMessageBox::Question;
+    case Prompts::Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+const char* kFileFilter = "Protocol Files(*.prt);;Transponder Files(*.trp);;Reader Files(*.rdr);;"
+                          "Log-File(*.log);;All-Files(*.*)";
+
+} // namespace
+
+void WkQtPrompts::ShowMessage(const std::string& text, Icon icon) {
+    QMessageBox box(ToQtIcon(icon), CorvelText::kProgramTitle, ToQt(text), QMessageBox::Ok,
+                    parent_);
+    box.exec();
+}
+
+bool WkQtPrompts::AskYesNo(const std::string& text) {
+    return QMessageBox::question(parent_, CorvelText::kProgramTitle, ToQt(text),
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+Prompts::Answer WkQtPrompts::AskYesNoCancel(const std::string& text) {
+    auto answer = QMessageBox::question(parent_, CorvelText::kProgramTitle, ToQt(text),
+                                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer == QMessageBox::Yes) {
+        return Answer::Yes;
+    }
+    return answer == QMessageBox::No ? Answer::No : Answer::Cancel;
+}
+
+int WkQtPrompts::SelectFromList(const std::string& title, const std::string& text,
+                                const std::vector<std::string>& items, int preselected) {
+    QDialog dialog(parent_);
+    dialog.setWindowTitle(ToQt(title));
+    auto* layout = new QVBoxLayout(&dialog);
+    if (!text.empty()) {
+        auto* label = new QLabel(ToQt(text), &dialog);
+        label->setWordWrap(true);
+        layout->addWidget(label);
+    }
+    auto* list = new QListWidget(&dialog);
+    for (const std::string& item : items) {
+        list->addItem(ToQt(item));
+    }
+    if (preselected >= 0 && preselected < list->count()) {
+        list->setCurrentRow(preselected);
+    }
+    layout->addWidget(list);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    auto* ok = new QPushButton("OK", &dialog);
+    auto* cancel = new QPushButton("Cancel", &dialog);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons);
+    QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+    QObject::connect(list, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);
+    if (dialog.exec() != QDialog::Accepted) {
+        return -1;
+    }
+    return list->currentRow();
+}
+
+void WkQtPrompts::BeginWaitCursor() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void WkQtPrompts::EndWaitCursor() {
+    QApplication::restoreOverrideCursor();
+}
+
+std::optional<std::string> WkQtPrompts::AskOpenFileName() {
+    QFileDialog dialog(parent_);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    dialog.setNameFilter(kFileFilter);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return PathFromQt(dialog.selectedFiles().front());
+}
+
+std::optional<std::string> WkQtPrompts::AskSaveFileName(const std::string& proposal) {
+    QString path = QFileDialog::getSaveFileName(parent_, QString(), PathToQt(proposal),
+                                                "Log-File(*.log);;All-Files(*.*)");
+    if (path.isEmpty()) {
+        return std::nullopt;
+    }
+    return PathFromQt(path);
+}
+
+int WkQtPrompts::SelectComPort(const WkComPortChoice& choice) {
+    CSelectComPortDlg dialog(choice, parent_);
+    return dialog.Run();
+}
+
+std::optional<WkReaderSelection> WkQtPrompts::SelectReader(const WkReaderChoice& choice) {
+    CSelectReaderDlg dialog(choice, parent_);
+    return dialog.Run();
+}
+
+int WkQtPrompts::SelectReaderType() {
+    CSelectReaderTypeDlg dialog(parent_);
+    return dialog.Run();
+}

@@ -1,0 +1,31 @@
+#pragma once
+// The prompts with real dialogs: message boxes, questions, file dialogs and the selection
+// dialogs, all parented to the main window.
+
+#include "WkPrompts.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class WkQtPrompts : public WkPrompts {
+public:
+    WkQtPrompts() = default;
+    void SetParent(QWidget* parent) { parent_ = parent; }
+
+    void ShowMessage(const std::string& text, Icon icon = Icon::Warning) override;
+    bool AskYesNo(const std::string& text) override;
+    Answer AskYesNoCancel(const std::string& text) override;
+    int SelectFromList(const std::string& title, const std::string& text,
+                       const std::vector<std::string>& items, int preselected) override;
+    void BeginWaitCursor() override;
+    void EndWaitCursor() override;
+
+    std::optional<std::string> AskOpenFileName() override;
+    std::optional<std::string> AskSaveFileName(const std::string& proposal) override;
+    int SelectComPort(const WkComPortChoice& choice) override;
+    std::optional<WkReaderSelection> SelectReader(const WkReaderChoice& choice) override;
+    int SelectReaderType() override;
+
+private:
+    QPointer<QWidget> parent_;
+};

@@ -1,0 +1,93 @@
+// The workbench program: the application logic over Qt widgets and the linked libraries.
+
+#include "CMainFrame.h"
+#include "CorvelApp.h"
+#include "WkLinkedLibraries.h"
+#include "WkQtPrompts.h"
+#include "WkQtText.h"
+#include "common/MessageHook.h"
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <csignal>
+#include <memory>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// SIGTERM and SIGINT become a close request of the main window, the same route as "&Exit".
+int gSignalPipe[2] = {-1, -1};
+
+void OnTerminationSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] ssize_t ignored = ::write(gSignalPipe[1], &byte, 1);
+}
+
+WkQtPrompts* gPrompts = nullptr;
+
+void ShowHelperText(const char* text) {
+    if (gPrompts != nullptr && text != nullptr) {
+        gPrompts->ShowMessage(text);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication qtApp(argc, argv);
+    QCoreApplication::setOrganizationName("Kestra");
+    QCoreApplication::setApplicationName("Corvel");
+
+    WkLinkedLibraries libraries;
+    WkQtPrompts prompts;
+    gPrompts = &prompts;
+    Prompts::Install(&prompts);
+    SetMessageHook(&ShowHelperText);
+
+    std::vector<std::string> args;
+    const QStringList arguments = QCoreApplication::arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        args.push_back(PathFromQt(arguments[i]));
+    }
+
+    CorvelApp app(libraries, prompts);
+    std::unique_ptr<CMainFrame> frame;
+    const bool started = app.InitInstance(
+        [&]() -> WkFrameHost* {
+            frame = std::make_unique<CMainFrame>(app);
+            prompts.SetParent(frame.get());
+            return frame.get();
+        },
+        args);
+    if (!started) {
+        app.ExitInstance();
+        SetMessageHook(nullptr);
+        Prompts::Install(nullptr);
+        return 1;
+    }
+
+    std::unique_ptr<QSocketNotifier> signalNotifier;
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gSignalPipe) == 0) {
+        signalNotifier = std::make_unique<QSocketNotifier>(gSignalPipe[0], QSocketNotifier::Read);
+        QObject::connect(signalNotifier.get(), &QSocketNotifier::activated, frame.get(), [&] {
+            char byte;
+            [[maybe_unused]] ssize_t ignored = ::read(gSignalPipe[0], &byte, 1);
+            frame->close();
+        });
+        struct sigaction action {};
+        action.sa_handler = &OnTerminationSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        ::sigaction(SIGTERM, &action, nullptr);
+        ::sigaction(SIGINT, &action, nullptr);
+    }
+
+    const int result = QApplication::exec();
+    app.ExitInstance();
+    signalNotifier.reset();
+    frame.reset();
+    SetMessageHook(nullptr);
+    Prompts::Install(nullptr);
+    return result;
+}

@@ -1,0 +1,250 @@
+// The main window over scripted libraries: commands, toolbar, status panes and the protocol
+// window.
+
+#include "AppFakes.h"
+#include "CMainFrame.h"
+#include "CorvelApp.h"
+#include "WkAutoAnswerControl.h"
+#include "WkCommandTable.h"
+#include "WkLogChildFrame.h"
+#include "WkLogDoc.h"
+#include "WkLogView.h"
+
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QtTest>
+#include <atomic>
+#include <set>
+#include <thread>
+
+namespace {
+
+struct SwitchAutoAnswer : WkAutoAnswerControl {
+    bool on = false;
+    bool Create() override { return true; }
+    bool Show() override {
+        on = true;
+        return true;
+    }
+    void Stop() override { on = false; }
+    bool IsOn() const override { return on; }
+    void Destroy() override {}
+};
+
+// One running workbench over fakes.
+struct Bench {
+    FakeLibraries libs;
+    AppPrompts prompts;
+    SwitchAutoAnswer autoAnswer;
+    std::unique_ptr<CorvelApp> app;
+    std::unique_ptr<CMainFrame> frame;
+
+    Bench() {
+        app = std::make_unique<CorvelApp>(libs, prompts);
+        app->SetAutoAnswer(&autoAnswer);
+        bool started = app->InitInstance(
+            [this]() -> WkFrameHost* {
+                frame = std::make_unique<CMainFrame>(*app);
+                frame->resize(900, 600);
+                return frame.get();
+            },
+            {});
+        if (!started) {
+            qFatal("start-up failed");
+        }
+        // The offscreen platform does not maximise; give the window a size of its own.
+        frame->showNormal();
+        frame->resize(900, 600);
+        QCoreApplication::processEvents();
+        frame->ArrangeProtocolWindow();
+    }
+    ~Bench() {
+        frame->close();
+        frame.reset();
+        app.reset();
+    }
+    WkLogView* View() { return frame->ProtocolFrame()->View(); }
+};
+
+int CommandOf(QAction* action) {
+    return action->isSeparator() ? 0 : action->data().toInt();
+}
+
+} // namespace
+
+class MainFrameTest : public QObject {
+    Q_OBJECT
+private slots:
+    void menusCarryCommandIdsTextsAndPrompts() {
+        Bench bench;
+        CMainFrame& frame = *bench.frame;
+        QCOMPARE(frame.windowTitle(), QString("Corvel -  - RFID by Tarvo"));
+        QCOMPARE(frame.Action(CommandId::kNewLog)->text(), QString("&Logfile (*.log)"));
+        QCOMPARE(frame.Action(CommandId::kNewLog)->statusTip(), QString("New Log-File."));
+        QCOMPARE(frame.Action(CommandId::kComPort)->statusTip(),
+                 QString("Open a COM-Port and set the COM-Parameters. "));
+        QCOMPARE(frame.Action(CommandId::kShowAutoAnswer)->statusTip(),
+                 QString("Protocol Window accept Protocols of Auto Answer Mode"));
+        QCOMPARE(frame.Action(CommandId::kShowAutoAnswer)->toolTip(), QString("Show AA-Protocols"));
+        QCOMPARE(frame.Action(CommandId::kFileOpen)->text(), QString("Open...\tStrg+O"));
+        QCOMPARE(frame.Action(CommandId::kFileSave)->text(), QString("&Save \tCrtl+S"));
+        QVERIFY(!frame.Action(CommandId::kNewMacro)->isEnabled());
+
+        // The new-document pop-up: five entries and a separator, at (25, 75).
+        std::vector<int> popup;
+        for (QAction* action : frame.NewDocumentMenu()->actions()) {
+            popup.push_back(CommandOf(action));
+        }
+        QCOMPARE(popup, (std::vector<int>{32776, 32775, 32774, 32871, 0, 32777}));
+        QCOMPARE(frame.NewDocumentMenuPosition(), frame.mapToGlobal(QPoint(25, 75)));
+
+        // The toolbar in order, separators as 0.
+        std::vector<int> toolbar;
+        for (QAction* action : frame.findChild<QToolBar*>("MainToolBar")->actions()) {
+            toolbar.push_back(CommandOf(action));
+        }
+        QCOMPARE(toolbar, (std::vector<int>{32858, 0, 57601, 57603, 0, 57635, 57634, 57637, 0,
+                                            57607, 0, 32830, 32831, 0, 32771}));
+
+        // Highlighting a command shows its prompt in pane 0.
+        frame.NewDocumentMenu()->popup(frame.NewDocumentMenuPosition());
+        frame.NewDocumentMenu()->setActiveAction(frame.Action(CommandId::kNewLog));
+        QCOMPARE(frame.statusBar()->currentMessage(), QString("New Log-File."));
+    }
+
+    void autoAnswerPaneFollowsShowAndStop() {
+        Bench bench;
+        CMainFrame& frame = *bench.frame;
+        QCOMPARE(frame.Pane(1)->text(), QString());
+        QVERIFY(frame.Action(CommandId::kShowAutoAnswer)->isEnabled());
+        QVERIFY(!frame.Action(CommandId::kStopAutoAnswer)->isEnabled());
+        frame.Action(CommandId::kShowAutoAnswer)->trigger();
+        QCOMPARE(frame.Pane(1)->text(), QString("Auto Answer on"));
+        QVERIFY(!frame.Action(CommandId::kShowAutoAnswer)->isEnabled());
+        QVERIFY(frame.Action(CommandId::kStopAutoAnswer)->isEnabled());
+        frame.Action(CommandId::kStopAutoAnswer)->trigger();
+        QCOMPARE(frame.Pane(1)->text(), QString());
+    }
+
+    void protocolWindowSitsInTheLowerThird() {
+        Bench bench;
+        WkLogChildFrame* log = bench.frame->ProtocolFrame();
+        QVERIFY(log != nullptr);
+        QCOMPARE(log->windowTitle(), QString("ProtocolWindow - Log1"));
+        const QSize client = bench.frame->MdiArea()->viewport()->size();
+        QCOMPARE(log->geometry(), QRect(0, client.height() * 2 / 3, client.width(),
+                                        client.height() - client.height() * 2 / 3));
+        log->showMaximized();
+        bench.frame->Action(CommandId::kArrangeProtocolWindow)->trigger();
+        QVERIFY(!log->isMaximized());
+        QCOMPARE(log->y(), client.height() * 2 / 3);
+        if (!qEnvironmentVariableIsEmpty("CORVEL_UI_SHOTS")) {
+            bench.app->AppendToProtocolWindow("12/07/26 13:00:00.000  >>  04 00 65 61 ");
+            bench.frame->grab().save(qEnvironmentVariable("CORVEL_UI_SHOTS") + "/main.png");
+        }
+    }
+
+    void newLogReplacesTheWindowAndMissingTypesReport() {
+        Bench bench;
+        bench.app->AppendToProtocolWindow("old line");
+        bench.frame->RunCommand(CommandId::kNewLog);
+        QTRY_COMPARE(bench.frame->MdiArea()->subWindowList().size(), 1);
+        QCOMPARE(bench.frame->ProtocolFrame()->windowTitle(), QString("ProtocolWindow - Log2"));
+        QCOMPARE(bench.View()->toPlainText(), QString());
+        QVERIFY(bench.prompts.messages.empty());
+        bench.frame->RunCommand(CommandId::kNewProtocol);
+        bench.frame->RunCommand(CommandId::kNewReader);
+        QCOMPARE(bench.prompts.messages,
+                 (std::vector<std::string>{"No Template with Prot found !",
+                                           "No Template with Read found !"}));
+        bench.frame->RunCommand(CommandId::kNothing);
+        QCOMPARE(bench.prompts.messages.size(), std::size_t{2});
+    }
+
+    void linesFromThreadsAppearOnceAndWhole() {
+        Bench bench;
+        constexpr int kThreads = 3;
+        const int lines = qEnvironmentVariableIntValue("CORVEL_UI_LINES") > 0
+                              ? qEnvironmentVariableIntValue("CORVEL_UI_LINES")
+                              : 20000;
+        std::atomic<int> finished{0};
+        std::vector<std::thread> writers;
+        for (int t = 0; t < kThreads; ++t) {
+            writers.emplace_back([&, t] {
+                for (int i = 0; i < lines; ++i) {
+                    bench.app->AppendToProtocolWindow("T" + std::to_string(t) + " " +
+                                                      std::to_string(i) + " 05 00 65 00 60 ");
+                }
+                ++finished;
+            });
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(finished.load(), kThreads, 240000);
+        for (auto& w : writers) {
+            w.join();
+        }
+        const QStringList text = bench.View()->toPlainText().split('\n');
+        QCOMPARE(text.size(), kThreads * lines + 1);
+        QCOMPARE(text.back(), QString());
+        std::vector<int> next(kThreads, 0);
+        for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+            const QStringList parts = text[i].split(' ');
+            QCOMPARE(parts.size(), 8);
+            const int t = parts[0].mid(1).toInt();
+            QCOMPARE(parts[1].toInt(), next[t]);
+            QCOMPARE(text[i].mid(text[i].indexOf(' ', 3)), QString(" 05 00 65 00 60 "));
+            ++next[t];
+        }
+    }
+
+    void closingWaitsForTheHandOverAndDropsLateLines() {
+        Bench bench;
+        bench.libs.isLockedAnswer = 0; // a reader is handing a line over
+        WkLogChildFrame* log = bench.frame->ProtocolFrame();
+        QVERIFY(!log->close());
+        QVERIFY(bench.frame->ProtocolFrame() != nullptr);
+        QVERIFY(!bench.app->AppendToProtocolWindow("while closing"));
+        bench.libs.isLockedAnswer = 1;
+        QTRY_VERIFY(bench.frame->ProtocolFrame() == nullptr);
+        QVERIFY(bench.app->ProtocolWindowDocument() == nullptr);
+        QVERIFY(!bench.app->AppendToProtocolWindow("closed"));
+        QVERIFY(bench.prompts.messages.empty());
+        QVERIFY(!bench.frame->Action(CommandId::kFileSave)->isEnabled());
+    }
+
+    void saveAndReopenGiveTheSameLines() {
+        QTemporaryDir dir;
+        Bench bench;
+        const std::vector<std::string> lines = {"12/07/26 13:00:00.000  >>  04 00 65 61 ", "",
+                                                "12/07/26 13:00:00.020  <<  05 00 65 00 60 "};
+        for (const auto& line : lines) {
+            QVERIFY(bench.app->AppendToProtocolWindow(line));
+        }
+        const std::string path = (dir.path() + "/run.log").toStdString();
+        bench.prompts.saveAnswers = {path};
+        bench.frame->RunCommand(CommandId::kFileSave);
+        QCOMPARE(bench.prompts.saveProposals, (std::vector<std::string>{"Log1"}));
+        QCOMPARE(bench.frame->ProtocolFrame()->windowTitle(), QString("ProtocolWindow - run.log"));
+        QVERIFY(bench.app->OpenFileByExtension(path, false));
+        QTRY_COMPARE(bench.frame->MdiArea()->subWindowList().size(), 1);
+        QCOMPARE(bench.View()->Lines(), lines);
+        QCOMPARE(bench.View()->toPlainText(),
+                 QString::fromStdString(lines[0] + "\n\n" + lines[2] + "\n"));
+    }
+
+    void exitEndsThroughTheShutdownSteps() {
+        Bench bench;
+        QVERIFY(bench.libs.callback != nullptr);
+        bench.frame->RunCommand(CommandId::kExit);
+        QVERIFY(!bench.frame->isVisible());
+        QVERIFY(bench.libs.callback == nullptr);
+        QVERIFY(bench.app->ProtocolWindowDocument() == nullptr);
+    }
+};
+
+QTEST_MAIN(MainFrameTest)
+#include "MainFrameTest.moc"

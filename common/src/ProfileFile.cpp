@@ -142,7 +142,11 @@ bool ProfileFile::Write(const std::string& section, const std::string& key,
     if (header < 0) {
         if (!file.lines.empty() && !Trim(file.lines.back()).empty())
             file.lines.emplace_back();
-        file.lines.push_back("[" + Trim(section) + "]");
+        // Built by appending: GCC 12 at -O3 warns falsely about "[" + text.
+        std::string heading(1, '[');
+        heading += Trim(section);
+        heading += ']';
+        file.lines.push_back(std::move(heading));
         file.lines.push_back(entry);
     } else {
         std::size_t lastEntry = static_cast<std::size_t>(header);

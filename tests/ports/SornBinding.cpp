@@ -126,6 +126,10 @@ void SornBinding::SetLineListener(LineListener listener) {
     gListener = std::move(listener);
 }
 
+void SornBinding::EmitLineEvent(int port, int event, int message, int state) {
+    LineEvent(port, event, message, state);
+}
+
 void SornBinding::CloseAllPorts() {
     for (int handle = SORN_GetPortList(0); handle > 0; handle = SORN_GetPortList(0)) {
         SORN_ClosePort(handle);

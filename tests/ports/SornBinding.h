@@ -42,6 +42,8 @@ public:
     int DelLineHandler(int port, int event, int message) override;
     void SetLineListener(LineListener listener) override;
 
+    /// Delivers a line event as the library's event thread would.
+    static void EmitLineEvent(int port, int event, int message, int state);
     /// Closes every port the library has open.
     static void CloseAllPorts();
 

@@ -162,7 +162,12 @@ TEST_F(ScanThreadTest, AStopThatTimesOutLeavesHandOversLocked) {
     fakesorn::QueueAnswer({0x05, 0x00, 0x65, 0x00, 0x60});
     EXPECT_EQ(VELK_0x65_SoftVersion(h, 0, version, 1), 0);
     EXPECT_EQ(Lines().size(), 2u);
-    // Deleting the reader waits for the thread that has ended meanwhile.
+    // Once the old thread has ended, a new scan-data handler starts a new one.
+    gHandlerSleepMs = 0;
+    std::this_thread::sleep_for(100ms);
+    ASSERT_EQ(VELK_AddEventHandler(h, &kScanHandler), 0);
+    fakesorn::QueueReceive({0x02});
+    ASSERT_TRUE(WaitForData(2));
     EXPECT_EQ(VELK_DeleteReader(h), 0);
 }
 

@@ -68,7 +68,8 @@ bool ScanThread::JoinIfEnded() {
 }
 
 bool StartScanThread(Reader& reader) {
-    if (reader.Scan().Recorded())
+    // A thread left over from a stop that timed out counts only while it still runs.
+    if (!reader.Scan().JoinIfEnded())
         return false;
     reader.SetHandOverLocked(true);
     const bool started = reader.Scan().Start(reader.shared_from_this());

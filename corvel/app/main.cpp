@@ -2,6 +2,7 @@
 
 #include "CMainFrame.h"
 #include "CorvelApp.h"
+#include "WkComPortSettings.h"
 #include "WkLinkedLibraries.h"
 #include "WkQtPrompts.h"
 #include "WkQtText.h"
@@ -52,6 +53,8 @@ int main(int argc, char** argv) {
     }
 
     CorvelApp app(libraries, prompts);
+    WkComPortSettings portSettings(libraries, prompts);
+    app.SetPortKeeper(&portSettings);
     std::unique_ptr<CMainFrame> frame;
     const bool started = app.InitInstance(
         [&]() -> WkFrameHost* {

@@ -78,21 +78,21 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
             }
         } else if (arg == "--reader") {
             std::size_t colon = value.find(':');
-            ReaderSpec spec;
+            ReaderSpec wanted;
             auto model = ParseModel(value.substr(0, colon));
             if (colon == std::string::npos || !model ||
-                !ParseAddress(value.substr(colon + 1), spec.address)) {
+                !ParseAddress(value.substr(colon + 1), wanted.address)) {
                 error = "--reader takes MODEL:ADDRESS, for example KRB:3";
                 return std::nullopt;
             }
-            spec.model = *model;
+            wanted.model = *model;
             for (const ReaderSpec& other : options.readers) {
-                if (other.address == spec.address) {
+                if (other.address == wanted.address) {
                     error = "two readers with bus address " + value.substr(colon + 1);
                     return std::nullopt;
                 }
             }
-            options.readers.push_back(spec);
+            options.readers.push_back(wanted);
         } else if (arg == "--baud") {
             auto code = ParseNumber(value, number) ? CodeOfBaud(number) : std::nullopt;
             if (!code) {

@@ -37,9 +37,9 @@ constexpr CommandSpec kCommands[] = {
 };
 
 const CommandSpec* FindCommand(std::uint8_t code) {
-    for (const CommandSpec& spec : kCommands) {
-        if (spec.code == code) {
-            return &spec;
+    for (const CommandSpec& known : kCommands) {
+        if (known.code == code) {
+            return &known;
         }
     }
     return nullptr;
@@ -107,18 +107,18 @@ bool Reader::HasCommand(std::uint8_t command) const {
 }
 
 Answer Reader::Handle(const Request& request, TimePoint now) {
-    const CommandSpec* spec = FindCommand(request.command);
-    if (spec == nullptr) {
+    const CommandSpec* known = FindCommand(request.command);
+    if (known == nullptr) {
         return Status(status::kUnknownCommand);
     }
     if (!HasCommand(request.command)) {
         return Status(status::kNotAvailable);
     }
-    if (spec->length != kVariable &&
-        request.data.size() != static_cast<std::size_t>(spec->length)) {
+    if (known->length != kVariable &&
+        request.data.size() != static_cast<std::size_t>(known->length)) {
         return Status(status::kLengthError);
     }
-    if (!spec->open && Locked() && !loggedIn_) {
+    if (!known->open && Locked() && !loggedIn_) {
         return Status(status::kLoginRequest);
     }
     if (Field::IsTransponderCommand(request.command)) {

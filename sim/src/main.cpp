@@ -73,8 +73,8 @@ void RemoveLink(const std::string& link, const std::string& target) {
 
 int Serve(const kestra::Options& options) {
     kestra::Bus bus;
-    for (const kestra::ReaderSpec& spec : options.readers) {
-        bus.AddReader(kestra::Reader(spec.model, spec.address, options.baud));
+    for (const kestra::ReaderSpec& wanted : options.readers) {
+        bus.AddReader(kestra::Reader(wanted.model, wanted.address, options.baud));
     }
     const kestra::Reader& first = bus.Readers().front();
     kestra::SerialLine line =

@@ -10,6 +10,11 @@
 namespace {
 
 constexpr auto kPumpInterval = std::chrono::milliseconds(1);
+// "Nothing came within the time-out": the receive call itself has waited.
+constexpr int kNothingReceived = -1030;
+// Other failures (a port closed under the worker, say) return at once; the worker waits this
+// long before it tries again rather than spinning.
+constexpr auto kErrorPause = std::chrono::milliseconds(20);
 
 } // namespace
 
@@ -135,6 +140,10 @@ void WkAAThread::Run() {
                 deliver_(line);
                 ++delivered_;
             }
+        } else if (count != kNothingReceived) {
+            lock.lock();
+            gate_.wait_for(lock, kErrorPause, [&] { return !enabled_ || quit_ || run_ != run; });
+            continue;
         }
         lock.lock();
     }

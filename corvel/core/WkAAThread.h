@@ -19,7 +19,8 @@
 
 class WkAAThread {
 public:
-    /// Bytes of one receive call: > 0 received, anything else means nothing came.
+    /// Bytes of one receive call: > 0 received, -1030 when nothing came within the port's
+    /// time-out, another value for a failure (after which the worker pauses briefly).
     using ReceiveFunction = std::function<int(int port, unsigned char* buffer, int size)>;
     /// Takes one finished line; its result is not used.
     using DeliverFunction = std::function<bool(const std::string& line)>;

@@ -248,6 +248,25 @@ TEST(AAThreadDelivery, DisableReturnsOnlyAfterADeliveryInProgressHasEnded) {
     EXPECT_EQ(delivered.load(), 1);
 }
 
+TEST(AAThreadFailure, AFailingPortIsRetriedWithoutSpinning) {
+    // A closed port fails at once instead of waiting for its time-out.
+    std::atomic<int> calls{0};
+    WkAAThread thread(
+        [&](int, unsigned char*, int) {
+            ++calls;
+            return -1001;
+        },
+        [](const std::string&) { return true; });
+    ASSERT_TRUE(thread.Start());
+    thread.Enable(9);
+    std::this_thread::sleep_for(200ms);
+    const auto start = std::chrono::steady_clock::now();
+    thread.Disable();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 100ms);
+    EXPECT_GE(calls.load(), 2);
+    EXPECT_LE(calls.load(), 20); // about one call per 20 ms
+}
+
 TEST(AAThreadQuit, QuitWaitsOnlyForTheReceiveCallInProgress) {
     FedPort port(200ms);
     WkAAThread thread([&](int p, unsigned char* b, int s) { return port.Receive(p, b, s); },

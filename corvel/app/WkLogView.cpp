@@ -8,13 +8,16 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 #include <thread>
 
 namespace {
 constexpr double kTwipsPerPoint = 20.0;
+constexpr int kRepaintMs = 20;
 constexpr double kPrintMarginMillimetres = 720 / 1440.0 * 25.4;
 } // namespace
 
@@ -23,6 +26,10 @@ WkLogView::WkLogView(std::shared_ptr<WkLogDoc> document, QWidget* parent)
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     // Appended lines are not undoable; an undo history of a long log would only cost memory.
     setUndoRedoEnabled(false);
+    repaintTimer_ = new QTimer(this);
+    repaintTimer_->setSingleShot(true);
+    repaintTimer_->setInterval(kRepaintMs);
+    connect(repaintTimer_, &QTimer::timeout, this, [this] { viewport()->setUpdatesEnabled(true); });
     ApplyFont(document_->Font());
     std::vector<std::string> loaded = document_->TakeLoadedLines();
     if (!loaded.empty()) {
@@ -36,15 +43,32 @@ WkLogView::~WkLogView() {
 }
 
 void WkLogView::AppendLines(const std::vector<std::string>& lines) {
+    // One insertion per batch, each line followed by its line end; the text before it is
+    // not touched. The view follows the end only when it was showing the end.
+    QString text;
+    std::size_t size = 0;
+    for (const std::string& line : lines) {
+        size += line.size() + 1;
+    }
+    text.reserve(static_cast<qsizetype>(size));
+    for (const std::string& line : lines) {
+        text += ToQt(line);
+        text += QChar::ParagraphSeparator;
+    }
+    // While lines keep coming the window is repainted at most every kRepaintMs: painting,
+    // not inserting, is what a line costs otherwise.
+    if (!repaintTimer_->isActive()) {
+        viewport()->setUpdatesEnabled(false);
+        repaintTimer_->start();
+    }
+    QScrollBar* bar = verticalScrollBar();
+    const bool atEnd = bar->value() == bar->maximum();
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
-    cursor.beginEditBlock();
-    for (const std::string& line : lines) {
-        cursor.insertText(ToQt(line));
-        cursor.insertBlock();
+    cursor.insertText(text);
+    if (atEnd) {
+        bar->setValue(bar->maximum());
     }
-    cursor.endEditBlock();
-    setTextCursor(cursor);
 }
 
 void WkLogView::RequestDrain() {

@@ -10,6 +10,7 @@
 
 class WkLogDoc;
 class QPrinter;
+class QTimer;
 
 class WkLogView : public QPlainTextEdit, public WkLogSink {
     Q_OBJECT
@@ -38,4 +39,5 @@ private slots:
 
 private:
     std::shared_ptr<WkLogDoc> document_;
+    QTimer* repaintTimer_;
 };

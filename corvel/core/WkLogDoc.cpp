@@ -65,16 +65,18 @@ bool WkLogDoc::Append(const std::string& line) {
     if (closing_ || sink_ == nullptr) {
         return false;
     }
-    if (std::this_thread::get_id() == uiThread_) {
-        pending_.push_back({line, nullptr});
-        DrainLocked(lock);
-        return true;
-    }
+    const bool uiThread = std::this_thread::get_id() == uiThread_;
     LineState state = LineState::kQueued;
-    pending_.push_back({line, &state});
+    pending_.push_back({line, uiThread ? nullptr : &state});
     if (!drainRequested_) {
         drainRequested_ = true;
         sink_->RequestDrain();
+    }
+    if (uiThread) {
+        // The window's own thread goes on at once; its lines join the queue in order and go
+        // into the window together when the thread next serves its events (nothing can show
+        // them earlier), which keeps the cost per line small.
+        return true;
     }
     consumed_.wait(lock, [&] { return state != LineState::kQueued; });
     return state == LineState::kShown;
@@ -137,6 +139,7 @@ bool WkLogDoc::OnOpenDocument(const std::filesystem::path& path) {
 }
 
 bool WkLogDoc::OnSaveDocument(const std::filesystem::path& path) {
+    Drain(); // lines still queued belong to the text being saved
     std::vector<std::string> lines;
     {
         std::lock_guard lock(mutex_);

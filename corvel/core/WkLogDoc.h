@@ -44,8 +44,9 @@ public:
     /// Disconnects the view (user-interface thread); queued lines are dropped.
     void DetachSink();
 
-    /// Appends one line (without line end) from any thread. Returns true when the line is in
-    /// the window, false when it was dropped (no view, or the window is closing).
+    /// Appends one line (without line end) from any thread. Another thread waits until the
+    /// line is in the window; the user-interface thread queues it for its next Drain. Returns
+    /// false when the line was dropped (no view, or the window is closing).
     bool Append(const std::string& line);
     /// User-interface thread: moves every queued line into the view.
     void Drain();

@@ -250,7 +250,12 @@ TEST(WkLogDoc, SavedFileReopensWithTheSameLines) {
         for (const auto& line : lines) {
             EXPECT_TRUE(doc.Append(line));
         }
+        // The window's own lines arrive when its thread drains the queue.
+        EXPECT_TRUE(sink.lines.empty());
+        doc.Drain();
         EXPECT_EQ(sink.lines, lines);
+        EXPECT_TRUE(doc.Append("saved without a drain of its own"));
+        lines.push_back("saved without a drain of its own");
         ASSERT_TRUE(doc.OnSaveDocument(path));
         doc.DetachSink();
     }

@@ -60,6 +60,8 @@ private slots:
         char version[256] = {};
         const int status = VELK_0x65_SoftVersion(reader, 254, version, 0);
         QCOMPARE(status, 0);
+        // The lines of the window's own thread go in when it next serves its events.
+        QTRY_VERIFY(frame->ProtocolFrame()->View()->Lines().size() >= 2);
 
         const QStringList lines = frame->ProtocolFrame()->View()->toPlainText().split('\n');
         const QRegularExpression request(
@@ -80,7 +82,7 @@ private slots:
         // A new window releases the lock again.
         app.OnFileNewLog();
         QCOMPARE(VELK_0x65_SoftVersion(reader, 254, version, 0), 0);
-        QCOMPARE(frame->ProtocolFrame()->View()->Lines().size(), std::size_t{2});
+        QTRY_COMPARE(frame->ProtocolFrame()->View()->Lines().size(), std::size_t{2});
 
         frame->close();
         // The port was saved and closed at exit.

@@ -145,6 +145,7 @@ private slots:
         QCOMPARE(log->y(), client.height() * 2 / 3);
         if (!qEnvironmentVariableIsEmpty("CORVEL_UI_SHOTS")) {
             bench.app->AppendToProtocolWindow("12/07/26 13:00:00.000  >>  04 00 65 61 ");
+            QTest::qWait(50);
             bench.frame->grab().save(qEnvironmentVariable("CORVEL_UI_SHOTS") + "/main.png");
         }
     }

@@ -14,7 +14,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
 #include <filesystem>
+#include <sys/prctl.h>
 
 class LiveReaderTest : public QObject {
     Q_OBJECT
@@ -23,6 +25,8 @@ private slots:
         QVERIFY(dir_.isValid());
         qputenv("SORN_PORTS", (dir_.path() + "/ports").toLocal8Bit());
         QFile(dir_.path() + "/ports").open(QIODevice::WriteOnly);
+        // The simulator ends with this process, also when a failed test takes it down.
+        sim_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
         sim_.start(KESTRA_SIM, {"--link", dir_.path() + "/kestra0", "--map-port", "1"});
         QVERIFY(sim_.waitForStarted(5000));
         QTRY_VERIFY_WITH_TIMEOUT(MapNamesPortOne(), 5000);

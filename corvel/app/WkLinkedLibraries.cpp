@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstring>
+#include <mutex>
 
 namespace {
 
@@ -15,6 +16,23 @@ std::array<char, kValueSize> BufferWith(const std::string& value) {
     std::array<char, kValueSize> buffer{};
     std::strncpy(buffer.data(), value.c_str(), kValueSize - 1);
     return buffer;
+}
+
+// Line events of Sorn's polling thread go to the one listener the program has (the COM-Port
+// dialog's); the lock lets SetLineListener wait for a call in progress.
+std::mutex gLineMutex;
+WkPortAccess::LineListener gLineListener;
+
+void OnLineEvent(int handle, int event, int message, int state) {
+    std::lock_guard lock(gLineMutex);
+    if (gLineListener) {
+        gLineListener(handle, event, message, state);
+    }
+}
+
+SORN_EVENT_HANDLER LineRecord(int event, int message) {
+    return SORN_EVENT_HANDLER{event, message, SORN_MODE_CALLBACK,
+                              reinterpret_cast<intptr_t>(&OnLineEvent)};
 }
 
 } // namespace
@@ -86,4 +104,27 @@ int WkLinkedLibraries::DoPortCommand(int port, const std::string& command, std::
     buffer.back() = '\0';
     value = buffer.data();
     return result;
+}
+
+int WkLinkedLibraries::DetectPort(int number) {
+    return SORN_DetectPort(number);
+}
+
+int WkLinkedLibraries::Receive(int port, unsigned char* buffer, int size) {
+    return SORN_Receive(port, buffer, size);
+}
+
+int WkLinkedLibraries::AddLineHandler(int port, int event, int message) {
+    const SORN_EVENT_HANDLER record = LineRecord(event, message);
+    return SORN_AddEventHandler(port, &record);
+}
+
+int WkLinkedLibraries::DelLineHandler(int port, int event, int message) {
+    const SORN_EVENT_HANDLER record = LineRecord(event, message);
+    return SORN_DelEventHandler(port, &record);
+}
+
+void WkLinkedLibraries::SetLineListener(LineListener listener) {
+    std::lock_guard lock(gLineMutex);
+    gLineListener = std::move(listener);
 }

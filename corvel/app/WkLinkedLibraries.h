@@ -1,9 +1,10 @@
 #pragma once
 // The library calls of the application bound to the exports of Velk and Sorn.
 
+#include "WkComPortManager.h"
 #include "WkLibraries.h"
 
-class WkLinkedLibraries : public WkLibraries {
+class WkLinkedLibraries : public WkLibraries, public WkPortAccess {
 public:
     std::string VelkVersion() override;
     int NewReader(int portHandle) override;
@@ -19,4 +20,11 @@ public:
     int OpenPort(const std::string& portNumber) override;
     int ClosePort(int port) override;
     int DoPortCommand(int port, const std::string& command, std::string& value) override;
+
+    // WkPortAccess
+    int DetectPort(int number) override;
+    int Receive(int port, unsigned char* buffer, int size) override;
+    int AddLineHandler(int port, int event, int message) override;
+    int DelLineHandler(int port, int event, int message) override;
+    void SetLineListener(LineListener listener) override;
 };

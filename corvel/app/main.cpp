@@ -2,7 +2,9 @@
 
 #include "CMainFrame.h"
 #include "CorvelApp.h"
-#include "WkComPortSettings.h"
+#include "CComPortDlg.h"
+#include "WkAutoAnswer.h"
+#include "WkComPortManager.h"
 #include "WkLinkedLibraries.h"
 #include "WkQtPrompts.h"
 #include "WkQtText.h"
@@ -53,12 +55,18 @@ int main(int argc, char** argv) {
     }
 
     CorvelApp app(libraries, prompts);
-    WkComPortSettings portSettings(libraries, prompts);
-    app.SetPortKeeper(&portSettings);
+    WkComPortManager portManager(libraries, libraries, prompts);
+    app.SetPortKeeper(&portManager);
+    WkAutoAnswer autoAnswer(app, libraries, prompts);
+    app.SetAutoAnswer(&autoAnswer);
     std::unique_ptr<CMainFrame> frame;
     const bool started = app.InitInstance(
         [&]() -> WkFrameHost* {
             frame = std::make_unique<CMainFrame>(app);
+            frame->SetComPortCommand([&] {
+                CComPortDlg dialog(portManager, libraries, prompts, frame.get());
+                dialog.exec();
+            });
             prompts.SetParent(frame.get());
             return frame.get();
         },

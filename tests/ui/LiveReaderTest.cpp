@@ -3,7 +3,7 @@
 #include "AppFakes.h"
 #include "CMainFrame.h"
 #include "CorvelApp.h"
-#include "WkComPortSettings.h"
+#include "WkComPortManager.h"
 #include "WkLinkedLibraries.h"
 #include "WkLogChildFrame.h"
 #include "WkLogView.h"
@@ -40,7 +40,7 @@ private slots:
     void commandLineAppearsWithItsTimeStamp() {
         WkLinkedLibraries libs;
         AppPrompts prompts;
-        WkComPortSettings ports(libs, prompts);
+        WkComPortManager ports(libs, libs, prompts);
         CorvelApp app(libs, prompts);
         app.SetPortKeeper(&ports);
         std::unique_ptr<CMainFrame> frame;

@@ -39,16 +39,21 @@ protected:
         return n;
     }
 
+    // Reads the 4-byte request on the master side, then sends `answer`.
+    std::thread AnswerWith(Bytes answer) {
+        return std::thread([this, answer] {
+            EXPECT_EQ(peer_.Read(4), kRequest);
+            peer_.Write(answer);
+        });
+    }
+
     PortMapFile map_;
     PtyPeer peer_;
     int handle_ = 0;
 };
 
 TEST_F(SornExchangeTest, WholeAnswerReturnsAtOnceNotAfterTheTimeOut) {
-    std::thread reader([&] {
-        EXPECT_EQ(peer_.Read(4), kRequest);
-        peer_.Write(kAnswer);
-    });
+    std::thread reader = AnswerWith(kAnswer);
     Bytes answer;
     milliseconds took{};
     EXPECT_EQ(Exchange(answer, took), 5);
@@ -81,10 +86,7 @@ TEST_F(SornExchangeTest, ByteAfterTheCharacterTimeOutIsNotPartOfTheAnswer) {
     EXPECT_EQ(answer, (Bytes{0x05, 0x00, 0x65}));
 
     // The late bytes are flushed by the next exchange, whose answer comes whole.
-    std::thread second([&] {
-        peer_.Read(4);
-        peer_.Write(kAnswer);
-    });
+    std::thread second = AnswerWith(kAnswer);
     EXPECT_EQ(Exchange(answer, took), 5);
     second.join();
     EXPECT_EQ(answer, kAnswer);
@@ -108,10 +110,7 @@ TEST_F(SornExchangeTest, CharacterTimeOutScalesWithItsMultiplier) {
 
 TEST_F(SornExchangeTest, FirstByteBelowTwoIsNoLengthSoTheLineDecides) {
     Set("chartimeout", "30");
-    std::thread reader([&] {
-        peer_.Read(4);
-        peer_.Write({0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07});
-    });
+    std::thread reader = AnswerWith({0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07});
     Bytes answer;
     milliseconds took{};
     EXPECT_EQ(Exchange(answer, took), 7);
@@ -121,10 +120,7 @@ TEST_F(SornExchangeTest, FirstByteBelowTwoIsNoLengthSoTheLineDecides) {
 TEST_F(SornExchangeTest, BytesReceivedBeforeTheExchangeAreFlushed) {
     peer_.Write({0x07, 0xAA, 0xBB});
     std::this_thread::sleep_for(milliseconds(30));
-    std::thread reader([&] {
-        peer_.Read(4);
-        peer_.Write(kAnswer);
-    });
+    std::thread reader = AnswerWith(kAnswer);
     Bytes answer;
     milliseconds took{};
     EXPECT_EQ(Exchange(answer, took), 5);
@@ -133,20 +129,14 @@ TEST_F(SornExchangeTest, BytesReceivedBeforeTheExchangeAreFlushed) {
 }
 
 TEST_F(SornExchangeTest, AnswerStopsAtItsLengthAndAtTheCallersBuffer) {
-    std::thread reader([&] {
-        peer_.Read(4);
-        peer_.Write({0x05, 0x00, 0x65, 0x00, 0x60, 0xEE, 0xEE});
-    });
+    std::thread reader = AnswerWith({0x05, 0x00, 0x65, 0x00, 0x60, 0xEE, 0xEE});
     Bytes answer;
     milliseconds took{};
     EXPECT_EQ(Exchange(answer, took), 5);
     reader.join();
     EXPECT_EQ(answer, kAnswer);
 
-    std::thread small([&] {
-        peer_.Read(4);
-        peer_.Write({0x09, 1, 2, 3, 4, 5, 6, 7, 8});
-    });
+    std::thread small = AnswerWith({0x09, 1, 2, 3, 4, 5, 6, 7, 8});
     unsigned char buffer[4] = {};
     EXPECT_EQ(SORN_Transceive(handle_, kRequest.data(), 4, buffer, 4), 4);
     small.join();

@@ -18,6 +18,8 @@
 namespace {
 constexpr double kTwipsPerPoint = 20.0;
 constexpr int kRepaintMs = 20;
+// The window's own lines are taken in batches at most this long after the first of them.
+constexpr int kBatchMs = 10;
 constexpr double kPrintMarginMillimetres = 720 / 1440.0 * 25.4;
 } // namespace
 
@@ -30,6 +32,10 @@ WkLogView::WkLogView(std::shared_ptr<WkLogDoc> document, QWidget* parent)
     repaintTimer_->setSingleShot(true);
     repaintTimer_->setInterval(kRepaintMs);
     connect(repaintTimer_, &QTimer::timeout, this, [this] { viewport()->setUpdatesEnabled(true); });
+    drainTimer_ = new QTimer(this);
+    drainTimer_->setSingleShot(true);
+    drainTimer_->setInterval(kBatchMs);
+    connect(drainTimer_, &QTimer::timeout, this, &WkLogView::DrainNow);
     ApplyFont(document_->Font());
     std::vector<std::string> loaded = document_->TakeLoadedLines();
     if (!loaded.empty()) {
@@ -71,12 +77,18 @@ void WkLogView::AppendLines(const std::vector<std::string>& lines) {
     }
 }
 
-void WkLogView::RequestDrain() {
-    // Called from another thread with the document locked: only post.
-    QMetaObject::invokeMethod(this, "DrainNow", Qt::QueuedConnection);
+void WkLogView::RequestDrain(bool callerWaits) {
+    // Called with the document locked: only post or arm the timer. A request without a
+    // waiting caller comes from this thread, which owns the timer.
+    if (callerWaits) {
+        QMetaObject::invokeMethod(this, "DrainNow", Qt::QueuedConnection);
+    } else if (!drainTimer_->isActive()) {
+        drainTimer_->start();
+    }
 }
 
 void WkLogView::DrainNow() {
+    drainTimer_->stop();
     document_->Drain();
 }
 

@@ -22,7 +22,7 @@ public:
     WkLogDoc& Document() const { return *document_; }
 
     void AppendLines(const std::vector<std::string>& lines) override;
-    void RequestDrain() override;
+    void RequestDrain(bool callerWaits) override;
     std::vector<std::string> Lines() const override;
 
     /// The default character format: face, size, weight, style and colour for the whole text.
@@ -40,4 +40,5 @@ private slots:
 private:
     std::shared_ptr<WkLogDoc> document_;
     QTimer* repaintTimer_;
+    QTimer* drainTimer_;
 };

@@ -57,6 +57,7 @@ void WkLogDoc::DropPendingLocked() {
     }
     pending_.clear();
     drainRequested_ = false;
+    urgentDrainRequested_ = false;
     consumed_.notify_all();
 }
 
@@ -68,14 +69,16 @@ bool WkLogDoc::Append(const std::string& line) {
     const bool uiThread = std::this_thread::get_id() == uiThread_;
     LineState state = LineState::kQueued;
     pending_.push_back({line, uiThread ? nullptr : &state});
-    if (!drainRequested_) {
+    // A caller that waits must not sit behind a drain that was asked for at leisure.
+    if (!drainRequested_ || (!uiThread && !urgentDrainRequested_)) {
         drainRequested_ = true;
-        sink_->RequestDrain();
+        urgentDrainRequested_ = urgentDrainRequested_ || !uiThread;
+        sink_->RequestDrain(!uiThread);
     }
     if (uiThread) {
         // The window's own thread goes on at once; its lines join the queue in order and go
-        // into the window together when the thread next serves its events (nothing can show
-        // them earlier), which keeps the cost per line small.
+        // into the window together a few milliseconds later, which keeps the cost per line
+        // small however often the thread serves its events.
         return true;
     }
     consumed_.wait(lock, [&] { return state != LineState::kQueued; });
@@ -89,6 +92,7 @@ void WkLogDoc::Drain() {
 
 void WkLogDoc::DrainLocked(std::unique_lock<std::mutex>& lock) {
     drainRequested_ = false;
+    urgentDrainRequested_ = false;
     if (pending_.empty() || sink_ == nullptr) {
         return;
     }

@@ -84,5 +84,6 @@ private:
     std::thread::id uiThread_;
     bool closing_ = false;
     bool drainRequested_ = false;
+    bool urgentDrainRequested_ = false; // a blocked caller waits for the requested drain
     std::vector<Pending> pending_;
 };

@@ -11,8 +11,11 @@ public:
     /// The existing text is not touched.
     virtual void AppendLines(const std::vector<std::string>& lines) = 0;
     /// Any thread, called with the document's lock held: have the user-interface thread call
-    /// WkLogDoc::Drain soon. Must not block and must not call back into the document.
-    virtual void RequestDrain() = 0;
+    /// WkLogDoc::Drain. With `callerWaits` a thread is blocked until its line is in: drain at
+    /// the next chance. Without it (the user-interface thread's own lines) the drain may wait
+    /// a few milliseconds to take many lines at once. Must not block and must not call back
+    /// into the document.
+    virtual void RequestDrain(bool callerWaits) = 0;
     /// User-interface thread: the text shown, one entry per line.
     virtual std::vector<std::string> Lines() const = 0;
 };

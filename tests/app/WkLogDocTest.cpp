@@ -44,7 +44,7 @@ public:
             ++count_;
         }
     }
-    void RequestDrain() override {
+    void RequestDrain(bool) override {
         // Called with the document's lock held: only flag the request.
         std::lock_guard lock(mutex_);
         drainRequested_ = true;
@@ -232,7 +232,7 @@ public:
     void AppendLines(const std::vector<std::string>& more) override {
         lines.insert(lines.end(), more.begin(), more.end());
     }
-    void RequestDrain() override {}
+    void RequestDrain(bool) override {}
     std::vector<std::string> Lines() const override { return lines; }
 };
 

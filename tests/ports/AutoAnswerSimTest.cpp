@@ -77,7 +77,7 @@ public:
     void AppendLines(const std::vector<std::string>& added) override {
         lines.insert(lines.end(), added.begin(), added.end());
     }
-    void RequestDrain() override {}
+    void RequestDrain(bool) override {}
     std::vector<std::string> Lines() const override { return lines; }
 };
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <filesystem>
 #include <fstream>
@@ -271,6 +272,42 @@ TEST(WkLogDoc, SavedFileReopensWithTheSameLines) {
     std::ofstream(path) << "plain words";
     EXPECT_FALSE(reopened.OnOpenDocument(path));
     std::filesystem::remove(path);
+}
+
+TEST(WkLogDoc, WaitingCallerIsNotLeftBehindALeisurelyDrain) {
+    // Records the drain requests; a second thread plays the reader library's callback.
+    class RequestSink : public ListSink {
+    public:
+        std::mutex mutex;
+        std::vector<bool> requests;
+        void RequestDrain(bool callerWaits) override {
+            std::lock_guard lock(mutex);
+            requests.push_back(callerWaits);
+        }
+        std::vector<bool> Requests() {
+            std::lock_guard lock(mutex);
+            return requests;
+        }
+    };
+    WkLogDoc doc;
+    RequestSink sink;
+    doc.AttachSink(&sink, std::this_thread::get_id());
+    EXPECT_TRUE(doc.Append("own line 1"));
+    EXPECT_TRUE(doc.Append("own line 2")); // the first request covers it
+    EXPECT_EQ(sink.Requests(), (std::vector<bool>{false}));
+
+    std::atomic<bool> shown{false};
+    std::thread library([&] { shown = doc.Append("library line"); });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (sink.Requests().size() < 2 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::yield();
+    }
+    EXPECT_EQ(sink.Requests(), (std::vector<bool>{false, true}));
+    doc.Drain();
+    library.join();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(sink.lines, (std::vector<std::string>{"own line 1", "own line 2", "library line"}));
+    doc.DetachSink();
 }
 
 TEST(ProtocolWindowClose, WaitsForRunningHandOverThenCloses) {

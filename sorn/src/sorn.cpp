@@ -6,6 +6,7 @@
 #include "PortMap.h"
 #include "PortRegistry.h"
 
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <linux/serial.h>
@@ -65,10 +66,10 @@ int SORN_GetDLLVersion(char* version) {
 
 int SORN_DetectPort(int number) {
     return Guarded([&] {
-        const std::string path = PortMap::PathOf(number);
         if (number < 1 || number > PortMap::kMaxPort) {
             return static_cast<int>(kErrBadPortNumber);
         }
+        const std::string path = PortMap::PathOf(number);
         struct stat st {};
         if (path.empty() || stat(path.c_str(), &st) != 0 || !S_ISCHR(st.st_mode)) {
             return static_cast<int>(kErrNoDevice);

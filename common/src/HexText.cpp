@@ -11,13 +11,15 @@ bool IsHexDigit(char c) {
     return std::isxdigit(static_cast<unsigned char>(c)) != 0;
 }
 
-int DigitValue(char c) {
+} // namespace
+
+int HexDigitValue(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
+    if (!IsHexDigit(c))
+        return -1;
     return (std::toupper(static_cast<unsigned char>(c)) - 'A') + 10;
 }
-
-} // namespace
 
 int HexTextToBytes(std::string text, unsigned char* bytes, int maxBytes, bool showMessage) {
     StripNonHex(text);
@@ -33,8 +35,8 @@ int HexTextToBytes(std::string text, unsigned char* bytes, int maxBytes, bool sh
         return 0;
     }
     for (int i = 0; i < count; ++i)
-        bytes[i] =
-            static_cast<unsigned char>(DigitValue(text[2 * i]) * 16 + DigitValue(text[2 * i + 1]));
+        bytes[i] = static_cast<unsigned char>(HexDigitValue(text[2 * i]) * 16 +
+                                              HexDigitValue(text[2 * i + 1]));
     return count;
 }
 

@@ -1,4 +1,5 @@
 #include "WkRtfText.h"
+#include "common/HexText.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -46,19 +47,6 @@ bool IsLetter(char c) {
 }
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
 }
 
 } // namespace
@@ -165,8 +153,8 @@ std::optional<std::string> ReadRtfText(const std::string& rtf) {
                 emit('\n');
                 break;
             case '\'':
-                if (i + 1 < n && HexValue(rtf[i]) >= 0 && HexValue(rtf[i + 1]) >= 0) {
-                    emit(static_cast<char>(HexValue(rtf[i]) * 16 + HexValue(rtf[i + 1])));
+                if (i + 1 < n && HexDigitValue(rtf[i]) >= 0 && HexDigitValue(rtf[i + 1]) >= 0) {
+                    emit(static_cast<char>(HexDigitValue(rtf[i]) * 16 + HexDigitValue(rtf[i + 1])));
                     i += 2;
                 }
                 break;

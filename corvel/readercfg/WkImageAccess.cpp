@@ -1,4 +1,5 @@
 #include "WkImageAccess.h"
+#include "common/HexText.h"
 
 #include "WkDataModul.h"
 
@@ -12,22 +13,9 @@ std::uint64_t LowBits(int count) {
     return count >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 bool ParseHexPair(std::string_view text, std::size_t at, unsigned char& byte) {
-    const int high = HexDigit(text[at]);
-    const int low = HexDigit(text[at + 1]);
+    const int high = HexDigitValue(text[at]);
+    const int low = HexDigitValue(text[at + 1]);
     if (high < 0 || low < 0) {
         return false;
     }

@@ -17,6 +17,9 @@ int HexTextToBytes(std::string text, unsigned char* bytes, int maxBytes, bool sh
 /// text := two upper-case hex digits per byte, no separators. Always true.
 bool BytesToHexText(const unsigned char* bytes, std::string& text, int count);
 
+/// Value 0..15 of one hex digit, or -1 when `c` is not one.
+int HexDigitValue(char c);
+
 /// True when every character of `text` is a hex digit; an empty text is true.
 bool IsHexText(const std::string& text);
 

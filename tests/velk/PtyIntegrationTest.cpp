@@ -3,6 +3,8 @@
 #include "sorn.h"
 #include "velk.h"
 
+#include "ThreadCount.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -43,13 +45,8 @@ Bytes ReadBytes(int fd, std::size_t n, std::chrono::milliseconds timeout) {
     return out;
 }
 
-int ThreadCount() {
-    int count = 0;
-    for ([[maybe_unused]] const auto& entry :
-         std::filesystem::directory_iterator("/proc/self/task"))
-        ++count;
-    return count;
-}
+using velktest::SettledThreadCount;
+using velktest::ThreadCountReaching;
 
 /// What the event-4 handler received.
 struct ScanInbox {
@@ -131,7 +128,7 @@ TEST_F(PtyIntegrationTest, ScanThreadHandsReceivedBytesToTheEventHandler) {
     }
     ASSERT_EQ(VELK_SetReaderPara(reader_, "CONVHEXTOSTRING", "1"), 0);
     const VELK_EVENT_HANDLER handler{4, 0, 3, reinterpret_cast<intptr_t>(&OnScanData)};
-    const int threadsBefore = ThreadCount();
+    const int threadsBefore = SettledThreadCount();
     ASSERT_EQ(VELK_AddEventHandler(reader_, &handler), 0);
     EXPECT_EQ(VELK_AddEventHandler(reader_, &handler), 0); // the same handler twice: kept once
     // One scan thread per reader: a second scan-data handler is refused.
@@ -166,7 +163,7 @@ TEST_F(PtyIntegrationTest, ScanThreadHandsReceivedBytesToTheEventHandler) {
     const auto start = std::chrono::steady_clock::now();
     ASSERT_EQ(VELK_DelEventHandler(reader_, &handler), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
-    EXPECT_EQ(ThreadCount(), threadsBefore);
+    EXPECT_EQ(ThreadCountReaching(threadsBefore), threadsBefore);
     EXPECT_EQ(VELK_DelEventHandler(reader_, &handler), -2050);
     // The port's receive time-out is given back.
     char timeout[16] = {};
@@ -175,15 +172,15 @@ TEST_F(PtyIntegrationTest, ScanThreadHandsReceivedBytesToTheEventHandler) {
 }
 
 TEST_F(PtyIntegrationTest, DeletingAReaderStopsItsScanThread) {
-    const int threadsBefore = ThreadCount();
+    const int threadsBefore = SettledThreadCount();
     const VELK_EVENT_HANDLER handler{4, 0, 3, reinterpret_cast<intptr_t>(&OnScanData)};
     ASSERT_EQ(VELK_AddEventHandler(reader_, &handler), 0);
-    EXPECT_EQ(ThreadCount(), threadsBefore + 1);
+    EXPECT_EQ(ThreadCountReaching(threadsBefore + 1), threadsBefore + 1);
     const auto start = std::chrono::steady_clock::now();
     ASSERT_EQ(VELK_DeleteReader(reader_), 0);
     reader_ = 0;
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
-    EXPECT_EQ(ThreadCount(), threadsBefore);
+    EXPECT_EQ(ThreadCountReaching(threadsBefore), threadsBefore);
 }
 
 } // namespace

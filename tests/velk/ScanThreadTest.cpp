@@ -1,12 +1,12 @@
 // The scan thread against the scripted serial-port library: port set-up and restore, data to
 // the event-4 handler raw or as hex text, the lock, the flush after a failure, and stopping.
+#include "ThreadCount.h"
 #include "VelkTestSupport.h"
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <filesystem>
 #include <thread>
 
 namespace {
@@ -32,13 +32,8 @@ void OnScan(const char* text, int code) {
     gInbox.arrived.notify_all();
 }
 
-int ThreadCount() {
-    int count = 0;
-    for ([[maybe_unused]] const auto& entry :
-         std::filesystem::directory_iterator("/proc/self/task"))
-        ++count;
-    return count;
-}
+using velktest::SettledThreadCount;
+using velktest::ThreadCountReaching;
 
 const VELK_EVENT_HANDLER kScanHandler{4, 0, 3, reinterpret_cast<intptr_t>(&OnScan)};
 
@@ -172,7 +167,7 @@ TEST_F(ScanThreadTest, AStopThatTimesOutLeavesHandOversLocked) {
 }
 
 TEST_F(ScanThreadTest, DeletingAReaderWhoseThreadWillNotStopReleasesItWhenItEnds) {
-    const int threadsBefore = ThreadCount();
+    const int threadsBefore = SettledThreadCount();
     const int h = NewReader();
     ASSERT_EQ(VELK_AddEventHandler(h, &kScanHandler), 0);
     gHandlerSleepMs = 1300;
@@ -185,7 +180,7 @@ TEST_F(ScanThreadTest, DeletingAReaderWhoseThreadWillNotStopReleasesItWhenItEnds
     ASSERT_TRUE(WaitForData(1));
     std::this_thread::sleep_for(200ms);
     EXPECT_EQ(VELK_DeleteReader(NewReader()), 0);
-    EXPECT_EQ(ThreadCount(), threadsBefore);
+    EXPECT_EQ(ThreadCountReaching(threadsBefore), threadsBefore);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 #include "sorn.h"
 #include "velk.h"
 
+#include "ThreadCount.h"
+
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
@@ -15,13 +17,8 @@
 
 namespace {
 
-int ThreadCount() {
-    int count = 0;
-    for ([[maybe_unused]] const auto& entry :
-         std::filesystem::directory_iterator("/proc/self/task"))
-        ++count;
-    return count;
-}
+using velktest::SettledThreadCount;
+using velktest::ThreadCountReaching;
 
 void Ignore(const char*, int) {}
 
@@ -37,7 +34,7 @@ TEST(UnloadTest, UnloadingStopsARunningScanThread) {
     ASSERT_GT(port, 0);
     // A sanitizer runtime may start a helper thread with the first thread of the process.
     std::thread([] {}).join();
-    const int threadsBefore = ThreadCount();
+    const int threadsBefore = SettledThreadCount();
 
     void* library = dlopen(VELK_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(library, nullptr) << dlerror();
@@ -49,10 +46,10 @@ TEST(UnloadTest, UnloadingStopsARunningScanThread) {
     ASSERT_GT(reader, 0);
     const VELK_EVENT_HANDLER handler{4, 0, 3, reinterpret_cast<intptr_t>(&Ignore)};
     ASSERT_EQ(addHandler(reader, &handler), 0);
-    EXPECT_EQ(ThreadCount(), threadsBefore + 1);
+    EXPECT_EQ(ThreadCountReaching(threadsBefore + 1), threadsBefore + 1);
 
     ASSERT_EQ(dlclose(library), 0);
-    EXPECT_EQ(ThreadCount(), threadsBefore);
+    EXPECT_EQ(ThreadCountReaching(threadsBefore), threadsBefore);
     // The thread gave the port's receive time-out back before it ended.
     char timeout[16] = {};
     ASSERT_EQ(SORN_GetPortPara(port, "Timeout", timeout), 0);

@@ -162,7 +162,9 @@ TEST_F(CommandBehaviourTest, EepromWritesInOneSecondAreFiftyMillisecondsApart) {
 
 TEST_F(CommandBehaviourTest, NoPacingAcrossAChangeOfTheSecond) {
     const int h = NewReader();
-    for (int attempt = 0; attempt < 3; ++attempt) {
+    // A write held back by pacing waits out the rest of 50 ms; a machine that merely stalls for
+    // a moment is measured again rather than taken for pacing.
+    for (int attempt = 0; attempt < 5; ++attempt) {
         fakesorn::Reset();
         fakesorn::QueueAnswer(kEEAnswer);
         fakesorn::QueueAnswer(kEEAnswer);
@@ -176,11 +178,12 @@ TEST_F(CommandBehaviourTest, NoPacingAcrossAChangeOfTheSecond) {
         ASSERT_EQ(VELK_0x40_WriteEEAAMode(h, 0, 1), 0);
         const auto sent = fakesorn::Transceived();
         ASSERT_EQ(sent.size(), 2u);
+        if (sent[1].at - before >= 15ms)
+            continue;
         EXPECT_LT(sent[1].at - sent[0].at, 50ms);
-        EXPECT_LT(sent[1].at - before, 15ms);
         return;
     }
-    FAIL() << "could not place two writes across a second";
+    FAIL() << "the write after the change of second was held back (or never placed there)";
 }
 
 } // namespace

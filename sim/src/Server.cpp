@@ -15,6 +15,11 @@ namespace {
 // write of a host, far below the time a host waits for an answer.
 constexpr auto kFrameGap = std::chrono::milliseconds(50);
 
+// On the wire, a byte due later is waited for in slices of this length. A long sleep can wake
+// a hundred microseconds or more late (an idle virtual processor is slow to wake); short
+// slices keep the bytes on time, for some processor time while bytes are in flight.
+constexpr auto kWireSlice = std::chrono::microseconds(50);
+
 } // namespace
 
 Server::Server(Bus& bus, SerialLine& line, bool wire, std::FILE* out)
@@ -157,6 +162,9 @@ int Server::Run(int controlFd, int stopFd) {
         timespec* wait = nullptr;
         if (auto deadline = NextDeadline()) {
             auto left = std::max(*deadline - Clock::now(), Clock::duration::zero());
+            if (wire_ && (!output_.empty() || !requests_.empty())) {
+                left = std::min<Clock::duration>(left, kWireSlice);
+            }
             auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
             timeout.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
             timeout.tv_nsec = static_cast<long>(ns % 1'000'000'000);

@@ -1,6 +1,7 @@
 #include "common/TimeStamp.h"
 
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
 void MakeTimeStampAt(char* out, bool withMilliseconds, std::chrono::system_clock::time_point when) {
@@ -10,11 +11,28 @@ void MakeTimeStampAt(char* out, bool withMilliseconds, std::chrono::system_clock
     const auto millis =
         static_cast<int>(duration_cast<milliseconds>(sinceEpoch - wholeSeconds).count());
     const std::time_t t = static_cast<std::time_t>(wholeSeconds.count());
-    std::tm local{};
-    localtime_r(&t, &local);
-    const int n = static_cast<int>(std::strftime(out, kTimeStampSize, "%m/%d/%y %H:%M:%S", &local));
-    if (withMilliseconds)
-        std::snprintf(out + n, static_cast<std::size_t>(kTimeStampSize - n), ".%03d", millis);
+    // Every protocol line takes a stamp; the date and time of the last second are kept, so
+    // only the milliseconds are written again within the same second.
+    constexpr std::size_t kSecondsPart = 17; // "MM/DD/YY HH:MM:SS"
+    thread_local std::time_t cachedSecond = -1;
+    thread_local char cachedText[kTimeStampSize] = {};
+    if (t != cachedSecond) {
+        std::tm local{};
+        localtime_r(&t, &local);
+        if (std::strftime(cachedText, sizeof cachedText, "%m/%d/%y %H:%M:%S", &local) !=
+            kSecondsPart)
+            std::snprintf(cachedText, sizeof cachedText, "00/00/00 00:00:00");
+        cachedSecond = t;
+    }
+    std::memcpy(out, cachedText, kSecondsPart);
+    out[kSecondsPart] = '\0';
+    if (withMilliseconds) {
+        out[kSecondsPart] = '.';
+        out[kSecondsPart + 1] = static_cast<char>('0' + millis / 100);
+        out[kSecondsPart + 2] = static_cast<char>('0' + millis / 10 % 10);
+        out[kSecondsPart + 3] = static_cast<char>('0' + millis % 10);
+        out[kSecondsPart + 4] = '\0';
+    }
 }
 
 void MakeTimeStamp(char* out, bool withMilliseconds) {

@@ -11,5 +11,7 @@ inline constexpr int kTimeStampSize = 22;
 /// kTimeStampSize characters.
 void MakeTimeStamp(char* out, bool withMilliseconds);
 
-/// The same for a given moment; MakeTimeStamp uses the system clock's now.
+/// The same for a given moment; MakeTimeStamp uses the system clock's now. The local date and
+/// time of the last second stamped are kept per thread, so a change of the time zone shows from
+/// the next second on.
 void MakeTimeStampAt(char* out, bool withMilliseconds, std::chrono::system_clock::time_point when);

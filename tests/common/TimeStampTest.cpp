@@ -45,6 +45,13 @@ TEST_F(TimeStampTest, FormatsDateTimeAndMilliseconds) {
     EXPECT_STREQ(out, "12/06/26 13:45:07.007");
     MakeTimeStampAt(out, false, At(t, 999));
     EXPECT_STREQ(out, "12/06/26 13:45:07");
+    // Across the change of second and of day, and back: the date and time follow each moment.
+    MakeTimeStampAt(out, true, At(t + 1, 0));
+    EXPECT_STREQ(out, "12/06/26 13:45:08.000");
+    MakeTimeStampAt(out, true, At(t + 36893, 5)); // 2026-12-07 00:00:00 UTC
+    EXPECT_STREQ(out, "12/07/26 00:00:00.005");
+    MakeTimeStampAt(out, true, At(t, 999));
+    EXPECT_STREQ(out, "12/06/26 13:45:07.999");
 }
 
 TEST_F(TimeStampTest, NowHasTheFixedShape) {

@@ -53,21 +53,10 @@ int ReaderRegistry::NewReader(int portHandle) {
 
 int ReaderRegistry::DeleteReader(int handle) {
     int rc = 0;
-    if (handle < 0)
-        rc = -2022;
-    else if (handle == 0)
-        rc = -2021;
-    else if (readers_.empty())
-        rc = -2001;
-    SetLibraryLastError(rc);
-    if (rc != 0)
+    if (Find(handle, rc) == nullptr)
         return rc;
     const auto it = std::find_if(readers_.begin(), readers_.end(),
                                  [&](const auto& r) { return r->Handle() == handle; });
-    if (it == readers_.end()) {
-        SetLibraryLastError(-2023);
-        return -2023;
-    }
     std::shared_ptr<Reader> reader = *it;
     readers_.erase(it);
     const bool stopped = StopScanThread(*reader);

@@ -55,7 +55,7 @@ public:
     /// Empties the input, writes `request` and reads one answer frame (LEN bytes), or what
     /// arrived before `timeout`.
     kestra::Bytes Exchange(const kestra::Bytes& request,
-                           std::chrono::milliseconds timeout = std::chrono::milliseconds(500));
+                           std::chrono::milliseconds timeout = std::chrono::seconds(2));
 
     /// Reads one frame that arrives without a request, or what arrived before `timeout`.
     kestra::Bytes ReadFrame(std::chrono::milliseconds timeout);

@@ -162,30 +162,29 @@ void BM_TermiosSoftVersion(benchmark::State& state) {
     RunTermios(state, PlainSim().slave, 9600, "termios", false);
 }
 
-Simulator StartWireSim(unsigned baud, int mapPort) {
-    return StartSim({"--wire", "--baud", std::to_string(baud)}, mapPort);
-}
-
-void BM_VelkSoftVersionOnWire(benchmark::State& state) {
+// Starts a simulator with --wire at the benchmark's baud rate; the loop gets its slave path.
+template <typename Loop> void OnWire(benchmark::State& state, Loop loop) {
     auto baud = static_cast<unsigned>(state.range(0));
-    Simulator sim = StartWireSim(baud, kWirePort);
+    Simulator sim = StartSim({"--wire", "--baud", std::to_string(baud)}, kWirePort);
     if (sim.slave.empty()) {
         state.SkipWithError("simulator did not start");
         return;
     }
-    RunVelk(state, kWirePort, "wire" + std::to_string(baud));
+    loop(sim.slave, baud);
+}
+
+void BM_VelkSoftVersionOnWire(benchmark::State& state) {
+    OnWire(state, [&](const std::string&, unsigned baud) {
+        RunVelk(state, kWirePort, "wire" + std::to_string(baud));
+    });
 }
 
 // The plain loop against the same wire simulator: what this machine's wake-ups add to an
 // exchange whatever library makes it.
 void BM_TermiosSoftVersionOnWire(benchmark::State& state) {
-    auto baud = static_cast<unsigned>(state.range(0));
-    Simulator sim = StartWireSim(baud, kWirePort);
-    if (sim.slave.empty()) {
-        state.SkipWithError("simulator did not start");
-        return;
-    }
-    RunTermios(state, sim.slave, baud, "termioswire" + std::to_string(baud), true);
+    OnWire(state, [&](const std::string& slave, unsigned baud) {
+        RunTermios(state, slave, baud, "termioswire" + std::to_string(baud), true);
+    });
 }
 
 } // namespace

@@ -1,19 +1,16 @@
 #pragma once
 // The workbench's library calls bound to the real serial-port library, for tests over ptys.
-// The reader library is not loaded: reader parameters are kept in a table of the test's own.
+// The reader library is not called: reader parameters are kept in a table of the test's own.
 // Every SetPortPara is recorded, so a test can check the order in which parameters go out.
 
-#include "WkComPortManager.h"
-#include "WkLibraries.h"
+#include "WkLinkedLibraries.h"
 
 #include <map>
-#include <mutex>
 #include <string>
 #include <vector>
 
-class SornBinding : public WkLibraries, public WkPortAccess {
+class SornBinding : public WkLinkedLibraries {
 public:
-    SornBinding();
     ~SornBinding() override;
 
     /// "key=value" of every SetPortPara, in order.
@@ -27,22 +24,10 @@ public:
     int GetReaderPara(int reader, const std::string& key, std::string& value) override;
     void SetProtocolCallback(WkProtocolCallback) override {}
 
-    std::string SornVersion() override;
-    int NextPort(int portHandle) override;
-    int GetPortPara(int port, const std::string& key, std::string& value) override;
     int SetPortPara(int port, const std::string& key, const std::string& value) override;
-    int GetPortHandle(const std::string& portNumber) override;
-    int OpenPort(const std::string& portNumber) override;
-    int ClosePort(int port) override;
-    int DoPortCommand(int port, const std::string& command, std::string& value) override;
-
-    int DetectPort(int number) override;
-    int Receive(int port, unsigned char* buffer, int size) override;
-    int AddLineHandler(int port, int event, int message) override;
-    int DelLineHandler(int port, int event, int message) override;
     void SetLineListener(LineListener listener) override;
 
-    /// Delivers a line event as the library's event thread would.
+    /// Delivers a line event as the library's event thread would, to the listener set last.
     static void EmitLineEvent(int port, int event, int message, int state);
     /// Closes every port the library has open.
     static void CloseAllPorts();

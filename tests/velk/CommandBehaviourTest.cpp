@@ -1,14 +1,8 @@
-// The variations of the command family: the repeat of 0x11, EEPROM pacing, range checks,
-// bit-length identifiers, hex text input and short answers.
+// The variations of the command family: the repeat of 0x11, range checks, bit-length
+// identifiers, hex text input and short answers.
 #include "VelkTestSupport.h"
 
-#include <chrono>
-#include <thread>
-
 namespace {
-
-using namespace std::chrono;
-using namespace std::chrono_literals;
 
 using CommandBehaviourTest = VelkTest;
 
@@ -112,78 +106,6 @@ TEST_F(CommandBehaviourTest, EepromBlockLengthIsCheckedBeforeTheHandle) {
     EXPECT_EQ(LibraryError(), -2051);
     EXPECT_EQ(VELK_0x82_WriteEEBlock(-7, 0, 0, "", -1), -2051);
     EXPECT_EQ(VELK_0x82_WriteEEBlock(-7, 0, 0, "", 16), -2022);
-}
-
-// ---- EEPROM pacing --------------------------------------------------------------------------
-
-/// Sleeps until the wall clock is `from` ms or more past a whole second and returns then,
-/// at most `to` ms past it.
-void WaitForMillisecond(int from, int to) {
-    for (;;) {
-        const auto now = system_clock::now().time_since_epoch();
-        const int ms = static_cast<int>(duration_cast<milliseconds>(now).count() % 1000);
-        if (ms >= from && ms < to)
-            return;
-        const int until = ms < from ? from - ms : 1000 - ms + from;
-        std::this_thread::sleep_for(milliseconds(until));
-    }
-}
-
-const Bytes kEEAnswer{0x05, 0x00, 0x40, 0x00, 0x45};
-const Bytes kReadAnswer{0x05, 0x00, 0x74, 0x00, 0x71};
-
-TEST_F(CommandBehaviourTest, EepromWritesInOneSecondAreFiftyMillisecondsApart) {
-    const int h = NewReader();
-    unsigned char inputs = 0;
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        fakesorn::Reset();
-        fakesorn::QueueAnswer(kEEAnswer);
-        fakesorn::QueueAnswer(kReadAnswer);
-        fakesorn::QueueAnswer(kEEAnswer);
-        WaitForMillisecond(100, 600);
-        const std::time_t second = std::time(nullptr);
-        ASSERT_EQ(VELK_0x40_WriteEEAAMode(h, 0, 1), 0);
-        std::this_thread::sleep_for(10ms);
-        ASSERT_EQ(VELK_0x74_ReadInp(h, 0, &inputs), 0); // a read changes nothing
-        const auto before = steady_clock::now();
-        ASSERT_EQ(VELK_0x40_WriteEEAAMode(h, 0, 1), 0);
-        if (std::time(nullptr) != second)
-            continue; // the machine stalled across a second; measure again
-        const auto sent = fakesorn::Transceived();
-        ASSERT_EQ(sent.size(), 3u);
-        EXPECT_GE(sent[2].at - sent[0].at, 50ms);
-        // The read's exchange did not restart the gap: the wait was the rest of the 50 ms.
-        EXPECT_LT(sent[2].at - sent[1].at, 50ms);
-        EXPECT_GE(sent[2].at - before, 25ms);
-        return;
-    }
-    FAIL() << "no measurement within one calendar second";
-}
-
-TEST_F(CommandBehaviourTest, NoPacingAcrossAChangeOfTheSecond) {
-    const int h = NewReader();
-    // A write held back by pacing waits out the rest of 50 ms; a machine that merely stalls for
-    // a moment is measured again rather than taken for pacing.
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        fakesorn::Reset();
-        fakesorn::QueueAnswer(kEEAnswer);
-        fakesorn::QueueAnswer(kEEAnswer);
-        WaitForMillisecond(985, 995);
-        const std::time_t second = std::time(nullptr);
-        ASSERT_EQ(VELK_0x40_WriteEEAAMode(h, 0, 1), 0);
-        WaitForMillisecond(2, 10);
-        if (std::time(nullptr) != second + 1)
-            continue;
-        const auto before = steady_clock::now();
-        ASSERT_EQ(VELK_0x40_WriteEEAAMode(h, 0, 1), 0);
-        const auto sent = fakesorn::Transceived();
-        ASSERT_EQ(sent.size(), 2u);
-        if (sent[1].at - before >= 15ms)
-            continue;
-        EXPECT_LT(sent[1].at - sent[0].at, 50ms);
-        return;
-    }
-    FAIL() << "the write after the change of second was held back (or never placed there)";
 }
 
 } // namespace

@@ -120,6 +120,49 @@ TEST_F(PtyIntegrationTest, SoftVersionOverTheSerialPortLibrary) {
         << recstr;
 }
 
+TEST_F(PtyIntegrationTest, EepromWritesInOneSecondAreNeverCloserThanFiftyMilliseconds) {
+    // The reader side notes when it answers the first write (the pacing's mark is later) and
+    // when the second write has arrived (the pacing's decision was earlier). When both fall in
+    // one wall-clock second, so did the mark and the decision, and the gap must be 50 ms.
+    struct Moment {
+        std::chrono::system_clock::time_point wall;
+        std::chrono::steady_clock::time_point monotonic;
+    };
+    const auto now = [] {
+        return Moment{std::chrono::system_clock::now(), std::chrono::steady_clock::now()};
+    };
+    constexpr int kPairs = 4;
+    std::vector<Moment> answered, arrived;
+    std::thread answerer([&] {
+        const Bytes request{0x05, 0x00, 0x40, 0x01, 0x44};
+        const unsigned char answer[] = {0x05, 0x00, 0x40, 0x00, 0x45};
+        for (int i = 0; i < 2 * kPairs; ++i) {
+            if (ReadBytes(master_, request.size(), 3000ms) != request)
+                return;
+            if (i % 2 == 1)
+                arrived.push_back(now());
+            else
+                answered.push_back(now());
+            [[maybe_unused]] ssize_t n = write(master_, answer, sizeof answer);
+        }
+    });
+    for (int i = 0; i < 2 * kPairs; ++i)
+        EXPECT_EQ(VELK_0x40_WriteEEAAMode(reader_, 0, 1), 0);
+    answerer.join();
+    ASSERT_EQ(arrived.size(), static_cast<std::size_t>(kPairs));
+    int measured = 0;
+    for (int i = 0; i < kPairs; ++i) {
+        using std::chrono::floor;
+        using std::chrono::seconds;
+        if (floor<seconds>(answered[i].wall) != floor<seconds>(arrived[i].wall))
+            continue;
+        ++measured;
+        EXPECT_GE(arrived[i].monotonic - answered[i].monotonic, 50ms) << "pair " << i;
+    }
+    if (measured == 0)
+        GTEST_SKIP() << "every pair straddled a change of the second";
+}
+
 TEST_F(PtyIntegrationTest, ScanThreadHandsReceivedBytesToTheEventHandler) {
     {
         std::lock_guard<std::mutex> lock(gInbox.mutex);

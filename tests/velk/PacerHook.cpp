@@ -1,0 +1,11 @@
+#include "PacerHook.h"
+
+#include "ReaderRegistry.h"
+
+void velktest::UsePacerClock(PacerClock& clock) {
+    ReaderRegistry::Instance().Pacer().UseClock(clock);
+}
+
+void velktest::UseRealPacerClock() {
+    ReaderRegistry::Instance().Pacer().UseClock(PacerClock::Real());
+}

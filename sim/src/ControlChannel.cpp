@@ -34,22 +34,31 @@ bool ParseUnsigned(std::string_view text, unsigned& value, int base) {
     return error == std::errc() && end == text.data() + text.size();
 }
 
-bool ParseSerial(std::string_view text, SerialNumber& serial) {
-    if (text.size() != 2 * serial.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < serial.size(); ++i) {
-        unsigned byte = 0;
-        if (!ParseUnsigned(text.substr(2 * i, 2), byte, 16)) {
-            return false;
-        }
-        serial[i] = static_cast<std::uint8_t>(byte);
-    }
-    return true;
-}
-
 std::string Error(std::string_view reason) {
     return "error: " + std::string(reason) + "\n";
+}
+
+std::string HexBytes(const std::uint8_t* bytes, std::size_t count) {
+    std::string out;
+    for (std::size_t i = 0; i < count; ++i) {
+        char hex[4];
+        std::snprintf(hex, sizeof hex, " %02X", bytes[i]);
+        out += hex;
+    }
+    return out;
+}
+
+std::optional<Transponder::Area> ParseArea(std::string_view name) {
+    if (name == "public") {
+        return Transponder::Area::Public;
+    }
+    if (name == "config") {
+        return Transponder::Area::Config;
+    }
+    if (name == "secret") {
+        return Transponder::Area::Secret;
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -91,11 +100,11 @@ std::string ControlChannel::Execute(std::string_view line, TimePoint now) {
         if (!type) {
             return Error("unknown transponder type " + std::string(words[1]));
         }
-        SerialNumber serial{};
-        if (!ParseSerial(words[2], serial)) {
+        auto serial = ParseSerialNumber(words[2]);
+        if (!serial) {
             return Error("the serial number is 10 hex digits");
         }
-        bus_.PutTransponder(Transponder(*type, serial), target, now);
+        bus_.PutTransponder(Transponder(*type, *serial), target, now);
         return "ok\n";
     }
     if (command == "fault") {
@@ -125,13 +134,9 @@ std::string ControlChannel::Execute(std::string_view line, TimePoint now) {
         const Reader& reader = target ? *bus_.Find(*target) : bus_.Readers().front();
         std::string out;
         for (std::size_t block = 0; block < kConfigBlocks; ++block) {
-            out += "block " + std::to_string(block) + ":";
-            for (std::uint8_t byte : reader.GetEeprom()[block]) {
-                char hex[4];
-                std::snprintf(hex, sizeof hex, " %02X", byte);
-                out += hex;
-            }
-            out += "\n";
+            const Block& bytes = reader.GetEeprom()[block];
+            out += "block " + std::to_string(block) + ":" + HexBytes(bytes.data(), bytes.size()) +
+                   "\n";
         }
         return out + "ok\n";
     }
@@ -149,7 +154,53 @@ std::string ControlChannel::Execute(std::string_view line, TimePoint now) {
         }
         return "ok\n";
     }
+    if (command == "memory") {
+        return Memory(words);
+    }
     return Error("unknown command " + std::string(command));
+}
+
+std::string ControlChannel::Memory(const std::vector<std::string_view>& words) {
+    const bool id = words.size() >= 2 && words[1] == "id";
+    auto area = words.size() >= 2 ? ParseArea(words[1]) : std::nullopt;
+    const std::size_t addressAt = id ? 2 : 4;
+    unsigned first = 0;
+    unsigned count = 0;
+    unsigned address = 0;
+    bool valid = (id || (area && words.size() >= 4 && ParseUnsigned(words[2], first, 10) &&
+                         ParseUnsigned(words[3], count, 10))) &&
+                 words.size() <= addressAt + 1 &&
+                 (words.size() == addressAt ||
+                  (ParseUnsigned(words[addressAt], address, 10) && address <= 253 &&
+                   bus_.Find(static_cast<std::uint8_t>(address)) != nullptr));
+    if (!valid) {
+        return Error("usage: memory public|config|secret BLOCK COUNT [ADDRESS] | memory id "
+                     "[ADDRESS]");
+    }
+    const Reader& reader = words.size() == addressAt
+                               ? bus_.Readers().front()
+                               : *bus_.Find(static_cast<std::uint8_t>(address));
+    const Transponder* tag = reader.GetField().Tag();
+    if (tag == nullptr) {
+        return Error("no transponder in the field");
+    }
+    if (id) {
+        Bytes bytes = tag->Id();
+        return "id " + std::to_string(tag->IdBits()) + ":" + HexBytes(bytes.data(), bytes.size()) +
+               "\nok\n";
+    }
+    auto blocks = tag->Read(*area, first, count);
+    if (!blocks || count == 0) {
+        return Error("the " + std::string(words[1]) + " memory has " +
+                     std::to_string(tag->Blocks(*area)) + " blocks");
+    }
+    std::string out;
+    for (unsigned i = 0; i < count; ++i) {
+        out += "block " + std::to_string(first + i) + ":" +
+               HexBytes(blocks->data() + i * Transponder::kBlockBytes, Transponder::kBlockBytes) +
+               "\n";
+    }
+    return out + "ok\n";
 }
 
 } // namespace kestra

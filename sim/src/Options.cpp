@@ -8,11 +8,15 @@ const char* const kUsage =
     "usage: kestra-sim [--link PATH | --device /dev/ttyX] [--map-port N]\n"
     "                  [--model KRA|KRB|KRC|KRD] [--address A] [--reader MODEL:ADDRESS ...]\n"
     "                  [--baud 1200|2400|4800|9600|19200|38400] [--wire]\n"
+    "                  [--tag TTA|TTB|TTC|TTD:SERIAL] [--control SOCKET]\n"
+    "       kestra-sim --send SOCKET LINE...\n"
     "Simulates a bus of Kestra readers on a pseudo-terminal (or a serial device) until\n"
-    "SIGINT or SIGTERM. Control lines on standard input:\n"
+    "SIGINT or SIGTERM. Control lines on standard input and on the --control socket:\n"
     "  tag TYPE SERIAL [ADDRESS] | tag none [ADDRESS]\n"
     "  fault silent|checksum|busaddr|command|short|late[=MS]|status=XX [COUNT] | fault none\n"
-    "  state [ADDRESS] | input BITS [ADDRESS]\n";
+    "  state [ADDRESS] | input BITS [ADDRESS]\n"
+    "  memory public|config|secret BLOCK COUNT [ADDRESS] | memory id [ADDRESS]\n"
+    "--send passes one control line to a running simulator and prints its answer.\n";
 
 namespace {
 
@@ -54,6 +58,17 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
         }
         const std::string& value = args[++i];
         unsigned number = 0;
+        if (arg == "--send") {
+            if (i + 1 >= args.size()) {
+                error = "--send takes a socket path and a control line";
+                return std::nullopt;
+            }
+            options.sendPath = value;
+            for (++i; i < args.size(); ++i) {
+                options.sendLine += (options.sendLine.empty() ? "" : " ") + args[i];
+            }
+            break;
+        }
         if (arg == "--link") {
             options.link = value;
         } else if (arg == "--device") {
@@ -93,6 +108,19 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
                 }
             }
             options.readers.push_back(wanted);
+        } else if (arg == "--tag") {
+            std::size_t colon = value.find(':');
+            auto type = ParseTransponderType(value.substr(0, colon));
+            auto serial = colon == std::string::npos
+                              ? std::nullopt
+                              : ParseSerialNumber(std::string_view(value).substr(colon + 1));
+            if (!type || !serial) {
+                error = "--tag takes TYPE:SERIAL, for example TTD:0102030405";
+                return std::nullopt;
+            }
+            options.tag = TagSpec{*type, *serial};
+        } else if (arg == "--control") {
+            options.control = value;
         } else if (arg == "--baud") {
             auto code = ParseNumber(value, number) ? CodeOfBaud(number) : std::nullopt;
             if (!code) {

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <csignal>
 #include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace kestra {
@@ -20,10 +21,21 @@ constexpr auto kFrameGap = std::chrono::milliseconds(50);
 // slices keep the bytes on time, for some processor time while bytes are in flight.
 constexpr auto kWireSlice = std::chrono::microseconds(50);
 
+// A control line is a few words; a source that sends more without a newline is cut off.
+constexpr std::size_t kMaxControlLine = 4096;
+
 } // namespace
 
 Server::Server(Bus& bus, SerialLine& line, bool wire, std::FILE* out)
     : bus_(bus), line_(line), wire_(wire), out_(out), control_(bus), assembler_(kFrameGap) {}
+
+Server::~Server() {
+    for (const ControlSource& source : controls_) {
+        if (source.connection) {
+            close(source.fd);
+        }
+    }
+}
 
 std::chrono::nanoseconds Server::CharTime(unsigned baud, bool parity) const {
     if (baud == 0) {
@@ -82,27 +94,43 @@ void Server::ReadLine(TimePoint now) {
     }
 }
 
-void Server::ReadControl(int fd, bool& open) {
+void Server::Reply(const ControlSource& source, const std::string& text) {
+    if (!source.connection) {
+        std::fputs(text.c_str(), out_);
+        std::fflush(out_);
+        return;
+    }
+    // Answers are a few lines; a client that does not read them loses what does not fit.
+    [[maybe_unused]] auto sent =
+        send(source.fd, text.data(), text.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+}
+
+bool Server::ReadControl(ControlSource& source) {
     std::array<char, 1024> buffer{};
-    ssize_t n = read(fd, buffer.data(), buffer.size());
+    ssize_t n = read(source.fd, buffer.data(), buffer.size());
     if (n < 0 && (errno == EINTR || errno == EAGAIN)) {
-        return;
+        return true;
     }
-    if (n <= 0) {
-        open = false;
-        return;
+    if (n > 0) {
+        source.buffer.append(buffer.data(), static_cast<std::size_t>(n));
+    } else if (!source.buffer.empty()) {
+        // The last line may come without its newline.
+        source.buffer += '\n';
     }
-    controlBuffer_.append(buffer.data(), static_cast<std::size_t>(n));
     std::size_t end;
-    while ((end = controlBuffer_.find('\n')) != std::string::npos) {
-        std::string line = controlBuffer_.substr(0, end);
-        controlBuffer_.erase(0, end + 1);
+    while ((end = source.buffer.find('\n')) != std::string::npos) {
+        std::string line = source.buffer.substr(0, end);
+        source.buffer.erase(0, end + 1);
         std::string reply = control_.Execute(line, Clock::now());
         if (!reply.empty()) {
-            std::fputs(reply.c_str(), out_);
-            std::fflush(out_);
+            Reply(source, reply);
         }
     }
+    if (source.buffer.size() > kMaxControlLine) {
+        source.buffer.clear();
+        Reply(source, "error: line too long\n");
+    }
+    return n > 0;
 }
 
 void Server::DoDue(TimePoint now) {
@@ -149,15 +177,21 @@ std::optional<TimePoint> Server::NextDeadline() const {
 }
 
 int Server::Run(int controlFd, int stopFd) {
-    bool controlOpen = controlFd >= 0;
+    if (controlFd >= 0) {
+        controls_.push_back(ControlSource{controlFd, false, {}});
+    }
+    std::vector<pollfd> fds;
     for (;;) {
         TimePoint now = Clock::now();
         DoDue(now);
 
-        std::array<pollfd, 3> fds{};
-        fds[0] = {stopFd, POLLIN, 0};
-        fds[1] = {line_.Fd(), POLLIN, 0};
-        fds[2] = {controlOpen ? controlFd : -1, POLLIN, 0};
+        // stop, line, control socket, then one entry per control source.
+        fds.assign({{stopFd, POLLIN, 0},
+                    {line_.Fd(), POLLIN, 0},
+                    {socket_ != nullptr ? socket_->Fd() : -1, POLLIN, 0}});
+        for (const ControlSource& source : controls_) {
+            fds.push_back({source.fd, POLLIN, 0});
+        }
         timespec timeout{};
         timespec* wait = nullptr;
         if (auto deadline = NextDeadline()) {
@@ -190,8 +224,23 @@ int Server::Run(int controlFd, int stopFd) {
             timespec pause{0, 10'000'000};
             nanosleep(&pause, nullptr);
         }
-        if (fds[2].revents != 0) {
-            ReadControl(controlFd, controlOpen);
+        // Sources that ended are dropped after the walk; new connections join after it.
+        std::vector<std::size_t> ended;
+        for (std::size_t i = 0; i < controls_.size(); ++i) {
+            if (fds[3 + i].revents != 0 && !ReadControl(controls_[i])) {
+                ended.push_back(i);
+            }
+        }
+        for (auto it = ended.rbegin(); it != ended.rend(); ++it) {
+            if (controls_[*it].connection) {
+                close(controls_[*it].fd);
+            }
+            controls_.erase(controls_.begin() + static_cast<std::ptrdiff_t>(*it));
+        }
+        if (fds[2].revents & POLLIN) {
+            for (int client; (client = socket_->Accept()) >= 0;) {
+                controls_.push_back(ControlSource{client, true, {}});
+            }
         }
     }
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 
 namespace kestra {
 
@@ -39,6 +40,23 @@ std::optional<TransponderType> ParseTransponderType(std::string_view name) {
 
 const char* TransponderTypeName(TransponderType type) {
     return kTypeNames.at(static_cast<std::size_t>(type));
+}
+
+std::optional<SerialNumber> ParseSerialNumber(std::string_view text) {
+    SerialNumber serial{};
+    if (text.size() != 2 * serial.size()) {
+        return std::nullopt;
+    }
+    for (std::size_t i = 0; i < serial.size(); ++i) {
+        unsigned byte = 0;
+        const char* first = text.data() + 2 * i;
+        auto [end, error] = std::from_chars(first, first + 2, byte, 16);
+        if (error != std::errc() || end != first + 2) {
+            return std::nullopt;
+        }
+        serial[i] = static_cast<std::uint8_t>(byte);
+    }
+    return serial;
 }
 
 std::uint8_t TypeBit(TransponderType type) {

@@ -1,5 +1,6 @@
 // kestra-sim: a bus of simulated Kestra readers on a pseudo-terminal or a serial device.
 
+#include "kestra/ControlSocket.h"
 #include "kestra/Options.h"
 #include "kestra/PortMap.h"
 #include "kestra/Server.h"
@@ -76,6 +77,15 @@ int Serve(const kestra::Options& options) {
     for (const kestra::ReaderSpec& wanted : options.readers) {
         bus.AddReader(kestra::Reader(wanted.model, wanted.address, options.baud));
     }
+    if (options.tag) {
+        bus.PutTransponder(kestra::Transponder(options.tag->type, options.tag->serial),
+                           std::nullopt, kestra::Clock::now());
+    }
+    // Made first, so that its file is gone again whichever later step fails.
+    std::optional<kestra::ControlSocket> control;
+    if (!options.control.empty()) {
+        control.emplace(options.control);
+    }
     const kestra::Reader& first = bus.Readers().front();
     kestra::SerialLine line =
         options.device.empty()
@@ -104,6 +114,7 @@ int Serve(const kestra::Options& options) {
     std::fflush(stdout);
 
     kestra::Server server(bus, line, options.wire, stdout);
+    server.ListenForControl(control ? &*control : nullptr);
     int result = server.Run(STDIN_FILENO, g_stopPipe[0]);
     if (!options.link.empty()) {
         RemoveLink(options.link, line.Path());
@@ -124,6 +135,16 @@ int main(int argc, char** argv) {
     if (options->help) {
         std::fputs(kestra::kUsage, stdout);
         return 0;
+    }
+    if (!options->sendPath.empty()) {
+        std::string answer;
+        int result = kestra::SendControlLine(options->sendPath, options->sendLine,
+                                             std::chrono::seconds(5), answer);
+        std::fputs(answer.c_str(), result == 2 ? stderr : stdout);
+        if (result == 2) {
+            std::fputs("\n", stderr);
+        }
+        return result == 0 ? 0 : 1;
     }
     if (!InstallSignals()) {
         std::fprintf(stderr, "kestra-sim: cannot install signal handlers: %s\n",

@@ -84,6 +84,24 @@ TEST(SimControl, LinesAreAnsweredWithOkOrError) {
     }
 }
 
+TEST(SimControl, MemoryShowsWhatTheHostWrote) {
+    Bus bus;
+    bus.AddReader(Reader(Model::KRD, 0, 9600));
+    ControlChannel control(bus);
+    TimePoint t0{};
+    EXPECT_EQ(control.Execute("memory id", t0), "error: no transponder in the field\n");
+    EXPECT_EQ(control.Execute("tag TTD 0102030405", t0), "ok\n");
+    bus.OnFrame(BuildRequest(0, 0x14, {99, 1, 2, 3, 4, 5, 6, 7, 8}), t0, 9600);
+    bus.OnFrame(BuildRequest(0, 0x12, {12, 0xAB, 0xC0}), t0, 9600);
+    EXPECT_EQ(control.Execute("memory public 99 3", t0),
+              "block 99: 01 02 03 04\nblock 100: 05 06 07 08\nblock 101: 00 00 00 00\nok\n");
+    EXPECT_EQ(control.Execute("memory id 0", t0), "id 12: AB C0\nok\n");
+    for (const char* bad : {"memory public 126 3", "memory config 0 0", "memory rom 0 1",
+                            "memory secret 0", "memory id 5", "memory public 0 1 0 0"}) {
+        EXPECT_TRUE(control.Execute(bad, t0).starts_with("error: ")) << bad;
+    }
+}
+
 TEST(SimOptions, ReadersBaudAndLine) {
     std::string error;
     auto plain = ParseOptions({}, error);
@@ -102,6 +120,16 @@ TEST(SimOptions, ReadersBaudAndLine) {
     EXPECT_TRUE(bus->wire);
     EXPECT_EQ(bus->mapPort, 7);
 
+    auto tagged = ParseOptions({"--tag", "ttc:0A0b0C0d0E", "--control", "/tmp/s"}, error);
+    ASSERT_TRUE(tagged);
+    EXPECT_EQ(tagged->tag->type, TransponderType::TTC);
+    EXPECT_EQ(tagged->tag->serial, (SerialNumber{0x0A, 0x0B, 0x0C, 0x0D, 0x0E}));
+    EXPECT_EQ(tagged->control, "/tmp/s");
+    auto send = ParseOptions({"--send", "/tmp/s", "tag", "none", "--wire"}, error);
+    ASSERT_TRUE(send);
+    EXPECT_EQ(send->sendPath, "/tmp/s");
+    EXPECT_EQ(send->sendLine, "tag none --wire");
+
     const std::vector<std::vector<std::string>> bad = {{"--baud", "57600"},
                                                        {"--model", "KRX"},
                                                        {"--address", "254"},
@@ -110,6 +138,10 @@ TEST(SimOptions, ReadersBaudAndLine) {
                                                        {"--map-port", "0"},
                                                        {"--link", "a", "--device", "b"},
                                                        {"--link"},
+                                                       {"--tag", "TTD"},
+                                                       {"--tag", "TTE:0102030405"},
+                                                       {"--tag", "TTA:01020304"},
+                                                       {"--send", "/tmp/s"},
                                                        {"stray"}};
     for (const auto& args : bad) {
         EXPECT_FALSE(ParseOptions(args, error)) << args[0];

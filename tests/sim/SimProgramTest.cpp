@@ -96,6 +96,33 @@ TEST_F(SimProgram, ControlLinesDriveTheReader) {
     EXPECT_EQ(sim.Stop(), 0);
 }
 
+TEST_F(SimProgram, ControlSocketTakesLinesAndSendPassesThem) {
+    fs::path socket = dir / "control";
+    SimProcess sim({"--model", "KRD", "--tag", "TTD:0102030405", "--control", socket.string()});
+    std::string slave = sim.WaitReady();
+    ASSERT_FALSE(slave.empty());
+    HostPort host(slave, 9600);
+    EXPECT_EQ(host.Exchange(kestra::BuildRequest(0, 0x11, {})),
+              (Bytes{0x0B, 0x00, 0x11, 0x00, 0x03, 0x01, 0x02, 0x03, 0x04, 0x05, 0x18}));
+
+    // The one-line client, as a script would call it.
+    auto send = [&](const std::string& line) {
+        SimProcess client({"--send", socket.string(), line});
+        return client.Wait();
+    };
+    EXPECT_EQ(send("tag TTB A1A2A3A4A5"), 0);
+    EXPECT_EQ(host.Exchange(kestra::BuildRequest(0, 0x11, {}))[4], 0x01);
+    EXPECT_EQ(send("tag TTX 0102030405"), 1);
+    EXPECT_EQ(host.Exchange(kestra::BuildRequest(0, 0x11, {}))[4], 0x01);
+    // Standard input still works beside the socket.
+    EXPECT_EQ(sim.Control("tag none"), "ok");
+    EXPECT_EQ(host.Exchange(kestra::BuildRequest(0, 0x11, {}))[3], 0x01);
+
+    EXPECT_EQ(sim.Stop(), 0);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(socket)));
+    EXPECT_EQ(send("state"), 1);
+}
+
 TEST_F(SimProgram, AnswersOnlyAtItsBaudRate) {
     SimProcess sim({"--baud", "19200"});
     std::string slave = sim.WaitReady();

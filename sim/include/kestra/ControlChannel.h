@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kestra {
 
@@ -20,6 +21,10 @@ namespace kestra {
 ///                                 status=XX; "fault none" clears a pending fault
 ///     state [ADDRESS]             EEPROM blocks 0..2 as "block B: XX XX ..." lines
 ///     input BITS [ADDRESS]        input 1, input 2 and the sabotage input (bits 0..2, hex)
+///     memory AREA BLOCK COUNT [ADDRESS]
+///                                 COUNT blocks of the transponder's public, config or
+///                                 secret memory as "block B: XX XX XX XX" lines
+///     memory id [ADDRESS]         the identifier as "id BITS: XX ..."
 class ControlChannel {
 public:
     explicit ControlChannel(Bus& bus) : bus_(bus) {}
@@ -29,6 +34,8 @@ public:
     std::string Execute(std::string_view line, TimePoint now);
 
 private:
+    std::string Memory(const std::vector<std::string_view>& words);
+
     Bus& bus_;
 };
 

@@ -18,6 +18,9 @@ public:
 
     bool Present() const { return tag_.has_value(); }
 
+    /// The transponder in the field, halted or not, or null.
+    const Transponder* Tag() const { return tag_ ? &*tag_ : nullptr; }
+
     /// The transponder the reader can talk to, or null.
     const Transponder* Visible(std::uint8_t enabledTypes) const;
 

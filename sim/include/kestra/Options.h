@@ -2,6 +2,7 @@
 // The command line of kestra-sim.
 
 #include "kestra/FactoryConfig.h"
+#include "kestra/Transponder.h"
 
 #include <optional>
 #include <string>
@@ -12,6 +13,12 @@ namespace kestra {
 struct ReaderSpec {
     Model model = Model::KRA;
     std::uint8_t address = 0;
+};
+
+/// A transponder in the field from the start.
+struct TagSpec {
+    TransponderType type = TransponderType::TTA;
+    SerialNumber serial{};
 };
 
 struct Options {
@@ -27,6 +34,14 @@ struct Options {
     unsigned baud = 9600;
     /// --wire: every byte takes its time on the wire.
     bool wire = false;
+    /// --tag TYPE:SERIAL: a transponder in the field of every reader from the start.
+    std::optional<TagSpec> tag;
+    /// --control PATH: a Unix socket that takes control lines as standard input does.
+    std::string control;
+    /// --send PATH LINE...: send one control line to a running simulator's socket instead of
+    /// simulating; the words after PATH form the line.
+    std::string sendPath;
+    std::string sendLine;
     /// --help.
     bool help = false;
 };

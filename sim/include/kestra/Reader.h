@@ -43,6 +43,8 @@ public:
 
     const Eeprom& GetEeprom() const { return eeprom_; }
 
+    const Field& GetField() const { return field_; }
+
     /// Executes one request at `now` and returns the status and answer data.
     Answer Handle(const Request& request, TimePoint now);
 

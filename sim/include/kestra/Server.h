@@ -3,12 +3,14 @@
 
 #include "kestra/Bus.h"
 #include "kestra/ControlChannel.h"
+#include "kestra/ControlSocket.h"
 #include "kestra/FrameAssembler.h"
 #include "kestra/SerialLine.h"
 
 #include <cstdio>
 #include <deque>
 #include <string>
+#include <vector>
 
 namespace kestra {
 
@@ -21,11 +23,19 @@ namespace kestra {
 class Server {
 public:
     Server(Bus& bus, SerialLine& line, bool wire, std::FILE* out);
+    /// Closes the control connections still open.
+    ~Server();
+    Server(const Server&) = delete;
+    Server& operator=(const Server&) = delete;
 
     /// Serves until `stopFd` becomes readable. Control lines are read from `controlFd`
-    /// (-1: none; its end of file ends only the control channel). Returns 0, or 1 when the
-    /// line failed.
+    /// (-1: none; its end of file ends only the control channel) and answered on the output.
+    /// Returns 0, or 1 when the line failed.
     int Run(int controlFd, int stopFd);
+
+    /// Also takes control lines from the connections to `socket`, each answered on its own
+    /// connection. Not owned; it must outlive Run.
+    void ListenForControl(ControlSocket* socket) { socket_ = socket; }
 
 private:
     struct Pending {
@@ -33,8 +43,17 @@ private:
         Bytes bytes;
     };
 
+    // One source of control lines: standard input (answered on the output) or a connection.
+    struct ControlSource {
+        int fd = -1;
+        bool connection = false;
+        std::string buffer;
+    };
+
     void ReadLine(TimePoint now);
-    void ReadControl(int fd, bool& open);
+    // Answers the complete lines `fd` has sent; false at its end (or on an error).
+    bool ReadControl(ControlSource& source);
+    void Reply(const ControlSource& source, const std::string& text);
     void Schedule(const Emission& emission);
     void DoDue(TimePoint now);
     std::optional<TimePoint> NextDeadline() const;
@@ -45,8 +64,9 @@ private:
     bool wire_;
     std::FILE* out_;
     ControlChannel control_;
+    ControlSocket* socket_ = nullptr;
     FrameAssembler assembler_;
-    std::string controlBuffer_;
+    std::vector<ControlSource> controls_;
     // Requests received completely but, on the wire, still arriving.
     std::deque<Pending> requests_;
     // Bytes to write, in time order.

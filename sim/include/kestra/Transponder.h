@@ -24,6 +24,9 @@ std::uint8_t TypeBit(TransponderType type);
 
 using SerialNumber = std::array<std::uint8_t, 5>;
 
+/// The serial number written as 10 hex digits (either case), or nothing.
+std::optional<SerialNumber> ParseSerialNumber(std::string_view text);
+
 /// Memory and identity of one transponder. Everything but the type and the serial number
 /// starts zero. TTA carries its serial number only; the other types have an identifier of up
 /// to 96 bits and three data areas of 4-byte blocks whose sizes depend on the type.

@@ -1,11 +1,6 @@
 #pragma once
-// Texts of the library's error codes and of the readers' status bytes.
-
-/// The text of a library error code, or null when the code has none.
-const char* FindErrorText(int errorCode);
-
-/// The text of a status byte (only the low 8 bits count), or null when it has none.
-const char* FindStatusText(int statusByte);
+// The texts of the library's error codes and of the readers' status bytes, with their
+// fallbacks (the tables themselves are shared, common/ReaderTexts.h).
 
 /// text := the error text or the fallback "VELK: Unknown Errorcode (%d)"; 0 or -2053.
 /// Does not touch the library last error. text holds 128 bytes.

@@ -62,27 +62,33 @@ std::string WkComPortManager::SectionName(int n) {
 }
 
 void WkComPortManager::CheckSettingsFile(const std::filesystem::path& settingsPath) {
-    if (!ProfileFile(settingsPath).Exists()) {
+    if (!missingFileShown_ && !ProfileFile(settingsPath).Exists()) {
+        missingFileShown_ = true;
         prompts_.ShowMessage("Ini-File " + settingsPath.string() + " not found");
     }
 }
 
 void WkComPortManager::RestorePorts(const std::filesystem::path& settingsPath) {
     CheckSettingsFile(settingsPath);
-    const ProfileFile file(settingsPath);
+    restored_ = true;
+    ProfileFile file(settingsPath);
+    file.Load();
     for (int n = 1; n <= kSectionCount; ++n) {
         const std::string section = SectionName(n);
-        const std::string port = file.Read(section, "COM", "None", kValueBuffer);
+        const std::string port = file.Get(section, "COM", "None", kValueBuffer);
         std::array<std::string, kSetOrder.size()> values;
         for (std::size_t i = 0; i < kSetOrder.size(); ++i) {
-            values[i] = file.Read(section, kSetOrder[i].settingsKey, kSetOrder[i].defaultValue,
-                                  kValueBuffer);
+            values[i] = file.Get(section, kSetOrder[i].settingsKey, kSetOrder[i].defaultValue,
+                                 kValueBuffer);
         }
-        const std::string dtr = file.Read(section, "DTR", "OFF", kLineBuffer);
-        const std::string rts = file.Read(section, "RTS", "OFF", kLineBuffer);
+        const std::string dtr = file.Get(section, "DTR", "OFF", kLineBuffer);
+        const std::string rts = file.Get(section, "RTS", "OFF", kLineBuffer);
         if (port == "None" || libraries_.GetPortHandle(port) > 0) {
             continue;
         }
+        // Until it is open and set up, the section is the only record of this port; a text
+        // that names no port cannot be touched in the dialog and is kept as it stands.
+        unrestored_[n - 1] = ParseNumber(port) > 0 ? ParseNumber(port) : kHighestPort + 1;
         const int handle = libraries_.OpenPort(port);
         if (handle <= 0) {
             prompts_.ShowMessage(
@@ -105,7 +111,9 @@ void WkComPortManager::RestorePorts(const std::filesystem::path& settingsPath) {
             libraries_.ClosePort(handle);
             prompts_.ShowMessage(
                 Format("Error! Could not initialize COM-Port: %s\nErrorCode: %d", port, result));
+            continue;
         }
+        unrestored_[n - 1] = 0;
     }
 }
 
@@ -119,25 +127,42 @@ std::string WkComPortManager::PortPara(int port, const std::string& key,
 }
 
 void WkComPortManager::SavePorts(const std::filesystem::path& settingsPath) {
+    if (!restored_) {
+        return;
+    }
     CheckSettingsFile(settingsPath);
+    std::vector<int> open;
+    for (int port = libraries_.NextPort(0); port > 0; port = libraries_.NextPort(port)) {
+        open.push_back(port);
+    }
+    std::set<int> openNumbers;
+    for (int port : open) {
+        openNumbers.insert(ParseNumber(PortPara(port, "PortNr", "")));
+    }
     ProfileFile file(settingsPath);
-    int port = libraries_.NextPort(0);
+    file.Load();
+    auto next = open.begin();
     for (int n = 1; n <= kSectionCount; ++n) {
         const std::string section = SectionName(n);
-        if (port <= 0) {
-            file.Write(section, "COM", "None");
-            file.Write(section, "Baud", "9600");
-            file.Write(section, "Frame", "8E1");
-            file.Write(section, "Timeout", "800");
-            file.Write(section, "CharTimeOut", "20");
-            file.Write(section, "TxControl", "1");
-            file.Write(section, "Performance", "1");
-            file.Write(section, "TxDlyTime", "10");
-            file.Write(section, "CTOMpy", "1");
-            file.Write(section, "DTR", "OFF");
-            file.Write(section, "RTS", "OFF");
+        const int kept = unrestored_[n - 1];
+        if (kept > 0 && !touched_.contains(kept) && !openNumbers.contains(kept)) {
             continue;
         }
+        if (next == open.end()) {
+            file.Set(section, "COM", "None");
+            file.Set(section, "Baud", "9600");
+            file.Set(section, "Frame", "8E1");
+            file.Set(section, "Timeout", "800");
+            file.Set(section, "CharTimeOut", "20");
+            file.Set(section, "TxControl", "1");
+            file.Set(section, "Performance", "1");
+            file.Set(section, "TxDlyTime", "10");
+            file.Set(section, "CTOMpy", "1");
+            file.Set(section, "DTR", "OFF");
+            file.Set(section, "RTS", "OFF");
+            continue;
+        }
+        const int port = *next++;
         // A key the library does not answer is saved with its default, so that the next
         // start does not refuse the whole port over an empty value.
         const std::string number = PortPara(port, "PortNr", "None");
@@ -145,7 +170,6 @@ void WkComPortManager::SavePorts(const std::filesystem::path& settingsPath) {
         for (std::size_t i = 0; i < kSetOrder.size(); ++i) {
             values[i] = PortPara(port, kSetOrder[i].sornKey, kSetOrder[i].defaultValue);
         }
-        PortPara(port, "chartimeout", "20");
         std::string dtr;
         if (libraries_.DoPortCommand(port, "GetDTR", dtr) != 0 || dtr.empty()) {
             dtr = "OFF";
@@ -154,18 +178,17 @@ void WkComPortManager::SavePorts(const std::filesystem::path& settingsPath) {
         if (libraries_.DoPortCommand(port, "GetRTS", rts) != 0 || rts.empty()) {
             rts = "OFF";
         }
-        const int next = libraries_.NextPort(port);
         libraries_.ClosePort(port);
-        port = next;
 
-        file.Write(section, "COM", number);
+        file.Set(section, "COM", number);
         // The set chain's order is the section's key order.
         for (std::size_t i = 0; i < kSetOrder.size(); ++i) {
-            file.Write(section, kSetOrder[i].settingsKey, values[i]);
+            file.Set(section, kSetOrder[i].settingsKey, values[i]);
         }
-        file.Write(section, "DTR", dtr);
-        file.Write(section, "RTS", rts);
+        file.Set(section, "DTR", dtr);
+        file.Set(section, "RTS", rts);
     }
+    file.Save();
 }
 
 int WkComPortManager::FindHandleByNumber(int number) {
@@ -322,6 +345,7 @@ int WkComPortManager::OpenPort(const std::string& numberText, bool rts, bool dtr
     if (dtr) {
         SetLine(handle, "DTR", true);
     }
+    touched_.insert(ParseNumber(numberText));
     WatchLines(handle);
     libraries_.SetPortPara(handle, "Performance", params.performance);
     ApplyParameters(handle, numberText, params);
@@ -347,5 +371,6 @@ bool WkComPortManager::ClosePort(int number) {
                                     std::to_string(number), result));
         return false;
     }
+    touched_.insert(number);
     return true;
 }

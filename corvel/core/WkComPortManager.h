@@ -9,8 +9,10 @@
 
 #include "WkPortKeeper.h"
 
+#include <array>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -93,6 +95,11 @@ public:
 
     // WkPortKeeper
     void RestorePorts(const std::filesystem::path& settingsPath) override;
+    /// Does nothing unless RestorePorts ran: a run that ended before it never had the ports
+    /// of the settings file. A section whose port could not be restored (no device, a value
+    /// the library refused) stays as it is, unless the user opened or closed that port
+    /// number during the run; the open ports fill the other sections in the library's order.
+    /// A value that is already in the file is not written again.
     void SavePorts(const std::filesystem::path& settingsPath) override;
 
     /// Section name of settings section `n` (1 .. 4): "n.COMPort".
@@ -145,6 +152,7 @@ public:
     bool ClosePort(int number);
 
 private:
+    /// Shows the missing-file message once per run.
     void CheckSettingsFile(const std::filesystem::path& settingsPath);
     std::string PortPara(int port, const std::string& key, const std::string& fallback);
 
@@ -153,4 +161,11 @@ private:
     Prompts& prompts_;
     std::function<std::vector<WkPortUser>()> users_;
     int watchedPort_ = 0;
+
+    bool restored_ = false;
+    bool missingFileShown_ = false;
+    /// Per section: the port number it names when the run could not restore it, else 0.
+    std::array<int, kSectionCount> unrestored_{};
+    /// Port numbers the user opened or closed during the run.
+    std::set<int> touched_;
 };

@@ -102,4 +102,26 @@ TEST_F(ProfileFileTest, FailedWriteKeepsTheOldFile) {
     EXPECT_EQ(ReadRaw(), "[A]\nk=1\n");
 }
 
+TEST_F(ProfileFileTest, ALinkStaysALinkAndTheTargetKeepsItsMode) {
+    std::filesystem::create_directories(dir_ / "real");
+    const std::filesystem::path target = dir_ / "real" / "settings.ini";
+    std::ofstream(target, std::ios::binary) << "[A]\nk=1\n";
+    std::filesystem::permissions(target, std::filesystem::perms::owner_read |
+                                             std::filesystem::perms::owner_write |
+                                             std::filesystem::perms::group_read);
+    std::filesystem::create_symlink("real/settings.ini", path_);
+
+    ProfileFile ini(path_);
+    ASSERT_TRUE(ini.Write("A", "k", "2"));
+    EXPECT_TRUE(std::filesystem::is_symlink(path_));
+    EXPECT_EQ(ReadRaw(), "[A]\nk=2\n");
+    EXPECT_EQ(std::filesystem::status(target).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                  std::filesystem::perms::group_read);
+    // Nothing is left beside the target.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_ / "real"),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
 } // namespace

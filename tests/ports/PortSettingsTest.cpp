@@ -14,6 +14,9 @@
 #include <memory>
 #include <sstream>
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -65,14 +68,14 @@ protected:
     WkComPortManager manager{sorn, sorn, prompts};
 };
 
-TEST_F(PortSettings, MissingFileIsReportedAtStartAndExitAndWrittenWithDefaults) {
+TEST_F(PortSettings, MissingFileIsReportedOnceAndWrittenWithDefaults) {
     const std::string missing = "Ini-File " + settings.string() + " not found";
     manager.RestorePorts(settings);
     EXPECT_EQ(prompts.Messages(), std::vector<std::string>{missing});
     EXPECT_LE(sorn.NextPort(0), 0);
 
     manager.SavePorts(settings);
-    EXPECT_EQ(prompts.Messages(), (std::vector<std::string>{missing, missing}));
+    EXPECT_EQ(prompts.Messages(), std::vector<std::string>{missing});
     std::string expected;
     for (int n = 1; n <= 4; ++n) {
         expected += (n > 1 ? "\n[" : "[") + std::to_string(n) + ".COMPort]\n" + kDefaultSection;
@@ -97,7 +100,8 @@ TEST_F(PortSettings, SavedSectionHasTheKeysInOrderAndThePortIsClosed) {
     ASSERT_EQ(sorn.SetPortPara(port, "TxDelayTime", "35"), 0);
     ASSERT_EQ(sorn.SetPortPara(port, "CharTimeoutMpy", "4"), 0);
     ASSERT_EQ(manager.SetLine(port, "RTS", true), 0);
-    WriteSettings("; kept\n[1.COMPort]\nCOM=3\n");
+    WriteSettings("; kept\n[1.COMPort]\nCOM=None\n");
+    manager.RestorePorts(settings);
 
     manager.SavePorts(settings);
     EXPECT_TRUE(prompts.Messages().empty());
@@ -122,6 +126,8 @@ TEST_F(PortSettings, SavedSectionHasTheKeysInOrderAndThePortIsClosed) {
 }
 
 TEST_F(PortSettings, OnlyTheFirstFourOpenPortsAreSavedAndClosed) {
+    WriteSettings("");
+    manager.RestorePorts(settings);
     for (const char* number : {"3", "1", "5", "2", "4"}) {
         ASSERT_GT(sorn.OpenPort(number), 0) << number;
     }
@@ -206,6 +212,114 @@ TEST_F(PortSettings, OverlongValuesAreCutAsTheirBuffersHoldThem) {
     EXPECT_EQ(sorn.setCalls.at(2), "timeout=1000000");
     EXPECT_EQ(prompts.Messages(), std::vector<std::string>{
                                       "Error! Could not initialize COM-Port: 3\nErrorCode: -1014"});
+}
+
+TEST_F(PortSettings, ARunThatNeverRestoredLeavesTheFileAlone) {
+    const std::string bytes = "[1.COMPort]\r\nCOM = 2\r\nBaud=19200\r\n";
+    WriteSettings(bytes);
+    ASSERT_GT(sorn.OpenPort("3"), 0);
+    manager.SavePorts(settings);
+    EXPECT_EQ(ReadFile(settings), bytes);
+    EXPECT_TRUE(prompts.Messages().empty());
+
+    fs::remove(settings);
+    manager.SavePorts(settings);
+    EXPECT_FALSE(fs::exists(settings));
+}
+
+// Section 1 is restored, 2 has no device, 3 and 4 hold a value the library refuses.
+const char* const kMixedSettings = "; by hand\n"
+                                   "[1.COMPort]\n"
+                                   "COM=1\n"
+                                   "Baud = 19200\n"
+                                   "Frame=\"8N1\"\n"
+                                   "Timeout=800\n"
+                                   "CharTimeOut=20\n"
+                                   "TxControl=1\n"
+                                   "Performance=1\n"
+                                   "TxDlyTime=10\n"
+                                   "CTOMpy=1\n"
+                                   "DTR=OFF\n"
+                                   "RTS=ON\n"
+                                   "[2.COMPort]\n"
+                                   "COM=7\n"
+                                   "Baud=38400\n"
+                                   "[3.COMPort]\n"
+                                   "COM=3\n"
+                                   "Baud=123\n"
+                                   "[4.COMPort]\n"
+                                   "COM=4\n"
+                                   "Timeout=-5\n";
+
+TEST_F(PortSettings, SectionsTheRunCouldNotRestoreAreKeptByteForByte) {
+    map.Map(7, map.Dir() + "/unplugged");
+    WriteSettings(kMixedSettings);
+    manager.RestorePorts(settings);
+    ASSERT_EQ(prompts.Messages().size(), 3u);
+    ASSERT_GT(sorn.GetPortHandle("1"), 0);
+    manager.SavePorts(settings);
+    EXPECT_EQ(ReadFile(settings), kMixedSettings);
+    EXPECT_EQ(sorn.GetPortHandle("1"), 0);
+}
+
+TEST_F(PortSettings, ASectionIsOverwrittenWhenTheUserOpenedOrClosedItsPort) {
+    map.Map(7, map.Dir() + "/unplugged");
+    WriteSettings(kMixedSettings);
+    manager.RestorePorts(settings);
+    // Port 1 is closed and port 3 opened: section 3 no longer holds a port the run could not
+    // restore, and the first free section takes port 3.
+    ASSERT_TRUE(manager.ClosePort(1));
+    ASSERT_GT(manager.OpenPort("3", false, false, WkPortParams{}), 0);
+    manager.SavePorts(settings);
+    ProfileFile file(settings);
+    EXPECT_EQ(file.Read("1.COMPort", "COM", ""), "3");
+    EXPECT_EQ(file.Read("1.COMPort", "Baud", ""), "9600");
+    EXPECT_EQ(file.Read("2.COMPort", "COM", ""), "7");
+    EXPECT_EQ(file.Read("2.COMPort", "Baud", ""), "38400");
+    EXPECT_EQ(file.Read("3.COMPort", "COM", ""), "None");
+    EXPECT_EQ(file.Read("4.COMPort", "Timeout", ""), "-5");
+}
+
+TEST_F(PortSettings, ALargeFileIsWrittenInOnePass) {
+    // About 20 MB of other programs' sections around the port sections.
+    std::string bytes = "[1.COMPort]\nCOM=2\n[2.COMPort]\nCOM=None\n";
+    const std::string filler = "key=" + std::string(60, 'x') + "\n";
+    for (int i = 0; bytes.size() < 20'000'000; ++i) {
+        bytes += "[other" + std::to_string(i) + "]\n";
+        for (int k = 0; k < 50; ++k) {
+            bytes += filler;
+        }
+    }
+    WriteSettings(bytes);
+    manager.RestorePorts(settings);
+    ASSERT_GT(sorn.GetPortHandle("2"), 0);
+
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, map.Dir().c_str(), IN_MOVED_TO | IN_CLOSE_WRITE), 0);
+    manager.SavePorts(settings);
+    int replaced = 0;
+    int written = 0;
+    alignas(inotify_event) char events[4096];
+    for (ssize_t n; (n = read(watch, events, sizeof events)) > 0;) {
+        for (char* p = events; p < events + n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(p);
+            replaced += (event->mask & IN_MOVED_TO) != 0;
+            written += (event->mask & IN_CLOSE_WRITE) != 0;
+            p += sizeof(inotify_event) + event->len;
+        }
+    }
+    close(watch);
+    EXPECT_EQ(replaced, 1);
+    EXPECT_EQ(written, 1);
+    const std::string saved = ReadFile(settings);
+    const std::size_t others = bytes.find("[other0]");
+    // The other sections stand as they were; the new port sections follow them.
+    const std::size_t savedOthers = saved.find("[other0]");
+    EXPECT_TRUE(savedOthers != std::string::npos &&
+                saved.compare(savedOthers, bytes.size() - others, bytes, others) == 0);
+    EXPECT_NE(saved.find("[4.COMPort]", savedOthers), std::string::npos);
+    EXPECT_EQ(ProfileFile(settings).Read("2.COMPort", "Baud", ""), "9600");
 }
 
 } // namespace

@@ -1,0 +1,82 @@
+#pragma once
+// The transponder document: a WkTransponderModul saved as a ".trp" file, and the binding to
+// the reader configuration document whose reader the transponder editor works through.
+
+#include "WkFileInfoModel.h"
+#include "WkStdEditDoc.h"
+#include "WkTransponderLink.h"
+#include "WkTransponderModul.h"
+
+#include <string>
+
+class WkReaderDocLink;
+
+/// Texts of the transponder document.
+namespace WkTransponderText {
+inline constexpr const char* kTitlePrefix = "TransponderEditor - ";
+inline constexpr const char* kTypeLabel = "Transponder Type:";
+inline constexpr const char* kOffline = "Offline";
+} // namespace WkTransponderText
+
+/// A transponder document; online while bound to a reader document that has a COM port.
+class WkTransponderEditDoc : public WkStdEditDoc, public WkTransponderLink {
+public:
+    /// Where a new or opened document's frame is placed.
+    static constexpr WkRect kFrameRect{20, 20, 640, 320};
+
+    WkTransponderEditDoc();
+    /// Leaves the reader document's list if still bound.
+    ~WkTransponderEditDoc() override;
+
+    WkTransponderModul& Modul() { return *static_cast<WkTransponderModul*>(GetDataModul()); }
+    const WkTransponderModul& Modul() const {
+        return *static_cast<const WkTransponderModul*>(GetDataModul());
+    }
+
+    void Serialize(WkArchive& ar) override;
+
+    /// The name part of the title; SetTitle stores it and shows "TransponderEditor - " + name.
+    const std::string& GetFileName() const { return fileName_; }
+    void SetTitle(const std::string& name) override;
+
+    /// A new or opened document's frame goes to kFrameRect.
+    void OnNewOrOpened();
+
+    /// Binds the document to `reader` (null: unbinds). A reader document given is told to
+    /// list this document and records its name. Not owned.
+    void BindToReader(WkReaderDocLink* reader);
+    WkReaderDocLink* GetReaderDocument() const { return Modul().GetReader(); }
+
+    // WkTransponderLink: "BUSADR", "COMNR" and "FILENAME" set the status texts; the views
+    // are refreshed. Closing the reader shows "Message to <name>: Reader will be closed.",
+    // unbinds and goes offline.
+    void OnReaderParameter(const std::string& key, const std::string& value) override;
+    void OnReaderClosing() override;
+
+    const std::string& BusAddressText() const { return busAddress_; }
+    const std::string& ComPortText() const { return comPort_; }
+    const std::string& ReaderFileText() const { return readerFile_; }
+
+    /// Recomputes the status line from the binding and the COM port text, sets the online
+    /// flag to match and returns the text.
+    std::string RefreshStatus();
+    bool IsOnline() const { return online_; }
+
+    /// Before the document is closed: leaves the reader document's list.
+    void OnClose();
+    /// Save to `path`: the views' pending edits are committed first, and afterwards a bound
+    /// reader document records the name again. False when the file could not be written.
+    bool Save(const std::string& path);
+
+    /// The File Info dialog's data: mask 95 with the transponder type row.
+    WkFileInfoModel FileInfo();
+
+private:
+    std::string LinkName() const;
+
+    std::string fileName_;
+    std::string busAddress_;
+    std::string comPort_;
+    std::string readerFile_;
+    bool online_ = false;
+};

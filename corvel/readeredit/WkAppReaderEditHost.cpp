@@ -1,0 +1,59 @@
+#include "WkAppReaderEditHost.h"
+
+#include "CorvelApp.h"
+#include "WkDocTemplate.h"
+#include "WkDocument.h"
+#include "WkPrompts.h"
+#include "WkReaderDefaults.h"
+#include "WkStdDoc.h"
+#include "WkTransponderLink.h"
+#include "velk.h"
+
+int WkAppReaderEditHost::CreateReaderObject(int portHandle) {
+    return app_.CreateReaderObject(portHandle);
+}
+
+int WkAppReaderEditHost::DeleteReader(int handle) {
+    return VELK_DeleteReader(handle);
+}
+
+int WkAppReaderEditHost::SelectComPort() {
+    return app_.SelectComPort();
+}
+
+int WkAppReaderEditHost::SelectReaderType() {
+    return app_.UserPrompts().SelectReaderType();
+}
+
+WkLibraries& WkAppReaderEditHost::Libraries() {
+    return app_.Libraries();
+}
+
+Prompts& WkAppReaderEditHost::UserPrompts() {
+    return app_.UserPrompts();
+}
+
+WkTransponderLink* WkAppReaderEditHost::OpenTransponderDocument(const std::string& path,
+                                                                bool& noTemplate) {
+    WkDocTemplate* trans = app_.FindTemplate("Trans");
+    noTemplate = trans == nullptr;
+    if (trans == nullptr) {
+        return nullptr;
+    }
+    const bool opened = path.empty() ? app_.OpenDocumentByName("Trans", true, true)
+                                     : app_.OpenFileByExtension(path, true);
+    if (!opened) {
+        return nullptr;
+    }
+    return dynamic_cast<WkTransponderLink*>(trans->LastDocument().get());
+}
+
+void WkAppReaderEditHost::UpdateTransponderViews(WkTransponderLink& transponder, int hint) {
+    if (auto* document = dynamic_cast<WkStdDoc*>(&transponder)) {
+        document->UpdateAllViews(hint);
+    }
+}
+
+std::vector<std::filesystem::path> WkAppReaderEditHost::DataFolders() {
+    return WkReaderDefaults::SearchFolders();
+}

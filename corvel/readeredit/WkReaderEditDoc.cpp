@@ -1,0 +1,197 @@
+#include "WkReaderEditDoc.h"
+
+#include "WkArchive.h"
+#include "WkFileInfoHeader.h"
+#include "WkReaderDefaults.h"
+#include "WkReaderEditHost.h"
+#include "WkReaderEditViewModel.h"
+#include "WkTransponderLink.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+WkReaderEditDoc::WkReaderEditDoc(WkReaderEditHost* host) : host_(host) {
+    auto modul = std::make_unique<VELKReaderModul>();
+    modul_ = modul.get();
+    SetDataModul(std::move(modul));
+    modul_->SetTypeText(kTypeText);
+    modul_->Base().SetByte(kBusAddress, 255, false);
+}
+
+WkReaderEditDoc::~WkReaderEditDoc() {
+    if (GetReaderHandle() > 0 && host_ != nullptr) {
+        host_->DeleteReader(GetReaderHandle());
+    }
+}
+
+void WkReaderEditDoc::CreateReaderIfNone() {
+    if (GetReaderHandle() != 0 || host_ == nullptr) {
+        return;
+    }
+    const int handle = host_->CreateReaderObject(0);
+    if (handle > 0) {
+        SetReaderHandle(handle);
+    }
+}
+
+bool WkReaderEditDoc::OnNewDocument() {
+    MoveFrame(kFrameRect);
+    CreateReaderIfNone();
+    modul_->Base().SetByte(kBusAddress, 255, false);
+    written_ = true;
+    return true;
+}
+
+bool WkReaderEditDoc::OnOpenDocument(const std::string& path) {
+    if (!LoadFile(path)) {
+        return false;
+    }
+    MoveFrame(kFrameRect);
+    CreateReaderIfNone();
+    return true;
+}
+
+void WkReaderEditDoc::Serialize(WkArchive& ar) {
+    modul_->Serialize(ar);
+    if (ar.IsStoring()) {
+        written_ = true;
+    }
+}
+
+void WkReaderEditDoc::SetTitle(const std::string& name) {
+    storedName_ = name;
+    TellLinked(WkReaderParam::kFileName, name);
+    WkStdEditDoc::SetTitle(kTitlePrefix + name);
+}
+
+void WkReaderEditDoc::CommitPendingEdits() {
+    if (WkReaderEditViewModel* view = EditView()) {
+        view->CommitActivePage();
+    }
+}
+
+bool WkReaderEditDoc::CanCloseFrame() {
+    UpdateAllViews(kHintCommit);
+    CommitPendingEdits();
+    return true;
+}
+
+void WkReaderEditDoc::OnCloseDocument() {
+    // A transponder document may unlink itself while it is told; work on a copy.
+    const std::vector<WkTransponderLink*> linked = linked_;
+    linked_.clear();
+    for (WkTransponderLink* transponder : linked) {
+        transponder->OnReaderClosing();
+    }
+}
+
+WkFileInfoModel WkReaderEditDoc::MakeFileInfo() {
+    WkFileInfoModel::Source source;
+    source.displayMask = WkFileInfoModel::kMaskReader;
+    source.fileName = storedName_;
+    source.typeLabel = "Reader Type:";
+    source.typeName = modul_->ReaderTypeText();
+    source.softwareVersion = modul_->SoftwareVersionText() + "-" + modul_->SoftwareRevisionText();
+    return WkFileInfoModel(*this, modul_->InfoStrings(), source);
+}
+
+bool WkReaderEditDoc::SelectReaderType() {
+    SetModifiedFlag(true);
+    if (host_ == nullptr) {
+        return false;
+    }
+    const std::string name = WkReaderDefaults::FileName(host_->SelectReaderType());
+    if (name.empty()) {
+        return false;
+    }
+    // The file is loaded into this document, which keeps its own path and name: saving must
+    // never write over the default configuration.
+    bool loaded = false;
+    if (auto path = WkReaderDefaults::Find(name, host_->DataFolders())) {
+        std::ifstream in(*path, std::ios::binary);
+        const std::vector<unsigned char> bytes(std::istreambuf_iterator<char>(in), {});
+        loaded = in.is_open() && LoadFromBytes(bytes);
+    }
+    if (!loaded) {
+        host_->UserPrompts().ShowMessage("Cannot open " + name);
+        return false;
+    }
+    CreateReaderIfNone();
+    UpdateAllViews(kHintReload);
+    if (WkReaderEditViewModel* view = EditView()) {
+        view->LoadActivePage();
+    }
+    SetModifiedFlag(true);
+    return true;
+}
+
+void WkReaderEditDoc::LinkAtOpen(bool isNew) {
+    bool linked = false;
+    modul_->Base().GetBit(kLinkFlag, linked);
+    if (!linked && !isNew) {
+        return;
+    }
+    WkReaderEditViewModel* view = EditView();
+    if (view == nullptr) {
+        return;
+    }
+    std::string path;
+    if (!isNew) {
+        path = modul_->GetInfoString(kLinkedPathEntry);
+        if (path.size() < 4 || path.compare(path.size() - 4, 4, ".trp") != 0) {
+            DropLink();
+            return;
+        }
+    }
+    if (!view->OpenTransponderEditor(path)) {
+        DropLink();
+        return;
+    }
+    ActivateFrame();
+}
+
+void WkReaderEditDoc::DropLink() {
+    modul_->Base().SetBit(kLinkFlag, false, false);
+    modul_->SetInfoString(kLinkedPathEntry, "");
+}
+
+void WkReaderEditDoc::TellLinked(const std::string& key, const std::string& value) {
+    const std::vector<WkTransponderLink*> linked = linked_;
+    for (WkTransponderLink* transponder : linked) {
+        transponder->OnReaderParameter(key, value);
+    }
+}
+
+std::string WkReaderEditDoc::BusAddressText() const {
+    char text[8];
+    std::snprintf(text, sizeof text, "%3d", LinkedBusAddress());
+    return text;
+}
+
+WkReaderEditViewModel* WkReaderEditDoc::EditView() const {
+    for (WkViewObserver* view : GetViews()) {
+        if (auto* model = dynamic_cast<WkReaderEditViewModel*>(view)) {
+            return model;
+        }
+    }
+    return nullptr;
+}
+
+std::uint8_t WkReaderEditDoc::LinkedBusAddress() const {
+    return modul_->BaseImage()[0];
+}
+
+void WkReaderEditDoc::LinkTransponder(WkTransponderLink& transponder, const std::string& path) {
+    if (std::find(linked_.begin(), linked_.end(), &transponder) == linked_.end()) {
+        linked_.push_back(&transponder);
+    }
+    modul_->SetInfoString(kLinkedPathEntry, path);
+    modul_->Base().SetBit(kLinkFlag, true, true);
+    SetModifiedFlag(true);
+}
+
+void WkReaderEditDoc::UnlinkTransponder(WkTransponderLink& transponder) {
+    linked_.erase(std::remove(linked_.begin(), linked_.end(), &transponder), linked_.end());
+}

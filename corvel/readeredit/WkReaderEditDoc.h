@@ -1,0 +1,109 @@
+#pragma once
+// The reader configuration document: one reader's stored configuration and the connection
+// values the workbench reaches it with, kept in a VELKReaderModul and stored as a ".rdr" file
+// (the module's archive and nothing else). It owns a reader object of the reader library for
+// its whole life and keeps the transponder documents linked to it.
+
+#include "VELKReaderModul.h"
+#include "WkFileInfoModel.h"
+#include "WkReaderDocLink.h"
+#include "WkStdEditDoc.h"
+
+#include <string>
+#include <vector>
+
+class WkReaderEditHost;
+class WkReaderEditViewModel;
+class WkTransponderLink;
+
+class WkReaderEditDoc : public WkStdEditDoc, public WkReaderDocLink {
+public:
+    static constexpr const char* kTitlePrefix = "ReaderEditor - ";
+    static constexpr const char* kTypeText = "KR";
+    /// Base-image values of a reader file.
+    static constexpr const char* kBusAddress = "00 00 00 01 00 00";
+    static constexpr const char* kPortNumber = "00 00 01 01 00 00";
+    static constexpr const char* kLinkFlag = "00 00 04 01 00 01";
+    /// Info string that holds the path of the linked transponder file.
+    static constexpr int kLinkedPathEntry = 7;
+    /// Where new and opened documents put their frame window.
+    static constexpr WkRect kFrameRect{0, 0, 620, 300};
+
+    /// `host` is not owned and may be null (no reader objects, no dialogs: offline).
+    explicit WkReaderEditDoc(WkReaderEditHost* host);
+    /// Deletes the reader object, if there is one.
+    ~WkReaderEditDoc() override;
+
+    VELKReaderModul& Modul() { return *modul_; }
+    WkReaderEditHost* Host() const { return host_; }
+
+    /// New document: frame placed, a reader object created when there is none yet, bus
+    /// address 255, written flag set. Always succeeds.
+    bool OnNewDocument();
+    /// Reads `path`; false (and nothing changed) when it is not a reader file. Otherwise the
+    /// frame is placed and a reader object created as for a new document.
+    bool OnOpenDocument(const std::string& path);
+    /// Stores or loads the module; storing sets the written flag.
+    void Serialize(WkArchive& ar) override;
+
+    /// Stores `name`, tells every linked transponder document "FILENAME" and titles the
+    /// document "ReaderEditor - " + name.
+    void SetTitle(const std::string& name) override;
+    /// The name last given to SetTitle.
+    const std::string& StoredName() const { return storedName_; }
+    /// Set by a new document and by every store.
+    bool IsWritten() const { return written_; }
+
+    /// Before a save: the active configuration page takes its controls into the module.
+    void CommitPendingEdits();
+    /// Before the frame closes: views commit (hint 1) and the active page commits. Always
+    /// true: the save question itself is the application's.
+    bool CanCloseFrame();
+    /// The document closes: every linked transponder document is told, the list emptied.
+    void OnCloseDocument();
+
+    /// The File Info dialog's content: every row, reader type and software version from the
+    /// last software-version answer.
+    WkFileInfoModel MakeFileInfo();
+
+    /// "Reset Editor...": marks the document modified, asks for a reader type and loads its
+    /// default configuration into this document (path and name stay). A file found nowhere,
+    /// or one that does not load, shows "Cannot open " + its name. Returns true when loaded.
+    bool SelectReaderType();
+
+    /// The link step after the document was created (`isNew`) or opened: reopens the linked
+    /// transponder file through the first view, or for a new document a new transponder
+    /// editor. A link that cannot be followed is dropped.
+    void LinkAtOpen(bool isNew);
+    /// Clears the link flag and info string 7.
+    void DropLink();
+
+    /// The port number text the view chose; told to linked documents as "COMNR".
+    void SetPortText(const std::string& text) { portText_ = text; }
+    /// Tells every linked transponder document `key` = `value`.
+    void TellLinked(const std::string& key, const std::string& value);
+    /// The bus address as "%3d".
+    std::string BusAddressText() const;
+    const std::vector<WkTransponderLink*>& LinkedTransponders() const { return linked_; }
+
+    /// The first view that is a reader configuration view model, or null.
+    WkReaderEditViewModel* EditView() const;
+
+    // WkReaderDocLink
+    int LinkedReaderHandle() const override { return GetReaderHandle(); }
+    std::uint8_t LinkedBusAddress() const override;
+    std::string LinkedPortText() const override { return portText_; }
+    std::string LinkedReaderName() const override { return storedName_; }
+    void LinkTransponder(WkTransponderLink& transponder, const std::string& path) override;
+    void UnlinkTransponder(WkTransponderLink& transponder) override;
+
+private:
+    void CreateReaderIfNone();
+
+    WkReaderEditHost* host_;
+    VELKReaderModul* modul_;
+    std::string storedName_;
+    std::string portText_;
+    std::vector<WkTransponderLink*> linked_;
+    bool written_ = false;
+};

@@ -1,0 +1,53 @@
+#pragma once
+// One page of the reader configuration sheet as the view sees it. The page binds its controls
+// to values of the document's module; the view calls these operations and never reaches into
+// a page's controls.
+
+#include <string>
+
+/// The view's four page buttons, as a page sets them when it becomes active.
+class WkPageButtons {
+public:
+    virtual ~WkPageButtons() = default;
+    /// True when a COM port is chosen in the view (list entry above 0).
+    virtual bool IsPortChosen() const = 0;
+    /// The text of the "&Send Page" button ("&Send Page", or "&Send" for the command panel).
+    virtual void SetSendPageText(const std::string& text) = 0;
+    virtual void EnableButtons(bool sendPage, bool sendAll, bool readPage, bool readAll) = 0;
+
+protected:
+    WkPageButtons() = default;
+    WkPageButtons(const WkPageButtons&) = default;
+    WkPageButtons& operator=(const WkPageButtons&) = default;
+};
+
+/// A configuration page. The first four operations are those the view's buttons call.
+class WkReaderEditPage {
+public:
+    virtual ~WkReaderEditPage() = default;
+
+    /// "Send All": sends the page's commands from the module, without taking the controls.
+    virtual void SendPage() = 0;
+    /// "&Send Page": commits the controls; when that succeeds, sends the page's commands.
+    virtual void CommitAndSendPage() = 0;
+    /// "Read All" (force off): reads the page's commands into the module; with force on the
+    /// page's blocks are read fresh from the reader.
+    virtual void ReadPage(bool force) = 0;
+    /// "&Read Page": a forced read, then Load.
+    virtual void ReadPageAndLoad() = 0;
+
+    /// The page became the active tab: sets the buttons, then loads.
+    virtual void Activate(WkPageButtons& buttons) = 0;
+    /// Shows the module's values in the controls.
+    virtual void Load() = 0;
+    /// Takes the controls into the module; false (nothing written) on a range error.
+    virtual bool Commit() = 0;
+
+    /// The tab's caption.
+    virtual std::string Caption() const = 0;
+
+protected:
+    WkReaderEditPage() = default;
+    WkReaderEditPage(const WkReaderEditPage&) = default;
+    WkReaderEditPage& operator=(const WkReaderEditPage&) = default;
+};

@@ -1,0 +1,308 @@
+#include "WkReaderEditViewModel.h"
+
+#include "Prompts.h"
+#include "VELKReaderModul.h"
+#include "WkLibraries.h"
+#include "WkReaderEditDoc.h"
+#include "WkReaderEditHost.h"
+#include "WkTransponderLink.h"
+
+#include <charconv>
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kBlockDescriptors[3] = {"00 00 00 00 00 00", "00 01 00 00 00 00",
+                                              "00 02 00 00 00 00"};
+
+int ParseInt(const std::string& text, int fallback) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return ec == std::errc() && ptr == end ? value : fallback;
+}
+
+} // namespace
+
+WkReaderEditViewModel::WkReaderEditViewModel(WkReaderEditDoc& document) : document_(document) {
+    document_.AddView(this);
+}
+
+WkReaderEditViewModel::~WkReaderEditViewModel() {
+    document_.RemoveView(this);
+}
+
+void WkReaderEditViewModel::SetPages(std::vector<WkReaderEditPage*> pages) {
+    pages_ = std::move(pages);
+    activePage_ = pages_.empty() ? -1 : 0;
+}
+
+WkReaderEditPage* WkReaderEditViewModel::Active() const {
+    return activePage_ >= 0 && static_cast<std::size_t>(activePage_) < pages_.size()
+               ? pages_[static_cast<std::size_t>(activePage_)]
+               : nullptr;
+}
+
+bool WkReaderEditViewModel::SelectPage(int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= pages_.size()) {
+        return false;
+    }
+    if (index == activePage_) {
+        return true;
+    }
+    if (WkReaderEditPage* old = Active(); old != nullptr && !old->Commit()) {
+        return false;
+    }
+    activePage_ = index;
+    Active()->Activate(*this);
+    Changed();
+    return true;
+}
+
+void WkReaderEditViewModel::Changed() {
+    if (changed_) {
+        changed_();
+    }
+}
+
+void WkReaderEditViewModel::SetSendPageText(const std::string& text) {
+    sendPageText_ = text;
+}
+
+void WkReaderEditViewModel::EnableButtons(bool sendPage, bool sendAll, bool readPage,
+                                          bool readAll) {
+    enabled_ = {sendPage, sendAll, readPage, readAll};
+}
+
+void WkReaderEditViewModel::LoadFields() {
+    std::uint8_t address = 0;
+    document_.GetBaseByte(WkReaderEditDoc::kBusAddress, address);
+    busAddressText_ = std::to_string(address);
+}
+
+bool WkReaderEditViewModel::CommitFields() {
+    if (!online_) {
+        return true;
+    }
+    const int address = ParseInt(busAddressText_, -1);
+    if (address < 0 || address > 255) {
+        document_.GetPrompts().ShowMessage(kBusAddressRange, Prompts::Icon::Warning);
+        return false;
+    }
+    document_.SetBaseByte(WkReaderEditDoc::kBusAddress, static_cast<std::uint8_t>(address));
+    return true;
+}
+
+void WkReaderEditViewModel::OnInitialUpdate() {
+    LoadFields();
+    std::uint8_t port = 0;
+    document_.GetBaseByte(WkReaderEditDoc::kPortNumber, port);
+    portText_ = port == 0 ? std::string() : std::to_string(port);
+    WkReaderEditHost* host = document_.Host();
+    const int reader = document_.GetReaderHandle();
+    online_ = reader > 0 && host != nullptr;
+    if (!online_) {
+        comList_ = {kNoPort};
+        comIndex_ = 0;
+        enabled_ = {};
+        if (WkReaderEditPage* page = Active()) {
+            page->Activate(*this);
+            enabled_ = {};
+        }
+        Changed();
+        return;
+    }
+    if (port == 0) {
+        const int handle = host->SelectComPort();
+        if (handle < 0) {
+            char text[96];
+            std::snprintf(text, sizeof text, kPortOpenError, handle);
+            document_.GetPrompts().ShowMessage(text);
+        } else if (handle > 0) {
+            std::string number;
+            host->Libraries().GetPortPara(handle, "PortNr", number);
+            portText_ = number;
+            document_.SetBaseByte(WkReaderEditDoc::kPortNumber,
+                                  static_cast<std::uint8_t>(ParseInt(number, 0)));
+            host->Libraries().SetReaderPara(reader, "PortHnd", std::to_string(handle));
+        }
+    }
+    FillComList();
+    SelectStoredPort();
+    ApplyPort(comIndex_);
+    if (WkReaderEditPage* page = Active()) {
+        page->Activate(*this);
+    }
+    Changed();
+}
+
+void WkReaderEditViewModel::FillComList() {
+    comList_ = {kNoPort};
+    WkLibraries& libraries = document_.Host()->Libraries();
+    for (int port = libraries.NextPort(0); port > 0; port = libraries.NextPort(port)) {
+        std::string number;
+        libraries.GetPortPara(port, "PortNr", number);
+        comList_.push_back(number);
+    }
+}
+
+void WkReaderEditViewModel::SelectStoredPort() {
+    comIndex_ = 0;
+    if (comList_.size() == 1) {
+        portText_.clear();
+        enabled_ = {};
+        return;
+    }
+    for (std::size_t i = 1; i < comList_.size(); ++i) {
+        if (comList_[i] == portText_) {
+            comIndex_ = static_cast<int>(i);
+            return;
+        }
+    }
+}
+
+void WkReaderEditViewModel::ClearPort() {
+    comIndex_ = 0;
+    portText_.clear();
+    document_.SetBaseByte(WkReaderEditDoc::kPortNumber, 0);
+    document_.Host()->Libraries().SetReaderPara(document_.GetReaderHandle(), "PortHnd", "0");
+    enabled_ = {};
+}
+
+void WkReaderEditViewModel::ApplyPort(int index) {
+    if (index <= 0 || static_cast<std::size_t>(index) >= comList_.size()) {
+        ClearPort();
+    } else {
+        WkLibraries& libraries = document_.Host()->Libraries();
+        const std::string text = comList_[static_cast<std::size_t>(index)];
+        const int handle = libraries.GetPortHandle(text);
+        if (handle < 1) {
+            ClearPort();
+        } else {
+            comIndex_ = index;
+            portText_ = text;
+            libraries.SetReaderPara(document_.GetReaderHandle(), "PortHnd", std::to_string(handle));
+            document_.SetBaseByte(WkReaderEditDoc::kPortNumber,
+                                  static_cast<std::uint8_t>(ParseInt(text, 0)));
+            // The command panel sends single commands only.
+            const bool pages = activePage_ != 0;
+            enabled_ = {true, pages, pages, pages};
+        }
+    }
+    document_.SetPortText(portText_);
+    document_.TellLinked(WkReaderParam::kComNumber, comList_[static_cast<std::size_t>(comIndex_)]);
+}
+
+void WkReaderEditViewModel::OnComListOpened() {
+    if (!online_) {
+        return;
+    }
+    FillComList();
+    SelectStoredPort();
+    Changed();
+}
+
+void WkReaderEditViewModel::OnComSelected(int index) {
+    if (!online_) {
+        return;
+    }
+    ApplyPort(index);
+    Changed();
+}
+
+void WkReaderEditViewModel::OnBusAddressEdited(const std::string& text) {
+    busAddressText_ = text;
+    if (text.empty() || !online_) {
+        return;
+    }
+    if (!CommitFields()) {
+        LoadFields();
+        Changed();
+        return;
+    }
+    LoadFields();
+    Changed();
+    document_.TellLinked(WkReaderParam::kBusAddress, document_.BusAddressText());
+}
+
+void WkReaderEditViewModel::SendPage() {
+    if (WkReaderEditPage* page = Active()) {
+        page->CommitAndSendPage();
+    }
+}
+
+void WkReaderEditViewModel::ReadPage() {
+    if (WkReaderEditPage* page = Active()) {
+        page->ReadPageAndLoad();
+    }
+}
+
+void WkReaderEditViewModel::SendAll() {
+    for (WkReaderEditPage* page : pages_) {
+        page->SendPage();
+    }
+}
+
+int WkReaderEditViewModel::ReadAll() {
+    VELKReaderModul& modul = document_.Modul();
+    for (const char* block : kBlockDescriptors) {
+        modul.SetBlockReadFlag(block, false);
+    }
+    for (const char* block : kBlockDescriptors) {
+        if (const int rc = modul.EnsureBlockRead(block); rc != 0) {
+            return rc;
+        }
+    }
+    for (WkReaderEditPage* page : pages_) {
+        page->ReadPage(false);
+    }
+    LoadActivePage();
+    return 0;
+}
+
+void WkReaderEditViewModel::ResetEditor() {
+    document_.SelectReaderType();
+}
+
+bool WkReaderEditViewModel::CommitActivePage() {
+    WkReaderEditPage* page = Active();
+    return page == nullptr || page->Commit();
+}
+
+void WkReaderEditViewModel::LoadActivePage() {
+    if (WkReaderEditPage* page = Active()) {
+        page->Load();
+    }
+}
+
+bool WkReaderEditViewModel::OpenTransponderEditor(const std::string& path) {
+    CommitFields();
+    WkReaderEditHost* host = document_.Host();
+    if (host == nullptr) {
+        return false;
+    }
+    bool noTemplate = false;
+    WkTransponderLink* transponder = host->OpenTransponderDocument(path, noTemplate);
+    if (noTemplate) {
+        document_.GetPrompts().ShowMessage(kNoTransTemplate);
+        return false;
+    }
+    if (transponder == nullptr) {
+        return false;
+    }
+    document_.LinkTransponder(*transponder, path);
+    transponder->OnReaderParameter(WkReaderParam::kBusAddress, document_.BusAddressText());
+    transponder->OnReaderParameter(WkReaderParam::kComNumber, portText_);
+    transponder->OnReaderParameter(WkReaderParam::kFileName, document_.StoredName());
+    host->UpdateTransponderViews(*transponder, kHintReload);
+    return true;
+}
+
+void WkReaderEditViewModel::OnUpdate(WkViewObserver*, int hint) {
+    if (hint == kHintCommit) {
+        CommitFields();
+    } else if (hint == kHintReload) {
+        LoadFields();
+    }
+    Changed();
+}

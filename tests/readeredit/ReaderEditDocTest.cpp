@@ -1,0 +1,263 @@
+// The reader configuration document without a reader: the .rdr bytes against a layout written
+// out by hand, loading odd files, the transponder link, the default configurations and the
+// order of close.
+
+#include "ScriptedPrompts.h"
+#include "TestReaderHost.h"
+#include "WkReaderDefaults.h"
+#include "WkReaderEditDoc.h"
+#include "WkTransponderLink.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<unsigned char>;
+
+namespace {
+
+void Append(Bytes& out, std::initializer_list<unsigned char> bytes) {
+    out.insert(out.end(), bytes);
+}
+void AppendText(Bytes& out, const std::string& text) {
+    out.insert(out.end(), text.begin(), text.end());
+}
+void AppendZeros(Bytes& out, std::size_t count) {
+    out.insert(out.end(), count, 0);
+}
+
+// A new reader file as its layout gives it: 20 info strings, the base image with the bus
+// address 255, the configuration image and the answer image, each with its count.
+Bytes HandWrittenNewFile(const std::string& comment = "") {
+    Bytes file;
+    Append(file, {0x14, 0x00, 0x06});
+    AppendText(file, "RDR-02");
+    if (comment.size() < 255) {
+        file.push_back(static_cast<unsigned char>(comment.size()));
+    } else {
+        Append(file, {0xFF, static_cast<unsigned char>(comment.size() & 0xFF),
+                      static_cast<unsigned char>(comment.size() >> 8)});
+    }
+    AppendText(file, comment);
+    file.push_back(0x06);
+    AppendText(file, "Corvel");
+    file.push_back(0x08);
+    AppendText(file, "03.00.00");
+    AppendZeros(file, 16);
+    Append(file, {0x00, 0x04, 0xFF});
+    AppendZeros(file, 1023);
+    Append(file, {0x00, 0x04});
+    AppendZeros(file, 1024);
+    Append(file, {0x00, 0x08});
+    AppendZeros(file, 2048);
+    return file;
+}
+
+Bytes ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteAll(const fs::path& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+
+class ReaderEditDocTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("corvel-rdr-" + std::to_string(getpid()));
+        fs::create_directories(dir);
+        host.folders = {dir};
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    fs::path dir;
+    ScriptedPrompts prompts;
+    TestReaderHost host{prompts};
+};
+
+TEST_F(ReaderEditDocTest, NewDocumentSavedAtOnceMatchesTheLayout) {
+    WkReaderEditDoc doc(nullptr);
+    ASSERT_TRUE(doc.OnNewDocument());
+    EXPECT_TRUE(doc.IsWritten());
+    EXPECT_EQ(doc.Modul().GetTypeText(), "KR");
+    ASSERT_TRUE(doc.SaveFile((dir / "new.rdr").string()));
+    const Bytes bytes = ReadAll(dir / "new.rdr");
+    EXPECT_EQ(bytes.size(), 4124u + 6 + 6 + 8);
+    EXPECT_EQ(bytes, HandWrittenNewFile());
+}
+
+TEST_F(ReaderEditDocTest, LongCommentTakesTheThreeBytePrefix) {
+    WkReaderEditDoc doc(nullptr);
+    doc.OnNewDocument();
+    const std::string comment(300, 'c');
+    doc.Modul().SetInfoString(1, comment);
+    ASSERT_TRUE(doc.SaveFile((dir / "comment.rdr").string()));
+    EXPECT_EQ(ReadAll(dir / "comment.rdr"), HandWrittenNewFile(comment));
+}
+
+TEST_F(ReaderEditDocTest, LinkedTransponderIsRecordedInTheFile) {
+    WkReaderEditDoc doc(nullptr);
+    doc.OnNewDocument();
+    RecordingTransponder transponder;
+    doc.LinkTransponder(transponder, "/data/tag.trp");
+    doc.LinkTransponder(transponder, "/data/tag.trp"); // once in the list however often
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(doc.LinkedTransponders().size(), 1u);
+    ASSERT_TRUE(doc.SaveFile((dir / "linked.rdr").string()));
+    const Bytes bytes = ReadAll(dir / "linked.rdr");
+
+    Bytes expected;
+    Append(expected, {0x14, 0x00, 0x06});
+    AppendText(expected, "RDR-02");
+    Append(expected, {0x00, 0x06});
+    AppendText(expected, "Corvel");
+    expected.push_back(0x08);
+    AppendText(expected, "03.00.00");
+    AppendZeros(expected, 3); // entries 4 .. 6
+    expected.push_back(13);
+    AppendText(expected, "/data/tag.trp");
+    AppendZeros(expected, 12); // entries 8 .. 19
+    Append(expected, {0x00, 0x04, 0xFF, 0x00, 0x00, 0x00, 0x01});
+    AppendZeros(expected, 1019);
+    Append(expected, {0x00, 0x04});
+    AppendZeros(expected, 1024);
+    Append(expected, {0x00, 0x08});
+    AppendZeros(expected, 2048);
+    EXPECT_EQ(bytes, expected);
+}
+
+TEST_F(ReaderEditDocTest, OddFilesLoadPaddedOrKeptWholeAndGarbageOpensNothing) {
+    // Short images are padded to their full sizes.
+    Bytes shortFile;
+    Append(shortFile, {0x01, 0x00, 0x06});
+    AppendText(shortFile, "RDR-02");
+    Append(shortFile, {0x02, 0x00, 0x07, 0x09, 0x03, 0x00, 0x01, 0x02, 0x03, 0x01, 0x00, 0x42});
+    WriteAll(dir / "short.rdr", shortFile);
+    WkReaderEditDoc shortDoc(nullptr);
+    ASSERT_TRUE(shortDoc.OnOpenDocument((dir / "short.rdr").string()));
+    EXPECT_EQ(shortDoc.Modul().InfoStrings().size(), 20u);
+    EXPECT_EQ(shortDoc.Modul().BaseImage().size(), 1024u);
+    EXPECT_EQ(shortDoc.Modul().BaseImage()[0], 7);
+    EXPECT_EQ(shortDoc.Modul().Image(1).size(), 1024u);
+    EXPECT_EQ(shortDoc.Modul().Image(1)[2], 3);
+    EXPECT_EQ(shortDoc.Modul().Image(11).size(), 2048u);
+    EXPECT_EQ(shortDoc.Modul().Image(11)[0], 0x42);
+
+    // A longer image is written back as it was loaded.
+    Bytes longFile = HandWrittenNewFile();
+    const std::size_t answerCount = longFile.size() - 2048 - 2;
+    longFile[answerCount] = 0x01;
+    longFile[answerCount + 1] = 0x09; // 2305 bytes
+    AppendZeros(longFile, 257);
+    longFile.back() = 0x5A;
+    WriteAll(dir / "long.rdr", longFile);
+    WkReaderEditDoc longDoc(nullptr);
+    ASSERT_TRUE(longDoc.OnOpenDocument((dir / "long.rdr").string()));
+    ASSERT_TRUE(longDoc.SaveFile((dir / "long2.rdr").string()));
+    EXPECT_EQ(ReadAll(dir / "long2.rdr"), longFile);
+
+    // Not an archive at all, or cut short: nothing opens and nothing changes.
+    WriteAll(dir / "text.rdr", Bytes{'h', 'e', 'l', 'l', 'o', '\n'});
+    Bytes cut = HandWrittenNewFile();
+    cut.resize(cut.size() - 1);
+    WriteAll(dir / "cut.rdr", cut);
+    for (const char* name : {"text.rdr", "cut.rdr", "missing.rdr"}) {
+        WkReaderEditDoc doc(nullptr);
+        doc.OnNewDocument();
+        EXPECT_FALSE(doc.OnOpenDocument((dir / name).string())) << name;
+        EXPECT_EQ(doc.Modul().BaseImage()[0], 255) << name;
+        EXPECT_TRUE(doc.GetPathName().empty()) << name;
+    }
+}
+
+TEST_F(ReaderEditDocTest, ResetEditorLoadsTheDefaultAndKeepsPathAndModifiedMark) {
+    WkReaderEditDoc def(nullptr);
+    def.OnNewDocument();
+    def.Modul().Config().SetByte("51 00 07 01 00 00", 0x05);
+    ASSERT_TRUE(def.SaveFile((dir / "KRDDef.rdr").string()));
+
+    WkReaderEditDoc doc(&host);
+    doc.SetPrompts(&prompts);
+    doc.OnNewDocument();
+    doc.SetPathName((dir / "mine.rdr").string());
+    host.readerType = 4;
+    ASSERT_TRUE(doc.SelectReaderType());
+    EXPECT_EQ(doc.Modul().Image(1)[7], 0x05);
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(doc.GetPathName(), (dir / "mine.rdr").string());
+
+    // Found nowhere: the message names the file; the document stays as it was, modified.
+    doc.SetModifiedFlag(false);
+    host.readerType = 2;
+    EXPECT_FALSE(doc.SelectReaderType());
+    EXPECT_EQ(prompts.Messages(), std::vector<std::string>{"Cannot open KRBDef.rdr"});
+    EXPECT_EQ(doc.Modul().Image(1)[7], 0x05);
+    EXPECT_TRUE(doc.IsModified());
+
+    // Cancel opens nothing but marks the document modified.
+    doc.SetModifiedFlag(false);
+    host.readerType = 0;
+    EXPECT_FALSE(doc.SelectReaderType());
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(prompts.Messages().size(), 1u);
+}
+
+TEST_F(ReaderEditDocTest, DefaultsAreSearchedInTheWorkingDirectoryFirstThenBesideTheProgram) {
+    const fs::path work = dir / "work";
+    const fs::path bin = dir / "bin";
+    fs::create_directories(work);
+    fs::create_directories(dir / "share" / "corvel");
+    fs::create_directories(bin);
+    WriteAll(dir / "share" / "corvel" / "KRADef.rdr", Bytes{1});
+    const fs::path previous = fs::current_path();
+    fs::current_path(work);
+    const auto folders = WkReaderDefaults::SearchFolders(bin);
+    EXPECT_EQ(WkReaderDefaults::Find("KRADef.rdr", folders),
+              bin / ".." / "share" / "corvel" / "KRADef.rdr");
+    WriteAll(bin / "KRADef.rdr", Bytes{1});
+    EXPECT_EQ(WkReaderDefaults::Find("KRADef.rdr", folders), bin / "KRADef.rdr");
+    WriteAll(work / "KRADef.rdr", Bytes{1});
+    EXPECT_EQ(WkReaderDefaults::Find("KRADef.rdr", folders), fs::current_path() / "KRADef.rdr");
+    fs::current_path(previous);
+    EXPECT_EQ(WkReaderDefaults::FileName(4), "KRDDef.rdr");
+    EXPECT_EQ(WkReaderDefaults::FileName(5), "");
+}
+
+TEST_F(ReaderEditDocTest, TitleFileInfoAndCloseReachTheLinkedDocuments) {
+    WkReaderEditDoc doc(nullptr);
+    doc.OnNewDocument();
+    RecordingTransponder a;
+    RecordingTransponder b;
+    doc.LinkTransponder(a, "a.trp");
+    doc.LinkTransponder(b, "b.trp");
+    doc.UnlinkTransponder(b);
+    doc.SetTitle("Read1");
+    EXPECT_EQ(doc.GetTitle(), "ReaderEditor - Read1");
+    EXPECT_EQ(doc.StoredName(), "Read1");
+    EXPECT_EQ(a.told, std::vector<std::string>{"FILENAME=Read1"});
+    EXPECT_TRUE(b.told.empty());
+
+    const unsigned char version[5] = {3, 4, 0, 0x50, 0x0F};
+    doc.Modul().Answer().SetBytes("65 33 00 05 00 00", version, 5);
+    WkFileInfoModel info = doc.MakeFileInfo();
+    EXPECT_EQ(info.RowOf(WkFileInfoModel::RowKind::Type).value, "80");
+    EXPECT_EQ(info.RowOf(WkFileInfoModel::RowKind::SoftwareVersion).value, "03-04-15");
+    EXPECT_EQ(info.RowOf(WkFileInfoModel::RowKind::FileName).value, "Read1");
+    EXPECT_TRUE(info.RowOf(WkFileInfoModel::RowKind::Comment).visible);
+
+    doc.OnCloseDocument();
+    EXPECT_EQ(a.closings, 1);
+    EXPECT_EQ(b.closings, 0);
+    EXPECT_TRUE(doc.LinkedTransponders().empty());
+}
+
+} // namespace

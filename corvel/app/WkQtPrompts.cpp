@@ -34,8 +34,7 @@ QMessageBox::Icon ToQtIcon(Prompts::Icon icon) {
     return QMessageBox::NoIcon;
 }
 
-const char* kFileFilter = "Protocol Files(*.prt);;Transponder Files(*.trp);;Reader Files(*.rdr);;"
-                          "Log-File(*.log);;All-Files(*.*)";
+const char* kAllFiles = "All-Files(*.*)";
 
 } // namespace
 
@@ -102,11 +101,20 @@ void WkQtPrompts::EndWaitCursor() {
 }
 
 std::optional<std::string> WkQtPrompts::AskOpenFileName() {
+    return AskOpenFileOfTypes({});
+}
+
+std::optional<std::string>
+WkQtPrompts::AskOpenFileOfTypes(const std::vector<std::string>& filters) {
+    QStringList names;
+    for (const std::string& filter : filters) {
+        names << ToQt(filter);
+    }
+    names << kAllFiles;
     QFileDialog dialog(parent_);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setOption(QFileDialog::ReadOnly, false);
-    dialog.setNameFilter(kFileFilter);
+    dialog.setNameFilters(names);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
@@ -114,8 +122,19 @@ std::optional<std::string> WkQtPrompts::AskOpenFileName() {
 }
 
 std::optional<std::string> WkQtPrompts::AskSaveFileName(const std::string& proposal) {
-    QString path = QFileDialog::getSaveFileName(parent_, QString(), PathToQt(proposal),
-                                                "Log-File(*.log);;All-Files(*.*)");
+    return AskSaveFileOfType(proposal, {});
+}
+
+std::optional<std::string> WkQtPrompts::AskSaveFileOfType(const std::string& proposal,
+                                                          const std::string& filter) {
+    QStringList names;
+    if (!filter.empty()) {
+        names << ToQt(filter);
+    }
+    names << kAllFiles;
+    // The logic adds the type's extension to a bare name, so the dialog adds none.
+    QString path =
+        QFileDialog::getSaveFileName(parent_, QString(), PathToQt(proposal), names.join(";;"));
     if (path.isEmpty()) {
         return std::nullopt;
     }

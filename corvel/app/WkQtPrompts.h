@@ -22,6 +22,9 @@ public:
 
     std::optional<std::string> AskOpenFileName() override;
     std::optional<std::string> AskSaveFileName(const std::string& proposal) override;
+    std::optional<std::string> AskOpenFileOfTypes(const std::vector<std::string>& filters) override;
+    std::optional<std::string> AskSaveFileOfType(const std::string& proposal,
+                                                 const std::string& filter) override;
     int SelectComPort(const WkComPortChoice& choice) override;
     std::optional<WkReaderSelection> SelectReader(const WkReaderChoice& choice) override;
     int SelectReaderType() override;

@@ -283,25 +283,23 @@ bool CorvelApp::SaveAllModified() {
 }
 
 bool CorvelApp::SaveDocument(WkDocument& document, bool askName) {
-    std::string path = document.PathName().string();
+    if (!document.CommitPendingEdits()) {
+        return false;
+    }
+    std::string path = document.GetPathName();
     if (askName || path.empty()) {
-        std::string proposal = document.Title();
-        if (auto* log = dynamic_cast<WkLogDoc*>(&document)) {
-            proposal = log->PlainTitle();
-        }
-        std::optional<std::string> chosen = prompts_.AskSaveFileName(proposal);
+        const WkDocTemplate* docTemplate = document.Template();
+        std::optional<std::string> chosen = prompts_.AskSaveFileOfType(
+            document.SaveNameProposal(), docTemplate ? docTemplate->FileFilter() : std::string());
         if (!chosen) {
             return false;
         }
-        path = *chosen;
+        path = docTemplate ? docTemplate->WithDefaultExtension(*chosen) : *chosen;
     }
-    if (!document.OnSaveDocument(path)) {
+    if (!document.Save(path)) {
         prompts_.ShowMessage(CorvelText::kSaveFailed);
         return false;
     }
-    document.SetPathName(path);
-    document.SetTitle(std::filesystem::path(path).filename().string());
-    document.SetModified(false);
     recentFiles_.Add(path);
     RecentFilesChanged();
     return true;
@@ -377,7 +375,11 @@ void CorvelApp::BindTransponderToReader(WkDocTemplate& transTemplate) {
 bool CorvelApp::OpenFileByExtension(const std::string& givenPath, bool keepUnbound) {
     std::string path = givenPath;
     if (path.empty()) {
-        std::optional<std::string> chosen = prompts_.AskOpenFileName();
+        std::vector<std::string> filters;
+        for (const auto& docTemplate : templates_.All()) {
+            filters.push_back(docTemplate->FileFilter());
+        }
+        std::optional<std::string> chosen = prompts_.AskOpenFileOfTypes(filters);
         if (!chosen) {
             return false;
         }

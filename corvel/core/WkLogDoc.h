@@ -29,6 +29,7 @@ public:
     // Title: the frame shows "ProtocolWindow - " and the plain title.
     void SetTitle(const std::string& title) override;
     const std::string& PlainTitle() const { return plainTitle_; }
+    std::string SaveNameProposal() const override { return plainTitle_; }
     std::string FrameTitle() const;
 
     const std::string& InfoString(int index) const;

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 class WkComPortChoice;
 class WkReaderChoice;
@@ -18,6 +19,19 @@ public:
     virtual std::optional<std::string> AskOpenFileName() = 0;
     /// The file-save dialog, proposing `proposal`; nothing when the user cancels.
     virtual std::optional<std::string> AskSaveFileName(const std::string& proposal) = 0;
+    /// The file-open dialog offering `filters` (each like "Reader Files(*.rdr)") and all
+    /// files. The base ignores the filters.
+    virtual std::optional<std::string> AskOpenFileOfTypes(const std::vector<std::string>& filters) {
+        (void)filters;
+        return AskOpenFileName();
+    }
+    /// The file-save dialog for a document of the type with file-dialog filter `filter`
+    /// (for example "Log-File(*.log)"). The base ignores the filter.
+    virtual std::optional<std::string> AskSaveFileOfType(const std::string& proposal,
+                                                         const std::string& filter) {
+        (void)filter;
+        return AskSaveFileName(proposal);
+    }
     /// The "Select a COM-Port" dialog over `choice`, shown only when the choice cannot be made
     /// without the user. Returns the chosen port handle, 0 for none.
     virtual int SelectComPort(const WkComPortChoice& choice) = 0;

@@ -1,7 +1,7 @@
 #include "WkFileInfoModel.h"
 
+#include "WkDocument.h"
 #include "WkFileInfoHeader.h"
-#include "WkStdDoc.h"
 
 #include <stdexcept>
 
@@ -12,7 +12,7 @@ std::string Entry(const std::vector<std::string>& header, int index) {
 }
 } // namespace
 
-WkFileInfoModel::WkFileInfoModel(WkStdDoc& document, std::vector<std::string>& header,
+WkFileInfoModel::WkFileInfoModel(WkDocument& document, std::vector<std::string>& header,
                                  Source source)
     : document_(document), header_(header), comment_(Entry(header, WkFileInfoHeader::kComment)) {
     const auto visible = [&](RowKind kind) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-class WkStdDoc;
+class WkDocument;
 
 /// The File Info dialog's data for one document.
 class WkFileInfoModel {
@@ -51,7 +51,7 @@ public:
 
     /// `header` is the document's file-info header (read, and written on Accept); entries it
     /// lacks read as empty. Both must outlive the model.
-    WkFileInfoModel(WkStdDoc& document, std::vector<std::string>& header, Source source);
+    WkFileInfoModel(WkDocument& document, std::vector<std::string>& header, Source source);
 
     const std::vector<Row>& Rows() const { return rows_; }
     /// The row of `kind`; every kind has one.
@@ -66,7 +66,7 @@ public:
     // Cancel changes nothing, so there is no operation for it.
 
 private:
-    WkStdDoc& document_;
+    WkDocument& document_;
     std::vector<std::string>& header_;
     std::vector<Row> rows_;
     std::string comment_;

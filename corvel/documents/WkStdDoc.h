@@ -1,62 +1,33 @@
 #pragma once
-// Base of all workbench documents: reader handle, title, file path, modified flag, the views
-// that observe the document, and loading and saving through the archive encoding.
+// Base of the editor documents: the document base with a reader handle, as the owner of data
+// modules, loading and saving through the archive encoding.
 
-#include "Prompts.h"
+#include "WkDocument.h"
 #include "WkModulOwner.h"
-#include "WkViewObserver.h"
 
 #include <string>
 #include <vector>
 
 class WkArchive;
 
-/// A workbench document without a toolkit: the framework's part is done by the views.
-class WkStdDoc : public WkModulOwner {
+/// A workbench document stored through the archive encoding; the framework's part is done by
+/// the views.
+class WkStdDoc : public WkDocument, public WkModulOwner {
 public:
     WkStdDoc();
     ~WkStdDoc() override;
-    WkStdDoc(const WkStdDoc&) = delete;
-    WkStdDoc& operator=(const WkStdDoc&) = delete;
 
     /// Reader object of the reader library; 0 when the document has none.
     int GetReaderHandle() const override { return readerHandle_; }
     void SetReaderHandle(int handle) { readerHandle_ = handle; }
 
-    const std::string& GetTitle() const { return title_; }
-    /// Stores the title and tells every view.
-    virtual void SetTitle(const std::string& title);
+    /// Sets the modified flag; views are told when it changes. Data modules reach the one
+    /// flag of the document base through this.
+    void SetModifiedFlag(bool modified = true) override { WkDocument::SetModifiedFlag(modified); }
 
-    /// The file the document was loaded from or saved to; empty for a new document.
-    const std::string& GetPathName() const { return pathName_; }
-    void SetPathName(const std::string& path) { pathName_ = path; }
-
-    bool IsModified() const { return modified_; }
-    /// Sets the modified flag; views are told when it changes.
-    void SetModifiedFlag(bool modified = true) override;
-
-    /// Views observe the document in the order they were added; not owned. A view must be
-    /// removed before it is destroyed.
-    void AddView(WkViewObserver* view);
-    void RemoveView(WkViewObserver* view);
-    const std::vector<WkViewObserver*>& GetViews() const { return views_; }
-    /// The first view, or null when the document has none.
-    WkViewObserver* GetFirstView() const;
-
-    /// Tells every view except `sender` to update with `hint`.
-    void UpdateAllViews(WkViewObserver* sender, int hint);
+    using WkDocument::UpdateAllViews;
     void UpdateAllViews(int hint) override { UpdateAllViews(nullptr, hint); }
 
-    // The first view's frame window; nothing happens while the document has no view.
-    void ActivateFrame();
-    void MoveFrame(const WkRect& rect, bool repaint = true);
-    void SetFrameShowState(WkShowState state);
-
-    /// The prompts this document talks to the user through: its own when set, else the
-    /// process's (Prompts::Current()).
-    Prompts& GetPrompts() const;
-    /// Not owned; null returns to the process's prompts.
-    void SetPrompts(Prompts* prompts) { prompts_ = prompts; }
     void BeginWaitCursor() override { GetPrompts().BeginWaitCursor(); }
     void EndWaitCursor() override { GetPrompts().EndWaitCursor(); }
 
@@ -69,18 +40,16 @@ public:
     /// do not hold the document's layout.
     bool LoadFromBytes(const std::vector<unsigned char>& bytes);
 
-    /// Saves to `path` atomically (temporary file in the same folder, flushed, renamed), so a
-    /// failed save leaves the previous file whole. On success the path is remembered and the
-    /// modified flag cleared.
+    /// Saves to `path` atomically (WriteFileAtomically), so a failed save leaves the previous
+    /// file whole. On success the path is remembered and the modified flag cleared.
     bool SaveFile(const std::string& path);
     /// Loads `path`. On success the path is remembered and the modified flag cleared.
     bool LoadFile(const std::string& path);
 
+    /// The application's open and save: LoadFile and SaveFile.
+    bool OnOpenDocument(const std::filesystem::path& path) override;
+    bool OnSaveDocument(const std::filesystem::path& path) override;
+
 private:
     int readerHandle_ = 0;
-    std::string title_;
-    std::string pathName_;
-    bool modified_ = false;
-    std::vector<WkViewObserver*> views_;
-    Prompts* prompts_ = nullptr;
 };

@@ -37,6 +37,13 @@ public:
     /// The document's modified flag changed.
     virtual void OnModifiedChanged(bool modified) { (void)modified; }
 
+    /// Takes edits the view still holds (a control not yet committed) into the document,
+    /// before a save or a close. False (a value out of range, already reported to the user)
+    /// stops the save or the close.
+    virtual bool CommitEdits() { return true; }
+    /// The document was written to its file.
+    virtual void OnDocumentSaved() {}
+
     /// Brings the view's frame window to the front and activates it.
     virtual void ActivateFrame() {}
     /// Moves the frame window to `rect`, repainting when `repaint` is set.

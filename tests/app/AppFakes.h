@@ -93,6 +93,7 @@ public:
     std::deque<bool> yesNoAnswers;
     std::deque<std::string> saveAnswers;
     std::vector<std::string> saveProposals;
+    std::vector<std::string> saveFilters;
     int comPortDialogs = 0;
     int comPortIndex = 0; // the entry the user picks
     int readerDialogs = 0;
@@ -136,6 +137,11 @@ public:
         std::string answer = saveAnswers.front();
         saveAnswers.pop_front();
         return answer;
+    }
+    std::optional<std::string> AskSaveFileOfType(const std::string& proposal,
+                                                 const std::string& filter) override {
+        saveFilters.push_back(filter);
+        return AskSaveFileName(proposal);
     }
     int SelectComPort(const WkComPortChoice& choice) override {
         ++comPortDialogs;

@@ -176,6 +176,41 @@ TEST_F(StdDocFiles, FailedSaveKeepsThePreviousFileAndAShortFileDoesNotLoad) {
     EXPECT_EQ(plain.GetPathName(), "");
 }
 
+TEST_F(StdDocFiles, ModuleEditMarksTheOneFlagAndSaveKeepsTheFileMode) {
+    TestDoc doc;
+    WkDocument& base = doc; // what the application's save question reads
+    doc.GetParaModul()->Config().SetByte("40 01 00 01 00 00", 0x11);
+    EXPECT_TRUE(base.IsModified());
+
+    const std::filesystem::path path = dir_ / "c.rdr";
+    std::ofstream(path) << "old";
+    std::filesystem::permissions(path, std::filesystem::perms(0640));
+    ASSERT_TRUE(base.Save(path));
+    EXPECT_FALSE(base.IsModified());
+    EXPECT_EQ(base.Title(), "c.rdr");
+    EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0640));
+    EXPECT_GT(std::filesystem::file_size(path), 3u);
+}
+
+TEST(StdDocSaveHooks, RefusedCommitStopsTheCloseAndSaveIsAnnounced) {
+    struct View : RecordingView {
+        bool commits = false;
+        int saved = 0;
+        bool CommitEdits() override { return commits; }
+        void OnDocumentSaved() override { ++saved; }
+    } view;
+    TestDoc doc;
+    doc.AddView(&view);
+    EXPECT_FALSE(doc.CanCloseFrame());
+    view.commits = true;
+    EXPECT_TRUE(doc.CanCloseFrame());
+    const auto path = std::filesystem::temp_directory_path() / "corvel-doc-hooks.rdr";
+    ASSERT_TRUE(doc.Save(path));
+    EXPECT_EQ(view.saved, 1);
+    std::filesystem::remove(path);
+    doc.RemoveView(&view);
+}
+
 TEST(StdDocPrompts, DocumentUsesItsOwnPromptsOrTheInstalledOnes) {
     ScriptedPrompts installed, own;
     Prompts* previous = Prompts::Install(&installed);

@@ -22,6 +22,15 @@ std::string WkDocTemplate::DocString(int index) const {
     return description_.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
+std::string WkDocTemplate::WithDefaultExtension(const std::string& path) const {
+    const std::string extension = DefaultExtension();
+    const std::filesystem::path name = std::filesystem::path(path).filename();
+    if (extension.empty() || name.empty() || name.has_extension()) {
+        return path;
+    }
+    return path + extension;
+}
+
 std::shared_ptr<WkDocument> WkDocTemplate::CreateDocument() {
     if (!factory_) {
         return nullptr;

@@ -5,6 +5,7 @@
 // The list of open documents is read from other threads (the protocol window route), so it
 // is guarded; everything else is used on the user-interface thread.
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -36,6 +37,13 @@ public:
     /// The field of the description string, empty when it has fewer fields.
     std::string DocString(int index) const;
     const std::string& DocumentName() const { return documentName_; }
+    /// The file dialogs' filter of this type, for example "Reader Files(*.rdr)".
+    std::string FileFilter() const { return DocString(kFilterName); }
+    /// The type's file extension with its point, for example ".rdr"; empty when it has none.
+    std::string DefaultExtension() const { return DocString(kFilterExt); }
+    /// `path` with the type's extension added when its file name has no extension at all
+    /// ("run1" becomes "run1.log"; "run1.txt" and "run1.log" stay).
+    std::string WithDefaultExtension(const std::string& path) const;
 
     /// A new document of this template, not yet in the list; none when the factory fails.
     std::shared_ptr<WkDocument> CreateDocument();

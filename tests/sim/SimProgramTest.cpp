@@ -190,7 +190,7 @@ TEST_F(SimProgram, ServesASerialDeviceAndFollowsItsSpeed) {
         Bytes answer;
         while (answer.empty() || answer.size() < answer[0]) {
             pollfd pfd{master, POLLIN, 0};
-            if (poll(&pfd, 1, 500) <= 0) {
+            if (poll(&pfd, 1, 5000) <= 0) { // an answer is due
                 break;
             }
             std::uint8_t byte = 0;
@@ -205,13 +205,11 @@ TEST_F(SimProgram, ServesASerialDeviceAndFollowsItsSpeed) {
     EXPECT_EQ(exchange(kestra::BuildRequest(6, 0x63, {}))[3], 0x00);
     // The line follows right after the answer has left.
     termios tio{};
-    for (int i = 0; i < 200; ++i) {
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    do {
         ASSERT_EQ(tcgetattr(master, &tio), 0);
-        if (cfgetospeed(&tio) == B19200) {
-            break;
-        }
-        std::this_thread::sleep_for(10ms);
-    }
+    } while (cfgetospeed(&tio) != B19200 && std::chrono::steady_clock::now() < deadline &&
+             poll(nullptr, 0, 1) == 0);
     EXPECT_EQ(cfgetospeed(&tio), B19200);
     EXPECT_EQ(exchange(kestra::BuildRequest(6, 0x65, {})).size(), 10u);
     EXPECT_EQ(sim.Stop(), 0);

@@ -10,6 +10,7 @@
 #include <poll.h>
 #include <stdexcept>
 #include <string>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 #include <vector>
@@ -51,11 +52,41 @@ public:
         }
         slave_ = ptsname(master_);
     }
-    ~PtyPeer() { Close(); }
+    ~PtyPeer() {
+        Close();
+        if (slaveWatch_ >= 0) {
+            ::close(slaveWatch_);
+        }
+    }
     PtyPeer(const PtyPeer&) = delete;
     PtyPeer& operator=(const PtyPeer&) = delete;
 
     const std::string& SlavePath() const { return slave_; }
+
+    // Keeps a descriptor of the slave side for looking at its input queue. Call it before the
+    // port is opened: the port's exclusive mode refuses later opens.
+    void WatchSlave() {
+        slaveWatch_ = ::open(slave_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (slaveWatch_ < 0) {
+            throw std::runtime_error("open pty slave");
+        }
+    }
+
+    // Waits until `count` bytes written on the master side wait in the slave's input queue
+    // (the pty moves them over asynchronously). WatchSlave must have been called.
+    bool
+    WaitUntilQueuedAtSlave(int count,
+                           std::chrono::milliseconds timeout = std::chrono::seconds(10)) const {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        int queued = 0;
+        while (ioctl(slaveWatch_, FIONREAD, &queued) == 0 && queued < count) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                return false;
+            }
+            poll(nullptr, 0, 1);
+        }
+        return queued >= count;
+    }
     int Master() const { return master_; }
     void Close() {
         if (master_ >= 0) {
@@ -95,5 +126,6 @@ public:
 
 private:
     int master_ = -1;
+    int slaveWatch_ = -1;
     std::string slave_;
 };

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <future>
 #include <thread>
 
 namespace {
@@ -19,6 +20,7 @@ class SornExchangeTest : public ::testing::Test {
 protected:
     void SetUp() override {
         map_.Map(30, peer_.SlavePath());
+        peer_.WatchSlave();
         handle_ = SORN_OpenPort("30");
         ASSERT_GT(handle_, 0);
         // The peer thread may be slow to answer on a busy machine; the tests that wait for
@@ -56,13 +58,14 @@ protected:
 };
 
 TEST_F(SornExchangeTest, WholeAnswerReturnsAtOnceNotAfterTheTimeOut) {
+    Set("timeout", "60000");
     std::thread reader = AnswerWith(kAnswer);
     Bytes answer;
     milliseconds took{};
     EXPECT_EQ(Exchange(answer, took), 5);
     reader.join();
     EXPECT_EQ(answer, kAnswer);
-    EXPECT_LT(took.count(), 400) << "block time-out is 3000 ms";
+    EXPECT_LT(took.count(), 30000) << "block time-out is 60000 ms";
 }
 
 TEST_F(SornExchangeTest, SilenceGivesNothingReceivedAfterTheBlockTimeOut) {
@@ -76,17 +79,20 @@ TEST_F(SornExchangeTest, SilenceGivesNothingReceivedAfterTheBlockTimeOut) {
 
 TEST_F(SornExchangeTest, ByteAfterTheCharacterTimeOutIsNotPartOfTheAnswer) {
     Set("chartimeout", "30");
+    std::promise<void> returned;
     std::thread reader([&] {
         peer_.Read(4);
         peer_.Write({0x05, 0x00, 0x65});
-        std::this_thread::sleep_for(milliseconds(250));
+        returned.get_future().wait(); // the rest comes only after the exchange gave up
         peer_.Write({0x00, 0x60});
     });
     Bytes answer;
     milliseconds took{};
     EXPECT_EQ(Exchange(answer, took), 3);
+    returned.set_value();
     reader.join();
     EXPECT_EQ(answer, (Bytes{0x05, 0x00, 0x65}));
+    ASSERT_TRUE(peer_.WaitUntilQueuedAtSlave(2));
 
     // The late bytes are flushed by the next exchange, whose answer comes whole.
     std::thread second = AnswerWith(kAnswer);
@@ -96,12 +102,12 @@ TEST_F(SornExchangeTest, ByteAfterTheCharacterTimeOutIsNotPartOfTheAnswer) {
 }
 
 TEST_F(SornExchangeTest, CharacterTimeOutScalesWithItsMultiplier) {
-    Set("chartimeout", "30");
-    Set("CharTimeoutMpy", "10"); // 300 ms: a 150 ms gap no longer ends the answer
+    Set("chartimeout", "300");
+    Set("CharTimeoutMpy", "10"); // 3 s: a gap of more than 300 ms no longer ends the answer
     std::thread reader([&] {
         peer_.Read(4);
         peer_.Write({0x05, 0x00});
-        std::this_thread::sleep_for(milliseconds(150));
+        std::this_thread::sleep_for(milliseconds(400));
         peer_.Write({0x65, 0x00, 0x60});
     });
     Bytes answer;
@@ -122,7 +128,7 @@ TEST_F(SornExchangeTest, FirstByteBelowTwoIsNoLengthSoTheLineDecides) {
 
 TEST_F(SornExchangeTest, BytesReceivedBeforeTheExchangeAreFlushed) {
     peer_.Write({0x07, 0xAA, 0xBB});
-    std::this_thread::sleep_for(milliseconds(30));
+    ASSERT_TRUE(peer_.WaitUntilQueuedAtSlave(3));
     std::thread reader = AnswerWith(kAnswer);
     Bytes answer;
     milliseconds took{};
@@ -155,6 +161,7 @@ TEST_F(SornExchangeTest, ReceiveHandsOverWhatArrivedAndTimesOutWithoutIt) {
     EXPECT_GE(duration_cast<milliseconds>(steady_clock::now() - start).count(), 95);
 
     peer_.Write({0x11, 0x13, 0x00, 0xFF}); // XON and XOFF are plain data here
+    ASSERT_TRUE(peer_.WaitUntilQueuedAtSlave(4));
     ASSERT_EQ(SORN_Receive(handle_, buffer, sizeof buffer), 4);
     EXPECT_EQ(Bytes(buffer, buffer + 4), (Bytes{0x11, 0x13, 0x00, 0xFF}));
 

@@ -21,11 +21,25 @@ struct ScanInbox {
     std::vector<int> codes;
 };
 ScanInbox gInbox;
-std::atomic<int> gHandlerSleepMs{0};
+
+/// Holds the handler inside its call until the test lets it go, so a stop meets a hand-over
+/// that is certainly busy.
+struct HandlerGate {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool hold = false;
+    bool inside = false;
+};
+HandlerGate gGate;
 
 void OnScan(const char* text, int code) {
-    if (const int ms = gHandlerSleepMs.load())
-        std::this_thread::sleep_for(milliseconds(ms));
+    {
+        std::unique_lock<std::mutex> lock(gGate.mutex);
+        gGate.inside = true;
+        gGate.changed.notify_all();
+        gGate.changed.wait(lock, [] { return !gGate.hold; });
+        gGate.inside = false;
+    }
     std::lock_guard<std::mutex> lock(gInbox.mutex);
     gInbox.data.emplace_back(text, text + std::max(code, 0));
     gInbox.codes.push_back(code);
@@ -41,7 +55,7 @@ class ScanThreadTest : public VelkTest {
 protected:
     void SetUp() override {
         VelkTest::SetUp();
-        gHandlerSleepMs = 0;
+        HoldHandler(false);
         std::lock_guard<std::mutex> lock(gInbox.mutex);
         gInbox.data.clear();
         gInbox.codes.clear();
@@ -50,6 +64,16 @@ protected:
     static bool WaitForData(std::size_t count) {
         std::unique_lock<std::mutex> lock(gInbox.mutex);
         return gInbox.arrived.wait_for(lock, 3s, [&] { return gInbox.data.size() >= count; });
+    }
+
+    static void HoldHandler(bool hold) {
+        std::lock_guard<std::mutex> lock(gGate.mutex);
+        gGate.hold = hold;
+        gGate.changed.notify_all();
+    }
+    static bool WaitUntilHandlerHeld() {
+        std::unique_lock<std::mutex> lock(gGate.mutex);
+        return gGate.changed.wait_for(lock, 10s, [] { return gGate.inside; });
     }
 
     /// Waits until the thread has asked for data `calls` more times; a call counted here has
@@ -133,34 +157,37 @@ TEST_F(ScanThreadTest, AStopThatTimesOutLeavesHandOversLocked) {
     const int h = NewReader();
     LogTo(h);
     ASSERT_EQ(VELK_AddEventHandler(h, &kScanHandler), 0);
-    gHandlerSleepMs = 1600;
+    HoldHandler(true);
     fakesorn::QueueReceive({0x01});
-    // Wait until the handler is running, then stop: busy outlasts the 100 ms grace and the
-    // thread does not end within the second.
-    WaitForReceiveCalls(1); // the call that picks the data up
-    std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(WaitUntilHandlerHeld());
     char value[8];
-    EXPECT_EQ(VELK_GetReaderPara(h, "ISPROTTOAPPLOCKED", value), 0);
+    EXPECT_EQ(VELK_GetReaderPara(h, "ISPROTTOAPPLOCKED", value), 0); // busy
+    // The hand-over outlasts the grace for busy and the thread does not end within the second.
     const auto start = steady_clock::now();
     EXPECT_EQ(VELK_DelEventHandler(h, &kScanHandler), 0);
     const auto took = steady_clock::now() - start;
     EXPECT_GE(took, 1000ms);
-    EXPECT_LT(took, 1500ms);
+    EXPECT_LT(took, 30s); // bounded, though the handler never returns by itself
 
     // Still locked: a command works but hands nothing over.
     fakesorn::QueueAnswer({0x05, 0x00, 0x65, 0x00, 0x60});
     char version[64];
     EXPECT_EQ(VELK_0x65_SoftVersion(h, 0, version, 1), 0);
     EXPECT_TRUE(Lines().empty());
+    HoldHandler(false);
     ASSERT_TRUE(WaitForData(1)); // the slow hand-over still completes
     ASSERT_EQ(VELK_SetReaderPara(0, "UNLOCKPROTTOAPP", ""), 0);
     fakesorn::QueueAnswer({0x05, 0x00, 0x65, 0x00, 0x60});
     EXPECT_EQ(VELK_0x65_SoftVersion(h, 0, version, 1), 0);
     EXPECT_EQ(Lines().size(), 2u);
-    // Once the old thread has ended, a new scan-data handler starts a new one.
-    gHandlerSleepMs = 0;
-    std::this_thread::sleep_for(100ms);
-    ASSERT_EQ(VELK_AddEventHandler(h, &kScanHandler), 0);
+    // While the old thread runs on, no second one starts; once it has ended, a new one does.
+    const auto deadline = steady_clock::now() + 10s;
+    int rc = VELK_AddEventHandler(h, &kScanHandler);
+    while (rc == -2003 && steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(1ms);
+        rc = VELK_AddEventHandler(h, &kScanHandler);
+    }
+    ASSERT_EQ(rc, 0);
     fakesorn::QueueReceive({0x02});
     ASSERT_TRUE(WaitForData(2));
     EXPECT_EQ(VELK_DeleteReader(h), 0);
@@ -170,17 +197,16 @@ TEST_F(ScanThreadTest, DeletingAReaderWhoseThreadWillNotStopReleasesItWhenItEnds
     const int threadsBefore = SettledThreadCount();
     const int h = NewReader();
     ASSERT_EQ(VELK_AddEventHandler(h, &kScanHandler), 0);
-    gHandlerSleepMs = 1300;
+    HoldHandler(true);
     fakesorn::QueueReceive({0x01});
-    WaitForReceiveCalls(1);
-    std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(WaitUntilHandlerHeld());
     EXPECT_EQ(VELK_DeleteReader(h), 0);
     EXPECT_EQ(VELK_GetReaderList(0), -2001);
     // The thread finishes its hand-over, sees its stop flag and ends; the next deletion joins it.
+    HoldHandler(false);
     ASSERT_TRUE(WaitForData(1));
-    std::this_thread::sleep_for(200ms);
-    EXPECT_EQ(VELK_DeleteReader(NewReader()), 0);
     EXPECT_EQ(ThreadCountReaching(threadsBefore), threadsBefore);
+    EXPECT_EQ(VELK_DeleteReader(NewReader()), 0);
 }
 
 } // namespace

@@ -18,9 +18,9 @@ inline int ThreadCount() {
     return count;
 }
 
-/// Waits up to a second for the count to reach `expected` and returns the last count seen.
+/// Waits up to ten seconds for the count to reach `expected` and returns the last count seen.
 inline int ThreadCountReaching(int expected) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     int count = ThreadCount();
     while (count != expected && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));

@@ -66,10 +66,11 @@ void WkReaderEditDoc::SetTitle(const std::string& name) {
     WkStdEditDoc::SetTitle(kTitlePrefix + name);
 }
 
-void WkReaderEditDoc::CommitPendingEdits() {
+bool WkReaderEditDoc::CommitPendingEdits() {
     if (WkReaderEditViewModel* view = EditView()) {
         view->CommitActivePage();
     }
+    return true;
 }
 
 bool WkReaderEditDoc::CanCloseFrame() {

@@ -55,10 +55,10 @@ public:
     bool IsWritten() const { return written_; }
 
     /// Before a save: the active configuration page takes its controls into the module.
-    void CommitPendingEdits();
+    bool CommitPendingEdits() override;
     /// Before the frame closes: views commit (hint 1) and the active page commits. Always
     /// true: the save question itself is the application's.
-    bool CanCloseFrame();
+    bool CanCloseFrame() override;
     /// The document closes: every linked transponder document is told, the list emptied.
     void OnCloseDocument();
 

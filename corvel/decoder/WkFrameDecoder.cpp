@@ -226,3 +226,16 @@ std::vector<Bytes> SplitFrames(Bytes bytes) {
     }
     return frames;
 }
+
+bool IsWholeFrame(Bytes frame, WkFrameDirection direction) {
+    const std::size_t minimum =
+        direction == WkFrameDirection::kAnswer ? kAnswerMinimum : kRequestHeader + 1;
+    if (frame.size() < minimum || frame[0] != frame.size()) {
+        return false;
+    }
+    std::uint8_t sum = 0;
+    for (std::uint8_t b : frame.first(frame.size() - 1)) {
+        sum ^= b;
+    }
+    return sum == frame.back();
+}

@@ -54,6 +54,10 @@ WkDecodedFrame DecodeRequest(std::span<const std::uint8_t> frame);
 WkDecodedFrame DecodeAnswer(std::span<const std::uint8_t> frame,
                             std::span<const std::uint8_t> request = {});
 
+/// True when the frame has at least its header and checksum, its LEN byte equals its size and
+/// its checksum is right; the cheap check behind the decoder's lengthOk and checksumOk.
+bool IsWholeFrame(std::span<const std::uint8_t> frame, WkFrameDirection direction);
+
 /// Cuts received bytes into frames by their LEN bytes. Bytes that do not make a whole frame
 /// (a LEN below 5 or beyond the end) stay together as the last piece.
 std::vector<std::span<const std::uint8_t>> SplitFrames(std::span<const std::uint8_t> bytes);

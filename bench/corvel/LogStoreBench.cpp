@@ -1,0 +1,120 @@
+// The protocol window's line store at ten million lines: append rate at the start and at the
+// end, memory per line, and the time of one filter change over all of them.
+
+#include "WkLogRows.h"
+#include "WkLogStore.h"
+
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kMillion = 1000000;
+
+long ResidentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    long size = 0;
+    long resident = 0;
+    statm >> size >> resident;
+    return resident * sysconf(_SC_PAGESIZE);
+}
+
+// A reader's traffic: a 9-byte request and its 16-byte answer, then an 11-byte auto-answer
+// frame, each a millisecond after the other.
+class Traffic {
+public:
+    const std::string& Line(long i) {
+        static const char kDigits[] = "0123456789ABCDEF";
+        const long ms = i % 86400000;
+        std::snprintf(stamp_, sizeof stamp_, "12/07/26 %02ld:%02ld:%02ld.%03ld", ms / 3600000,
+                      ms / 60000 % 60, ms / 1000 % 60, ms % 1000);
+        line_.assign(stamp_);
+        std::uint8_t frame[16];
+        int n = 0;
+        const int address = static_cast<int>(i / 3 % 4);
+        switch (i % 3) {
+        case 0:
+            line_ += "  >>  ";
+            n = 9;
+            frame[2] = 0x15; // read public data
+            break;
+        case 1:
+            line_ += "  <<  ";
+            n = 16;
+            frame[2] = 0x15;
+            break;
+        default:
+            line_ += "  <<  ";
+            n = 11;
+            frame[2] = 0x11; // auto-answer serial number
+            break;
+        }
+        frame[0] = static_cast<std::uint8_t>(n);
+        frame[1] = static_cast<std::uint8_t>(address);
+        for (int k = 3; k < n - 1; ++k) {
+            frame[k] = static_cast<std::uint8_t>(k == 3 && i % 3 != 0 ? 0 : (i * 7 + k) & 0xFF);
+        }
+        std::uint8_t sum = 0;
+        for (int k = 0; k < n - 1; ++k) {
+            sum ^= frame[k];
+        }
+        frame[n - 1] = sum;
+        for (int k = 0; k < n; ++k) {
+            line_ += kDigits[frame[k] >> 4];
+            line_ += kDigits[frame[k] & 0x0F];
+            line_ += ' ';
+        }
+        if (i % 3 == 1) {
+            line_ += "  OK";
+        }
+        return line_;
+    }
+
+private:
+    char stamp_[32];
+    std::string line_;
+};
+
+void BM_TenMillionLines(benchmark::State& state) {
+    const long total = state.range(0);
+    for (auto _ : state) {
+        Traffic traffic;
+        const long before = ResidentBytes();
+        WkLogStore store;
+        WkLogRows rows(store);
+        double first = 0;
+        double last = 0;
+        for (long million = 0; million < total / kMillion; ++million) {
+            const auto start = std::chrono::steady_clock::now();
+            for (long i = million * kMillion; i < (million + 1) * kMillion; ++i) {
+                store.Append(traffic.Line(i));
+            }
+            rows.Update();
+            const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+            (million == 0 ? first : last) = kMillion / took.count();
+        }
+        state.counters["first_million_lines_per_s"] = first;
+        state.counters["last_million_lines_per_s"] = last;
+        state.counters["bytes_per_line"] =
+            static_cast<double>(ResidentBytes() - before) / static_cast<double>(total);
+
+        WkLogFilter answers;
+        answers.address = 2;
+        answers.direction = WkLogFilter::Direction::kAnswers;
+        const auto start = std::chrono::steady_clock::now();
+        rows.SetFilter(answers);
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        state.counters["filter_change_s"] = took.count();
+        state.counters["rows_after_filter"] = static_cast<double>(rows.RowCount());
+        benchmark::DoNotOptimize(rows.RowCount());
+    }
+    state.SetItemsProcessed(state.iterations() * total);
+}
+BENCHMARK(BM_TenMillionLines)->Arg(10 * kMillion)->Iterations(1)->Unit(benchmark::kSecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,447 @@
+#include "WkTransponderEditModel.h"
+
+#include "WkTransponderEditDoc.h"
+#include "common/HexText.h"
+#include "hestel.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+
+namespace {
+
+using M = WkTransponderModul;
+
+std::optional<int> ParseInt(const std::string& text) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    auto [last, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || last != end) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+bool InRange(const std::string& text, int high) {
+    auto value = ParseInt(text);
+    return value && *value >= 0 && *value <= high;
+}
+
+std::string Hex(std::uint8_t byte) {
+    char text[3];
+    std::snprintf(text, sizeof text, "%02X", byte);
+    return text;
+}
+
+// The byte of a data or password edit: one or two hex digits.
+std::optional<std::uint8_t> ByteOf(const std::string& text) {
+    if (text.empty() || text.size() > 2 || !IsHexText(text)) {
+        return std::nullopt;
+    }
+    int value = 0;
+    for (char c : text) {
+        value = 16 * value + HexDigitValue(c);
+    }
+    return static_cast<std::uint8_t>(value);
+}
+
+// A stored first shown block outside 0 .. 99 shows as 0; the scroll bar ends at 96.
+int FirstShownOf(std::uint8_t stored) {
+    return stored > 99 ? 0 : std::min<int>(stored, WkTransponderEditModel::kMaxFirstShown);
+}
+
+int BlocksPositionOf(std::uint8_t stored) {
+    return stored >= 1 && stored <= 4 ? stored - 1 : 0;
+}
+
+bool IsScrolled(int code) {
+    return code == 0x14 || code == 0x15 || code == 0x18 || code == 0x19;
+}
+
+std::uint32_t& LastSerial() {
+    static std::uint32_t last = 0;
+    return last;
+}
+
+} // namespace
+
+WkTransponderEditModel::WkTransponderEditModel(WkTransponderEditDoc& document)
+    : document_(document) {
+    fields_.data.fill("00");
+    fields_.password.fill("00");
+}
+
+const WkTransponderCommand& WkTransponderEditModel::Selected() const {
+    return kTransponderCommands[static_cast<std::size_t>(
+        std::clamp(fields_.selected, 0, kTransponderCommandCount - 1))];
+}
+
+int WkTransponderEditModel::SelectedCode() const {
+    return TransponderCommandCode(Selected().text);
+}
+
+int WkTransponderEditModel::RowsCode() const {
+    const int code = SelectedCode();
+    return M::FindDataCommand(code) != nullptr ? code : lastDataCode_;
+}
+
+int WkTransponderEditModel::StoredRowsBase() {
+    const M::DataCommand& rows = *M::FindDataCommand(RowsCode());
+    std::uint8_t stored = 0;
+    document_.Modul().Params().GetByte(rows.firstShown != nullptr ? rows.firstShown : rows.address,
+                                       stored);
+    return M::kBlockBytes * (rows.firstShown != nullptr ? FirstShownOf(stored) : stored);
+}
+
+WkTransponderEditModel::Page WkTransponderEditModel::GetPage() const {
+    Page page;
+    const int code = SelectedCode();
+    const int rowsCode = RowsCode();
+    page.groupCaption = rowsCode <= 0x15   ? WkTransponderEditText::kPublicCaption
+                        : rowsCode <= 0x17 ? WkTransponderEditText::kConfigCaption
+                                           : WkTransponderEditText::kSecretCaption;
+    page.actionCaption = Selected().action;
+    page.actionEnabled = document_.IsOnline();
+    switch (code) {
+    case 0x12:
+        page.idEditable = true;
+        break;
+    case 0x14:
+    case 0x18:
+        page.addressEditable = page.blocksEditable = true;
+        page.editableDataCells = 16;
+        page.editSnrVisible = code == 0x14;
+        break;
+    case 0x15:
+    case 0x19:
+        page.addressEditable = page.blocksEditable = true;
+        break;
+    case 0x16:
+        page.addressEditable = true;
+        page.editableDataCells = 4;
+        break;
+    case 0x17:
+        page.addressEditable = true;
+        break;
+    case 0x1C:
+        page.dataVisible = false;
+        page.passwordVisible = true;
+        page.groupCaption = WkTransponderEditText::kPasswordCaption;
+        break;
+    case 0xAA:
+        page.dataVisible = false;
+        page.cryptVisible = true;
+        page.groupCaption = WkTransponderEditText::kCryptCaption;
+        break;
+    default:
+        break;
+    }
+    page.scrollEnabled = IsScrolled(code);
+    const char letter = M::FindDataCommand(rowsCode)->label;
+    for (int row = 0; row < 4; ++row) {
+        page.rowLabels[static_cast<std::size_t>(row)] =
+            letter + std::to_string(rowsBase_ / M::kBlockBytes + row);
+    }
+    return page;
+}
+
+bool WkTransponderEditModel::Validate() const {
+    const char* failure = nullptr;
+    if (!InRange(fields_.address, kMaxAddress)) {
+        failure = WkTransponderEditText::kAddressRange;
+    } else if (!InRange(fields_.idLength, kMaxIdLength)) {
+        failure = WkTransponderEditText::kIdLengthRange;
+    } else if (fields_.idNumber.size() > 24 || !IsHexText(fields_.idNumber)) {
+        failure = WkTransponderEditText::kIdNumberRange;
+    }
+    if (failure != nullptr) {
+        document_.GetPrompts().ShowMessage(failure, Prompts::Icon::Warning);
+        return false;
+    }
+    return true;
+}
+
+bool WkTransponderEditModel::Take() {
+    if (!Validate()) {
+        return false;
+    }
+    M& modul = document_.Modul();
+    modul.IdImage().SetByte(M::kIdLength, static_cast<std::uint8_t>(*ParseInt(fields_.idLength)));
+    modul.SetIdNumberText(fields_.idNumber);
+    modul.Params().SetBit(M::kHexFlag, fields_.numberBase == 1);
+    if (const M::DataCommand* command = M::FindDataCommand(SelectedCode())) {
+        modul.Params().SetByte(command->address,
+                               static_cast<std::uint8_t>(*ParseInt(fields_.address)));
+        // A stored count outside 1 .. 4 shows as the first entry; it is rewritten only when
+        // the user picks another, so that merely looking at a command changes nothing.
+        std::uint8_t stored = 0;
+        if (command->blocks != nullptr && modul.Params().GetByte(command->blocks, stored) &&
+            BlocksPositionOf(stored) != fields_.blocks) {
+            modul.Params().SetByte(command->blocks,
+                                   static_cast<std::uint8_t>(std::clamp(fields_.blocks, 0, 3) + 1));
+        }
+        // Where the rows stand is a matter of the view: moving them is no change of the data.
+        if (command->firstShown != nullptr) {
+            modul.Params().SetByte(
+                command->firstShown,
+                static_cast<std::uint8_t>(std::clamp(fields_.firstShown, 0, kMaxFirstShown)),
+                false);
+        }
+    }
+    // The data texts go where the rows stood when they were shown.
+    WkImageAccess rows = modul.Access(M::FindDataCommand(RowsCode())->image);
+    for (int i = 0; i < 16; ++i) {
+        if (auto byte = ByteOf(fields_.data[static_cast<std::size_t>(i)])) {
+            rows.SetByteAt(rowsBase_ + i, *byte);
+        }
+    }
+    for (int i = 0; i < 4; ++i) {
+        if (auto byte = ByteOf(fields_.password[static_cast<std::size_t>(i)])) {
+            modul.Params().SetByte(M::kPasswordBytes[i], *byte);
+        }
+    }
+    modul.Params().SetByte(M::kCryptCode, static_cast<std::uint8_t>(CryptCodeAt(fields_.crypt)));
+    modul.Base().SetByte(M::kCommandPosition, static_cast<std::uint8_t>(fields_.selected));
+    return true;
+}
+
+void WkTransponderEditModel::ShowRows() {
+    rowsBase_ = StoredRowsBase();
+    const auto& image = document_.Modul().Image(M::FindDataCommand(RowsCode())->image);
+    for (std::size_t i = 0; i < fields_.data.size(); ++i) {
+        const std::size_t index = static_cast<std::size_t>(rowsBase_) + i;
+        fields_.data[i] = Hex(index < image.size() ? image[index] : 0);
+    }
+}
+
+void WkTransponderEditModel::Show() {
+    M& modul = document_.Modul();
+    fields_.status = document_.RefreshStatus();
+    std::uint8_t position = 0;
+    modul.Base().GetByte(M::kCommandPosition, position);
+    fields_.selected = position < kTransponderCommandCount ? position : 0;
+    fields_.typeText = modul.TypeName();
+    fields_.serialText = modul.SerialNumberText();
+    bool hex = false;
+    modul.Params().GetBit(M::kHexFlag, hex);
+    fields_.numberBase = hex ? 1 : 0;
+    fields_.idLength = std::to_string(modul.Image(M::kIdImage)[0]);
+    fields_.idNumber = modul.IdNumberText();
+    const int code = SelectedCode();
+    if (const M::DataCommand* command = M::FindDataCommand(code)) {
+        lastDataCode_ = code;
+        std::uint8_t value = 0;
+        modul.Params().GetByte(command->address, value);
+        fields_.address = std::to_string(value);
+        if (command->blocks != nullptr) {
+            modul.Params().GetByte(command->blocks, value);
+            fields_.blocks = BlocksPositionOf(value);
+        }
+        if (command->firstShown != nullptr) {
+            modul.Params().GetByte(command->firstShown, value);
+            fields_.firstShown = FirstShownOf(value);
+        }
+    }
+    ShowRows();
+    for (int i = 0; i < 4; ++i) {
+        std::uint8_t value = 0;
+        modul.Params().GetByte(M::kPasswordBytes[i], value);
+        fields_.password[static_cast<std::size_t>(i)] = Hex(value);
+    }
+    std::uint8_t crypt = 0;
+    modul.Params().GetByte(M::kCryptCode, crypt);
+    fields_.crypt = CryptPositionOf(crypt);
+}
+
+void WkTransponderEditModel::InitialUpdate() {
+    Show();
+}
+
+bool WkTransponderEditModel::SelectCommand(int position) {
+    if (position < 0 || position >= kTransponderCommandCount || !Take()) {
+        return false;
+    }
+    fields_.selected = position;
+    document_.Modul().Base().SetByte(M::kCommandPosition, static_cast<std::uint8_t>(position));
+    Show();
+    return true;
+}
+
+int WkTransponderEditModel::ExecuteSelected() {
+    if (!Take()) {
+        return 0;
+    }
+    Show();
+    const int code = SelectedCode();
+    if (code == 0xAA && fields_.crypt == kCryptSetupPosition &&
+        !document_.GetPrompts().AskYesNo(WkTransponderEditText::kCryptoSetupQuestion)) {
+        return 0;
+    }
+    M& modul = document_.Modul();
+    const int result = modul.Execute(code);
+    const bool select = code == 0x11 || code == 0x1B || code == 0x1C;
+    if (select && result != 0) {
+        modul.SerialImage().SetHexText(M::kSerial, "0000000000");
+        modul.SerialImage().SetByte(M::kType, M::kNoType);
+    }
+    if (Selected().kind == WkTransponderCommand::Kind::Read || code == 0x1B || code == 0x1C) {
+        Show();
+    }
+    return result;
+}
+
+int WkTransponderEditModel::DoubleClick(int position) {
+    if (!SelectCommand(position)) {
+        return 0;
+    }
+    const int code = SelectedCode();
+    if (Selected().kind == WkTransponderCommand::Kind::Read || code == 0x1A || code == 0x1B ||
+        code == 0x1C) {
+        return ExecuteSelected();
+    }
+    return 0;
+}
+
+std::string WkTransponderEditModel::PopupText() const {
+    return WkTransponderEditText::kSendPrefix + std::string(Selected().text);
+}
+
+bool WkTransponderEditModel::PopupEnabled() const {
+    return document_.IsOnline();
+}
+
+void WkTransponderEditModel::StepAddress(int delta) {
+    const int address = ParseInt(fields_.address).value_or(0) + delta;
+    fields_.address = std::to_string(std::clamp(address, 0, kMaxAddress));
+    if (Take()) {
+        Show();
+    }
+}
+
+void WkTransponderEditModel::StepIdLength(int delta) {
+    const int length = ParseInt(fields_.idLength).value_or(0) + delta;
+    fields_.idLength = std::to_string(std::clamp(length, 0, kMaxIdLength));
+    if (Take()) {
+        Show();
+    }
+}
+
+void WkTransponderEditModel::TypedAddress(const std::string& text) {
+    if (text.empty()) {
+        return;
+    }
+    fields_.address = text;
+    const int code = SelectedCode();
+    if (auto address = ParseInt(text); address && code != 0x16 && code != 0x17) {
+        fields_.firstShown = std::clamp(*address, 0, kMaxFirstShown);
+    }
+    if (Take()) {
+        Show();
+    }
+}
+
+void WkTransponderEditModel::TypedIdLength(const std::string& text) {
+    if (text.empty()) {
+        return;
+    }
+    fields_.idLength = text;
+    if (Take()) {
+        Show();
+    }
+}
+
+void WkTransponderEditModel::ScrollData(Scroll action, int thumb) {
+    if (!IsScrolled(SelectedCode())) {
+        return;
+    }
+    int position = fields_.firstShown;
+    switch (action) {
+    case Scroll::LineUp:
+        --position;
+        break;
+    case Scroll::LineDown:
+        ++position;
+        break;
+    case Scroll::PageUp:
+        position -= kPageStep;
+        break;
+    case Scroll::PageDown:
+        position += kPageStep;
+        break;
+    case Scroll::Top:
+        position = 0;
+        break;
+    case Scroll::Bottom:
+        position = kMaxFirstShown;
+        break;
+    case Scroll::Thumb:
+        position = thumb;
+        break;
+    }
+    fields_.firstShown = std::clamp(position, 0, kMaxFirstShown);
+    if (Take()) {
+        Show();
+    }
+}
+
+void WkTransponderEditModel::SetNumberBase(int base) {
+    fields_.numberBase = base == 1 ? 1 : 0;
+    if (Take()) {
+        Show();
+    }
+}
+
+bool WkTransponderEditModel::CheckHex(const std::string& text) {
+    if (IsHexText(text)) {
+        return true;
+    }
+    document_.GetPrompts().ShowMessage(WkTransponderEditText::kNoHexString, Prompts::Icon::Warning);
+    return false;
+}
+
+bool WkTransponderEditModel::EditedData(int index, const std::string& text) {
+    fields_.data.at(static_cast<std::size_t>(index)) = text;
+    return CheckHex(text);
+}
+
+bool WkTransponderEditModel::EditedPassword(int index, const std::string& text) {
+    fields_.password.at(static_cast<std::size_t>(index)) = text;
+    return CheckHex(text);
+}
+
+void WkTransponderEditModel::LeftEdit() {
+    if (Take()) {
+        Show();
+    }
+}
+
+void WkTransponderEditModel::SetCryptPosition(int position) {
+    fields_.crypt = position;
+}
+
+std::uint32_t WkTransponderEditModel::LastSerialNumber() {
+    return LastSerial();
+}
+
+void WkTransponderEditModel::EditSerialNumber(
+    const std::function<std::optional<std::uint32_t>(std::uint32_t)>& ask) {
+    if (!Take()) {
+        return;
+    }
+    const std::optional<std::uint32_t> number = ask(LastSerial());
+    if (!number) {
+        return;
+    }
+    LastSerial() = *number;
+    const unsigned char serial[HESTEL_SNR_SIZE] = {
+        0, static_cast<unsigned char>(*number >> 24), static_cast<unsigned char>(*number >> 16),
+        static_cast<unsigned char>(*number >> 8), static_cast<unsigned char>(*number)};
+    unsigned char code[HESTEL_CODE_SIZE] = {};
+    HESTEL_FormatSnr(serial, code);
+    M& modul = document_.Modul();
+    std::uint8_t address = 0;
+    modul.Params().GetByte(M::FindDataCommand(0x14)->address, address);
+    modul.Access(M::kPublicImage).SetBytesAt(M::kBlockBytes * address, code, HESTEL_CODE_SIZE);
+    Show();
+    Take();
+}

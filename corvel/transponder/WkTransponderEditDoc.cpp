@@ -9,7 +9,7 @@ WkTransponderEditDoc::WkTransponderEditDoc() {
 }
 
 WkTransponderEditDoc::~WkTransponderEditDoc() {
-    OnClose();
+    WkTransponderEditDoc::OnCloseDocument();
 }
 
 void WkTransponderEditDoc::Serialize(WkArchive& ar) {
@@ -19,10 +19,6 @@ void WkTransponderEditDoc::Serialize(WkArchive& ar) {
 void WkTransponderEditDoc::SetTitle(const std::string& name) {
     fileName_ = name;
     WkStdEditDoc::SetTitle(WkTransponderText::kTitlePrefix + name);
-}
-
-void WkTransponderEditDoc::OnNewOrOpened() {
-    MoveFrame(kFrameRect);
 }
 
 std::string WkTransponderEditDoc::LinkName() const {
@@ -70,22 +66,17 @@ std::string WkTransponderEditDoc::RefreshStatus() {
            "....COM: " + comPort_ + "....File: " + readerFile_;
 }
 
-void WkTransponderEditDoc::OnClose() {
+void WkTransponderEditDoc::OnCloseDocument() {
     if (WkReaderDocLink* reader = GetReaderDocument()) {
         Modul().SetReader(nullptr);
         reader->UnlinkTransponder(*this);
     }
 }
 
-bool WkTransponderEditDoc::Save(const std::string& path) {
-    UpdateAllViews(kHintCommit);
-    if (!SaveFile(path)) {
-        return false;
-    }
+void WkTransponderEditDoc::OnDocumentSaved(const std::filesystem::path&) {
     if (WkReaderDocLink* reader = GetReaderDocument()) {
         reader->LinkTransponder(*this, LinkName());
     }
-    return true;
 }
 
 WkFileInfoModel WkTransponderEditDoc::FileInfo() {

@@ -21,7 +21,7 @@ inline constexpr const char* kOffline = "Offline";
 /// A transponder document; online while bound to a reader document that has a COM port.
 class WkTransponderEditDoc : public WkStdEditDoc, public WkTransponderLink {
 public:
-    /// Where a new or opened document's frame is placed.
+    /// Where the frame of a new or opened document is placed.
     static constexpr WkRect kFrameRect{20, 20, 640, 320};
 
     WkTransponderEditDoc();
@@ -39,8 +39,8 @@ public:
     const std::string& GetFileName() const { return fileName_; }
     void SetTitle(const std::string& name) override;
 
-    /// A new or opened document's frame goes to kFrameRect.
-    void OnNewOrOpened();
+    /// The save dialog proposes the name, without the title's prefix.
+    std::string SaveNameProposal() const override { return fileName_; }
 
     /// Binds the document to `reader` (null: unbinds). A reader document given is told to
     /// list this document and records its name. Not owned.
@@ -62,11 +62,11 @@ public:
     std::string RefreshStatus();
     bool IsOnline() const { return online_; }
 
-    /// Before the document is closed: leaves the reader document's list.
-    void OnClose();
-    /// Save to `path`: the views' pending edits are committed first, and afterwards a bound
-    /// reader document records the name again. False when the file could not be written.
-    bool Save(const std::string& path);
+    /// After a save (the views' pending edits were committed before it), a bound reader
+    /// document records the name again: it may have changed.
+    void OnDocumentSaved(const std::filesystem::path& path) override;
+    /// Leaves the reader document's list.
+    void OnCloseDocument() override;
 
     /// The File Info dialog's data: mask 95 with the transponder type row.
     WkFileInfoModel FileInfo();

@@ -133,18 +133,14 @@ TEST(TransponderTexts, IdNumberIsCutToItsLengthAndKeepsTrailingDigits) {
 TEST(TransponderDocument, TitleFileInfoAndFrame) {
     struct View : WkViewObserver {
         std::string title;
-        WkRect rect;
         void OnUpdate(WkViewObserver*, int) override {}
         void OnTitleChanged(const std::string& text) override { title = text; }
-        void MoveFrame(const WkRect& r, bool) override { rect = r; }
     } view;
     WkTransponderEditDoc doc;
     doc.AddView(&view);
     doc.SetTitle("Trans1");
     EXPECT_EQ(view.title, "TransponderEditor - Trans1");
-    doc.OnNewOrOpened();
-    EXPECT_EQ(view.rect.right, 640);
-    EXPECT_EQ(view.rect.bottom, 320);
+    EXPECT_EQ(doc.SaveNameProposal(), "Trans1");
 
     WkFileInfoModel info = doc.FileInfo();
     const auto& type = info.RowOf(WkFileInfoModel::RowKind::Type);
@@ -183,12 +179,15 @@ TEST(TransponderDocument, BindingFollowsTheReaderDocument) {
 
     // Saving records the file's path in the reader document again.
     const std::string path = ::testing::TempDir() + "/bound.trp";
+    doc->SetModifiedFlag(true);
     ASSERT_TRUE(doc->Save(path));
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_EQ(doc->GetFileName(), "bound.trp");
     EXPECT_EQ(reader.recordedNames.back(), path);
 
     reader.Close();
     EXPECT_EQ(prompts.Messages(),
-              std::vector<std::string>{"Message to Trans1: Reader will be closed."});
+              std::vector<std::string>{"Message to bound.trp: Reader will be closed."});
     EXPECT_EQ(doc->GetReaderDocument(), nullptr);
     EXPECT_EQ(doc->RefreshStatus(), "Offline");
     EXPECT_FALSE(doc->IsOnline());

@@ -1,0 +1,147 @@
+// "Read All" of the reader configuration view against kestra-sim --wire at 9600 and 38400
+// baud. The floor is the time the bytes of its exchanges need on the line: three block reads
+// (0x62), each a 5-byte request and a 21-byte answer of 11-bit characters (8E1). The pages
+// are stand-ins that read every configuration command from the blocks, as the real pages do.
+
+#include "ScriptedPrompts.h"
+#include "SimProcess.h"
+#include "TestReaderHost.h"
+#include "WkReaderEditDoc.h"
+#include "WkReaderEditViewModel.h"
+#include "WkRecordingPage.h"
+#include "sorn.h"
+
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <sched.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+constexpr int kPort = 215;
+constexpr int kCharacters = 3 * (5 + 21);
+constexpr int kBitsPerCharacter = 11;
+const std::vector<int> kReadCodes = {0x40, 0x41, 0x42, 0x43, 0x50, 0x51, 0x53, 0x54, 0x60, 0x66,
+                                     0x67, 0x6B, 0x70, 0x72, 0x73, 0x75, 0x80, 0xA1, 0xA6};
+
+// Mean time of one Read All in each run, and the time of every single one, in microseconds,
+// by baud rate.
+std::map<unsigned, std::vector<double>> g_runs;
+std::map<unsigned, std::vector<double>> g_each;
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+void BM_ReadAllOnWire(benchmark::State& state) {
+    const auto baud = static_cast<unsigned>(state.range(0));
+    simtest::SimProcess sim({"--wire", "--baud", std::to_string(baud), "--model", "KRD",
+                             "--map-port", std::to_string(kPort)});
+    if (sim.WaitReady().empty()) {
+        state.SkipWithError("simulator did not start");
+        return;
+    }
+    ScriptedPrompts prompts;
+    TestReaderHost host(prompts);
+    const int port = host.libraries.OpenPort(std::to_string(kPort));
+    if (port <= 0 || host.libraries.SetPortPara(port, "baud", std::to_string(baud)) != 0) {
+        state.SkipWithError("cannot open the simulator's port");
+        return;
+    }
+    host.portChoice = port;
+    {
+        WkReaderEditDoc doc(&host);
+        doc.SetPrompts(&prompts);
+        doc.OnNewDocument();
+        WkRecordingPage commands("Miscellaneous Commands", true);
+        WkRecordingPage pages("Configuration", false, &doc.Modul(), kReadCodes);
+        WkReaderEditViewModel view(doc);
+        view.SetPages({&commands, &pages});
+        view.OnInitialUpdate();
+        const auto start = Clock::now();
+        for (auto _ : state) {
+            const auto begin = Clock::now();
+            if (view.ReadAll() != 0) {
+                state.SkipWithError("Read All failed");
+                break;
+            }
+            g_each[baud].push_back(
+                std::chrono::duration<double, std::micro>(Clock::now() - begin).count());
+        }
+        const auto spent = Clock::now() - start;
+        if (state.iterations() > 0) {
+            g_runs[baud].push_back(std::chrono::duration<double, std::micro>(spent).count() /
+                                   double(state.iterations()));
+        }
+    }
+    host.libraries.ClosePort(port);
+}
+
+} // namespace
+
+BENCHMARK(BM_ReadAllOnWire)->Arg(9600)->Arg(38400)->Iterations(10)->Repetitions(9)->UseRealTime();
+
+// Host and simulator share one processor, as in the simulator's own benchmark: whether the
+// scheduler places them apart would otherwise decide the figures.
+int PinToOneProcessor() {
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (sched_getaffinity(0, sizeof allowed, &allowed) != 0) {
+        return -1;
+    }
+    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+        if (CPU_ISSET(cpu, &allowed)) {
+            cpu_set_t one;
+            CPU_ZERO(&one);
+            CPU_SET(cpu, &one);
+            return sched_setaffinity(0, sizeof one, &one) == 0 ? cpu : -1;
+        }
+    }
+    return -1;
+}
+
+int main(int argc, char** argv) {
+    const int cpu = PinToOneProcessor();
+    const fs::path dir = fs::temp_directory_path() / ("corvel-readall-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    setenv("SORN_PORTS", (dir / "ports").c_str(), 1);
+
+    std::vector<char*> args(argv, argv + argc);
+    std::string interleave = "--benchmark_enable_random_interleaving=true";
+    args.insert(args.begin() + 1, interleave.data());
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+
+    std::printf("\nClosing note (host and simulator on processor %d)\n", cpu);
+    for (unsigned baud : {9600u, 38400u}) {
+        if (g_runs[baud].empty()) {
+            continue;
+        }
+        const double floor = 1e6 * kCharacters * kBitsPerCharacter / baud;
+        const double readAll = Median(g_runs[baud]);
+        std::printf("  Read All at %u baud: %.1f us (median of %zu runs' means), on the wire "
+                    "%.1f us: ratio %.3f (goal <= 1.10)\n",
+                    baud, readAll, g_runs[baud].size(), floor, readAll / floor);
+        std::vector<double> each = g_each[baud];
+        std::sort(each.begin(), each.end());
+        std::printf("      all %zu: min %.1f us (%.3f), median %.1f us (%.3f), 90th percentile "
+                    "%.1f us (%.3f)\n",
+                    each.size(), each.front(), each.front() / floor, each[each.size() / 2],
+                    each[each.size() / 2] / floor, each[each.size() * 9 / 10],
+                    each[each.size() * 9 / 10] / floor);
+    }
+    fs::remove_all(dir);
+    return 0;
+}

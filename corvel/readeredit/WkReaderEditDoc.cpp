@@ -44,8 +44,8 @@ bool WkReaderEditDoc::OnNewDocument() {
     return true;
 }
 
-bool WkReaderEditDoc::OnOpenDocument(const std::string& path) {
-    if (!LoadFile(path)) {
+bool WkReaderEditDoc::OnOpenDocument(const std::filesystem::path& path) {
+    if (!LoadFile(path.string())) {
         return false;
     }
     MoveFrame(kFrameRect);
@@ -66,17 +66,9 @@ void WkReaderEditDoc::SetTitle(const std::string& name) {
     WkStdEditDoc::SetTitle(kTitlePrefix + name);
 }
 
-bool WkReaderEditDoc::CommitPendingEdits() {
-    if (WkReaderEditViewModel* view = EditView()) {
-        view->CommitActivePage();
-    }
-    return true;
-}
-
 bool WkReaderEditDoc::CanCloseFrame() {
     UpdateAllViews(kHintCommit);
-    CommitPendingEdits();
-    return true;
+    return WkStdEditDoc::CanCloseFrame();
 }
 
 void WkReaderEditDoc::OnCloseDocument() {

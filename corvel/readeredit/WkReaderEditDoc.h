@@ -39,10 +39,10 @@ public:
 
     /// New document: frame placed, a reader object created when there is none yet, bus
     /// address 255, written flag set. Always succeeds.
-    bool OnNewDocument();
+    bool OnNewDocument() override;
     /// Reads `path`; false (and nothing changed) when it is not a reader file. Otherwise the
     /// frame is placed and a reader object created as for a new document.
-    bool OnOpenDocument(const std::string& path);
+    bool OnOpenDocument(const std::filesystem::path& path) override;
     /// Stores or loads the module; storing sets the written flag.
     void Serialize(WkArchive& ar) override;
 
@@ -54,13 +54,13 @@ public:
     /// Set by a new document and by every store.
     bool IsWritten() const { return written_; }
 
-    /// Before a save: the active configuration page takes its controls into the module.
-    bool CommitPendingEdits() override;
-    /// Before the frame closes: views commit (hint 1) and the active page commits. Always
-    /// true: the save question itself is the application's.
+    /// The save dialog proposes the stored name, not the frame title.
+    std::string SaveNameProposal() const override { return storedName_; }
+    /// Before the frame closes: views commit their fields (hint 1), then the active page
+    /// commits (the base's pending edits); false when a value is out of range.
     bool CanCloseFrame() override;
     /// The document closes: every linked transponder document is told, the list emptied.
-    void OnCloseDocument();
+    void OnCloseDocument() override;
 
     /// The File Info dialog's content: every row, reader type and software version from the
     /// last software-version answer.

@@ -85,6 +85,8 @@ public:
 
     // WkViewObserver
     void OnUpdate(WkViewObserver* sender, int hint) override;
+    /// Before a save or a close: the active page commits.
+    bool CommitEdits() override { return CommitActivePage(); }
 
     // WkPageButtons
     bool IsPortChosen() const override { return comIndex_ > 0; }

@@ -51,10 +51,20 @@ typedef struct SORN_EVENT_HANDLER {
 SORN_API int SORN_GetDLLVersion(char* version);
 
 /**
- * Whether port `number` (1..256) is mapped to an existing serial device.
+ * Whether port `number` (1..256) is mapped to an existing serial device. Decided from the
+ * file system (the device node, and for built-in UART slots the type the driver reports);
+ * no device is opened. A device the user may not open is present.
  * @return 0 when it exists, -1002 for a number outside 1..256, -1003 when there is no device.
  */
 SORN_API int SORN_DetectPort(int number);
+
+/**
+ * The device path port `name` (decimal text "1" .. "256") names now, open or not.
+ * @param path out, `size` bytes; a longer path is cut to size - 1 characters.
+ * @return 0, -1002 (no port number), -1003 (the number names no device; path is ""),
+ *         -1006 (null), -1025 (size below 1).
+ */
+SORN_API int SORN_GetDevicePath(const char* name, char* path, int size);
 
 /**
  * Opens a port: raw mode, exclusive, no flow control, 9600 baud, "8E1", block time-out 800 ms,
@@ -62,11 +72,18 @@ SORN_API int SORN_DetectPort(int number);
  * @param name port number as decimal text ("1" .. "256").
  * @return the port handle (> 0; never reused in a process), or -1002 (bad number),
  *         -1003 (no device), -1004 (already open here), -1005 (in use elsewhere),
- *         -1006 (null name), -1007, -1008, -1015.
+ *         -1006 (null name), -1007, -1008, -1015, -1016 (the user may not open the device).
+ *
+ * When the device goes away (a USB adapter pulled, the far end of a pseudo-terminal closed),
+ * its descriptor is released and every call on the port answers -1040 at once, until the
+ * port is closed or, with "Reconnect" on, the device is back: its path (looked up again in
+ * the port map) is watched about once a second, and the device is reopened inside the same
+ * handle with the port's settings and lines.
  */
 SORN_API int SORN_OpenPort(const char* name);
 
-/** Closes a port and drops its event handlers. @return 0, or -1001 for an unknown handle. */
+/** Closes a port and drops its event handlers; a port whose device went away closes too.
+ *  @return 0, or -1001 for an unknown handle. */
 SORN_API int SORN_ClosePort(int handle);
 
 /** Handle of the open port with this number text. @return the handle, 0 when that port is
@@ -80,7 +97,10 @@ SORN_API int SORN_GetPortList(int handle);
 /**
  * Reads a port parameter as text. Keys (case matters): "PortNr", "baud", "frame", "timeout"
  * (block time-out, ms), "chartimeout" (base character time-out, ms), "TxTimeControl",
- * "Performance", "TxDelayTime", "CharTimeoutMpy", "Timeout" (receive time-out, ms).
+ * "Performance", "TxDelayTime", "CharTimeoutMpy", "Timeout" (receive time-out, ms),
+ * "Reconnect" ("1": reopen a lost device when it is back), "Connected" ("1", or "0" while the
+ * device is lost), "Losses" (how often the device went away). Parameters answer also while
+ * the device is lost.
  * @param value out, at least 8 bytes. @return 0, -1001, -1006 or -1010 (unknown key).
  */
 SORN_API int SORN_GetPortPara(int handle, const char* key, char* value);
@@ -93,7 +113,9 @@ SORN_API int SORN_GetPortPara(int handle, const char* key, char* value);
  * slice); "TxTimeControl" "0"|"1" (RS-485 direction control: the kernel's RS-485 mode, else
  * RTS raised for each write and dropped TxDelayTime ms after it, else no effect);
  * "TxDelayTime" 0..999; "Performance" "0" (asks the driver for low latency) | "1".
- * Numbers out of range give -1014. "PortNr" is read only (-1011).
+ * "Reconnect" "0"|"1" (default "1"). Numbers out of range give -1014. "PortNr", "Connected"
+ * and "Losses" are read only (-1011). While the device is lost only "Reconnect" is set; the
+ * others give -1040.
  * @return 0 or a negative code; a refused value leaves the port unchanged.
  */
 SORN_API int SORN_SetPortPara(int handle, const char* key, const char* value);

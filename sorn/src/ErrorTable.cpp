@@ -25,6 +25,7 @@ constexpr Entry kTable[] = {
     {kErrBadFrame, "frame not supported"},
     {kErrBadValue, "parameter value out of range"},
     {kErrApplyFailed, "could not apply the setting to the device"},
+    {kErrNoPermission, "no permission to open the device (is the user in the dialout group?)"},
     {kErrUnknownCommand, "unknown port command"},
     {kErrBadCommandValue, "invalid value for the port command"},
     {kErrNoModemLines, "device has no modem control lines"},

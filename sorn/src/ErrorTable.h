@@ -21,6 +21,7 @@ enum ErrorCode : int {
     kErrBadFrame = -1013,
     kErrBadValue = -1014,
     kErrApplyFailed = -1015,
+    kErrNoPermission = -1016,
     kErrUnknownCommand = -1020,
     kErrBadCommandValue = -1021,
     kErrNoModemLines = -1022,

@@ -32,6 +32,7 @@ std::string PortMap::PathOf(int number) {
     std::ifstream file(MapFilePath());
     std::string line;
     std::string mapped;
+    bool isMapped = false;
     while (file && std::getline(file, line)) {
         line = Trim(line);
         if (line.empty() || line[0] == '#') {
@@ -43,9 +44,10 @@ std::string PortMap::PathOf(int number) {
         }
         if (ParseNumber(Trim(line.substr(0, eq)).c_str()) == number) {
             mapped = Trim(line.substr(eq + 1)); // a later line for the same number wins
+            isMapped = true;
         }
     }
-    if (!mapped.empty()) {
+    if (isMapped) {
         return mapped;
     }
     if (number <= 32) {

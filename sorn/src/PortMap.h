@@ -7,7 +7,8 @@ namespace sorn {
 // Port numbers "1" .. "256" name device paths. Without a map file, 1..32 are /dev/ttyS0..31,
 // 33..64 /dev/ttyUSB0..31 and 65..96 /dev/ttyACM0..31. The map file (SORN_PORTS, else
 // $XDG_CONFIG_HOME/sorn/ports, else ~/.config/sorn/ports) holds "N=/path" lines and
-// "#" comments; a mapped number overrides the default. The file is read on every lookup so
+// "#" comments; a mapped number overrides the default, and "N=" with nothing after it takes
+// the number's device away. The file is read on every lookup so
 // that a simulator started later is found.
 class PortMap {
 public:

@@ -10,6 +10,8 @@ namespace sorn {
 
 namespace {
 constexpr auto kLinePollInterval = std::chrono::milliseconds(20);
+// How often a lost device's path is looked at, and idle ports are checked for a hang-up.
+constexpr auto kWatchInterval = std::chrono::seconds(1);
 constexpr int kMaxOpenPorts = 256;
 
 bool SameRecord(const SORN_EVENT_HANDLER& a, const SORN_EVENT_HANDLER& b) {
@@ -44,6 +46,7 @@ int PortRegistry::Open(int number) {
     }
     const int handle = nextHandle_++;
     ports_.push_back(Entry{handle, std::move(port), {}});
+    EnsureEventThread();
     return handle;
 }
 
@@ -134,12 +137,23 @@ void PortRegistry::EnsureEventThread() {
     }
     // The registry lives as long as the process, so the thread may run until it ends.
     eventThread_ = std::thread([this] {
+        auto nextWatch = std::chrono::steady_clock::now() + kWatchInterval;
         for (;;) {
             {
                 std::unique_lock lock(mutex_);
-                wake_.wait_for(lock, kLinePollInterval);
+                const bool lines = std::any_of(ports_.begin(), ports_.end(),
+                                               [](const Entry& e) { return !e.handlers.empty(); });
+                if (lines) {
+                    wake_.wait_for(lock, kLinePollInterval);
+                } else {
+                    wake_.wait_until(lock, nextWatch);
+                }
             }
             PollLines();
+            if (std::chrono::steady_clock::now() >= nextWatch) {
+                WatchPorts();
+                nextWatch = std::chrono::steady_clock::now() + kWatchInterval;
+            }
         }
     });
 }
@@ -172,6 +186,20 @@ void PortRegistry::PollLines() {
     // Outside the lock: a callback may call back into Sorn.
     for (const Delivery& d : deliveries) {
         Deliver(d);
+    }
+}
+
+void PortRegistry::WatchPorts() {
+    std::vector<std::shared_ptr<SerialPort>> ports;
+    {
+        std::lock_guard lock(mutex_);
+        for (const Entry& e : ports_) {
+            ports.push_back(e.port);
+        }
+    }
+    // Outside the lock: reopening a device reads the port map and opens a file.
+    for (const auto& port : ports) {
+        port->Watch();
     }
 }
 

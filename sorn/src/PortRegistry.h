@@ -12,7 +12,8 @@
 namespace sorn {
 
 // The process's open ports in opening order, their handles, and the thread that turns CTS
-// and DSR changes into events for registered handlers.
+// and DSR changes into events for registered handlers and, about once a second, watches the
+// ports for devices that went away or came back.
 class PortRegistry {
 public:
     // Never destroyed: other libraries' threads may still call in while the process exits.
@@ -45,6 +46,7 @@ private:
     Entry* EntryOf(int handle);
     void EnsureEventThread();
     void PollLines();
+    void WatchPorts();
     static void Deliver(const Delivery& delivery);
 
     std::mutex mutex_;

@@ -87,17 +87,26 @@ std::string Text(bool on) {
 
 } // namespace
 
-int SerialPort::Open(int number, std::unique_ptr<SerialPort>& port) {
+int SerialPort::OpenDevice(int number, int& fd) {
     const std::string path = PortMap::PathOf(number);
     if (path.empty()) {
         return kErrNoDevice;
     }
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        if (errno == ENOENT || errno == ENXIO || errno == ENODEV) {
+        switch (errno) {
+        case ENOENT:
+        case ENXIO:
+        case ENODEV:
             return kErrNoDevice;
+        case EACCES:
+        case EPERM:
+            return kErrNoPermission;
+        case EBUSY:
+            return kErrBusy;
+        default:
+            return kErrOpenFailed;
         }
-        return errno == EBUSY ? kErrBusy : kErrOpenFailed;
     }
     if (!isatty(fd)) {
         ::close(fd);
@@ -110,6 +119,14 @@ int SerialPort::Open(int number, std::unique_ptr<SerialPort>& port) {
         return kErrBusy;
     }
     ioctl(fd, TIOCEXCL);
+    return kOk;
+}
+
+int SerialPort::Open(int number, std::unique_ptr<SerialPort>& port) {
+    int fd = -1;
+    if (const int rc = OpenDevice(number, fd); rc != kOk) {
+        return rc;
+    }
     auto opened = std::make_unique<SerialPort>(Key{}, fd, number, IsPseudoTerminal(fd));
     if (const int rc = opened->ApplyTermios(opened->baud_, opened->frame_); rc != kOk) {
         return rc;
@@ -131,10 +148,78 @@ SerialPort::SerialPort(Key, int fd, int number, bool isPty)
 
 SerialPort::~SerialPort() {
     std::lock_guard lock(mutex_);
-    if (kernelRs485_) {
-        ApplyDirectionControl(false, 0);
+    if (fd_ >= 0) {
+        if (kernelRs485_) {
+            ApplyDirectionControl(false, 0);
+        }
+        ::close(fd_);
     }
+}
+
+void SerialPort::MarkLost() {
+    if (lost_) {
+        return;
+    }
+    lost_ = true;
+    ++losses_;
+    kernelRs485_ = false;
     ::close(fd_);
+    fd_ = -1;
+}
+
+int SerialPort::Checked(int rc) {
+    if (rc == kErrDisconnected || (rc < 0 && HungUp())) {
+        MarkLost();
+        return kErrDisconnected;
+    }
+    return rc;
+}
+
+bool SerialPort::Reopen() {
+    int fd = -1;
+    if (OpenDevice(number_, fd) != kOk) {
+        return false;
+    }
+    fd_ = fd;
+    isPty_ = IsPseudoTerminal(fd);
+    int bits = 0;
+    hasModemLines_ = !isPty_ && ioctl(fd_, TIOCMGET, &bits) == 0;
+    if (ApplyTermios(baud_, frame_) != kOk) {
+        ::close(fd_);
+        fd_ = -1;
+        return false;
+    }
+    if (txTimeControl_) {
+        ApplyDirectionControl(true, txDelayMs_);
+    }
+    if (!performance_) {
+        ApplyLowLatency(true);
+    }
+    if (hasModemLines_) {
+        SetLine(TIOCM_RTS, rts_);
+        SetLine(TIOCM_DTR, dtr_);
+    }
+    FlushInput();
+    lost_ = false;
+    return true;
+}
+
+void SerialPort::Watch() {
+    std::unique_lock lock(mutex_, std::try_to_lock);
+    if (!lock) {
+        return; // a call is running: it notices a hang-up itself
+    }
+    if (!lost_) {
+        if (HungUp()) {
+            MarkLost();
+        }
+        return;
+    }
+    struct stat st {};
+    const std::string path = PortMap::PathOf(number_);
+    if (reconnect_ && !path.empty() && ::stat(path.c_str(), &st) == 0) {
+        Reopen();
+    }
 }
 
 int SerialPort::ApplyTermios(int baud, const std::string& frame) {
@@ -233,6 +318,12 @@ int SerialPort::GetPara(const std::string& key, std::string& value) {
         value = std::to_string(charTimeoutMpy_);
     } else if (key == "Timeout") {
         value = std::to_string(receiveTimeoutMs_);
+    } else if (key == "Connected") {
+        value = lost_ ? "0" : "1";
+    } else if (key == "Losses") {
+        value = std::to_string(losses_ % 10'000'000);
+    } else if (key == "Reconnect") {
+        value = reconnect_ ? "1" : "0";
     } else {
         return kErrUnknownKey;
     }
@@ -241,11 +332,21 @@ int SerialPort::GetPara(const std::string& key, std::string& value) {
 
 int SerialPort::SetPara(const std::string& key, const std::string& value) {
     std::lock_guard lock(mutex_);
-    int number = 0;
-    bool flag = false;
-    if (key == "PortNr") {
+    if (key == "PortNr" || key == "Connected" || key == "Losses") {
         return kErrReadOnlyKey;
     }
+    if (key == "Reconnect") {
+        return ParseFlag(value, reconnect_) ? kOk : kErrBadValue;
+    }
+    if (lost_) {
+        return kErrDisconnected;
+    }
+    return Checked(SetParaLocked(key, value));
+}
+
+int SerialPort::SetParaLocked(const std::string& key, const std::string& value) {
+    int number = 0;
+    bool flag = false;
     if (key == "baud") {
         if (!ParseInt(value, 1, 115200, number)) {
             return kErrBadBaud;
@@ -299,6 +400,14 @@ int SerialPort::DoCommand(const std::string& command, const std::string& in, std
                           bool& hasOut) {
     std::lock_guard lock(mutex_);
     hasOut = false;
+    if (lost_) {
+        return kErrDisconnected;
+    }
+    return Checked(CommandLocked(command, in, out, hasOut));
+}
+
+int SerialPort::CommandLocked(const std::string& command, const std::string& in, std::string& out,
+                              bool& hasOut) {
     if (command == "SetRTS" || command == "SetDTR") {
         if (in != "ON" && in != "OFF") {
             return kErrBadCommandValue;
@@ -433,6 +542,14 @@ int SerialPort::WriteLocked(const unsigned char* data, int length) {
 int SerialPort::Transceive(const unsigned char* send, int sendLength, unsigned char* receive,
                            int receiveSize) {
     std::lock_guard lock(mutex_);
+    if (lost_) {
+        return kErrDisconnected;
+    }
+    return Checked(TransceiveLocked(send, sendLength, receive, receiveSize));
+}
+
+int SerialPort::TransceiveLocked(const unsigned char* send, int sendLength, unsigned char* receive,
+                                 int receiveSize) {
     FlushInput();
     if (const int rc = WriteLocked(send, sendLength); rc < 0) {
         return rc;
@@ -454,24 +571,30 @@ int SerialPort::Transceive(const unsigned char* send, int sendLength, unsigned c
 
 int SerialPort::Transmit(const unsigned char* data, int length) {
     std::lock_guard lock(mutex_);
-    return WriteLocked(data, length);
+    if (lost_) {
+        return kErrDisconnected;
+    }
+    return Checked(WriteLocked(data, length));
 }
 
 int SerialPort::Receive(unsigned char* buffer, int size) {
     std::lock_guard lock(mutex_);
+    if (lost_) {
+        return kErrDisconnected;
+    }
     const int timeout = receiveTimeoutMs_ > 0 ? receiveTimeoutMs_ : kZeroTimeoutSliceMs;
     const int ready = WaitReadable(timeout);
     if (ready <= 0) {
-        return ready < 0 ? ready : kErrNothingReceived;
+        return ready < 0 ? Checked(ready) : kErrNothingReceived;
     }
     const int got = ReadUntilGap(buffer, 0, size);
-    return got == 0 ? kErrNothingReceived : got;
+    return got == 0 ? kErrNothingReceived : Checked(got);
 }
 
 bool SerialPort::TryReadLines(bool& cts, bool& dsr) {
     std::unique_lock lock(mutex_, std::try_to_lock);
     int bits = 0;
-    if (!lock || !hasModemLines_ || ioctl(fd_, TIOCMGET, &bits) != 0) {
+    if (!lock || lost_ || !hasModemLines_ || ioctl(fd_, TIOCMGET, &bits) != 0) {
         return false;
     }
     cts = (bits & TIOCM_CTS) != 0;

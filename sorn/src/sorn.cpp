@@ -6,14 +6,13 @@
 #include "PortMap.h"
 #include "PortRegistry.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
+#include <fstream>
 #include <linux/serial.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <unistd.h>
 
 using namespace sorn;
 
@@ -42,14 +41,16 @@ void CopyText(char* out, const std::string& text) {
 }
 
 // A built-in UART slot without hardware behind it still has a device node; the driver
-// reports its type as unknown.
-bool HasHardware(int fd) {
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || major(st.st_rdev) != kTtySMajor) {
+// reports its type as unknown (0) in sysfs. Asked without opening the device: an open can
+// raise DTR and RTS and so wake or reset equipment on the line.
+bool HasHardware(const struct stat& st) {
+    if (major(st.st_rdev) != kTtySMajor) {
         return true;
     }
-    serial_struct ss{};
-    return ioctl(fd, TIOCGSERIAL, &ss) != 0 || ss.type != PORT_UNKNOWN;
+    std::ifstream type("/sys/dev/char/" + std::to_string(major(st.st_rdev)) + ":" +
+                       std::to_string(minor(st.st_rdev)) + "/type");
+    int value = -1;
+    return !(type >> value) || value != PORT_UNKNOWN;
 }
 
 } // namespace
@@ -71,17 +72,38 @@ int SORN_DetectPort(int number) {
         }
         const std::string path = PortMap::PathOf(number);
         struct stat st {};
-        if (path.empty() || stat(path.c_str(), &st) != 0 || !S_ISCHR(st.st_mode)) {
+        if (path.empty() || stat(path.c_str(), &st) != 0) {
+            // A folder on the way that may not be searched hides a device that may exist;
+            // opening it tells the user why.
+            return errno == EACCES && !path.empty() ? static_cast<int>(kOk)
+                                                    : static_cast<int>(kErrNoDevice);
+        }
+        return S_ISCHR(st.st_mode) && HasHardware(st) ? static_cast<int>(kOk)
+                                                      : static_cast<int>(kErrNoDevice);
+    });
+}
+
+int SORN_GetDevicePath(const char* name, char* path, int size) {
+    return Guarded([&] {
+        if (!name || !path) {
+            return static_cast<int>(kErrNullArgument);
+        }
+        if (size <= 0) {
+            return static_cast<int>(kErrBadLength);
+        }
+        const int number = PortMap::ParseNumber(name);
+        if (number == 0) {
+            return static_cast<int>(kErrBadPortNumber);
+        }
+        const std::string device = PortMap::PathOf(number);
+        if (device.empty()) {
+            path[0] = '\0';
             return static_cast<int>(kErrNoDevice);
         }
-        const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) {
-            // Busy or exclusive: it exists, someone holds it.
-            return errno == EBUSY ? static_cast<int>(kOk) : static_cast<int>(kErrNoDevice);
-        }
-        const bool present = isatty(fd) && HasHardware(fd);
-        ::close(fd);
-        return present ? static_cast<int>(kOk) : static_cast<int>(kErrNoDevice);
+        const std::size_t length = std::min(device.size(), static_cast<std::size_t>(size - 1));
+        std::memcpy(path, device.data(), length);
+        path[length] = '\0';
+        return static_cast<int>(kOk);
     });
 }
 

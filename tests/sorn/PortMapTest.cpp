@@ -26,8 +26,11 @@ TEST(PortMapTest, MapFileOverridesWithCommentsBlanksAndLaterLinesWinning) {
               "200=/dev/pts/7\n"
               "junk line\n"
               "300=/dev/ttyS9\n"
-              "3=/tmp/later\n");
+              "3=/tmp/later\n"
+              "5=/dev/pts/3\n"
+              "5=\n");
     EXPECT_EQ(PortMap::PathOf(3), "/tmp/later");
+    EXPECT_EQ(PortMap::PathOf(5), ""); // an empty entry takes the device away
     EXPECT_EQ(PortMap::PathOf(200), "/dev/pts/7");
     EXPECT_EQ(PortMap::PathOf(4), "/dev/ttyS3");
     EXPECT_EQ(PortMap::PathOf(256), ""); // 300 is no port number, so it maps nothing

@@ -180,6 +180,7 @@ void WkReaderEditDoc::LinkTransponder(WkTransponderLink& transponder, const std:
     if (std::find(linked_.begin(), linked_.end(), &transponder) == linked_.end()) {
         linked_.push_back(&transponder);
     }
+    transponder.OnLinkedTo(*this);
     modul_->SetInfoString(kLinkedPathEntry, path);
     modul_->Base().SetBit(kLinkFlag, true, true);
     SetModifiedFlag(true);

@@ -4,6 +4,8 @@
 
 #include <string>
 
+class WkReaderDocLink;
+
 /// Keys of the reader parameters a reader document passes to its linked transponder documents.
 namespace WkReaderParam {
 /// The reader's bus address, formatted "%3d" ("  7").
@@ -22,6 +24,10 @@ public:
     /// A reader value changed: `key` is one of WkReaderParam, `value` its new text. Unknown
     /// keys are ignored.
     virtual void OnReaderParameter(const std::string& key, const std::string& value) = 0;
+
+    /// The reader document `reader` has put this document on its list (LinkTransponder): its
+    /// commands go through that reader from now on. Called on every LinkTransponder.
+    virtual void OnLinkedTo(WkReaderDocLink& reader) { (void)reader; }
 
     /// The reader document is closing. The transponder document drops its binding (and must
     /// not call the reader document again) and works offline.

@@ -26,13 +26,18 @@ std::string WkTransponderEditDoc::LinkName() const {
 }
 
 void WkTransponderEditDoc::BindToReader(WkReaderDocLink* reader) {
-    if (WkReaderDocLink* old = GetReaderDocument(); old != nullptr && old != reader) {
-        old->UnlinkTransponder(*this);
-    }
-    Modul().SetReader(reader);
     if (reader != nullptr) {
         reader->LinkTransponder(*this, LinkName());
+    } else {
+        OnCloseDocument();
     }
+}
+
+void WkTransponderEditDoc::OnLinkedTo(WkReaderDocLink& reader) {
+    if (WkReaderDocLink* old = GetReaderDocument(); old != nullptr && old != &reader) {
+        old->UnlinkTransponder(*this);
+    }
+    Modul().SetReader(&reader);
 }
 
 void WkTransponderEditDoc::OnReaderParameter(const std::string& key, const std::string& value) {

@@ -43,13 +43,14 @@ public:
     std::string SaveNameProposal() const override { return fileName_; }
 
     /// Binds the document to `reader` (null: unbinds). A reader document given is told to
-    /// list this document and records its name. Not owned.
+    /// list this document and records its name; one bound before is left. Not owned.
     void BindToReader(WkReaderDocLink* reader);
     WkReaderDocLink* GetReaderDocument() const { return Modul().GetReader(); }
 
     // WkTransponderLink: "BUSADR", "COMNR" and "FILENAME" set the status texts; the views
     // are refreshed. Closing the reader shows "Message to <name>: Reader will be closed.",
     // unbinds and goes offline.
+    void OnLinkedTo(WkReaderDocLink& reader) override;
     void OnReaderParameter(const std::string& key, const std::string& value) override;
     void OnReaderClosing() override;
 

@@ -24,6 +24,7 @@ public:
         if (std::find(linked.begin(), linked.end(), &transponder) == linked.end()) {
             linked.push_back(&transponder);
         }
+        transponder.OnLinkedTo(*this);
         recordedNames.push_back(path);
     }
     void UnlinkTransponder(WkTransponderLink& transponder) override {

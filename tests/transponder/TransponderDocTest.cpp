@@ -4,7 +4,12 @@
 #include "FakeReaderDoc.h"
 #include "ScriptedPrompts.h"
 #include "WkArchive.h"
+#include "WkDocTemplate.h"
+#include "WkReaderChoice.h"
+#include "WkReaderEditDoc.h"
+#include "WkTemplateList.h"
 #include "WkTransponderEditDoc.h"
+#include "WkTransponderTemplate.h"
 
 #include <gtest/gtest.h>
 
@@ -197,4 +202,34 @@ TEST(TransponderDocument, BindingFollowsTheReaderDocument) {
     doc.reset();
     EXPECT_TRUE(reader.linked.empty());
     std::remove(path.c_str());
+}
+
+TEST(TransponderDocument, ReaderDocumentBindsAndClosingSendsItOffline) {
+    ScriptedPrompts prompts;
+    WkTemplateList templates;
+    WkDocTemplate& trans = WkTransponderTemplate::Register(templates);
+    EXPECT_EQ(templates.Find("Trans"), &trans);
+    EXPECT_EQ(trans.DefaultExtension(), ".trp");
+    auto document = trans.CreateDocument();
+    auto* transponder = dynamic_cast<WkTransponderEditDoc*>(document.get());
+    ASSERT_NE(transponder, nullptr);
+    transponder->SetPrompts(&prompts);
+    transponder->SetTitle("Trans1");
+
+    WkReaderEditDoc reader(nullptr);
+    reader.SetPrompts(&prompts);
+    reader.SetTitle("gate.rdr");
+    WkReaderSelection selection{reader.GetReaderHandle(), "  3", "gate.rdr", "2"};
+    ASSERT_TRUE(WkTransponderTemplate::Bind(*document, {&reader}, selection));
+    EXPECT_EQ(reader.LinkedTransponders().size(), 1u);
+    EXPECT_EQ(reader.Modul().GetInfoString(WkReaderEditDoc::kLinkedPathEntry), "Trans1");
+    EXPECT_EQ(transponder->RefreshStatus(), "Online:    BusAdr:   3....COM: 2....File: gate.rdr");
+
+    reader.OnCloseDocument();
+    EXPECT_EQ(prompts.Messages(),
+              std::vector<std::string>{"Message to Trans1: Reader will be closed."});
+    EXPECT_EQ(transponder->RefreshStatus(), "Offline");
+    EXPECT_EQ(transponder->Modul().Execute(0x11), WkTransponderModul::kNotBound);
+    selection.readerHandle = 99;
+    EXPECT_FALSE(WkTransponderTemplate::Bind(*document, {&reader}, selection));
 }

@@ -13,6 +13,7 @@ WkLogChildFrame::WkLogChildFrame(CorvelApp& app, std::shared_ptr<WkLogDoc> docum
     : QMdiSubWindow(parent), app_(app), document_(std::move(document)) {
     setAttribute(Qt::WA_DeleteOnClose);
     view_ = new WkLogView(document_, this);
+    view_->SetAddToMacro([&app](const std::string& line) { return app.AddLogLineToMacro(line); });
     setWidget(view_);
     UpdateTitle();
 }

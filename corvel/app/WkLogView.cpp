@@ -1,9 +1,12 @@
 #include "WkLogView.h"
 
 #include "WkLogDoc.h"
+#include "WkLogLineFrame.h"
 #include "WkQtText.h"
 
+#include <QContextMenuEvent>
 #include <QFontDialog>
+#include <QMenu>
 #include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -159,4 +162,20 @@ void WkLogView::PrintPreview() {
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter* p) { PrintOn(p); });
     preview.exec();
+}
+
+void WkLogView::SetAddToMacro(std::function<bool(const std::string& line)> action) {
+    addToMacro_ = std::move(action);
+}
+
+void WkLogView::contextMenuEvent(QContextMenuEvent* event) {
+    std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
+    if (addToMacro_) {
+        const std::string line = FromQt(cursorForPosition(event->pos()).block().text());
+        menu->addSeparator();
+        QAction* add = menu->addAction("Add to Macro");
+        add->setEnabled(WkLogLineFrame(line).has_value());
+        connect(add, &QAction::triggered, this, [this, line] { addToMacro_(line); });
+    }
+    menu->exec(event->globalPos());
 }

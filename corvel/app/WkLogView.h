@@ -6,7 +6,9 @@
 #include "WkRtfText.h"
 
 #include <QPlainTextEdit>
+#include <functional>
 #include <memory>
+#include <string>
 
 class WkLogDoc;
 class QPrinter;
@@ -25,6 +27,10 @@ public:
     void RequestDrain(bool callerWaits) override;
     std::vector<std::string> Lines() const override;
 
+    /// "Add to Macro" in the context menu hands the line under the mouse to `action`; the
+    /// entry is there while an action is set and enabled on lines that hold a frame.
+    void SetAddToMacro(std::function<bool(const std::string& line)> action);
+
     /// The default character format: face, size, weight, style and colour for the whole text.
     void ApplyFont(const WkLogFont& font);
     /// The font dialog; on OK the whole window takes the chosen format.
@@ -34,6 +40,9 @@ public:
     void Print();
     void PrintPreview();
 
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
 private slots:
     void DrainNow();
 
@@ -41,4 +50,5 @@ private:
     std::shared_ptr<WkLogDoc> document_;
     QTimer* repaintTimer_;
     QTimer* drainTimer_;
+    std::function<bool(const std::string&)> addToMacro_;
 };

@@ -7,6 +7,7 @@
 #include "WkFrameHost.h"
 #include "WkLibraries.h"
 #include "WkLogDoc.h"
+#include "WkLogLineFrame.h"
 #include "WkPortKeeper.h"
 #include "WkPrompts.h"
 #include "WkVersionText.h"
@@ -440,6 +441,31 @@ void CorvelApp::OnFileNewReader() {
 
 void CorvelApp::OnFileNewTransponder() {
     OpenDocumentByName("Trans", true, false);
+}
+
+void CorvelApp::OnFileNewMacro() {
+    OpenDocumentByName("Macro", false, false);
+}
+
+bool CorvelApp::AppendToMacro(const std::string& protocol) {
+    WkDocTemplate* macro = FindTemplate("Macro");
+    if (macro == nullptr || !hooks_.appendToMacro) {
+        prompts_.ShowMessage("No Template with Macro found !");
+        return false;
+    }
+    std::shared_ptr<WkDocument> document = macro->FirstDocument();
+    if (!document) {
+        if (!CreateNewDocument(*macro)) {
+            return false;
+        }
+        document = macro->FirstDocument();
+    }
+    return document && hooks_.appendToMacro(*document, protocol);
+}
+
+bool CorvelApp::AddLogLineToMacro(const std::string& line) {
+    const std::optional<std::string> frame = WkLogLineFrame(line);
+    return frame && AppendToMacro(*frame);
 }
 
 void CorvelApp::OnFileOpen() {

@@ -59,12 +59,17 @@ inline constexpr const char* kTrans =
 inline constexpr int kReadId = 131;
 inline constexpr const char* kRead =
     "\nRead\nRead\nReader Files(*.rdr)\n.rdr\nRead\nReader-Editor Document";
+inline constexpr int kMacroId = 135;
+inline constexpr const char* kMacro =
+    "\nMacro\nMacro\nMacro Files(*.mac)\n.mac\nMacro\nMacro-Editor Document";
 } // namespace CorvelTemplates
 
 /// Where the document types that other parts of the workbench build plug in.
 struct CorvelDocumentHooks {
-    /// Registers the templates after "Log", in the order "Prot", "Trans", "Read".
+    /// Registers the templates after "Log", in the order "Prot", "Trans", "Read", "Macro".
     std::function<void(WkTemplateList&)> registerTemplates;
+    /// Appends a protocol (hex text) to an open macro document; false when `macro` is not one.
+    std::function<bool(WkDocument& macro, const std::string& protocol)> appendToMacro;
     /// The open reader configuration documents, for the "Select a Reader" dialog.
     std::function<std::vector<WkReaderDocInfo>()> listReaderDocuments;
     /// Binds a transponder document to the chosen reader and refreshes its views.
@@ -96,6 +101,7 @@ public:
     void OnFileNewProtocol();
     void OnFileNewReader();
     void OnFileNewTransponder();
+    void OnFileNewMacro();
     void OnFileOpen();
     /// A recent-file entry; an entry that does not open is removed.
     void OnOpenRecentFile(std::size_t index);
@@ -114,6 +120,12 @@ public:
     bool OpenDocumentByName(const std::string& name, bool multiple, bool keepUnbound);
     bool OpenFileByExtension(const std::string& path, bool keepUnbound);
     bool IsAutoAnswerOn() const;
+    /// Appends `protocol` to the open macro document, opening a new one when none is open.
+    /// False when there is no macro type or no document could be made.
+    bool AppendToMacro(const std::string& protocol);
+    /// "Add to Macro" of the protocol window: the frame of `line` (a request or an answer
+    /// line) goes to the macro. False for a line without a frame.
+    bool AddLogLineToMacro(const std::string& line);
 
     /// Asks each open document to save its changes; false when the user cancels leaving.
     bool SaveAllModified();

@@ -18,6 +18,19 @@ public:
     /// `value` carries the text in and the library's answer out.
     virtual int GetReaderPara(int reader, const std::string& key, std::string& value) = 0;
     virtual void SetProtocolCallback(WkProtocolCallback callback) = 0;
+    /// Sends `length` raw bytes and receives one answer into `answer` (`answerSize` bytes).
+    /// With `addChecksum` 1 the library writes the XOR checksum to request[length] and sends
+    /// it too, so the request must hold one more byte. Returns the answer's byte count, 0, or
+    /// a negative code; a binding without the reader library returns -1.
+    virtual int SendTransparent(int reader, unsigned char* request, int length,
+                                unsigned char* answer, int answerSize, int addChecksum) {
+        (void)reader, (void)request, (void)length, (void)answer, (void)answerSize;
+        (void)addChecksum;
+        return -1;
+    }
+    /// The text of a negative code of either library (-1000 .. -1999 the serial-port
+    /// library's, else the reader library's).
+    virtual std::string ErrorText(int code) { return "ErrorCode: " + std::to_string(code); }
 
     // Serial-port library.
     virtual std::string SornVersion() = 0;

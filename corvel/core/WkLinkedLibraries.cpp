@@ -63,6 +63,23 @@ void WkLinkedLibraries::SetProtocolCallback(WkProtocolCallback callback) {
     VELK_SetCbPtr_ProtStr(callback);
 }
 
+int WkLinkedLibraries::SendTransparent(int reader, unsigned char* request, int length,
+                                       unsigned char* answer, int answerSize, int addChecksum) {
+    return VELK_SendTransparent(reader, request, length, answer, answerSize, addChecksum);
+}
+
+std::string WkLinkedLibraries::ErrorText(int code) {
+    // Both libraries write at most 128 bytes.
+    std::array<char, 256> text{};
+    if (code <= -1000 && code >= -1999) {
+        SORN_GetErrorText(code, text.data());
+    } else {
+        VELK_GetErrorText(code, text.data());
+    }
+    text.back() = '\0';
+    return text.data();
+}
+
 std::string WkLinkedLibraries::SornVersion() {
     std::array<char, 256> version{};
     SORN_GetDLLVersion(version.data());

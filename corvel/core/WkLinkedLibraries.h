@@ -11,6 +11,9 @@ public:
     int SetReaderPara(int reader, const std::string& key, const std::string& value) override;
     int GetReaderPara(int reader, const std::string& key, std::string& value) override;
     void SetProtocolCallback(WkProtocolCallback callback) override;
+    int SendTransparent(int reader, unsigned char* request, int length, unsigned char* answer,
+                        int answerSize, int addChecksum) override;
+    std::string ErrorText(int code) override;
 
     std::string SornVersion() override;
     int NextPort(int portHandle) override;

@@ -1,0 +1,125 @@
+#include "WkProtocolListModel.h"
+
+#include "WkLibraries.h"
+#include "WkProtocolBytes.h"
+#include "WkProtocolEditPrompt.h"
+#include "WkProtocolListDoc.h"
+#include "WkProtocolServices.h"
+
+#include <cstdlib>
+
+WkProtocolListModel::WkProtocolListModel(WkProtocolListDoc& document,
+                                         const WkProtocolServices& services,
+                                         WkProtocolEditPrompt& editor)
+    : document_(document), services_(services), editor_(editor), port_(document, services) {}
+
+WkProtocolListModel::~WkProtocolListModel() = default;
+
+WkProtocolListModel::Row WkProtocolListModel::RowOf(const WkProtocolItem& item) {
+    return Row{item.protocol, item.comment, item.FlagText()};
+}
+
+void WkProtocolListModel::Start() {
+    Reload();
+    port_.Start();
+}
+
+void WkProtocolListModel::Reload() {
+    rows_.clear();
+    for (const auto& item : document_.Items()) {
+        rows_.push_back(RowOf(*item));
+    }
+    if (selected_ >= static_cast<int>(rows_.size())) {
+        selected_ = static_cast<int>(rows_.size()) - 1;
+    }
+}
+
+void WkProtocolListModel::Select(int row) {
+    selected_ = row >= 0 && row < static_cast<int>(rows_.size()) ? row : -1;
+}
+
+int WkProtocolListModel::ItemIndexOfRow(int row) const {
+    if (row < 0 || row >= static_cast<int>(rows_.size())) {
+        return -1;
+    }
+    const Row& shown = rows_[static_cast<std::size_t>(row)];
+    return document_.FindItem(shown.protocol, shown.comment);
+}
+
+bool WkProtocolListModel::New() {
+    std::unique_ptr<WkProtocolItem> item = document_.MakeItem();
+    if (!editor_.EditItem(*item)) {
+        return false;
+    }
+    rows_.push_back(RowOf(*item));
+    document_.AppendItem(std::move(item));
+    return true;
+}
+
+bool WkProtocolListModel::Edit() {
+    const int index = ItemIndexOfRow(selected_);
+    if (index < 0) {
+        return false;
+    }
+    WkProtocolItem& item = *document_.Item(static_cast<std::size_t>(index));
+    if (!editor_.EditItem(item)) {
+        return false;
+    }
+    document_.ItemChanged();
+    rows_[static_cast<std::size_t>(selected_)] = RowOf(item);
+    AfterEdit(selected_);
+    return true;
+}
+
+void WkProtocolListModel::AfterEdit(int) {}
+
+bool WkProtocolListModel::Delete() {
+    const int index = ItemIndexOfRow(selected_);
+    if (index < 0 || !document_.GetPrompts().AskYesNo(kDeleteQuestion)) {
+        return false;
+    }
+    clipboard_ = document_.RemoveItem(static_cast<std::size_t>(index));
+    rows_.erase(rows_.begin() + selected_);
+    if (selected_ >= static_cast<int>(rows_.size())) {
+        selected_ = static_cast<int>(rows_.size()) - 1;
+    }
+    return true;
+}
+
+bool WkProtocolListModel::Copy() {
+    const int index = ItemIndexOfRow(selected_);
+    if (index < 0) {
+        return false;
+    }
+    clipboard_ = document_.Item(static_cast<std::size_t>(index))->Clone();
+    return true;
+}
+
+std::unique_ptr<WkProtocolItem> WkProtocolListModel::ClipboardCopy() const {
+    return clipboard_ ? clipboard_->Clone() : nullptr;
+}
+
+int WkProtocolListModel::BoundPortHandle() const {
+    const int reader = document_.GetReaderHandle();
+    if (reader == 0 || services_.libraries == nullptr) {
+        return 0;
+    }
+    std::string value = "0";
+    services_.libraries->GetReaderPara(reader, "PortHnd", value);
+    return std::atoi(value.c_str());
+}
+
+std::optional<int> WkProtocolListModel::SendBytes(const std::string& protocol, int addChecksum) {
+    WkProtocolBytes::Buffer request{};
+    std::string problem;
+    const int count = WkProtocolBytes::Parse(protocol, request, &problem);
+    if (count == 0) {
+        if (!problem.empty()) {
+            document_.GetPrompts().ShowMessage(problem);
+        }
+        return std::nullopt;
+    }
+    unsigned char answer[kAnswerSize] = {};
+    return services_.libraries->SendTransparent(document_.GetReaderHandle(), request.data(), count,
+                                                answer, kAnswerSize, addChecksum);
+}

@@ -1,0 +1,94 @@
+#pragma once
+// What the protocol and macro editors' lists share: rows that show the items and are matched
+// back to them by their texts, the selection, New, Edit, Delete (a cut), Copy into the
+// view's clipboard item, the COM combo, and sending one protocol through the document's
+// reader object.
+
+#include "WkComPortBinding.h"
+#include "WkProtocolItem.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class WkProtocolEditPrompt;
+class WkProtocolListDoc;
+struct WkProtocolServices;
+
+class WkProtocolListModel {
+public:
+    static constexpr const char* kDeleteQuestion = "Delete this entry ?";
+    /// Answer buffer of a send.
+    static constexpr int kAnswerSize = 256;
+
+    /// One list row: the protocol, the comment and the flag as "yes" or "no".
+    struct Row {
+        std::string protocol;
+        std::string comment;
+        std::string flag;
+        bool operator==(const Row&) const = default;
+    };
+
+    /// All three must outlive the model.
+    WkProtocolListModel(WkProtocolListDoc& document, const WkProtocolServices& services,
+                        WkProtocolEditPrompt& editor);
+    virtual ~WkProtocolListModel();
+    WkProtocolListModel(const WkProtocolListModel&) = delete;
+    WkProtocolListModel& operator=(const WkProtocolListModel&) = delete;
+
+    /// The view's first show: the rows and the COM combo.
+    virtual void Start();
+    /// Rebuilds the rows from the document.
+    virtual void Reload();
+
+    const std::vector<Row>& Rows() const { return rows_; }
+    /// The selected row, -1 for none.
+    int Selected() const { return selected_; }
+    /// Selects `row` (a right click on a row does too); out of range selects none.
+    void Select(int row);
+
+    /// The document index of the first item with the row's protocol and comment, or -1.
+    int ItemIndexOfRow(int row) const;
+
+    /// "New...": an empty item with the flag set goes through the edit dialog; on OK it is
+    /// appended to the document and as the last row. True when one was added.
+    bool New();
+    /// "Edit...": the selected row's item through the edit dialog; true on OK.
+    bool Edit();
+    /// "Delete": asks first; on Yes the item becomes the clipboard item and leaves the list.
+    bool Delete();
+    /// "Copy": the selected row's item becomes the clipboard item.
+    bool Copy();
+    /// Insert is possible once something was copied or deleted.
+    bool CanInsert() const { return clipboard_ != nullptr; }
+    /// Whether the row commands (Edit, Delete, Copy, Send) have a row to act on.
+    bool HasSelection() const { return selected_ >= 0; }
+
+    WkComPortBinding& Port() { return port_; }
+    const WkComPortBinding& Port() const { return port_; }
+    WkProtocolListDoc& Document() { return document_; }
+
+protected:
+    static Row RowOf(const WkProtocolItem& item);
+    /// The edited row `row` shows its item anew; the protocol editor sorts again.
+    virtual void AfterEdit(int row);
+    /// A copy of the clipboard item; null when there is none.
+    std::unique_ptr<WkProtocolItem> ClipboardCopy() const;
+    /// The reader's "PortHnd" as a number; 0 without a reader object or port.
+    int BoundPortHandle() const;
+    /// Sends `protocol` through the document's reader object (checksum argument
+    /// `addChecksum`). None when nothing went out: no bytes, or a text that does not parse
+    /// (which is shown to the user). The caller checks reader and port first.
+    std::optional<int> SendBytes(const std::string& protocol, int addChecksum);
+
+    WkProtocolListDoc& document_;
+    const WkProtocolServices& services_;
+    WkProtocolEditPrompt& editor_;
+    std::vector<Row> rows_;
+    int selected_ = -1;
+
+private:
+    std::unique_ptr<WkProtocolItem> clipboard_;
+    WkComPortBinding port_;
+};

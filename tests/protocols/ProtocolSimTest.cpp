@@ -1,0 +1,232 @@
+// The protocol and macro editors over the real libraries against kestra-sim on a pty: what
+// they send shows in the protocol window, and a run stops only where an item asks for it.
+
+#include "CorvelApp.h"
+#include "SimProcess.h"
+#include "WkComPortChoice.h"
+#include "WkFrameHost.h"
+#include "WkLinkedLibraries.h"
+#include "WkLogDoc.h"
+#include "WkLogSink.h"
+#include "WkMacroEditDoc.h"
+#include "WkMacroEditItem.h"
+#include "WkMacroEditViewModel.h"
+#include "WkPrompts.h"
+#include "WkProtEditDoc.h"
+#include "WkProtEditItem.h"
+#include "WkProtEditViewModel.h"
+#include "WkProtocolEditPrompt.h"
+#include "WkProtocolServices.h"
+#include "WkReaderChoice.h"
+
+#include "sorn.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kPort = 214;
+
+class Frame : public WkFrameHost {
+public:
+    bool CreateFrameFor(const std::shared_ptr<WkDocument>&) override { return true; }
+    void DestroyFrameOf(WkDocument&) override {}
+    void ActivateFrameOf(WkDocument&) override {}
+    void ShowMainWindow() override {}
+    std::vector<std::string> LoadRecentFiles() override { return {}; }
+    void SaveRecentFiles(const std::vector<std::string>&) override {}
+    void RecentFilesChanged() override {}
+};
+
+class TestPrompts : public WkPrompts {
+public:
+    std::vector<std::string> messages;
+    void ShowMessage(const std::string& text, Icon) override { messages.push_back(text); }
+    bool AskYesNo(const std::string&) override { return false; }
+    Answer AskYesNoCancel(const std::string&) override { return Answer::Cancel; }
+    int SelectFromList(const std::string&, const std::string&, const std::vector<std::string>&,
+                       int) override {
+        return -1;
+    }
+    std::optional<std::string> AskOpenFileName() override { return std::nullopt; }
+    std::optional<std::string> AskSaveFileName(const std::string&) override { return std::nullopt; }
+    int SelectComPort(const WkComPortChoice& choice) override { return choice.ResultFor(0); }
+    std::optional<WkReaderSelection> SelectReader(const WkReaderChoice&) override {
+        return std::nullopt;
+    }
+    int SelectReaderType() override { return 0; }
+};
+
+class ListSink : public WkLogSink {
+public:
+    std::vector<std::string> lines;
+    void AppendLines(const std::vector<std::string>& added) override {
+        lines.insert(lines.end(), added.begin(), added.end());
+    }
+    void RequestDrain(bool) override {}
+    std::vector<std::string> Lines() const override { return lines; }
+};
+
+class NoDialog : public WkProtocolEditPrompt {
+public:
+    bool EditItem(WkProtocolItem&) override { return false; }
+};
+
+class EditorsOnSim : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("corvel-prot-" + std::to_string(getpid()));
+        fs::create_directories(dir);
+        setenv("SORN_PORTS", (dir / "ports").c_str(), 1);
+        sim = std::make_unique<simtest::SimProcess>(
+            std::vector<std::string>{"--map-port", std::to_string(kPort)});
+        ASSERT_FALSE(sim->WaitReady().empty());
+        ASSERT_TRUE(app.InitInstance([this] { return &frame; }, {}));
+        log = app.ProtocolWindowDocument();
+        ASSERT_TRUE(log);
+        log->AttachSink(&sink, std::this_thread::get_id());
+        port = libraries.OpenPort(std::to_string(kPort));
+        ASSERT_GT(port, 0);
+        // An answer is due within this time; silence costs it once per silent item.
+        ASSERT_EQ(libraries.SetPortPara(port, "Timeout", "1500"), 0);
+        services.libraries = &libraries;
+        services.selectComPort = [this] { return app.SelectComPort(); };
+        services.showStatus = [this](const std::string& text) { status.push_back(text); };
+        services.appendToProtocolWindow = [this](const std::string& text) {
+            return app.AppendToProtocolWindow(text);
+        };
+    }
+    void TearDown() override {
+        app.ExitInstance();
+        if (log) {
+            log->DetachSink();
+        }
+        if (port > 0) {
+            libraries.ClosePort(port);
+        }
+        sim.reset();
+        unsetenv("SORN_PORTS");
+        fs::remove_all(dir);
+    }
+    // The lines the protocol window shows, without their time stamps.
+    std::vector<std::string> Lines() {
+        log->Drain();
+        std::vector<std::string> lines;
+        for (const std::string& line : sink.lines) {
+            lines.push_back(line.size() > 21 ? line.substr(21) : line);
+        }
+        return lines;
+    }
+    std::vector<std::string> Requests() {
+        std::vector<std::string> requests;
+        for (const std::string& line : Lines()) {
+            if (line.rfind("  >>  ", 0) == 0) {
+                requests.push_back(line.substr(6));
+            }
+        }
+        return requests;
+    }
+    std::unique_ptr<WkMacroEditDoc>
+    Macro(std::initializer_list<std::tuple<const char*, bool>> items) {
+        auto macro = std::make_unique<WkMacroEditDoc>(app.CreateReaderObject(0));
+        for (const auto& [protocol, halt] : items) {
+            macro->AppendItem(std::make_unique<WkMacroEditItem>(protocol, "", halt));
+        }
+        return macro;
+    }
+
+    fs::path dir;
+    std::unique_ptr<simtest::SimProcess> sim;
+    WkLinkedLibraries libraries;
+    TestPrompts prompts;
+    Frame frame;
+    CorvelApp app{libraries, prompts};
+    std::shared_ptr<WkLogDoc> log;
+    ListSink sink;
+    int port = 0;
+    WkProtocolServices services;
+    std::vector<std::string> status;
+    NoDialog dialog;
+};
+
+TEST_F(EditorsOnSim, ASentProtocolShowsItsRequestAndAnswer) {
+    WkProtEditDoc doc(app.CreateReaderObject(0));
+    doc.AppendItem(std::make_unique<WkProtEditItem>("04 00 65", "version", true));
+    WkProtEditViewModel model(doc, services, dialog);
+    model.Start(); // the only open port is bound without a question
+    EXPECT_EQ(doc.GetPortNumber(), kPort);
+    model.Select(0);
+    const std::optional<int> result = model.Send();
+    ASSERT_TRUE(result);
+    EXPECT_GT(*result, 4);
+    const std::vector<std::string> lines = Lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "  >>  04 00 65 61 ");
+    EXPECT_EQ(lines[1].substr(0, 17), "  <<  0A 00 65 00") << "the version answer: " << lines[1];
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(EditorsOnSim, AMacroRunsItsItemsInOrderAndRestoresSendProtToApp) {
+    auto macro = Macro({{"04 00 65 61", true}, {"04 00 74 70", true}, {"04 00 52 56", true}});
+    macro->SetPortNumber(kPort);
+    WkMacroEditViewModel model(*macro, services, dialog);
+    model.Start();
+    const int reader = macro->GetReaderHandle();
+    ASSERT_EQ(libraries.SetReaderPara(reader, "SendProtToApp", "1"), 0);
+
+    const auto result = model.Run();
+    EXPECT_EQ(result.sent, 3);
+    EXPECT_EQ(result.haltedAt, 0);
+    EXPECT_EQ(Requests(),
+              (std::vector<std::string>{"04 00 65 61 ", "04 00 74 70 ", "04 00 52 56 "}));
+    std::string value;
+    libraries.GetReaderPara(reader, "SendProtToApp", value);
+    EXPECT_EQ(value, "1");
+
+    auto empty = Macro({});
+    WkMacroEditViewModel emptyModel(*empty, services, dialog);
+    emptyModel.Start();
+    libraries.SetReaderPara(empty->GetReaderHandle(), "SendProtToApp", "1");
+    EXPECT_TRUE(emptyModel.Run().ran);
+    libraries.GetReaderPara(empty->GetReaderHandle(), "SendProtToApp", value);
+    EXPECT_EQ(value, "1");
+}
+
+TEST_F(EditorsOnSim, ASilentAnswerHaltsTheRunOnlyWhenTheItemsFlagIsSet) {
+    // The first item goes to an address nobody has, so the fault meets the second item.
+    auto macro = Macro({{"04 05 65 64", false}, {"04 00 65 61", true}, {"04 00 74 70", false}});
+    macro->SetPortNumber(kPort);
+    WkMacroEditViewModel model(*macro, services, dialog);
+    model.Start();
+
+    ASSERT_EQ(sim->Control("fault silent"), "ok");
+    auto result = model.Run();
+    EXPECT_EQ(result.sent, 2);
+    EXPECT_EQ(result.haltedAt, 2);
+    ASSERT_EQ(status.size(), 1u);
+    EXPECT_EQ(status[0].rfind("Macro halted at item 2 (04 00 65 61): ", 0), 0u) << status[0];
+    EXPECT_NE(status[0].find("(ErrorCode: -1030)"), std::string::npos) << status[0];
+    log->Drain();
+    EXPECT_EQ(sink.lines.back(), status[0]) << "the protocol window says it too";
+    EXPECT_EQ(Requests().size(), 2u);
+
+    macro->Item(1)->flag = false;
+    ASSERT_EQ(sim->Control("fault silent"), "ok");
+    result = model.Run();
+    EXPECT_EQ(result.sent, 3);
+    EXPECT_EQ(result.haltedAt, 0);
+    EXPECT_EQ(Requests().back(), "04 00 74 70 ");
+    const std::string answer = Lines().back();
+    EXPECT_EQ(answer.rfind("  <<  ", 0), 0u) << answer;
+    EXPECT_NE(answer.find(" 00 74 00 "), std::string::npos)
+        << "the third item's answer: " << answer;
+}
+
+} // namespace

@@ -13,7 +13,7 @@ public:
     explicit WkProtEditDoc(int readerHandle = 0);
 
     /// A new document (not an opened file) holds one example item.
-    bool OnNewDocument();
+    bool OnNewDocument() override;
 
     std::unique_ptr<WkProtocolItem> MakeItem() const override;
 };

@@ -27,6 +27,8 @@ public:
     /// `name` is kept as the file name; the title shows the caption, " - " and the name.
     void SetTitle(const std::string& name) override;
     const std::string& GetFileName() const { return fileName_; }
+    /// The save dialog proposes the name, not the composed title.
+    std::string SaveNameProposal() const override { return fileName_; }
     const char* Caption() const { return caption_; }
 
     WkDataModul& Modul() { return modul_; }

@@ -1,13 +1,15 @@
 // The workbench program: the application logic over Qt widgets and the linked libraries.
 
+#include "CComPortDlg.h"
 #include "CMainFrame.h"
 #include "CorvelApp.h"
-#include "CComPortDlg.h"
 #include "WkAutoAnswer.h"
 #include "WkComPortManager.h"
 #include "WkLinkedLibraries.h"
 #include "WkQtPrompts.h"
 #include "WkQtText.h"
+#include "WkTransponderFrame.h"
+#include "WkTransponderTemplate.h"
 #include "common/MessageHook.h"
 
 #include <QApplication>
@@ -55,6 +57,15 @@ int main(int argc, char** argv) {
     }
 
     CorvelApp app(libraries, prompts);
+    CorvelDocumentHooks hooks;
+    hooks.registerTemplates = [](WkTemplateList& templates) {
+        WkTransponderTemplate::Register(templates);
+    };
+    hooks.listReaderDocuments = [&app] { return WkTransponderTemplate::ReaderInfos(app); };
+    hooks.bindTransponder = [&app](WkDocument& transponder, const WkReaderSelection& reader) {
+        WkTransponderTemplate::Bind(app, transponder, reader);
+    };
+    app.SetDocumentHooks(hooks);
     WkComPortManager portManager(libraries, libraries, prompts);
     app.SetPortKeeper(&portManager);
     WkAutoAnswer autoAnswer(app, libraries, prompts);
@@ -67,6 +78,7 @@ int main(int argc, char** argv) {
                 CComPortDlg dialog(portManager, libraries, prompts, frame.get());
                 dialog.exec();
             });
+            frame->SetFrameFactory("Trans", WkTransponderFrame::Factory(app));
             prompts.SetParent(frame.get());
             return frame.get();
         },

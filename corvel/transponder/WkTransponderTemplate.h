@@ -4,10 +4,13 @@
 
 #include <vector>
 
+class CorvelApp;
 class WkDocTemplate;
 class WkDocument;
 class WkReaderDocLink;
 class WkTemplateList;
+class WkReaderEditDoc;
+struct WkReaderDocInfo;
 struct WkReaderSelection;
 
 /// Registration and binding of transponder documents, for the application's hooks.
@@ -21,5 +24,13 @@ public:
     /// and asks its views to reload. False, and nothing bound, when `transponder` is not a
     /// transponder document or no reader document has that handle.
     static bool Bind(WkDocument& transponder, const std::vector<WkReaderDocLink*>& readers,
+                     const WkReaderSelection& selection);
+
+    /// The open reader configuration documents of `app` (those of its "Read" template).
+    static std::vector<WkReaderEditDoc*> OpenReaders(const CorvelApp& app);
+    /// What "Select a Reader" lists of them.
+    static std::vector<WkReaderDocInfo> ReaderInfos(const CorvelApp& app);
+    /// Binds as above, to one of the application's open reader documents.
+    static bool Bind(const CorvelApp& app, WkDocument& transponder,
                      const WkReaderSelection& selection);
 };

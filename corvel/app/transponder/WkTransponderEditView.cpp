@@ -1,0 +1,349 @@
+#include "WkTransponderEditView.h"
+
+#include "WkQtText.h"
+#include "WkTransponderEditDoc.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace {
+
+QLineEdit* HexEdit(QWidget* parent) {
+    auto* edit = new QLineEdit(QStringLiteral("00"), parent);
+    edit->setMaxLength(2);
+    edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("WWWW")));
+    edit->setAlignment(Qt::AlignCenter);
+    return edit;
+}
+
+void SetText(QLineEdit* edit, const std::string& text) {
+    const QString value = ToQt(text);
+    if (edit->text() != value) {
+        edit->setText(value);
+    }
+}
+
+} // namespace
+
+WkTransponderEditView::WkTransponderEditView(std::shared_ptr<WkTransponderEditDoc> document,
+                                             QWidget* parent)
+    : QWidget(parent), document_(std::move(document)), model_(*document_) {
+    Build();
+    Connect();
+    document_->AddView(this);
+    model_.InitialUpdate();
+    Refresh();
+}
+
+WkTransponderEditView::~WkTransponderEditView() {
+    document_->RemoveView(this);
+}
+
+void WkTransponderEditView::Build() {
+    list_ = new QListWidget(this);
+    for (const WkTransponderCommand& command : kTransponderCommands) {
+        list_->addItem(ToQt(command.text));
+    }
+    list_->setContextMenuPolicy(Qt::CustomContextMenu);
+    list_->setMinimumWidth(list_->sizeHintForColumn(0) + 24);
+
+    auto* right = new QVBoxLayout;
+    auto* identity = new QFormLayout;
+    type_ = new QLineEdit(this);
+    type_->setReadOnly(true);
+    identity->addRow(tr("Tr.-Type"), type_);
+    serial_ = new QLineEdit(this);
+    serial_->setReadOnly(true);
+    decimal_ = new QRadioButton(tr("dez"), this);
+    hex_ = new QRadioButton(tr("hex"), this);
+    auto* serialRow = new QHBoxLayout;
+    serialRow->addWidget(serial_, 1);
+    serialRow->addWidget(decimal_);
+    serialRow->addWidget(hex_);
+    identity->addRow(tr("SN"), serialRow);
+    idLength_ = new QSpinBox(this);
+    idLength_->setRange(0, WkTransponderEditModel::kMaxIdLength);
+    idNumber_ = new QLineEdit(this);
+    idNumber_->setMaxLength(24);
+    auto* idRow = new QHBoxLayout;
+    idRow->addWidget(idLength_);
+    idRow->addWidget(new QLabel(tr("ID"), this));
+    idRow->addWidget(idNumber_, 1);
+    identity->addRow(tr("IDL (dez)"), idRow);
+    right->addLayout(identity);
+
+    group_ = new QGroupBox(this);
+    auto* groupLayout = new QVBoxLayout(group_);
+    dataControls_ = new QWidget(group_);
+    auto* dataLayout = new QGridLayout(dataControls_);
+    dataLayout->setContentsMargins(0, 0, 0, 0);
+    address_ = new QSpinBox(dataControls_);
+    address_->setRange(0, WkTransponderEditModel::kMaxAddress);
+    blocks_ = new QComboBox(dataControls_);
+    blocks_->addItems({"1", "2", "3", "4"});
+    auto* parameters = new QHBoxLayout;
+    parameters->addWidget(new QLabel(tr("Adress (dez)"), dataControls_));
+    parameters->addWidget(address_);
+    parameters->addWidget(new QLabel(tr("Nr of Blocks"), dataControls_));
+    parameters->addWidget(blocks_);
+    parameters->addStretch(1);
+    dataLayout->addLayout(parameters, 0, 0, 1, 6);
+    for (int row = 0; row < 4; ++row) {
+        rowLabels_[static_cast<std::size_t>(row)] = new QLabel(dataControls_);
+        dataLayout->addWidget(rowLabels_[static_cast<std::size_t>(row)], row + 1, 0);
+        for (int column = 0; column < 4; ++column) {
+            QLineEdit* edit = HexEdit(dataControls_);
+            data_[static_cast<std::size_t>(4 * row + column)] = edit;
+            dataLayout->addWidget(edit, row + 1, column + 1);
+        }
+    }
+    scroll_ = new QScrollBar(Qt::Vertical, dataControls_);
+    scroll_->setRange(0, WkTransponderEditModel::kMaxFirstShown);
+    scroll_->setPageStep(WkTransponderEditModel::kPageStep);
+    dataLayout->addWidget(scroll_, 1, 5, 4, 1);
+    groupLayout->addWidget(dataControls_);
+    passwordControls_ = new QWidget(group_);
+    auto* passwordLayout = new QHBoxLayout(passwordControls_);
+    for (QLineEdit*& edit : password_) {
+        edit = HexEdit(passwordControls_);
+        passwordLayout->addWidget(edit);
+    }
+    passwordLayout->addStretch(1);
+    groupLayout->addWidget(passwordControls_);
+    crypt_ = new QComboBox(group_);
+    for (const WkCryptSubCommand& sub : kCryptSubCommands) {
+        crypt_->addItem(ToQt(sub.text));
+    }
+    groupLayout->addWidget(crypt_);
+    right->addWidget(group_);
+
+    auto* buttons = new QHBoxLayout;
+    action_ = new QPushButton(this);
+    editSnr_ = new QPushButton(tr("Edit Snr..."), this);
+    buttons->addWidget(action_);
+    buttons->addWidget(editSnr_);
+    buttons->addStretch(1);
+    right->addLayout(buttons);
+    status_ = new QLabel(this);
+    right->addWidget(status_);
+    right->addStretch(1);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(list_);
+    layout->addLayout(right, 1);
+}
+
+void WkTransponderEditView::Connect() {
+    connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
+        model_.SelectCommand(row);
+        Refresh();
+    });
+    connect(list_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        model_.DoubleClick(list_->row(item));
+        Refresh();
+    });
+    connect(list_, &QListWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (QListWidgetItem* item = list_->itemAt(at)) {
+            ShowPopupFor(list_->row(item), list_->viewport()->mapToGlobal(at));
+        }
+    });
+    connect(action_, &QPushButton::clicked, this, [this] { Execute(); });
+    connect(editSnr_, &QPushButton::clicked, this, [this] {
+        model_.EditSerialNumber(
+            [this](std::uint32_t initial) { return AskSerialNumber(this, initial); });
+        Refresh();
+    });
+    connect(decimal_, &QRadioButton::clicked, this, [this] {
+        model_.SetNumberBase(0);
+        Refresh();
+    });
+    connect(hex_, &QRadioButton::clicked, this, [this] {
+        model_.SetNumberBase(1);
+        Refresh();
+    });
+    connect(idLength_, &QSpinBox::textChanged, this, [this](const QString& text) {
+        model_.TypedIdLength(FromQt(text));
+        Refresh();
+    });
+    connect(idNumber_, &QLineEdit::editingFinished, this, [this] {
+        model_.GetFields().idNumber = FromQt(idNumber_->text());
+        model_.LeftEdit();
+        Refresh();
+    });
+    connect(address_, &QSpinBox::textChanged, this, [this](const QString& text) {
+        model_.TypedAddress(FromQt(text));
+        Refresh();
+    });
+    connect(blocks_, &QComboBox::currentIndexChanged, this,
+            [this](int index) { model_.GetFields().blocks = index; });
+    connect(scroll_, &QScrollBar::valueChanged, this, [this](int value) {
+        model_.ScrollData(WkTransponderEditModel::Scroll::Thumb, value);
+        Refresh();
+    });
+    for (int i = 0; i < 16; ++i) {
+        QLineEdit* edit = data_[static_cast<std::size_t>(i)];
+        connect(edit, &QLineEdit::textEdited, this, [this, edit, i](const QString& text) {
+            EditedHex(edit, model_.EditedData(i, FromQt(text)));
+        });
+        connect(edit, &QLineEdit::editingFinished, this, [this] {
+            model_.LeftEdit();
+            Refresh();
+        });
+    }
+    for (int i = 0; i < 4; ++i) {
+        QLineEdit* edit = password_[static_cast<std::size_t>(i)];
+        connect(edit, &QLineEdit::textEdited, this, [this, edit, i](const QString& text) {
+            EditedHex(edit, model_.EditedPassword(i, FromQt(text)));
+        });
+        connect(edit, &QLineEdit::editingFinished, this, [this] {
+            model_.LeftEdit();
+            Refresh();
+        });
+    }
+    connect(crypt_, &QComboBox::currentIndexChanged, this,
+            [this](int index) { model_.SetCryptPosition(index); });
+}
+
+void WkTransponderEditView::EditedHex(QLineEdit* edit, bool valid) {
+    if (!valid) {
+        QApplication::beep();
+        edit->setFocus();
+        edit->selectAll();
+    }
+}
+
+void WkTransponderEditView::Execute() {
+    model_.ExecuteSelected();
+    Refresh();
+}
+
+void WkTransponderEditView::ShowPopupFor(int row, const QPoint& globalPosition) {
+    list_->setCurrentRow(row);
+    QMenu menu(this);
+    QAction* send = menu.addAction(ToQt(model_.PopupText()));
+    send->setEnabled(model_.PopupEnabled());
+    if (menu.exec(globalPosition) == send) {
+        Execute();
+    }
+}
+
+void WkTransponderEditView::Refresh() {
+    const WkTransponderEditModel::Fields& fields = model_.GetFields();
+    const WkTransponderEditModel::Page page = model_.GetPage();
+    const QList<QWidget*> controls = findChildren<QWidget*>();
+    std::vector<std::unique_ptr<QSignalBlocker>> blockers;
+    for (QWidget* control : controls) {
+        blockers.push_back(std::make_unique<QSignalBlocker>(control));
+    }
+    list_->setCurrentRow(fields.selected);
+    SetText(type_, fields.typeText);
+    SetText(serial_, fields.serialText);
+    decimal_->setChecked(fields.numberBase == 0);
+    hex_->setChecked(fields.numberBase == 1);
+    idLength_->setValue(std::atoi(fields.idLength.c_str()));
+    SetText(idNumber_, fields.idNumber);
+    idLength_->setEnabled(page.idEditable);
+    idNumber_->setEnabled(page.idEditable);
+    if (address_->text() != ToQt(fields.address)) {
+        address_->setValue(std::atoi(fields.address.c_str()));
+    }
+    address_->setEnabled(page.addressEditable);
+    blocks_->setCurrentIndex(fields.blocks);
+    blocks_->setEnabled(page.blocksEditable);
+    scroll_->setValue(fields.firstShown);
+    scroll_->setEnabled(page.scrollEnabled);
+    for (std::size_t i = 0; i < data_.size(); ++i) {
+        // A text being corrected stays as typed until the edit is left.
+        if (!data_[i]->hasFocus()) {
+            SetText(data_[i], fields.data[i]);
+        }
+        data_[i]->setReadOnly(static_cast<int>(i) >= page.editableDataCells);
+    }
+    for (std::size_t i = 0; i < rowLabels_.size(); ++i) {
+        rowLabels_[i]->setText(ToQt(page.rowLabels[i]));
+    }
+    for (std::size_t i = 0; i < password_.size(); ++i) {
+        if (!password_[i]->hasFocus()) {
+            SetText(password_[i], fields.password[i]);
+        }
+    }
+    crypt_->setCurrentIndex(fields.crypt);
+    group_->setTitle(ToQt(page.groupCaption));
+    dataControls_->setVisible(page.dataVisible);
+    passwordControls_->setVisible(page.passwordVisible);
+    crypt_->setVisible(page.cryptVisible);
+    action_->setText(ToQt(page.actionCaption));
+    action_->setEnabled(page.actionEnabled);
+    editSnr_->setVisible(page.editSnrVisible);
+    status_->setText(ToQt(fields.status));
+}
+
+void WkTransponderEditView::OnUpdate(WkViewObserver*, int hint) {
+    if (hint == kHintCommit) {
+        model_.Take();
+        return;
+    }
+    model_.Show();
+    Refresh();
+}
+
+bool WkTransponderEditView::CommitEdits() {
+    return model_.Take();
+}
+
+void WkTransponderEditView::OnTitleChanged(const std::string& title) {
+    emit TitleChanged(ToQt(title));
+}
+
+void WkTransponderEditView::OnModifiedChanged(bool modified) {
+    emit ModifiedChanged(modified);
+}
+
+void WkTransponderEditView::MoveFrame(const WkRect& rect, bool) {
+    emit MoveRequested(QRect(QPoint(rect.left, rect.top), QPoint(rect.right, rect.bottom)));
+}
+
+std::optional<std::uint32_t> WkTransponderEditView::AskSerialNumber(QWidget* parent,
+                                                                    std::uint32_t initial) {
+    QDialog dialog(parent);
+    dialog.setWindowTitle(ToQt(WkTransponderEditText::kEditSnrTitle));
+    auto* edit = new QLineEdit(QString::number(initial), &dialog);
+    edit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{1,10}")), edit));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(edit);
+    layout->addWidget(buttons);
+    std::optional<std::uint32_t> number;
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
+        number = ParseSerialNumberInput(FromQt(edit->text()));
+        if (!number) {
+            QMessageBox::warning(&dialog, dialog.windowTitle(),
+                                 QObject::tr("Please enter an integer between 0 and 4294967295."));
+            edit->setFocus();
+            edit->selectAll();
+            return;
+        }
+        dialog.accept();
+    });
+    return dialog.exec() == QDialog::Accepted ? number : std::nullopt;
+}

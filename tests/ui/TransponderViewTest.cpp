@@ -1,0 +1,94 @@
+// The transponder editor's form over a new document: what it shows, the hex check of the
+// data edits, the page of a write command, the popup and the frame.
+
+#include "AppFakes.h"
+#include "CorvelApp.h"
+#include "ScriptedPrompts.h"
+#include "WkTransponderEditDoc.h"
+#include "WkTransponderEditView.h"
+#include "WkTransponderFrame.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <QtTest>
+
+class TransponderViewTest : public QObject {
+    Q_OBJECT
+private slots:
+    void newDocumentShowsOfflineAndTheReadEntry() {
+        auto doc = std::make_shared<WkTransponderEditDoc>();
+        WkTransponderEditView view(doc);
+        QCOMPARE(view.StatusLabel()->text(), QString("Offline"));
+        QCOMPARE(view.CommandList()->currentRow(), 0);
+        QCOMPARE(view.ActionButton()->text(), QString("&Read"));
+        QVERIFY(!view.ActionButton()->isEnabled());
+        QCOMPARE(view.TypeEdit()->text(), QString("     -----"));
+        QVERIFY(view.EditSnrButton()->isHidden());
+        QCOMPARE(view.DataGroup()->title(), QString("Public Data (hex)"));
+    }
+
+    void dataEditRefusesNonHexAndSelectsIt() {
+        ScriptedPrompts prompts;
+        auto doc = std::make_shared<WkTransponderEditDoc>();
+        doc->SetPrompts(&prompts);
+        WkTransponderEditView view(doc);
+        view.show();
+        view.CommandList()->setCurrentRow(3); // [0x14] Write public Data
+        QCOMPARE(view.ActionButton()->text(), QString("&Write"));
+        QVERIFY(!view.EditSnrButton()->isHidden());
+        QLineEdit* edit = view.DataEdit(5);
+        QVERIFY(!edit->isReadOnly());
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, "0G");
+        QCOMPARE(prompts.Messages(), std::vector<std::string>{"No Hex String"});
+        QCOMPARE(edit->selectedText(), QString("0G"));
+        QTest::keyClicks(edit, "A7");
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(doc->Modul().Image(WkTransponderModul::kPublicImage)[5], 0xA7);
+
+        // Rows follow the scroll bar; their labels too.
+        view.RowScrollBar()->setValue(12);
+        QCOMPARE(view.RowLabel(0)->text(), QString("D12"));
+        QCOMPARE(view.DataEdit(0)->text(), QString("00"));
+        QCOMPARE(doc->Modul().Image(WkTransponderModul::kParamImage)[17], 12);
+    }
+
+    void popupSendsTheEntryGreyedWhileOffline() {
+        auto doc = std::make_shared<WkTransponderEditDoc>();
+        WkTransponderEditView view(doc);
+        view.show();
+        QTimer::singleShot(0, [] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu != nullptr);
+            QCOMPARE(menu->actions().front()->text(), QString("Send [0x1A] Halt"));
+            QVERIFY(!menu->actions().front()->isEnabled());
+            menu->close();
+        });
+        view.ShowPopupFor(9, view.mapToGlobal(QPoint(10, 10)));
+        QCOMPARE(view.CommandList()->currentRow(), 9);
+    }
+
+    void frameCarriesTitleMarkerAndPlace() {
+        FakeLibraries libraries;
+        AppPrompts prompts;
+        CorvelApp app(libraries, prompts);
+        auto doc = std::make_shared<WkTransponderEditDoc>();
+        doc->SetTitle("Trans1");
+        WkTransponderFrame frame(app, doc);
+        QCOMPARE(frame.windowTitle(), QString("TransponderEditor - Trans1[*]"));
+        QCOMPARE(frame.geometry().topLeft(), QPoint(20, 20));
+        QVERIFY(!frame.isWindowModified());
+        doc->SetModifiedFlag(true);
+        QVERIFY(frame.isWindowModified());
+    }
+};
+
+QTEST_MAIN(TransponderViewTest)
+#include "TransponderViewTest.moc"

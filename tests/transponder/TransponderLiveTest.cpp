@@ -5,6 +5,7 @@
 #include "FakeReaderDoc.h"
 #include "SimProcess.h"
 #include "WkTransponderEditDoc.h"
+#include "WkTransponderEditModel.h"
 
 #include "sorn.h"
 #include "velk.h"
@@ -222,4 +223,44 @@ TEST_F(TransponderLive, ReaderWithoutPortOrBlocksOutsideTheImageSendNothing) {
     reader_.handle = portless;
     EXPECT_EQ(Modul().Execute(0x11), WkTransponderModul::kNoPort);
     VELK_DeleteReader(portless);
+}
+
+TEST_F(TransponderLive, EditorReadsAChangedTagWritesReadsBackAndSaves) {
+    WkTransponderEditModel model(doc_);
+    doc_.OnReaderParameter("COMNR", std::to_string(kPort));
+    model.InitialUpdate();
+    EXPECT_TRUE(model.GetPage().actionEnabled);
+    ASSERT_EQ(Control("tag TTD 0102030405"), "ok");
+    ASSERT_EQ(model.ExecuteSelected(), 0);
+    EXPECT_EQ(model.GetFields().typeText, "TTD");
+    EXPECT_EQ(model.GetFields().serialText, "4328719365");
+    ASSERT_EQ(Control("tag TTB 0A0B0C0D0E"), "ok");
+    ASSERT_EQ(model.ExecuteSelected(), 0);
+    EXPECT_EQ(model.GetFields().typeText, "TTB");
+
+    ASSERT_TRUE(model.SelectCommand(3)); // write public data
+    model.TypedAddress("2");
+    model.GetFields().blocks = 3;
+    for (int i = 0; i < 16; ++i) {
+        char text[3];
+        std::snprintf(text, sizeof text, "%02X", kPattern[i]);
+        ASSERT_TRUE(model.EditedData(i, text));
+    }
+    ASSERT_EQ(model.ExecuteSelected(), 0);
+    EXPECT_EQ(Control("memory public 2 4"), MemoryLines(2, kPattern, 4));
+
+    ASSERT_TRUE(model.SelectCommand(4)); // read public data
+    model.TypedAddress("2");
+    model.GetFields().blocks = 3;
+    std::fill_n(Data(WkTransponderModul::kPublicImage, 2), 16, 0);
+    ASSERT_EQ(model.ExecuteSelected(), 0);
+    EXPECT_EQ(model.GetFields().data[15], "0F");
+
+    const std::string path = (dir_ / "tag.trp").string();
+    ASSERT_TRUE(doc_.Save(path));
+    WkTransponderEditDoc loaded;
+    ASSERT_TRUE(loaded.LoadFile(path));
+    EXPECT_TRUE(std::equal(kPattern, kPattern + 16,
+                           loaded.Modul().Image(WkTransponderModul::kPublicImage).begin() + 8));
+    EXPECT_EQ(loaded.Modul().TypeName(), "TTB");
 }

@@ -1,0 +1,39 @@
+#pragma once
+// The reader configuration view: the sheet of pages, the bus address field, the COM list and
+// the page and document buttons, bound to WkReaderEditViewModel. It shows the model's state
+// and forwards the user's actions; every rule is the model's.
+
+#include "WkReaderEditViewModel.h"
+
+#include <QWidget>
+#include <memory>
+
+namespace Ui {
+class WkReaderEditView;
+}
+class CReaderEditSheet;
+class WkReaderEditDoc;
+
+class WkReaderEditView : public QWidget {
+    Q_OBJECT
+public:
+    /// `document` must outlive the view.
+    explicit WkReaderEditView(std::shared_ptr<WkReaderEditDoc> document, QWidget* parent = nullptr);
+    ~WkReaderEditView() override;
+
+    WkReaderEditViewModel& Model() { return model_; }
+    CReaderEditSheet& Sheet() { return *sheet_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void Refresh();
+
+    std::shared_ptr<WkReaderEditDoc> document_;
+    std::unique_ptr<Ui::WkReaderEditView> ui_;
+    CReaderEditSheet* sheet_;
+    WkReaderEditViewModel model_;
+    bool shown_ = false;
+    bool refreshing_ = false;
+};

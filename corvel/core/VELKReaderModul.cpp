@@ -4,6 +4,7 @@
 #include "WkFileInfoHeader.h"
 #include "WkModulOwner.h"
 #include "WkParamDescriptor.h"
+#include "WkWaitCursor.h"
 #include "common/HexText.h"
 #include "velk.h"
 
@@ -114,26 +115,6 @@ constexpr int kTypeTTC = 3;
 constexpr int kAnswerOverhead = 5;
 constexpr int kBlockSize = 16;
 
-// Shows the owner's wait cursor for the lifetime of the guard.
-class WaitCursor {
-public:
-    explicit WaitCursor(WkModulOwner* owner) : owner_(owner) {
-        if (owner_ != nullptr) {
-            owner_->BeginWaitCursor();
-        }
-    }
-    ~WaitCursor() {
-        if (owner_ != nullptr) {
-            owner_->EndWaitCursor();
-        }
-    }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    WkModulOwner* owner_;
-};
-
 } // namespace
 
 const WkRuntimeClass VELKReaderModul::kRuntimeClass = {"VELKReaderModul", 1, &CreateReaderModul};
@@ -224,9 +205,7 @@ void VELKReaderModul::ClearFlagOf(std::string_view descriptor) {
     SetBlockReadFlag(descriptor, false);
 }
 
-int VELKReaderModul::Execute(int code) {
-    WaitCursor wait(GetOwner());
-    const int handle = GetOwner() != nullptr ? GetOwner()->GetReaderHandle() : 0;
+int VELKReaderModul::CheckReaderPort(int handle) {
     if (handle == 0) {
         return kNoReaderHandle;
     }
@@ -235,8 +214,14 @@ int VELKReaderModul::Execute(int code) {
     if (portResult < 0) {
         return portResult;
     }
-    if (std::strtol(portText, nullptr, 10) == 0) {
-        return kNoPortHandle;
+    return std::strtol(portText, nullptr, 10) == 0 ? kNoPortHandle : 0;
+}
+
+int VELKReaderModul::Execute(int code) {
+    WkWaitCursor wait(GetOwner());
+    const int handle = GetOwner() != nullptr ? GetOwner()->GetReaderHandle() : 0;
+    if (const int rc = CheckReaderPort(handle); rc != 0) {
+        return rc;
     }
     if (GetOwner() != nullptr) {
         GetOwner()->UpdateAllViews(1);

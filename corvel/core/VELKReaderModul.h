@@ -52,6 +52,11 @@ public:
     /// owner's views are told hint 1 before the command runs (also for -3), and the wait cursor is
     /// shown during the call.
     int Execute(int code) override;
+    /// The check before any command of reader `handle`: 0 when it may go ahead, -1 for handle
+    /// 0, -2 when the reader's port handle is 0, or the negative result of reading the
+    /// reader's "PortHnd".
+    static int CheckReaderPort(int handle);
+
     /// Commands with a text argument are not supported by the reader module: always -2.
     int ExecuteText(int code, std::string_view text) override;
 

@@ -1,9 +1,11 @@
 #include "WkTransponderModul.h"
 
+#include "VELKReaderModul.h"
 #include "WkArchive.h"
 #include "WkFileInfoHeader.h"
 #include "WkModulOwner.h"
 #include "WkReaderDocLink.h"
+#include "WkWaitCursor.h"
 #include "common/HexText.h"
 #include "velk.h"
 
@@ -50,25 +52,6 @@ constexpr int kIdDigits = 2 * kIdBytes;
 constexpr int kMaxBlocks = 4;
 // The library writes all answer data and a NUL; an answer frame carries at most 250 bytes.
 constexpr std::size_t kAnswerBuffer = 256;
-
-class WaitCursor {
-public:
-    explicit WaitCursor(WkModulOwner* owner) : owner_(owner) {
-        if (owner_ != nullptr) {
-            owner_->BeginWaitCursor();
-        }
-    }
-    ~WaitCursor() {
-        if (owner_ != nullptr) {
-            owner_->EndWaitCursor();
-        }
-    }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    WkModulOwner* owner_;
-};
 
 bool IsRead(int code) {
     return code == 0x11 || code == 0x13 || code == 0x15 || code == 0x17 || code == 0x19;
@@ -186,19 +169,23 @@ bool WkTransponderModul::SetIdNumberText(std::string_view text, bool notify) {
     return IdImage().SetHexText(kIdNumber, joined, notify);
 }
 
-std::optional<std::pair<int, int>> WkTransponderModul::DataRange(const DataCommand& command) {
+std::optional<WkTransponderModul::DataSpan> WkTransponderModul::DataSpanOf(int code) {
+    const DataCommand* command = FindDataCommand(code);
+    if (command == nullptr) {
+        return std::nullopt;
+    }
     std::uint8_t address = 0;
     std::uint8_t blocks = 1;
-    Params().GetByte(command.address, address);
-    if (command.blocks != nullptr) {
-        Params().GetByte(command.blocks, blocks);
+    Params().GetByte(command->address, address);
+    if (command->blocks != nullptr) {
+        Params().GetByte(command->blocks, blocks);
     }
     const int bytes = blocks * kBlockBytes;
     if (blocks < 1 || blocks > kMaxBlocks ||
-        address * kBlockBytes + bytes > static_cast<int>(Image(command.image).size())) {
+        address * kBlockBytes + bytes > static_cast<int>(Image(command->image).size())) {
         return std::nullopt;
     }
-    return std::make_pair(static_cast<int>(address), bytes);
+    return DataSpan{command, address, bytes};
 }
 
 int WkTransponderModul::Execute(int code) {
@@ -208,18 +195,10 @@ int WkTransponderModul::Execute(int code) {
     if (reader_ == nullptr) {
         return kNotBound;
     }
-    WaitCursor wait(GetOwner());
+    WkWaitCursor wait(GetOwner());
     const int handle = reader_->LinkedReaderHandle();
-    if (handle == 0) {
-        return kNoReaderHandle;
-    }
-    char portText[1024] = {};
-    const int portResult = VELK_GetReaderPara(handle, "PortHnd", portText);
-    if (portResult < 0) {
-        return portResult;
-    }
-    if (std::strtol(portText, nullptr, 10) == 0) {
-        return kNoPort;
+    if (const int rc = VELKReaderModul::CheckReaderPort(handle); rc != 0) {
+        return rc;
     }
     const int bus = reader_->LinkedBusAddress();
     if (IsRead(code)) {
@@ -254,15 +233,11 @@ int WkTransponderModul::ReadCommand(int code, int handle, int bus) {
         }
         return rc;
     }
-    const DataCommand* command = FindDataCommand(code);
-    if (command == nullptr) {
-        return kNotHandled;
-    }
-    const auto range = DataRange(*command);
+    const auto range = DataSpanOf(code);
     if (!range) {
         return kNotHandled;
     }
-    const auto [address, bytes] = *range;
+    const auto [command, address, bytes] = *range;
     int rc = 0;
     if (code == 0x17) {
         rc = VELK_0x17_ReadCData(handle, bus, address, &type, data, 0);
@@ -284,15 +259,11 @@ int WkTransponderModul::WriteCommand(int code, int handle, int bus) {
         const auto& id = Image(kIdImage);
         return VELK_0x12_WriteIDNr(handle, bus, id[0], reinterpret_cast<const char*>(&id[1]), 0);
     }
-    const DataCommand* command = FindDataCommand(code);
-    if (command == nullptr) {
-        return kNotHandled;
-    }
-    const auto range = DataRange(*command);
+    const auto range = DataSpanOf(code);
     if (!range) {
         return kNotHandled;
     }
-    const auto [address, bytes] = *range;
+    const auto [command, address, bytes] = *range;
     const unsigned char* data = Image(command->image).data() + address * kBlockBytes;
     const char* raw = reinterpret_cast<const char*>(data);
     switch (code) {

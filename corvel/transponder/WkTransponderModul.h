@@ -115,9 +115,14 @@ private:
     int OtherCommand(int code, int handle, int bus);
     // Type and serial number of an answer of 0x11, 0x1B or 0x1C.
     void StoreSerial(unsigned char type, const char* serial);
-    // First block and byte count of a data command, or nothing when they do not lie in the
-    // image.
-    std::optional<std::pair<int, int>> DataRange(const DataCommand& command);
+    // The row, first block and byte count of data command `code`, or nothing for another
+    // code or blocks that do not lie in the image.
+    struct DataSpan {
+        const DataCommand* command;
+        int address;
+        int bytes;
+    };
+    std::optional<DataSpan> DataSpanOf(int code);
 
     WkReaderDocLink* reader_ = nullptr;
 };

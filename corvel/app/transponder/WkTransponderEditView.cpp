@@ -183,8 +183,10 @@ void WkTransponderEditView::Connect() {
         model_.TypedIdLength(FromQt(text));
         Refresh();
     });
+    // The typed ID is the field at once, so that a save takes it without leaving the edit.
+    connect(idNumber_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { model_.GetFields().idNumber = FromQt(text); });
     connect(idNumber_, &QLineEdit::editingFinished, this, [this] {
-        model_.GetFields().idNumber = FromQt(idNumber_->text());
         model_.LeftEdit();
         Refresh();
     });

@@ -1,6 +1,6 @@
 // EEPROM pacing through the command exports, on a clock the test sets: writes within one
 // calendar second are 50 ms apart, other commands do not count, a new second starts afresh.
-#include "PacerHook.h"
+#include "TestHooks.h"
 #include "VelkTestSupport.h"
 
 #include <chrono>

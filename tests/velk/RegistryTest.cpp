@@ -150,6 +150,13 @@ TEST_F(RegistryTest, ErrstrOfACodeWithoutTextFails) {
     EXPECT_EQ(VELK_GetReaderPara(reader, "ERRSTR", value), -2053);
     EXPECT_STREQ(value, "VELK: Unknown Errorcode (0)");
     EXPECT_EQ(ReaderError(reader), -2053);
+    // VELK_GetLastError with the handle agrees.
+    const int other = NewReader();
+    int code = 1;
+    EXPECT_EQ(VELK_GetLastError(other, &code, value), -2053);
+    EXPECT_EQ(code, 0);
+    EXPECT_STREQ(value, "VELK: Unknown Errorcode (0)");
+    EXPECT_EQ(Para(other, "ERRCODE"), "-2053");
 }
 
 TEST_F(RegistryTest, LastProtocolsStateAndVersion) {
@@ -177,6 +184,7 @@ TEST_F(RegistryTest, LastProtocolsStateAndVersion) {
 
     fakesorn::QueueAnswer({0x05, 0x00, 0x74, 0x09, 0x78});
     ASSERT_EQ(VELK_0x74_ReadInp(reader, 0, &inputs), 0x09);
+    EXPECT_EQ(LibraryError(), -2033); // the receive line looked the unknown status up
     EXPECT_EQ(VELK_GetLastState(reader, status), 0x09);
     EXPECT_STREQ(status, "VELK: Unknown Status Byte (0x09)");
     EXPECT_EQ(ReaderError(reader), -2033);

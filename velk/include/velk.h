@@ -20,6 +20,14 @@
  *   callback belongs to Velk and is valid only during the call.
  * - hexFlag != 0: byte strings are exchanged as hex text (two characters per byte, either
  *   case on input, upper case and a NUL on output); 0: raw bytes (outputs get a NUL after).
+ * - Threads: every export may be called from any thread, also from a callback or an event
+ *   handler, on the caller's thread or on a scan thread. A scan-data handler may even delete
+ *   its own reader (VELK_DeleteReader) or remove itself (VELK_DelEventHandler): the scan
+ *   thread is told to stop and ends when the handler returns; hand-overs of that reader stay
+ *   locked as after a stop that timed out.
+ * - Unloading the library stops the scan threads of the readers still registered. It waits
+ *   about a second for each beyond the stop; a thread stuck in a hand-over (a method-2 send to
+ *   a window of the unloading thread, say) is then left running, detached.
  */
 #pragma once
 
@@ -70,6 +78,12 @@ typedef void (*VELK_PROT_CALLBACK)(const char* text, int code);
  *   target and wait; 3 = call target as VELK_EVENT_FUNCTION; 4 = set the platform event object
  *   target; 5 = call target as VELK_EVENT_WFUNCTION with a new platform system string that the
  *   receiver frees with PLAT_SysFreeString.
+ * - Method 1's text pointer is not a copy: it points into the reader's own record, which the
+ *   receiving thread reads later. A send, receive or error line or a hex request text is
+ *   overwritten by the reader's next exchange (on any thread), scan data by the scan thread's
+ *   next receive, and no record outlives its reader (VELK_DeleteReader, library unload). The
+ *   text is therefore only reliable while the application keeps that reader idle; copy it at
+ *   once, or use method 2, 3 or 5, which deliver while the text is valid.
  * - target: thread identifier, window target, function or event object (platform.h).
  */
 typedef struct VELK_EVENT_HANDLER {

@@ -51,7 +51,7 @@ int RunCommand(int handle, int busAddress, std::initializer_list<const void*> po
                DecodeAnswer decode) {
     return Guarded([&] {
         int rc = 0;
-        Reader* reader = CheckedReader(handle, pointers, rc);
+        const auto reader = CheckedReader(handle, pointers, rc);
         if (reader == nullptr)
             return rc;
         if (!WordsInRange(words))

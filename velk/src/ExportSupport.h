@@ -18,7 +18,8 @@ template <typename Body> int Guarded(Body&& body) noexcept {
 
 /// The pointer check and the handle check of an export that names a reader. Returns the
 /// reader, or null with the failure code in rc (stored as the library last error).
-inline Reader* CheckedReader(int handle, std::initializer_list<const void*> pointers, int& rc) {
+inline std::shared_ptr<Reader> CheckedReader(int handle,
+                                             std::initializer_list<const void*> pointers, int& rc) {
     ReaderRegistry& registry = ReaderRegistry::Instance();
     for (const void* p : pointers) {
         if (p == nullptr) {

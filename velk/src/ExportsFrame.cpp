@@ -9,7 +9,7 @@ VELK_API int VELK_BuildProtocol(int handle, int busAddress, int command, const c
                                 int dataLength, unsigned char* frame) {
     return Guarded([&] {
         int rc = 0;
-        Reader* reader = CheckedReader(handle, {data, frame}, rc);
+        const auto reader = CheckedReader(handle, {data, frame}, rc);
         if (reader == nullptr)
             return rc;
         return reader->Build(busAddress, command, reinterpret_cast<const unsigned char*>(data),
@@ -22,7 +22,8 @@ VELK_API int VELK_SplitProtocol(int handle, const unsigned char* frame, int fram
                                 unsigned char* dataLength) {
     return Guarded([&] {
         int rc = 0;
-        Reader* reader = CheckedReader(handle, {frame, busAddress, command, data, dataLength}, rc);
+        const auto reader =
+            CheckedReader(handle, {frame, busAddress, command, data, dataLength}, rc);
         if (reader == nullptr)
             return rc;
         AnswerParts parts;

@@ -53,7 +53,7 @@ VELK_API int VELK_GetReaderPara(int handle, const char* key, char* value) {
             return rc;
         if (upper == "ISPROTTOAPPLOCKED")
             return ReaderRegistry::Instance().AnyHandOverBusy() ? 0 : 1;
-        Reader* reader = ReaderRegistry::Instance().Find(handle, rc);
+        const auto reader = ReaderRegistry::Instance().Find(handle, rc);
         if (reader == nullptr)
             return rc;
         return reader->GetParameter(upper, value);
@@ -70,7 +70,7 @@ VELK_API int VELK_SetReaderPara(int handle, const char* key, const char* value) 
             ReaderRegistry::Instance().LockAll(upper == "LOCKPROTTOAPP");
             return 0;
         }
-        Reader* reader = ReaderRegistry::Instance().Find(handle, rc);
+        const auto reader = ReaderRegistry::Instance().Find(handle, rc);
         if (reader == nullptr)
             return rc;
         return reader->SetParameter(upper, value);
@@ -99,18 +99,22 @@ VELK_API int VELK_GetLastError(int handle, int* errorCode, char* errorText) {
             return LookUpErrorText(*errorCode, errorText);
         }
         int rc = 0;
-        Reader* reader = registry.Find(handle, rc);
+        const auto reader = registry.Find(handle, rc);
         if (reader == nullptr)
             return rc;
         *errorCode = reader->LastError();
-        return LookUpErrorText(*errorCode, errorText);
+        // As "ERRSTR": a code without a text leaves -2053 as the reader's last error.
+        rc = LookUpErrorText(*errorCode, errorText);
+        if (rc != 0)
+            reader->SetLastError(rc);
+        return rc;
     });
 }
 
 VELK_API int VELK_GetLastState(int handle, char* statusText) {
     return Guarded([&] {
         int rc = 0;
-        Reader* reader = CheckedReader(handle, {statusText}, rc);
+        const auto reader = CheckedReader(handle, {statusText}, rc);
         if (reader == nullptr)
             return rc;
         const int status = reader->LastStatus();
@@ -122,7 +126,7 @@ VELK_API int VELK_GetLastState(int handle, char* statusText) {
 VELK_API int VELK_GetLastSendProt(int handle, char* prot, int hexFlag) {
     return Guarded([&] {
         int rc = 0;
-        Reader* reader = CheckedReader(handle, {prot}, rc);
+        const auto reader = CheckedReader(handle, {prot}, rc);
         return reader == nullptr ? rc : reader->LastSendProt(prot, hexFlag);
     });
 }
@@ -130,7 +134,7 @@ VELK_API int VELK_GetLastSendProt(int handle, char* prot, int hexFlag) {
 VELK_API int VELK_GetLastRecProt(int handle, char* prot, int hexFlag) {
     return Guarded([&] {
         int rc = 0;
-        Reader* reader = CheckedReader(handle, {prot}, rc);
+        const auto reader = CheckedReader(handle, {prot}, rc);
         return reader == nullptr ? rc : reader->LastRecProt(prot, hexFlag);
     });
 }

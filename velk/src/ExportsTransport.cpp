@@ -36,7 +36,7 @@ VELK_API int VELK_SendTransparent(int handle, unsigned char* request, int length
                                   unsigned char* answer, int answerSize, int addChecksum) {
     return Guarded([&] {
         int rc = 0;
-        Reader* reader = CheckedReader(handle, {request, answer}, rc);
+        const auto reader = CheckedReader(handle, {request, answer}, rc);
         if (reader == nullptr)
             return rc;
         if (length < 0)
@@ -59,7 +59,7 @@ VELK_API int VELK_SendTransparent(int handle, unsigned char* request, int length
 VELK_API int VELK_Transmit(int handle, unsigned char* data, int length, int addChecksum) {
     return Guarded([&] {
         int rc = 0;
-        Reader* reader = CheckedReader(handle, {data}, rc);
+        const auto reader = CheckedReader(handle, {data}, rc);
         if (reader == nullptr)
             return rc;
         if (length < 0)
@@ -75,7 +75,7 @@ VELK_API int VELK_Transmit(int handle, unsigned char* data, int length, int addC
 VELK_API int VELK_Receive(int handle, unsigned char* buffer, int size) {
     return Guarded([&] {
         int rc = 0;
-        Reader* reader = CheckedReader(handle, {buffer}, rc);
+        const auto reader = CheckedReader(handle, {buffer}, rc);
         if (reader == nullptr)
             return rc;
         if (size > 0)
@@ -108,7 +108,7 @@ VELK_API void VELK_SetCbPtr_ProtStr(VELK_PROT_CALLBACK callback) {
 VELK_API int VELK_AddEventHandler(int handle, const VELK_EVENT_HANDLER* handler) {
     return Guarded([&] {
         int rc = 0;
-        Reader* reader = CheckedReader(handle, {handler}, rc);
+        const auto reader = CheckedReader(handle, {handler}, rc);
         if (reader == nullptr)
             return rc;
         reader->SetLastError(0);
@@ -131,7 +131,7 @@ VELK_API int VELK_AddEventHandler(int handle, const VELK_EVENT_HANDLER* handler)
 VELK_API int VELK_DelEventHandler(int handle, const VELK_EVENT_HANDLER* handler) {
     return Guarded([&] {
         int rc = 0;
-        Reader* reader = CheckedReader(handle, {handler}, rc);
+        const auto reader = CheckedReader(handle, {handler}, rc);
         if (reader == nullptr)
             return rc;
         reader->SetLastError(0);

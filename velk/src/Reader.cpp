@@ -171,7 +171,9 @@ void Reader::WriteReceiveLine(const unsigned char* bytes, int count, int code) {
     if (count > 0) {
         line.AppendHexBytes(bytes, count);
         char text[128];
-        WriteStatusText(LastStatus(), text);
+        // Looked up as VELK_GetStatusText does: an unknown status byte leaves -2033 as the
+        // library last error.
+        LookUpStatusText(LastStatus(), text);
         line.Append("  ");
         line.Append(text);
     }
@@ -223,34 +225,49 @@ std::uint8_t Reader::LastStatus() {
     return lastStatus_;
 }
 
+namespace {
+std::atomic<void (*)()> gHandOverEntryHook{nullptr};
+}
+
+void Reader::SetHandOverEntryHook(void (*hook)()) {
+    gHandOverEntryHook.store(hook);
+}
+
+bool Reader::BeginHandOver() {
+    handOversRunning_.fetch_add(1);
+    if (void (*hook)() = gHandOverEntryHook.load())
+        hook();
+    if (!handOverLocked_.load())
+        return true;
+    handOversRunning_.fetch_sub(1);
+    return false;
+}
+
 // Every line reaches the application from here: the protocol callback and the handlers.
 void Reader::HandOverSendLine() {
-    if (logProt_ && !HandOverLocked()) {
-        handOverBusy_.store(true);
+    if (logProt_ && BeginHandOver()) {
         if (VELK_PROT_CALLBACK callback = ProtocolCallback())
             callback(sendLine_, 0);
         handlers_.Deliver(kChannelSendLine, sendLine_, static_cast<int>(std::strlen(sendLine_)), 0);
-        handOverBusy_.store(false);
+        EndHandOver();
     }
-    if (sendProtToApp_ && !HandOverLocked()) {
-        handOverBusy_.store(true);
+    if (sendProtToApp_ && BeginHandOver()) {
         if (VELK_PROT_CALLBACK callback = SendProtocolCallback())
             callback(hexRequest_, 0);
         else
             handlers_.Deliver(kChannelHexRequest, hexRequest_,
                               static_cast<int>(std::strlen(hexRequest_)), 0);
-        handOverBusy_.store(false);
+        EndHandOver();
     }
 }
 
 void Reader::HandOverLine(int channel, const char* line, int code) {
-    if (!logProt_ || HandOverLocked())
+    if (!logProt_ || !BeginHandOver())
         return;
-    handOverBusy_.store(true);
     if (VELK_PROT_CALLBACK callback = ProtocolCallback())
         callback(line, code);
     handlers_.Deliver(channel, line, static_cast<int>(std::strlen(line)), code);
-    handOverBusy_.store(false);
+    EndHandOver();
 }
 
 void Reader::StoreScanData(const unsigned char* bytes, int count) {

@@ -69,18 +69,27 @@ public:
     int LastRecProt(char* prot, int hexFlag);
     std::uint8_t LastStatus();
 
-    bool HandOverBusy() const { return handOverBusy_.load(); }
+    /// True while a hand-over of this reader runs (on any thread).
+    bool HandOverBusy() const { return handOversRunning_.load() > 0; }
     void SetHandOverLocked(bool locked) { handOverLocked_.store(locked); }
     bool HandOverLocked() const { return handOverLocked_.load(); }
+
+    /// Enters a hand-over: busy first, then the lock is checked, and a locked hand-over backs
+    /// out (false). So an application that sets the lock and then sees no hand-over busy
+    /// knows that none starts after it. Each true is followed by one EndHandOver.
+    bool BeginHandOver();
+    void EndHandOver() { handOversRunning_.fetch_sub(1); }
+
+    /// Tests only: called inside BeginHandOver between its two steps (null: none).
+    static void SetHandOverEntryHook(void (*hook)());
 
     EventHandlerList& Handlers() { return handlers_; }
     ScanThread& Scan() { return scan_; }
 
     /// Scan data: copies the bytes into the last-answer record and delivers channel 4.
-    /// Runs on the scan thread; the caller has checked the lock and set hand-over busy.
+    /// Runs on the scan thread inside a hand-over (BeginHandOver).
     void StoreScanData(const unsigned char* bytes, int count);
     bool ConvHexToString() const { return convHexToString_.load(); }
-    void SetHandOverBusy(bool busy) { handOverBusy_.store(busy); }
     /// The buffer the scan thread receives into; it lives as long as the reader, so a posted
     /// pointer to it stays readable until the next receive.
     unsigned char* ScanBuffer() { return scanBuffer_; }
@@ -100,7 +109,9 @@ private:
     bool chkRecBusAdr_ = false;
     int repCnt_ = 0;
     std::atomic<bool> convHexToString_{false};
-    std::atomic<bool> handOverBusy_{false};
+    // Hand-overs can run on the command thread and the scan thread at once: a count, so one
+    // ending does not clear busy while the other still runs.
+    std::atomic<int> handOversRunning_{0};
     std::atomic<bool> handOverLocked_{false};
 
     unsigned char lastRequest_[kRecordSize] = {};

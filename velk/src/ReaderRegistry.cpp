@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <new>
 
 namespace {
@@ -19,17 +20,29 @@ ReaderRegistry& ReaderRegistry::Instance() {
     return gRegistry;
 }
 
+namespace {
+
+// How long unloading waits for each scan thread beyond its stop. A thread stuck in a hand-over
+// (a synchronous send to a window of the unloading thread, say) would otherwise hold the exit.
+constexpr std::chrono::milliseconds kUnloadWait{1000};
+
+} // namespace
+
 ReaderRegistry::~ReaderRegistry() {
-    while (!readers_.empty()) {
-        std::shared_ptr<Reader> reader = readers_.front();
-        readers_.erase(readers_.begin());
-        StopScanThread(*reader);
-        // Unloading must not leave a thread running in unmapped code: wait for it.
-        reader->Scan().JoinAfterStop();
-        reader->Handlers().Clear();
+    // Unloading must not leave a thread running in unmapped code: each is waited for, within
+    // a limit. A thread still stuck then is left detached with its reader and handlers.
+    std::vector<std::shared_ptr<Reader>> readers;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        readers.swap(readers_);
+        readers.insert(readers.end(), orphans_.begin(), orphans_.end());
+        orphans_.clear();
     }
-    for (const auto& orphan : orphans_)
-        orphan->Scan().JoinAfterStop();
+    for (const auto& reader : readers) {
+        StopScanThread(*reader);
+        if (reader->Scan().JoinOrDetach(kUnloadWait))
+            reader->Handlers().Clear();
+    }
 }
 
 void ReaderRegistry::ReleaseEndedOrphans() {
@@ -40,6 +53,7 @@ int ReaderRegistry::NewReader(int portHandle) {
     SetLibraryLastError(0);
     if (CheckSornVersion() != 0)
         return -2007;
+    std::lock_guard<std::mutex> lock(mutex_);
     ++counter_;
     if (portHandle < 0)
         return -2024;
@@ -53,14 +67,17 @@ int ReaderRegistry::NewReader(int portHandle) {
 
 int ReaderRegistry::DeleteReader(int handle) {
     int rc = 0;
-    if (Find(handle, rc) == nullptr)
-        return rc;
-    const auto it = std::find_if(readers_.begin(), readers_.end(),
-                                 [&](const auto& r) { return r->Handle() == handle; });
-    std::shared_ptr<Reader> reader = *it;
-    readers_.erase(it);
+    std::shared_ptr<Reader> reader;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        reader = FindLocked(handle, rc);
+        if (reader == nullptr)
+            return rc;
+        std::erase(readers_, reader);
+    }
     const bool stopped = StopScanThread(*reader);
     reader->Handlers().Clear();
+    std::lock_guard<std::mutex> lock(mutex_);
     ReleaseEndedOrphans();
     if (!stopped)
         orphans_.push_back(std::move(reader));
@@ -68,6 +85,7 @@ int ReaderRegistry::DeleteReader(int handle) {
 }
 
 int ReaderRegistry::NextReader(int handle) {
+    std::lock_guard<std::mutex> lock(mutex_);
     int rc = 0;
     if (handle < 0) {
         rc = -2022;
@@ -87,7 +105,12 @@ int ReaderRegistry::NextReader(int handle) {
     return rc;
 }
 
-Reader* ReaderRegistry::Find(int handle, int& rc) {
+std::shared_ptr<Reader> ReaderRegistry::Find(int handle, int& rc) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return FindLocked(handle, rc);
+}
+
+std::shared_ptr<Reader> ReaderRegistry::FindLocked(int handle, int& rc) {
     rc = 0;
     if (handle < 0)
         rc = -2022;
@@ -101,7 +124,7 @@ Reader* ReaderRegistry::Find(int handle, int& rc) {
     for (const auto& reader : readers_) {
         if (reader->Handle() == handle) {
             SetLibraryLastError(0);
-            return reader.get();
+            return reader;
         }
     }
     rc = -2023;
@@ -110,11 +133,13 @@ Reader* ReaderRegistry::Find(int handle, int& rc) {
 }
 
 void ReaderRegistry::LockAll(bool locked) {
+    std::lock_guard<std::mutex> lock(mutex_);
     for (const auto& reader : readers_)
         reader->SetHandOverLocked(locked);
 }
 
 bool ReaderRegistry::AnyHandOverBusy() const {
+    std::lock_guard<std::mutex> lock(mutex_);
     return std::any_of(readers_.begin(), readers_.end(),
                        [](const auto& r) { return r->HandOverBusy(); });
 }

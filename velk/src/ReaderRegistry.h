@@ -1,11 +1,17 @@
 #pragma once
 // The process-wide reader registry: readers in creation order, the handle counter, the
 // library last error and the EEPROM pacing shared by all readers.
+//
+// A lock guards the list: a scan-data handler may call back into the library from the scan
+// thread (delete its reader, say) while the application's thread uses it. A reader found is
+// handed out as a shared pointer, so it outlives a deletion by another thread until the export
+// that uses it returns. No lock is held while a scan thread is stopped or waited for.
 
 #include "EepromPacer.h"
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 class Reader;
@@ -31,7 +37,7 @@ public:
     /// Handle check and lookup: handle < 0 gives -2022, 0 gives -2021, no reader -2001, not
     /// listed -2023. The result (0 on success) becomes the library last error.
     /// Returns the reader, or null with the code in rc.
-    Reader* Find(int handle, int& rc);
+    std::shared_ptr<Reader> Find(int handle, int& rc);
 
     /// Sets or clears hand-over locked on every reader.
     void LockAll(bool locked);
@@ -41,8 +47,11 @@ public:
     EepromPacer& Pacer() { return pacer_; }
 
 private:
-    /// Joins the threads of deleted readers that have ended since.
+    /// Joins the threads of deleted readers that have ended since (lock held).
     void ReleaseEndedOrphans();
+    std::shared_ptr<Reader> FindLocked(int handle, int& rc);
+
+    mutable std::mutex mutex_;
 
     std::vector<std::shared_ptr<Reader>> readers_;
     // Deleted readers whose scan thread did not stop in time. They are kept until the thread

@@ -49,12 +49,18 @@ bool ScanThread::RequestStopAndWait(std::chrono::milliseconds timeout) {
     return true;
 }
 
-void ScanThread::JoinAfterStop() {
+bool ScanThread::JoinOrDetach(std::chrono::milliseconds timeout) {
     if (!thread_.joinable())
-        return;
+        return true;
     stop_.store(true);
+    if (ended_.wait_for(timeout) != std::future_status::ready) {
+        thread_.detach();
+        ended_ = {};
+        return false;
+    }
     thread_.join();
     ended_ = {};
+    return true;
 }
 
 bool ScanThread::JoinIfEnded() {
@@ -82,6 +88,10 @@ bool StopScanThread(Reader& reader) {
     if (!reader.Scan().Recorded())
         return true;
     reader.SetHandOverLocked(true);
+    if (reader.Scan().IsCurrentThread()) {
+        reader.Scan().RequestStop();
+        return false;
+    }
     std::this_thread::yield();
     for (int i = 0; i < 10 && reader.HandOverBusy(); ++i)
         std::this_thread::sleep_for(10ms);
@@ -104,11 +114,10 @@ void RunScanLoop(Reader& reader, const std::atomic<bool>& stop) {
         std::memset(received, 0, sizeof received);
         const int n = SORN_Receive(port, received, Reader::kScanBufferSize);
         if (n > 0) {
-            if (reader.HandOverLocked())
-                continue;
-            reader.SetHandOverBusy(true);
+            if (!reader.BeginHandOver())
+                continue; // locked: the bytes are dropped
             reader.StoreScanData(received, n);
-            reader.SetHandOverBusy(false);
+            reader.EndHandOver();
         } else if (n < 0 && n != SORN_ERR_NOTHING_RECEIVED) {
             std::memset(empty, 0, sizeof empty);
             SORN_DoPortCmd(port, "FlushInQ", empty);

@@ -27,8 +27,14 @@ public:
     /// Sets the stop flag and waits up to timeout for the thread to end; true when it ended
     /// (the thread is then joined and forgotten).
     bool RequestStopAndWait(std::chrono::milliseconds timeout);
-    /// Waits without limit for a thread whose stop flag is set (library unload).
-    void JoinAfterStop();
+    /// Library unload: sets the stop flag and waits up to timeout for the thread to end. A
+    /// thread that does not end (stuck in a hand-over, say a synchronous send to a window of
+    /// the unloading thread) is left detached, holding its reader; false then.
+    bool JoinOrDetach(std::chrono::milliseconds timeout);
+    /// True when called on the scan thread itself (a handler calling back into the library).
+    bool IsCurrentThread() const { return thread_.get_id() == std::this_thread::get_id(); }
+    /// Sets the stop flag without waiting.
+    void RequestStop() { stop_.store(true); }
     /// Joins the thread when it has ended; true when no thread is recorded afterwards.
     bool JoinIfEnded();
 
@@ -41,7 +47,9 @@ private:
 /// Starts the scan thread: lock on while it is created, off afterwards. False on failure.
 bool StartScanThread(Reader& reader);
 /// Stops it: lock, let a running hand-over finish, stop flag, wait up to 1000 ms. True when
-/// no thread is left; false leaves hand-overs locked and the thread recorded.
+/// no thread is left; false leaves hand-overs locked and the thread recorded. Called on the
+/// scan thread itself (from a handler), it sets the stop flag and returns false at once: the
+/// thread ends when its hand-over returns.
 bool StopScanThread(Reader& reader);
 
 /// The loop of the scan thread (runs until the stop flag is set).

@@ -1,5 +1,6 @@
-#include "PacerHook.h"
+#include "TestHooks.h"
 
+#include "Reader.h"
 #include "ReaderRegistry.h"
 
 void velktest::UsePacerClock(PacerClock& clock) {
@@ -8,4 +9,8 @@ void velktest::UsePacerClock(PacerClock& clock) {
 
 void velktest::UseRealPacerClock() {
     ReaderRegistry::Instance().Pacer().UseClock(PacerClock::Real());
+}
+
+void velktest::SetHandOverEntryHook(void (*hook)()) {
+    Reader::SetHandOverEntryHook(hook);
 }

@@ -61,7 +61,7 @@ void WkLogView::AppendLines(const std::vector<std::string>& lines) {
     }
     text.reserve(static_cast<qsizetype>(size));
     for (const std::string& line : lines) {
-        text += ToQt(line);
+        text += QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
         text += QChar::ParagraphSeparator;
     }
     // While lines keep coming the window is repainted at most every kRepaintMs: painting,
@@ -103,7 +103,7 @@ std::vector<std::string> WkLogView::Lines() const {
         if (!block.next().isValid() && block.text().isEmpty()) {
             break;
         }
-        lines.push_back(FromQt(block.text()));
+        lines.push_back(block.text().toUtf8().toStdString());
     }
     return lines;
 }

@@ -134,7 +134,7 @@ bool WkLogDoc::OnOpenDocument(const std::filesystem::path& path) {
         return false;
     }
     std::string rtf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::optional<std::string> text = ReadRtfText(rtf);
+    std::optional<std::string> text = ReadRtfUtf8Text(rtf);
     if (!text) {
         return false;
     }
@@ -151,7 +151,7 @@ bool WkLogDoc::OnSaveDocument(const std::filesystem::path& path) {
             lines = sink_->Lines();
         }
     }
-    return WriteFileAtomically(path, WriteRtfLines(lines, font_));
+    return WriteFileAtomically(path, WriteRtfUtf8Lines(lines, font_));
 }
 
 void WkLogDoc::BeforeSaveQuestion() {

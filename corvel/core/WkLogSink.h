@@ -1,5 +1,7 @@
 #pragma once
-// What the protocol window's document needs of its view.
+// What the protocol window's document needs of its view. Lines are UTF-8 text (the
+// libraries' lines are ASCII; what a user types into the window may be any character), and
+// the .log file keeps characters beyond Latin-1 as RTF's \uN.
 
 #include <string>
 #include <vector>

@@ -1,26 +1,100 @@
 #include "WkRtfText.h"
 #include "common/HexText.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
 
 namespace {
 
-void AppendEscaped(std::string& out, const std::string& line) {
+void AppendEscaped(std::string& out, unsigned char c) {
     static const char* const kHex = "0123456789abcdef";
-    for (unsigned char c : line) {
-        if (c == '\\' || c == '{' || c == '}') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c == '\t') {
-            out += "\\tab ";
-        } else if (c < 0x20 || c >= 0x80) {
-            out += "\\'";
-            out += kHex[c >> 4];
-            out += kHex[c & 0x0F];
+    if (c == '\\' || c == '{' || c == '}') {
+        out += '\\';
+        out += static_cast<char>(c);
+    } else if (c == '\t') {
+        out += "\\tab ";
+    } else if (c < 0x20 || c >= 0x80) {
+        out += "\\'";
+        out += kHex[c >> 4];
+        out += kHex[c & 0x0F];
+    } else {
+        out += static_cast<char>(c);
+    }
+}
+
+// A character beyond Latin-1 as one "\uN?" per UTF-16 unit, N signed 16-bit; the "?" is what a
+// reader that does not know \u shows (the header's \uc1 says one character follows each \u).
+void AppendUnicode(std::string& out, char32_t code) {
+    auto unit = [&out](char32_t u) {
+        out +=
+            "\\u" + std::to_string(static_cast<std::int16_t>(static_cast<std::uint16_t>(u))) + "?";
+    };
+    if (code >= 0x10000) {
+        code -= 0x10000;
+        unit(0xD800 + (code >> 10));
+        unit(0xDC00 + (code & 0x3FF));
+    } else {
+        unit(code);
+    }
+}
+
+// The character of UTF-8 text at `i`; moves `i` past it. A byte that does not start a
+// well-formed sequence is taken as the Latin-1 character of that byte.
+char32_t NextUtf8(const std::string& text, std::size_t& i) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+    if (extra == 0 || i + extra >= text.size() + 1) {
+        ++i;
+        return lead;
+    }
+    char32_t code = lead & (0x3F >> extra);
+    for (std::size_t k = 1; k <= extra; ++k) {
+        const auto next = static_cast<unsigned char>(text[i + k]);
+        if ((next & 0xC0) != 0x80) {
+            ++i;
+            return lead;
+        }
+        code = (code << 6) | (next & 0x3F);
+    }
+    static constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+    if (code < kSmallest[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+        ++i;
+        return lead;
+    }
+    i += extra + 1;
+    return code;
+}
+
+void AppendUtf8(std::string& out, char32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+enum class Encoding { kLatin1, kUtf8 };
+
+void AppendEscaped(std::string& out, const std::string& line, Encoding encoding) {
+    for (std::size_t i = 0; i < line.size();) {
+        const char32_t code =
+            encoding == Encoding::kUtf8 ? NextUtf8(line, i) : static_cast<unsigned char>(line[i++]);
+        if (code < 0x100) {
+            AppendEscaped(out, static_cast<unsigned char>(code));
         } else {
-            out += static_cast<char>(c);
+            AppendUnicode(out, code);
         }
     }
 }
@@ -49,11 +123,10 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-} // namespace
-
-std::string WriteRtfLines(const std::vector<std::string>& lines, const WkLogFont& font) {
+std::string WriteLines(const std::vector<std::string>& lines, const WkLogFont& font,
+                       Encoding encoding) {
     std::string out = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fmodern\\fcharset0 ";
-    AppendEscaped(out, font.face);
+    AppendEscaped(out, font.face, Encoding::kLatin1);
     out += ";}}\n";
     unsigned color = font.autoColor ? 0u : font.color;
     char colorTable[96];
@@ -68,14 +141,14 @@ std::string WriteRtfLines(const std::vector<std::string>& lines, const WkLogFont
     out += font.strikeOut ? "\\strike" : "";
     out += " ";
     for (const std::string& line : lines) {
-        AppendEscaped(out, line);
+        AppendEscaped(out, line, encoding);
         out += "\\par\n";
     }
     out += "}\n";
     return out;
 }
 
-std::optional<std::string> ReadRtfText(const std::string& rtf) {
+std::optional<std::string> ReadText(const std::string& rtf, Encoding encoding) {
     if (rtf.compare(0, 5, "{\\rtf") != 0) {
         return std::nullopt;
     }
@@ -84,7 +157,15 @@ std::optional<std::string> ReadRtfText(const std::string& rtf) {
     GroupState state;
     int pendingSkip = 0; // characters still to skip after a \uN
     bool ended = false;
-    auto emit = [&](char c) {
+    char32_t highSurrogate = 0; // the first half of a character beyond 16 bits
+    auto put = [&](char32_t code) {
+        if (encoding == Encoding::kLatin1) {
+            text += code < 0x100 ? static_cast<char>(code) : '?';
+        } else {
+            AppendUtf8(text, code);
+        }
+    };
+    auto emitCode = [&](char32_t code) {
         if (state.skip) {
             return;
         }
@@ -92,8 +173,24 @@ std::optional<std::string> ReadRtfText(const std::string& rtf) {
             --pendingSkip;
             return;
         }
-        text += c;
+        if (highSurrogate != 0) {
+            const char32_t high = highSurrogate;
+            highSurrogate = 0;
+            if (code >= 0xDC00 && code <= 0xDFFF) {
+                put(0x10000 + ((high - 0xD800) << 10) + (code - 0xDC00));
+                return;
+            }
+            put('?');
+        }
+        if (code >= 0xD800 && code <= 0xDBFF && encoding == Encoding::kUtf8) {
+            highSurrogate = code;
+        } else if (code >= 0xD800 && code <= 0xDFFF) {
+            put('?');
+        } else {
+            put(code);
+        }
     };
+    auto emit = [&](char c) { emitCode(static_cast<unsigned char>(c)); };
     std::size_t i = 0;
     const std::size_t n = rtf.size();
     while (i < n && !ended) {
@@ -193,8 +290,8 @@ std::optional<std::string> ReadRtfText(const std::string& rtf) {
         } else if (word == "uc" && hasNumber) {
             state.unicodeSkip = static_cast<int>(number);
         } else if (word == "u" && hasNumber) {
-            long code = number < 0 ? number + 65536 : number;
-            emit(code < 256 ? static_cast<char>(code) : '?');
+            const long code = number < 0 ? number + 65536 : number;
+            emitCode(code >= 0 && code <= 0xFFFF ? static_cast<char32_t>(code) : U'?');
             if (!state.skip) {
                 pendingSkip = state.unicodeSkip;
             }
@@ -213,7 +310,28 @@ std::optional<std::string> ReadRtfText(const std::string& rtf) {
     if (!ended) {
         return std::nullopt;
     }
+    if (highSurrogate != 0) {
+        put('?');
+    }
     return text;
+}
+
+} // namespace
+
+std::string WriteRtfLines(const std::vector<std::string>& lines, const WkLogFont& font) {
+    return WriteLines(lines, font, Encoding::kLatin1);
+}
+
+std::string WriteRtfUtf8Lines(const std::vector<std::string>& lines, const WkLogFont& font) {
+    return WriteLines(lines, font, Encoding::kUtf8);
+}
+
+std::optional<std::string> ReadRtfText(const std::string& rtf) {
+    return ReadText(rtf, Encoding::kLatin1);
+}
+
+std::optional<std::string> ReadRtfUtf8Text(const std::string& rtf) {
+    return ReadText(rtf, Encoding::kUtf8);
 }
 
 std::vector<std::string> SplitTextLines(const std::string& text) {

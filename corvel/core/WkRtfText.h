@@ -1,7 +1,8 @@
 #pragma once
 // Our small rich-text (RTF) writer and reader for the protocol window's ".log" files.
 //
-// Text is 8-bit (the Windows ANSI code page, read here as Latin-1). The writer puts one
+// Text is 8-bit (the Windows ANSI code page, read here as Latin-1), or UTF-8 for the Utf8
+// functions, whose characters beyond Latin-1 travel as "\uN?". The writer puts one
 // paragraph per line in one font; the reader returns the plain text of any ordinary RTF
 // file, one '\n' per paragraph or line break, and skips fonts, colours, pictures, styles,
 // document info and every "\*" destination.
@@ -28,6 +29,16 @@ std::string WriteRtfLines(const std::vector<std::string>& lines, const WkLogFont
 /// The plain text of an RTF document, or nothing when `rtf` is not RTF (it must start with
 /// "{\rtf") or its groups do not balance.
 std::optional<std::string> ReadRtfText(const std::string& rtf);
+
+/// As WriteRtfLines for lines in UTF-8. Characters up to U+00FF are written exactly as
+/// WriteRtfLines writes their Latin-1 bytes, so Latin-1 text gives the same file; characters
+/// beyond are written as "\uN?" (N each UTF-16 unit as a signed 16-bit number). A byte that
+/// is not part of well-formed UTF-8 is taken as its Latin-1 character.
+std::string WriteRtfUtf8Lines(const std::vector<std::string>& lines, const WkLogFont& font);
+
+/// As ReadRtfText, the text in UTF-8: "\'xx" and 8-bit bytes are Latin-1 characters, "\uN"
+/// the character N (a surrogate pair joined; a lone half reads as '?').
+std::optional<std::string> ReadRtfUtf8Text(const std::string& rtf);
 
 /// Splits text at '\n' into lines; a final line end does not start another line.
 std::vector<std::string> SplitTextLines(const std::string& text);

@@ -241,8 +241,11 @@ public:
 
 TEST(WkLogDoc, SavedFileReopensWithTheSameLines) {
     auto path = std::filesystem::temp_directory_path() / "corvel_logdoc_roundtrip.log";
-    std::vector<std::string> lines = {"12/07/26 10:00:00.123  >>  04 00 65 61 ", "",
-                                      "{braces} and \\backslash\\", "\xE4\xF6\xFC tab\there",
+    std::vector<std::string> lines = {"12/07/26 10:00:00.123  >>  04 00 65 61 ",
+                                      "",
+                                      "{braces} and \\backslash\\",
+                                      "\xC3\xA4\xC3\xB6\xC3\xBC tab\there", // UTF-8 lines
+                                      "\xE2\x82\xAC 5 \xE4\xB8\xAD\xE6\x96\x87",
                                       "12/07/26 10:00:00.140  <<  05 00 65 00 60 "};
     {
         WkLogDoc doc;
@@ -261,9 +264,11 @@ TEST(WkLogDoc, SavedFileReopensWithTheSameLines) {
         doc.DetachSink();
     }
     std::ifstream in(path, std::ios::binary);
-    std::string head(5, '\0');
-    in.read(head.data(), 5);
-    EXPECT_EQ(head, "{\\rtf");
+    const std::string rtf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(rtf.substr(0, 5), "{\\rtf");
+    // Latin-1 characters as before, the others as \uN with a "?" for readers without Unicode.
+    EXPECT_NE(rtf.find("\n\\'e4\\'f6\\'fc tab\\tab here\\par\n"), std::string::npos);
+    EXPECT_NE(rtf.find("\n\\u8364? 5 \\u20013?\\u25991?\\par\n"), std::string::npos);
     WkLogDoc reopened;
     ASSERT_TRUE(reopened.OnOpenDocument(path));
     EXPECT_EQ(reopened.TakeLoadedLines(), lines);

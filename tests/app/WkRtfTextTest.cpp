@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 TEST(WkRtfWriter, WritesOneParagraphPerLineInTheViewFont) {
     EXPECT_EQ(
         WriteRtfLines({"ab", "", "{x}\\"}, WkLogFont{}),
@@ -58,4 +61,29 @@ TEST(WkRtfReader, RefusesWhatIsNotRtf) {
     EXPECT_FALSE(ReadRtfText("hello").has_value());
     EXPECT_FALSE(ReadRtfText("{\\rtf1 open group").has_value());
     EXPECT_FALSE(ReadRtfText("{\\rtf1 trailing backslash\\").has_value());
+}
+
+TEST(WkRtfUnicode, CharactersBeyondLatin1TravelAsUAndLatin1StaysAsItWas) {
+    // U+1F600 is a surrogate pair; a byte that is no UTF-8 is its Latin-1 character.
+    const std::string rtf = WriteRtfUtf8Lines({"\xF0\x9F\x98\x80 \xC3\xA9\xE9"}, WkLogFont{});
+    EXPECT_NE(rtf.find("\\fs18 \\u-10179?\\u-8704? \\'e9\\'e9\\par\n}"), std::string::npos) << rtf;
+    EXPECT_EQ(ReadRtfUtf8Text(rtf), "\xF0\x9F\x98\x80 \xC3\xA9\xC3\xA9\n");
+    EXPECT_EQ(ReadRtfText(rtf), "?? \xE9\xE9\n"); // the 8-bit reader as before
+    EXPECT_EQ(WriteRtfUtf8Lines({"caf\xC3\xA9 {x}\t"}, WkLogFont{}),
+              WriteRtfLines({"caf\xE9 {x}\t"}, WkLogFont{}));
+    // Other writers: \uc2 fallbacks, a lone half of a pair.
+    EXPECT_EQ(ReadRtfUtf8Text("{\\rtf1{\\uc2\\u8364??}x\\u-10179?y}"), "\xE2\x82\xAC"
+                                                                       "x?y");
+}
+
+TEST(WkRtfUnicode, ProtocolLinesGiveTheFileTheEarlierWriterSaved) {
+    std::ifstream text(CORVEL_TEST_DATA "/ProtocolLines.txt", std::ios::binary);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(text, line);)
+        lines.push_back(line);
+    std::ifstream log(CORVEL_TEST_DATA "/ProtocolLines.log", std::ios::binary);
+    const std::string saved((std::istreambuf_iterator<char>(log)),
+                            std::istreambuf_iterator<char>());
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(WriteRtfUtf8Lines(lines, WkLogFont{}), saved);
 }

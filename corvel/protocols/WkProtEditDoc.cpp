@@ -8,6 +8,7 @@ WkProtEditDoc::WkProtEditDoc(int readerHandle)
                         readerHandle) {}
 
 bool WkProtEditDoc::OnNewDocument() {
+    WkProtocolListDoc::OnNewDocument();
     AppendItem(std::make_unique<WkProtEditItem>(kDefaultProtocol, kDefaultComment, true));
     SetModifiedFlag(false);
     return true;

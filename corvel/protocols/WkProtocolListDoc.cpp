@@ -15,6 +15,19 @@ WkProtocolListDoc::WkProtocolListDoc(const char* fileType, const char* caption,
 
 WkProtocolListDoc::~WkProtocolListDoc() = default;
 
+bool WkProtocolListDoc::OnNewDocument() {
+    MoveFrame(kFrameRect);
+    return true;
+}
+
+bool WkProtocolListDoc::OnOpenDocument(const std::filesystem::path& path) {
+    if (!WkStdDoc::OnOpenDocument(path)) {
+        return false;
+    }
+    MoveFrame(kFrameRect);
+    return true;
+}
+
 void WkProtocolListDoc::SetTitle(const std::string& name) {
     fileName_ = name;
     WkStdDoc::SetTitle(std::string(caption_) + " - " + name);

@@ -58,6 +58,10 @@ public:
     /// Marks the document modified after an item was edited in place.
     void ItemChanged() { SetModifiedFlag(true); }
 
+    /// A new or opened document places its frame at kFrameRect.
+    bool OnNewDocument() override;
+    bool OnOpenDocument(const std::filesystem::path& path) override;
+
     /// The header block, then the items as an object list. A load that fails leaves the list
     /// as it was; an object list holding a missing object fails.
     void Serialize(WkArchive& ar) override;

@@ -8,6 +8,8 @@
 #include "WkMacroEditDoc.h"
 #include "WkMacroEditItem.h"
 #include "WkMacroEditViewModel.h"
+#include "WkProtocolTemplates.h"
+#include "WkTemplateList.h"
 
 #include <gtest/gtest.h>
 
@@ -146,28 +148,26 @@ TEST(MacroService, AddToMacroAppendsTheLineFrameToTheOpenMacroOrANewOne) {
     AppPrompts prompts;
     FakeFrame frame;
     CorvelApp app(libraries, prompts);
-    std::vector<std::pair<WkDocument*, std::string>> appended;
     CorvelDocumentHooks hooks;
-    hooks.registerTemplates = [](WkTemplateList& list) {
-        list.Register(std::make_unique<WkDocTemplate>(
-            CorvelTemplates::kMacroId, CorvelTemplates::kMacro,
-            []() -> std::shared_ptr<WkDocument> { return std::make_shared<TextDoc>(); }));
+    hooks.registerTemplates = [&app](WkTemplateList& list) {
+        WkProtocolTemplates::RegisterMacro(app, list);
     };
-    hooks.appendToMacro = [&](WkDocument& doc, const std::string& protocol) {
-        appended.emplace_back(&doc, protocol);
-        return true;
-    };
+    hooks.appendToMacro = &WkProtocolTemplates::AppendToMacro;
     app.SetDocumentHooks(hooks);
     ASSERT_TRUE(app.InitInstance([&] { return &frame; }, {}));
 
     EXPECT_FALSE(app.AddLogLineToMacro("12/06/26 13:45:07.042  !!  Error-1030"));
-    EXPECT_TRUE(appended.empty());
+    EXPECT_EQ(app.FindTemplate("Macro")->DocumentCount(), 0u);
     ASSERT_TRUE(app.AddLogLineToMacro("12/06/26 13:45:07.042  >>  04 00 65 61 "));
-    ASSERT_TRUE(app.AddLogLineToMacro("12/06/26 13:45:07.042  >>  04 00 63 67 "));
-    ASSERT_EQ(appended.size(), 2u);
-    EXPECT_EQ(appended[0].second, "04 00 65 61");
-    EXPECT_EQ(appended[0].first, appended[1].first) << "one macro document";
-    EXPECT_EQ(app.FindTemplate("Macro")->DocumentCount(), 1u);
+    ASSERT_TRUE(app.AddLogLineToMacro("12/06/26 13:45:07.050  <<  05 00 63 00 66   OK"));
+    ASSERT_EQ(app.FindTemplate("Macro")->DocumentCount(), 1u);
+    auto macro =
+        std::dynamic_pointer_cast<WkMacroEditDoc>(app.FindTemplate("Macro")->FirstDocument());
+    ASSERT_TRUE(macro);
+    ASSERT_EQ(macro->ItemCount(), 2u);
+    EXPECT_EQ(macro->Item(0)->protocol, "04 00 65 61");
+    EXPECT_EQ(macro->Item(1)->comment, "[0x63] CPU Reset");
+    EXPECT_GT(macro->GetReaderHandle(), 0);
     app.ExitInstance();
 }
 

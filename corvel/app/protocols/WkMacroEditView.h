@@ -1,0 +1,35 @@
+#pragma once
+// The macro editor's window: "List of protocols :", "&Run", and the row menu with Edit,
+// Copy, Insert (Head, Before, After, Tail) and Delete.
+
+#include "WkMacroEditViewModel.h"
+#include "WkProtocolListView.h"
+
+class WkMacroEditDoc;
+
+class WkMacroEditView : public WkProtocolListView {
+    Q_OBJECT
+public:
+    WkMacroEditView(CorvelApp& app, std::shared_ptr<WkMacroEditDoc> document,
+                    QWidget* parent = nullptr);
+    ~WkMacroEditView() override;
+
+    WkMacroEditViewModel& Model() { return model_; }
+
+    // The Edit menu; Insert uses the position chosen last.
+    bool CanCopy() const { return model_.HasSelection(); }
+    bool CanInsert() const { return model_.CanInsert(); }
+    void Cut() { DeleteSelected(); }
+    void Copy() { CopySelected(); }
+    void Insert() { InsertAt(model_.LastPosition()); }
+    void Delete() { DeleteSelected(); }
+
+protected:
+    void OnAction() override;
+    void ShowRowMenu(const QPoint& pos) override;
+
+private:
+    void InsertAt(WkMacroEditViewModel::InsertPosition position);
+
+    WkMacroEditViewModel model_;
+};

@@ -1,0 +1,88 @@
+#include "WkProtEditView.h"
+
+#include "WkProtEditDoc.h"
+#include "WkQtText.h"
+
+#include <QHeaderView>
+#include <QMenu>
+#include <QTreeWidget>
+
+namespace {
+constexpr std::array<WkProtocolListView::Column, 3> kColumns = {{
+    {"Protocol", 200, false},
+    {"Comment", 200, false},
+    {"Create Chk", 50, true},
+}};
+} // namespace
+
+WkProtEditView::WkProtEditView(CorvelApp& app, std::shared_ptr<WkProtEditDoc> document,
+                               QWidget* parent)
+    : WkProtocolListView(app, document, CProtEditDlg::Form::Protocol, kColumns, "&Send", nullptr,
+                         parent),
+      model_(*document, services_, *this) {
+    SetModel(&model_);
+    QHeaderView* header = List()->header();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(true);
+    connect(header, &QHeaderView::sectionClicked, this, [this](int logical) {
+        TakeSelection();
+        model_.HeaderClicked(logical);
+        List()->header()->setSortIndicator(
+            logical, model_.IsAscending(logical) ? Qt::AscendingOrder : Qt::DescendingOrder);
+        ShowRows();
+    });
+    header->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(header, &QWidget::customContextMenuRequested, this, &WkProtEditView::ShowSortMenu);
+    connect(List(), &QTreeWidget::itemDoubleClicked, this, [this] {
+        TakeSelection();
+        OnAction();
+    });
+    Start();
+    header->setSortIndicator(0, Qt::AscendingOrder);
+}
+
+WkProtEditView::~WkProtEditView() = default;
+
+void WkProtEditView::OnAction() {
+    model_.Send();
+}
+
+void WkProtEditView::Insert() {
+    if (model_.Insert()) {
+        ShowRows();
+    }
+}
+
+void WkProtEditView::ShowRowMenu(const QPoint& pos) {
+    if (!model_.HasSelection()) {
+        return;
+    }
+    QMenu menu(this);
+    menu.addAction("Send", this, [this] { OnAction(); });
+    menu.addAction("Edit", this, [this] { EditSelected(); });
+    menu.addAction("Copy", this, [this] { Copy(); });
+    menu.addAction("Insert", this, [this] { Insert(); })->setEnabled(model_.CanInsert());
+    menu.addAction("Delete", this, [this] { Delete(); });
+    menu.exec(List()->viewport()->mapToGlobal(pos));
+}
+
+void WkProtEditView::ShowSortMenu(const QPoint& pos) {
+    QHeaderView* header = List()->header();
+    if (header->logicalIndexAt(pos) != 0) {
+        return;
+    }
+    QMenu menu(this);
+    menu.addSection(WkProtEditViewModel::kSortMenuTitle);
+    for (int mode = 0; mode < 3; ++mode) {
+        QAction* action = menu.addAction(ToQt(WkProtEditViewModel::kSortModeNames[mode]));
+        action->setCheckable(true);
+        action->setChecked(model_.GetSortMode() == mode);
+        connect(action, &QAction::triggered, this, [this, mode] {
+            TakeSelection();
+            model_.ChooseSortMode(static_cast<WkProtEditViewModel::SortMode>(mode));
+            List()->header()->setSortIndicator(0, Qt::AscendingOrder);
+            ShowRows();
+        });
+    }
+    menu.exec(header->mapToGlobal(pos));
+}

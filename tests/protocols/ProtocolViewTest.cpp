@@ -1,0 +1,63 @@
+// The editor windows over scripted libraries: what the user clicks reaches the view model,
+// and what the document does shows in the list.
+
+#include "AppFakes.h"
+#include "CorvelApp.h"
+#include "WkMacroEditDoc.h"
+#include "WkMacroEditView.h"
+#include "WkProtEditDoc.h"
+#include "WkProtEditItem.h"
+#include "WkProtEditView.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QTreeWidget>
+#include <QtTest>
+
+class ProtocolViewTest : public QObject {
+    Q_OBJECT
+private slots:
+    void HeaderClicksSortAndTheDeleteKeyAsksAndCuts() {
+        FakeLibraries libraries;
+        AppPrompts prompts;
+        CorvelApp app(libraries, prompts);
+        auto doc = std::make_shared<WkProtEditDoc>(3);
+        doc->SetPrompts(&prompts);
+        doc->AppendItem(std::make_unique<WkProtEditItem>("04 00 11 15", "low", true));
+        doc->AppendItem(std::make_unique<WkProtEditItem>("04 00 65 61", "high", false));
+        WkProtEditView view(app, doc);
+        QTreeWidget* list = view.List();
+        QCOMPARE(list->columnWidth(0), 200);
+        QCOMPARE(list->columnWidth(2), 50);
+        QCOMPARE(list->topLevelItem(0)->text(1), QString("low"));
+
+        list->header()->sectionClicked(0); // the first click sorts descending
+        QCOMPARE(list->topLevelItem(0)->text(1), QString("high"));
+        QCOMPARE(list->topLevelItem(0)->text(2), QString("no"));
+
+        list->setCurrentItem(list->topLevelItem(1));
+        prompts.yesNoAnswers.push_back(true);
+        QTest::keyClick(list, Qt::Key_Delete);
+        QCOMPARE(prompts.messages.back(), std::string("Delete this entry ?"));
+        QCOMPARE(list->topLevelItemCount(), 1);
+        QCOMPARE(doc->Item(0)->comment, std::string("high"));
+        QVERIFY(view.CanInsert());
+    }
+
+    void AnAppendedProtocolShowsAtOnce() {
+        FakeLibraries libraries;
+        AppPrompts prompts;
+        CorvelApp app(libraries, prompts);
+        auto doc = std::make_shared<WkMacroEditDoc>(4);
+        WkMacroEditView view(app, doc);
+        QCOMPARE(view.List()->columnWidth(1), 175);
+        QCOMPARE(view.List()->columnWidth(2), 75);
+        doc->AppendProtocol("06 FF 65 00 00 00");
+        QCOMPARE(view.List()->topLevelItemCount(), 1);
+        QCOMPARE(view.List()->topLevelItem(0)->text(1), QString("[0x65] Software Version"));
+        QCOMPARE(view.ComPortCombo()->currentText(), QString("-")); // no port is open
+    }
+};
+
+QTEST_MAIN(ProtocolViewTest)
+#include "ProtocolViewTest.moc"

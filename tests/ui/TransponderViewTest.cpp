@@ -2,11 +2,15 @@
 // data edits, the page of a write command, the popup and the frame.
 
 #include "AppFakes.h"
+#include "CMainFrame.h"
 #include "CorvelApp.h"
 #include "ScriptedPrompts.h"
+#include "WkDocTemplate.h"
+#include "WkTemplateList.h"
 #include "WkTransponderEditDoc.h"
 #include "WkTransponderEditView.h"
 #include "WkTransponderFrame.h"
+#include "WkTransponderTemplate.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -73,6 +77,34 @@ private slots:
         });
         view.ShowPopupFor(9, view.mapToGlobal(QPoint(10, 10)));
         QCOMPARE(view.CommandList()->currentRow(), 9);
+    }
+
+    void newTransponderOpensItsEditorWindow() {
+        FakeLibraries libraries;
+        AppPrompts prompts;
+        CorvelApp app(libraries, prompts);
+        CorvelDocumentHooks hooks;
+        hooks.registerTemplates = [](WkTemplateList& templates) {
+            WkTransponderTemplate::Register(templates);
+        };
+        app.SetDocumentHooks(hooks);
+        std::unique_ptr<CMainFrame> frame;
+        QVERIFY(app.InitInstance(
+            [&]() -> WkFrameHost* {
+                frame = std::make_unique<CMainFrame>(app);
+                frame->SetFrameFactory("Trans", WkTransponderFrame::Factory(app));
+                return frame.get();
+            },
+            {}));
+        app.OnFileNewTransponder();
+        WkDocTemplate* trans = app.FindTemplate("Trans");
+        QVERIFY(trans != nullptr);
+        QCOMPARE(trans->DocumentCount(), std::size_t(1));
+        auto editors = frame->findChildren<WkTransponderFrame*>();
+        QCOMPARE(editors.size(), 1);
+        QCOMPARE(editors.front()->windowTitle(), QString("TransponderEditor - Trans1[*]"));
+        frame->close();
+        frame.reset();
     }
 
     void frameCarriesTitleMarkerAndPlace() {

@@ -23,8 +23,24 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <functional>
 
 namespace {
+
+// A spin box whose arrows step through the view model instead of changing the value itself.
+class StepSpinBox : public QSpinBox {
+public:
+    using QSpinBox::QSpinBox;
+    std::function<void(int)> onStep;
+    void stepBy(int steps) override {
+        if (onStep) {
+            onStep(steps);
+        }
+    }
+
+protected:
+    StepEnabled stepEnabled() const override { return StepUpEnabled | StepDownEnabled; }
+};
 
 QLineEdit* HexEdit(QWidget* parent) {
     auto* edit = new QLineEdit(QStringLiteral("00"), parent);
@@ -79,7 +95,12 @@ void WkTransponderEditView::Build() {
     serialRow->addWidget(decimal_);
     serialRow->addWidget(hex_);
     identity->addRow(tr("SN"), serialRow);
-    idLength_ = new QSpinBox(this);
+    auto* idLength = new StepSpinBox(this);
+    idLength->onStep = [this](int steps) {
+        model_.StepIdLength(steps);
+        Refresh();
+    };
+    idLength_ = idLength;
     idLength_->setRange(0, WkTransponderEditModel::kMaxIdLength);
     idNumber_ = new QLineEdit(this);
     idNumber_->setMaxLength(24);
@@ -95,7 +116,12 @@ void WkTransponderEditView::Build() {
     dataControls_ = new QWidget(group_);
     auto* dataLayout = new QGridLayout(dataControls_);
     dataLayout->setContentsMargins(0, 0, 0, 0);
-    address_ = new QSpinBox(dataControls_);
+    auto* address = new StepSpinBox(dataControls_);
+    address->onStep = [this](int steps) {
+        model_.StepAddress(steps);
+        Refresh();
+    };
+    address_ = address;
     address_->setRange(0, WkTransponderEditModel::kMaxAddress);
     blocks_ = new QComboBox(dataControls_);
     blocks_->addItems({"1", "2", "3", "4"});

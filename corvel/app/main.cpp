@@ -8,6 +8,7 @@
 #include "WkLinkedLibraries.h"
 #include "WkQtPrompts.h"
 #include "WkQtText.h"
+#include "WkReaderDocuments.h"
 #include "WkTransponderFrame.h"
 #include "WkTransponderTemplate.h"
 #include "common/MessageHook.h"
@@ -61,7 +62,9 @@ int main(int argc, char** argv) {
     hooks.registerTemplates = [](WkTemplateList& templates) {
         WkTransponderTemplate::Register(templates);
     };
-    hooks.listReaderDocuments = [&app] { return WkTransponderTemplate::ReaderInfos(app); };
+    hooks.listReaderDocuments = [&app] {
+        return WkReaderDocuments::SelectionInfo(app.Templates());
+    };
     hooks.bindTransponder = [&app](WkDocument& transponder, const WkReaderSelection& reader) {
         WkTransponderTemplate::Bind(app, transponder, reader);
     };

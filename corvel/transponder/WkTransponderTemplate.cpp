@@ -4,6 +4,7 @@
 #include "WkDocTemplate.h"
 #include "WkReaderChoice.h"
 #include "WkReaderDocLink.h"
+#include "WkReaderDocuments.h"
 #include "WkReaderEditDoc.h"
 #include "WkTemplateList.h"
 #include "WkTransponderEditDoc.h"
@@ -36,29 +37,8 @@ bool WkTransponderTemplate::Bind(WkDocument& transponder,
     return false;
 }
 
-std::vector<WkReaderEditDoc*> WkTransponderTemplate::OpenReaders(const CorvelApp& app) {
-    std::vector<WkReaderEditDoc*> readers;
-    if (WkDocTemplate* read = app.FindTemplate("Read")) {
-        for (const auto& document : read->Documents()) {
-            if (auto* reader = dynamic_cast<WkReaderEditDoc*>(document.get())) {
-                readers.push_back(reader);
-            }
-        }
-    }
-    return readers;
-}
-
-std::vector<WkReaderDocInfo> WkTransponderTemplate::ReaderInfos(const CorvelApp& app) {
-    std::vector<WkReaderDocInfo> infos;
-    for (WkReaderEditDoc* reader : OpenReaders(app)) {
-        infos.push_back(
-            {reader->GetReaderHandle(), reader->LinkedBusAddress(), reader->StoredName()});
-    }
-    return infos;
-}
-
 bool WkTransponderTemplate::Bind(const CorvelApp& app, WkDocument& transponder,
                                  const WkReaderSelection& selection) {
-    const std::vector<WkReaderEditDoc*> open = OpenReaders(app);
+    const std::vector<WkReaderEditDoc*> open = WkReaderDocuments::Open(app.Templates());
     return Bind(transponder, std::vector<WkReaderDocLink*>(open.begin(), open.end()), selection);
 }

@@ -9,8 +9,6 @@ class WkDocTemplate;
 class WkDocument;
 class WkReaderDocLink;
 class WkTemplateList;
-class WkReaderEditDoc;
-struct WkReaderDocInfo;
 struct WkReaderSelection;
 
 /// Registration and binding of transponder documents, for the application's hooks.
@@ -26,10 +24,6 @@ public:
     static bool Bind(WkDocument& transponder, const std::vector<WkReaderDocLink*>& readers,
                      const WkReaderSelection& selection);
 
-    /// The open reader configuration documents of `app` (those of its "Read" template).
-    static std::vector<WkReaderEditDoc*> OpenReaders(const CorvelApp& app);
-    /// What "Select a Reader" lists of them.
-    static std::vector<WkReaderDocInfo> ReaderInfos(const CorvelApp& app);
     /// Binds as above, to one of the application's open reader documents.
     static bool Bind(const CorvelApp& app, WkDocument& transponder,
                      const WkReaderSelection& selection);

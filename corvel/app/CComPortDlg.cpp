@@ -126,6 +126,11 @@ CComPortDlg::CComPortDlg(WkComPortManager& manager, WkPortAccess& access, Prompt
     connect(ui_->checkTxTimeControl, &QCheckBox::clicked, this, [this] { OnTxTimeControl(); });
     connect(ui_->checkRts, &QCheckBox::clicked, this, [this](bool on) { OnLineBox("RTS", on); });
     connect(ui_->checkDtr, &QCheckBox::clicked, this, [this](bool on) { OnLineBox("DTR", on); });
+    connect(ui_->checkReconnect, &QCheckBox::clicked, this, [this](bool on) {
+        if (shownPort_ > 0) {
+            manager_.SetReconnect(shownPort_, on);
+        }
+    });
 }
 
 CComPortDlg::~CComPortDlg() {
@@ -166,7 +171,7 @@ void CComPortDlg::EnablePortControls(bool enable) {
     for (QWidget* control : std::initializer_list<QWidget*>{
              ui_->comboBaud, ui_->comboFrame, ui_->editBlockTimeout, ui_->editMultiplier,
              ui_->editTxDelay, ui_->checkTxTimeControl, ui_->checkPerformance, ui_->checkRts,
-             ui_->checkDtr}) {
+             ui_->checkDtr, ui_->checkReconnect}) {
         control->setEnabled(enable);
     }
 }
@@ -193,6 +198,33 @@ void CComPortDlg::ShowParameters() {
         ui_->editTxDelay->setEnabled(false);
     }
     SetChecked(ui_->checkPerformance, params_.performance != "1");
+    SetChecked(ui_->checkReconnect, shownPort_ <= 0 || manager_.Reconnects(shownPort_));
+}
+
+void CComPortDlg::SelectRefused(const std::string& key, const WkPortParams& wanted) {
+    const std::pair<QLineEdit*, const std::string*> edits[] = {
+        {ui_->editBlockTimeout, key == "timeout" ? &wanted.timeout : nullptr},
+        {ui_->editTxDelay, key == "TxDelayTime" ? &wanted.txDelayTime : nullptr},
+        {ui_->editMultiplier, key == "CharTimeoutMpy" ? &wanted.charTimeoutMpy : nullptr},
+    };
+    for (const auto& [edit, value] : edits) {
+        if (value != nullptr) {
+            // What the user typed stays, selected, to be mended.
+            edit->setText(ToQt(*value));
+            edit->setFocus();
+            edit->selectAll();
+            return;
+        }
+    }
+    QWidget* field = ui_->checkPerformance;
+    if (key == "baud") {
+        field = ui_->comboBaud;
+    } else if (key == "frame") {
+        field = ui_->comboFrame;
+    } else if (key == "TxTimeControl") {
+        field = ui_->checkTxTimeControl;
+    }
+    field->setFocus();
 }
 
 WkPortParams CComPortDlg::CollectParameters() const {
@@ -316,18 +348,31 @@ void CComPortDlg::OnOpenClose() {
         return;
     }
     if (openMode_) {
+        std::string refused;
+        const WkPortParams wanted = CollectParameters();
         const int handle = manager_.OpenPort(ChosenText(), ui_->checkRts->isChecked(),
-                                             ui_->checkDtr->isChecked(), CollectParameters());
+                                             ui_->checkDtr->isChecked(), wanted, &refused);
         if (handle <= 0) {
             return;
         }
+        if (!ui_->checkReconnect->isChecked()) {
+            manager_.SetReconnect(handle, false);
+        }
         shownPort_ = handle;
+        EnablePortControls(true);
         RefreshLines();
         FillOpenPorts();
         ui_->buttonSave->setEnabled(true);
         SetOpenMode(false);
         SelectOpenPortEntry(number);
         FillAssociations();
+        if (!refused.empty()) {
+            // The accepted values stay as the port took them; the refused one keeps what the
+            // user typed, selected.
+            params_ = manager_.ReadParameters(handle);
+            ShowParameters();
+            SelectRefused(refused, wanted);
+        }
         return;
     }
     if (!manager_.ClosePort(number)) {
@@ -346,28 +391,36 @@ void CComPortDlg::OnOpenClose() {
     if (ui_->listOpenPorts->item(0)->text() == "None") {
         SelectPortInBox(number);
         SetOpenMode(true);
+        EnablePortControls(true);
     }
 }
 
-void CComPortDlg::OnSave() {
+bool CComPortDlg::OnSave() {
     const int number = ChosenNumber();
     if (number == 0) {
-        return;
+        return true;
     }
     const int handle = manager_.FindHandleByNumber(number);
     if (handle <= 0) {
-        return;
+        return true;
     }
     SetOpenMode(false);
-    manager_.ApplyParameters(handle, ChosenText(), CollectParameters());
+    const WkPortParams wanted = CollectParameters();
+    std::string refused;
+    manager_.ApplyParameters(handle, ChosenText(), wanted, &refused);
     params_ = manager_.ReadParameters(handle);
     ShowParameters();
+    if (!refused.empty()) {
+        SelectRefused(refused, wanted);
+        return false;
+    }
+    return true;
 }
 
 void CComPortDlg::accept() {
-    // The edits go out as they stand; the range checks follow, as the data exchange of OK.
-    OnSave();
-    if (ValidateEdits()) {
+    // The edits go out as they stand; the range checks follow, as the data exchange of OK. A
+    // refused value keeps the dialog open on it.
+    if (OnSave() && ValidateEdits()) {
         QDialog::accept();
     }
 }

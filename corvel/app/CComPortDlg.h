@@ -40,6 +40,9 @@ private:
     void EnablePortControls(bool enable);
     void SetOpenMode(bool open);
     void ShowParameters();
+    /// Selects the control of a refused library key ("timeout") with the value the user
+    /// wanted, so it can be mended.
+    void SelectRefused(const std::string& key, const WkPortParams& wanted);
     WkPortParams CollectParameters() const;
     void RefreshLines();
     void ShowLinesOff();
@@ -53,7 +56,8 @@ private:
     void OnPortBoxChanged();
     void OnOpenPortsChanged();
     void OnOpenClose();
-    void OnSave();
+    /// False when the port refused a value: the dialog stays open on it.
+    bool OnSave();
     void OnTxTimeControl();
     void OnLineBox(const std::string& line, bool on);
     void OnLineEvent(int port, int message, int state);

@@ -15,6 +15,8 @@
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <QStatusBar>
+#include <QTimer>
 #include <csignal>
 #include <memory>
 #include <sys/socket.h>
@@ -74,6 +76,18 @@ int main(int argc, char** argv) {
     WkAutoAnswer autoAnswer(app, libraries, prompts);
     app.SetAutoAnswer(&autoAnswer);
     std::unique_ptr<CMainFrame> frame;
+    // A port whose device goes away or comes back is told in the protocol window and the
+    // status bar; the library reopens it, this only looks.
+    portManager.SetAutoAnswerPortSource([&] { return autoAnswer.WatchedPort(); });
+    portManager.SetConnectionNotice([&](const std::string& line, const std::string& text) {
+        app.AppendToProtocolWindow(line);
+        if (frame) {
+            frame->statusBar()->showMessage(QString::fromStdString(text));
+        }
+    });
+    QTimer connectionWatch;
+    QObject::connect(&connectionWatch, &QTimer::timeout, [&] { portManager.CheckConnections(); });
+    connectionWatch.start(1000);
     const bool started = app.InitInstance(
         [&]() -> WkFrameHost* {
             frame = std::make_unique<CMainFrame>(app);

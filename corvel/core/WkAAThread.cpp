@@ -1,5 +1,6 @@
 #include "WkAAThread.h"
 
+#include "WkAutoAnswerFrames.h"
 #include "common/TimeStamp.h"
 
 #include <algorithm>
@@ -15,6 +16,10 @@ constexpr int kNothingReceived = -1030;
 // Other failures (a port closed under the worker, say) return at once; the worker waits this
 // long before it tries again rather than spinning.
 constexpr auto kErrorPause = std::chrono::milliseconds(20);
+// The port's device went away: the library reopens it within about a second once it is back,
+// so asking a few times a second is soon enough.
+constexpr int kDisconnected = -1040;
+constexpr auto kDisconnectedPause = std::chrono::milliseconds(250);
 
 } // namespace
 
@@ -108,6 +113,8 @@ std::string WkAAThread::BuildLine(const unsigned char* bytes, int count) {
 
 void WkAAThread::Run() {
     std::vector<unsigned char> buffer(kReceiveSize);
+    WkAutoAnswerFrames frames;
+    std::uint64_t framesRun = 0;
     std::unique_lock lock(mutex_);
     while (!quit_) {
         if (!enabled_) {
@@ -127,22 +134,36 @@ void WkAAThread::Run() {
         const int port = port_;
         const std::uint64_t run = run_;
         lock.unlock();
+        if (run != framesRun) {
+            frames.Clear(); // bytes of an earlier run are not part of this one
+            framesRun = run;
+        }
 
         // A receive function that claims more than it was given is held to the buffer.
         const int count = std::min(receive_(port, buffer.data(), kReceiveSize), kReceiveSize);
-        if (count >= 1) {
-            const std::string line = BuildLine(buffer.data(), count);
+        const std::vector<WkAutoAnswerFrames::Piece> pieces =
+            count >= 1 ? frames.Add(buffer.data(), count) : frames.Gap();
+        if (!pieces.empty()) {
+            std::vector<std::string> lines;
+            for (const auto& piece : pieces) {
+                lines.push_back(BuildLine(piece.data(), static_cast<int>(piece.size())));
+            }
             std::lock_guard delivering(deliverMutex_);
             lock.lock();
             const bool wanted = enabled_ && !quit_ && run_ == run;
             lock.unlock();
-            if (wanted) {
+            for (const std::string& line : lines) {
+                if (!wanted) {
+                    break;
+                }
                 deliver_(line);
                 ++delivered_;
             }
-        } else if (count != kNothingReceived) {
+        }
+        if (count < 1 && count != kNothingReceived) {
+            const auto pause = count == kDisconnected ? kDisconnectedPause : kErrorPause;
             lock.lock();
-            gate_.wait_for(lock, kErrorPause, [&] { return !enabled_ || quit_ || run_ != run; });
+            gate_.wait_for(lock, pause, [&] { return !enabled_ || quit_ || run_ != run; });
             continue;
         }
         lock.lock();

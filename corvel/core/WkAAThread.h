@@ -1,6 +1,8 @@
 #pragma once
-// The auto-answer reception worker: while enabled it reads one port and hands every piece
-// that arrives, time-stamped and in hex, to a delivery function, one line per receive call.
+// The auto-answer reception worker: while enabled it reads one port and hands what arrives,
+// time-stamped and in hex, to a delivery function: one line per frame, or per burst of bytes
+// that form no frame (WkAutoAnswerFrames). While the port's device is away it asks only a few
+// times a second, and goes on by itself when the device is back.
 //
 // The worker waits at a gate while it is disabled, so Enable and Disable take the place of
 // resuming and suspending a thread. It is stopped by a flag and joined; the longest wait for

@@ -78,6 +78,10 @@ void WkAutoAnswer::Stop() {
     }
 }
 
+int WkAutoAnswer::WatchedPort() const {
+    return on_ && thread_ ? thread_->Port() : 0;
+}
+
 void WkAutoAnswer::Destroy() {
     on_ = false;
     if (thread_) {

@@ -35,6 +35,8 @@ public:
     /// When this returns, no further line reaches the protocol window until the next Show.
     void Stop() override;
     bool IsOn() const override { return on_; }
+    /// The port whose protocols are shown, 0 while auto-answer is off.
+    int WatchedPort() const;
     /// Ends the worker; waits at most for the receive call it is in.
     void Destroy() override;
 

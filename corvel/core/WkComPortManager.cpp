@@ -3,6 +3,7 @@
 #include "Prompts.h"
 #include "WkLibraries.h"
 #include "common/ProfileFile.h"
+#include "common/TimeStamp.h"
 
 #include <array>
 #include <charconv>
@@ -92,7 +93,8 @@ void WkComPortManager::RestorePorts(const std::filesystem::path& settingsPath) {
         const int handle = libraries_.OpenPort(port);
         if (handle <= 0) {
             prompts_.ShowMessage(
-                Format("Error! Could not open COM-Port: %s\nErrorCode: %d", port, handle));
+                Explained(Format("Error! Could not open COM-Port: %s\nErrorCode: %d", port, handle),
+                          handle, port));
             continue;
         }
         int result = 0;
@@ -109,12 +111,23 @@ void WkComPortManager::RestorePorts(const std::filesystem::path& settingsPath) {
         }
         if (result < 0) {
             libraries_.ClosePort(handle);
-            prompts_.ShowMessage(
-                Format("Error! Could not initialize COM-Port: %s\nErrorCode: %d", port, result));
+            prompts_.ShowMessage(Explained(
+                Format("Error! Could not initialize COM-Port: %s\nErrorCode: %d", port, result),
+                result, port));
             continue;
         }
         unrestored_[n - 1] = 0;
     }
+}
+
+std::string WkComPortManager::Explained(std::string message, int code, const std::string& number) {
+    if (const std::string text = access_.SornErrorText(code); !text.empty()) {
+        message += " (" + text + ")";
+    }
+    if (const std::string path = access_.DevicePath(number); !path.empty()) {
+        message += "\nDevice: " + path;
+    }
+    return message;
 }
 
 std::string WkComPortManager::PortPara(int port, const std::string& key,
@@ -204,9 +217,15 @@ int WkComPortManager::FindHandleByNumber(int number) {
 }
 
 std::vector<int> WkComPortManager::DetectedPorts() {
+    // An open port whose device is away stays in the list, so the port box and the
+    // open-ports list agree and the port can be closed.
+    std::set<int> open;
+    for (int port = libraries_.NextPort(0); port > 0; port = libraries_.NextPort(port)) {
+        open.insert(ParseNumber(PortPara(port, "PortNr", "")));
+    }
     std::vector<int> numbers;
     for (int n = 1; n <= kHighestPort; ++n) {
-        if (access_.DetectPort(n) == 0) {
+        if (open.contains(n) || access_.DetectPort(n) == 0) {
             numbers.push_back(n);
         }
     }
@@ -234,6 +253,10 @@ int WkComPortManager::NumberOfEntry(const std::string& entry) {
 
 void WkComPortManager::SetPortUsersSource(std::function<std::vector<WkPortUser>()> source) {
     users_ = std::move(source);
+}
+
+void WkComPortManager::SetAutoAnswerPortSource(std::function<int()> source) {
+    autoAnswerPort_ = std::move(source);
 }
 
 std::vector<std::string> WkComPortManager::AssociationList(int number) {
@@ -265,6 +288,12 @@ std::vector<std::string> WkComPortManager::AssociationList(int number) {
             }
         }
     }
+    if (number > 0 && autoAnswerPort_) {
+        const int port = autoAnswerPort_();
+        if (port > 0 && ParseNumber(PortPara(port, "PortNr", "")) == number) {
+            texts.emplace_back("Auto Answer");
+        }
+    }
     if (texts.empty()) {
         texts.emplace_back("None");
     }
@@ -272,20 +301,24 @@ std::vector<std::string> WkComPortManager::AssociationList(int number) {
 }
 
 bool WkComPortManager::ApplyParameters(int port, const std::string& portText,
-                                       const WkPortParams& params) {
+                                       const WkPortParams& params, std::string* refusedKey) {
+    bool all = true;
     for (const ParamKey& key : kSetOrder) {
         const std::string& value = params.*key.field;
         const int result = libraries_.SetPortPara(port, key.sornKey, value);
-        if (result < 0) {
+        if (result < 0 && all) {
+            all = false;
             char text[320];
             std::snprintf(text, sizeof text,
                           "Error! Could not initialize COM-Port %s with %s %s\nErrorCode: %d",
                           portText.c_str(), key.refusedName, value.c_str(), result);
-            prompts_.ShowMessage(text);
-            return false;
+            prompts_.ShowMessage(Explained(text, result, portText));
+            if (refusedKey != nullptr) {
+                *refusedKey = key.sornKey;
+            }
         }
     }
-    return true;
+    return all;
 }
 
 WkPortParams WkComPortManager::ReadParameters(int port) {
@@ -319,6 +352,40 @@ int WkComPortManager::SetLine(int port, const std::string& line, bool on) {
     return libraries_.DoPortCommand(port, "Set" + line, value);
 }
 
+bool WkComPortManager::Reconnects(int port) {
+    return PortPara(port, "Reconnect", "1") == "1";
+}
+
+int WkComPortManager::SetReconnect(int port, bool on) {
+    return libraries_.SetPortPara(port, "Reconnect", on ? "1" : "0");
+}
+
+void WkComPortManager::CheckConnections() {
+    std::map<int, Connection> seen;
+    for (int port = libraries_.NextPort(0); port > 0; port = libraries_.NextPort(port)) {
+        Connection now;
+        now.losses = ParseNumber(PortPara(port, "Losses", "0"));
+        now.connected = PortPara(port, "Connected", "1") != "0";
+        const auto before = connections_.find(port);
+        const Connection last = before != connections_.end() ? before->second : Connection{};
+        seen[port] = now;
+        const std::string name = "COM " + PortPara(port, "PortNr", "?") + ": device ";
+        // A loss and a return between two looks still tell both, once each.
+        const bool lost = now.losses > last.losses || (!now.connected && last.connected);
+        const bool back = now.connected && (lost || !last.connected);
+        for (const auto& [happened, what] :
+             {std::pair{lost, "disconnected"}, {back, "reconnected"}}) {
+            if (happened && notice_) {
+                char stamp[kTimeStampSize + 8] = {};
+                MakeTimeStamp(stamp, true);
+                const std::string text = name + what;
+                notice_(std::string(stamp) + "  " + text, text);
+            }
+        }
+    }
+    connections_ = std::move(seen);
+}
+
 void WkComPortManager::WatchLines(int port) {
     if (watchedPort_ > 0) {
         access_.DelLineHandler(watchedPort_, kCtsEvent, kCtsMessage);
@@ -333,10 +400,12 @@ void WkComPortManager::WatchLines(int port) {
 }
 
 int WkComPortManager::OpenPort(const std::string& numberText, bool rts, bool dtr,
-                               const WkPortParams& params) {
+                               const WkPortParams& params, std::string* refusedKey) {
     const int handle = libraries_.OpenPort(numberText);
     if (handle <= 0) {
-        prompts_.ShowMessage("Error! Could not open Port:" + numberText);
+        prompts_.ShowMessage(Explained("Error! Could not open Port:" + numberText +
+                                           "\nErrorCode: " + std::to_string(handle),
+                                       handle, numberText));
         return 0;
     }
     if (rts) {
@@ -348,15 +417,20 @@ int WkComPortManager::OpenPort(const std::string& numberText, bool rts, bool dtr
     touched_.insert(ParseNumber(numberText));
     WatchLines(handle);
     libraries_.SetPortPara(handle, "Performance", params.performance);
-    ApplyParameters(handle, numberText, params);
+    ApplyParameters(handle, numberText, params, refusedKey);
     return handle;
 }
 
 bool WkComPortManager::ClosePort(int number) {
-    if (AssociationList(number).front() != "None" &&
-        !prompts_.AskYesNo(
-            "All associated Files/Readers will be disconnected !\nDo you want to continue ?")) {
-        return false;
+    if (const std::vector<std::string> users = AssociationList(number); users.front() != "None") {
+        std::string question =
+            "All associated Files/Readers will be disconnected !\nDo you want to continue ?\n";
+        for (const std::string& user : users) {
+            question += "\n" + user;
+        }
+        if (!prompts_.AskYesNo(question)) {
+            return false;
+        }
     }
     const int handle = FindHandleByNumber(number);
     if (handle <= 0) {
@@ -367,8 +441,9 @@ bool WkComPortManager::ClosePort(int number) {
     }
     const int result = libraries_.ClosePort(handle);
     if (result != 0) {
-        prompts_.ShowMessage(Format("Error! Could not close Port: %s\nErrorCode: %d",
-                                    std::to_string(number), result));
+        prompts_.ShowMessage(Explained(Format("Error! Could not close Port: %s\nErrorCode: %d",
+                                              std::to_string(number), result),
+                                       result, std::to_string(number)));
         return false;
     }
     touched_.insert(number);

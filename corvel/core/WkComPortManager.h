@@ -12,6 +12,7 @@
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -41,6 +42,10 @@ public:
     /// Where line events go; an empty listener drops them. When this returns, a previous
     /// listener is no longer running and will not be called again.
     virtual void SetLineListener(LineListener listener) = 0;
+    /// The library's text of a code; empty when it has none.
+    virtual std::string SornErrorText(int /*code*/) { return {}; }
+    /// The device path port `number` (decimal text) names; empty when it names none.
+    virtual std::string DevicePath(const std::string& /*number*/) { return {}; }
 };
 
 /// The parameters of a port as the dialog and the settings file exchange them: texts.
@@ -69,7 +74,7 @@ struct WkLineStates {
 
 /// A document that may use a port, for the association list.
 struct WkPortUser {
-    enum class Kind { Reader, ProtocolEditor };
+    enum class Kind { Reader, ProtocolEditor, AutoAnswer };
     Kind kind = Kind::Reader;
     int readerHandle = 0;
     int busAddress = 0;
@@ -118,15 +123,20 @@ public:
 
     /// Where the association list finds the open reader and protocol editor documents.
     void SetPortUsersSource(std::function<std::vector<WkPortUser>()> source);
+    /// The port handle auto-answer reads while it is on, else 0.
+    void SetAutoAnswerPortSource(std::function<int()> source);
     /// "BusAdr:%3d - %s" for each reader document and "ProtEdit - %s" for each protocol
-    /// editor whose reader uses port `number`; the single entry "None" when there is none
-    /// (also for number 0).
+    /// editor whose reader uses port `number`, then "Auto Answer" when auto-answer reads it;
+    /// the single entry "None" when there is none (also for number 0).
     std::vector<std::string> AssociationList(int number);
 
     /// Sets "baud", "frame", "timeout", "TxTimeControl", "Performance", "TxDelayTime",
-    /// "CharTimeoutMpy" in this order; at the first refusal shows its message and stops.
-    /// `portText` names the port in the message. True when all were set.
-    bool ApplyParameters(int port, const std::string& portText, const WkPortParams& params);
+    /// "CharTimeoutMpy" in this order. A refused value does not stop the others: what was
+    /// accepted stays applied. The first refusal is shown, and its library key ("timeout")
+    /// goes to `refusedKey` when given. `portText` names the port in the message. True when
+    /// all were set.
+    bool ApplyParameters(int port, const std::string& portText, const WkPortParams& params,
+                         std::string* refusedKey = nullptr);
     /// The port's parameters as the library reports them; a key the library does not answer
     /// keeps its default.
     WkPortParams ReadParameters(int port);
@@ -134,6 +144,17 @@ public:
     WkLineStates LineStates(int port);
     /// "SetRTS" or "SetDTR" (`line` is "RTS" or "DTR") with "ON" or "OFF"; the library's code.
     int SetLine(int port, const std::string& line, bool on);
+    /// Whether the library reopens the port's device when it comes back after a loss.
+    bool Reconnects(int port);
+    int SetReconnect(int port, bool on);
+
+    /// Told of a device that went away or came back: the protocol-window line (time stamp,
+    /// then the text) and the text alone ("COM 1: device disconnected").
+    using ConnectionNotice = std::function<void(const std::string& line, const std::string& text)>;
+    void SetConnectionNotice(ConnectionNotice notice) { notice_ = std::move(notice); }
+    /// Looks at every open port and tells each loss and each return once. Called about once a
+    /// second on the user-interface thread.
+    void CheckConnections();
 
     /// Registers both line-event records for `port`, after removing them from the port they
     /// were registered for. Port 0 only removes them.
@@ -143,9 +164,10 @@ public:
     int WatchedPort() const { return watchedPort_; }
 
     /// The dialog's "Open Port": opens port `numberText`, sets RTS and DTR when asked, watches
-    /// its lines and applies `params`. Returns the new handle, or 0 when it could not be
-    /// opened (after its message).
-    int OpenPort(const std::string& numberText, bool rts, bool dtr, const WkPortParams& params);
+    /// its lines and applies `params` (a refused key goes to `refusedKey`). Returns the new
+    /// handle, or 0 when it could not be opened (after its message).
+    int OpenPort(const std::string& numberText, bool rts, bool dtr, const WkPortParams& params,
+                 std::string* refusedKey = nullptr);
     /// The dialog's "Close Port" for port `number`: asks before disconnecting documents that
     /// use it, stops watching it and closes it. False when the user declined or the close was
     /// refused (after its message).
@@ -155,11 +177,22 @@ private:
     /// Shows the missing-file message once per run.
     void CheckSettingsFile(const std::filesystem::path& settingsPath);
     std::string PortPara(int port, const std::string& key, const std::string& fallback);
+    /// `message` (which ends in the library's code), then the library's text of `code` and
+    /// the device path of port `number`.
+    std::string Explained(std::string message, int code, const std::string& number);
+
+    struct Connection {
+        int losses = 0;
+        bool connected = true;
+    };
 
     WkLibraries& libraries_;
     WkPortAccess& access_;
     Prompts& prompts_;
     std::function<std::vector<WkPortUser>()> users_;
+    std::function<int()> autoAnswerPort_;
+    ConnectionNotice notice_;
+    std::map<int, Connection> connections_; // by port handle
     int watchedPort_ = 0;
 
     bool restored_ = false;

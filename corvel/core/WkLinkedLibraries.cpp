@@ -127,6 +127,16 @@ int WkLinkedLibraries::DetectPort(int number) {
     return SORN_DetectPort(number);
 }
 
+std::string WkLinkedLibraries::SornErrorText(int code) {
+    char text[128] = {};
+    return SORN_GetErrorText(code, text) == 0 ? text : "";
+}
+
+std::string WkLinkedLibraries::DevicePath(const std::string& number) {
+    char path[1024] = {};
+    return SORN_GetDevicePath(number.c_str(), path, sizeof path) == 0 ? path : "";
+}
+
 int WkLinkedLibraries::Receive(int port, unsigned char* buffer, int size) {
     return SORN_Receive(port, buffer, size);
 }

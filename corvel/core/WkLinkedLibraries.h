@@ -30,4 +30,6 @@ public:
     int AddLineHandler(int port, int event, int message) override;
     int DelLineHandler(int port, int event, int message) override;
     void SetLineListener(LineListener listener) override;
+    std::string SornErrorText(int code) override;
+    std::string DevicePath(const std::string& number) override;
 };

@@ -125,29 +125,59 @@ TEST(AAThreadLine, TimeStampMarkAndOneHexGroupPerByte) {
     EXPECT_EQ(match[1], "0B 00 11 A5 FF ");
 }
 
-TEST_F(AAThread, EachReceiveResultBecomesOneLine) {
-    ASSERT_TRUE(thread.Start());
-    thread.Enable(7);
-    port.Push({0x0B, 0x00, 0x11});
-    port.Push({0x01});
+// LEN, the bytes given and the XOR checksum.
+std::vector<unsigned char> Framed(std::vector<unsigned char> body) {
+    body.insert(body.begin(), static_cast<unsigned char>(body.size() + 2));
+    unsigned char sum = 0;
+    for (unsigned char b : body) {
+        sum ^= b;
+    }
+    body.push_back(sum);
+    return body;
+}
+
+std::string Hex(const std::vector<unsigned char>& bytes) {
+    std::string text;
+    for (unsigned char b : bytes) {
+        char group[4];
+        std::snprintf(group, sizeof group, "%02X ", b);
+        text += group;
+    }
+    return text;
+}
+
+TEST_F(AAThread, BytesAreCutIntoFramesAndBursts) {
+    const auto a = Framed({0x00, 0x11, 0x00, 0x01});
+    const auto b = Framed({0x01, 0x12});
+    const auto c = Framed({0x02, 0x13, 0xAA});
+    std::vector<unsigned char> burst = a;
+    burst.insert(burst.end(), b.begin(), b.end());
+    burst.insert(burst.end(), c.begin(), c.end());
+    port.Push(burst); // three frames back to back in one receive
+    const auto split = Framed({0x00, 0x11, 0x01, 0x02, 0x03, 0x04});
+    port.Push({split.begin(), split.begin() + 4}); // one frame over two receives
+    port.Push({split.begin() + 4, split.end()});
+    port.Push({0x01, 0x02, 0x03}); // no LEN: bare data
     std::vector<unsigned char> longest(1024);
     for (std::size_t i = 0; i < longest.size(); ++i) {
         longest[i] = static_cast<unsigned char>(i);
     }
     port.Push(longest);
-    ASSERT_TRUE(lines.WaitFor(3));
+    port.Push({0x09, 0x00, 0x11}); // a LEN whose frame never completes: the gap ends it
+    ASSERT_TRUE(thread.Start());
+    thread.Enable(7);
+    ASSERT_TRUE(lines.WaitFor(7));
     std::this_thread::sleep_for(60ms); // nothing more comes: empty receive calls add no line
     thread.Disable();
     const std::vector<std::string> all = lines.All();
-    ASSERT_EQ(all.size(), 3u);
-    std::smatch match;
-    ASSERT_TRUE(std::regex_match(all[0], match, kLine));
-    EXPECT_EQ(match[1], "0B 00 11 ");
-    ASSERT_TRUE(std::regex_match(all[1], match, kLine));
-    EXPECT_EQ(match[1], "01 ");
-    ASSERT_TRUE(std::regex_match(all[2], match, kLine));
-    EXPECT_EQ(match[1].length(), 3u * 1024u);
-    EXPECT_EQ(all[2].substr(all[2].size() - 6), "FE FF ");
+    const std::vector<std::string> expected = {Hex(a),      Hex(b),       Hex(c),     Hex(split),
+                                               "01 02 03 ", Hex(longest), "09 00 11 "};
+    ASSERT_EQ(all.size(), expected.size());
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        std::smatch match;
+        ASSERT_TRUE(std::regex_match(all[i], match, kLine)) << all[i];
+        EXPECT_EQ(match[1], expected[i]) << i;
+    }
     EXPECT_EQ(port.LastPort(), 7);
 }
 

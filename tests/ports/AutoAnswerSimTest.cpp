@@ -7,6 +7,7 @@
 #include "WkAAThread.h"
 #include "WkAutoAnswer.h"
 #include "WkComPortChoice.h"
+#include "WkComPortManager.h"
 #include "WkDocTemplate.h"
 #include "WkDocument.h"
 #include "WkFrameHost.h"
@@ -21,7 +22,9 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <thread>
 #include <unistd.h>
@@ -223,6 +226,87 @@ TEST_F(AutoAnswerSim, ShowIsRefusedWithoutAWindowOrAPort) {
     EXPECT_EQ(prompts.messages,
               std::vector<std::string>{
                   "The Protocol Window is closed.\nAuto Answer Protocols cannot displayed."});
+}
+
+std::chrono::nanoseconds ProcessCpuTime() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+}
+
+TEST_F(AutoAnswerSim, ALostDeviceIsToldOnceAndComesBackWithAutoAnswer) {
+    // The reader sits behind a link, as a device rule names a USB adapter.
+    const std::string link = (dir / "reader").string();
+    sim = std::make_unique<simtest::SimProcess>(std::vector<std::string>{"--link", link});
+    ASSERT_FALSE(sim->WaitReady().empty());
+    std::ofstream(dir / "ports") << kPort << "=" << link << "\n";
+    WkComPortManager manager(sorn, sorn, prompts);
+    std::vector<std::string> notices;
+    manager.SetConnectionNotice([&](const std::string& line, const std::string& text) {
+        app.AppendToProtocolWindow(line);
+        notices.push_back(text);
+    });
+    const int port = OpenSimPort();
+    ASSERT_EQ(sorn.SetPortPara(port, "timeout", "300"), 0);
+    WriteAutoAnswerMode(port, 0x01);
+    ASSERT_EQ(sim->Control("tag TTB 0102030405"), "ok");
+    ASSERT_TRUE(autoAnswer.Show());
+    Pump(3s, 1);
+    ASSERT_FALSE(sink.lines.empty());
+    auto connected = [&] {
+        std::string value;
+        sorn.GetPortPara(port, "Connected", value);
+        return value == "1";
+    };
+    auto waitFor = [&](bool state) {
+        for (auto end = std::chrono::steady_clock::now() + 10s;
+             connected() != state && std::chrono::steady_clock::now() < end;) {
+            Pump(10ms);
+        }
+        return connected() == state;
+    };
+
+    sim.reset(); // the adapter is pulled
+    ASSERT_TRUE(waitFor(false));
+    manager.CheckConnections();
+    manager.CheckConnections();
+    EXPECT_EQ(notices, std::vector<std::string>{"COM 213: device disconnected"});
+    Pump(50ms);
+    const std::size_t lost = sink.lines.size();
+    EXPECT_TRUE(sink.lines.back().ends_with("  COM 213: device disconnected"));
+    // Nobody spins while the device is away.
+    const auto cpu = ProcessCpuTime();
+    std::this_thread::sleep_for(2s);
+    EXPECT_LT(ProcessCpuTime() - cpu, 50ms);
+
+    sim = std::make_unique<simtest::SimProcess>(std::vector<std::string>{"--link", link});
+    ASSERT_FALSE(sim->WaitReady().empty());
+    ASSERT_TRUE(waitFor(true));
+    manager.CheckConnections();
+    EXPECT_EQ(notices, (std::vector<std::string>{"COM 213: device disconnected",
+                                                 "COM 213: device reconnected"}));
+    EXPECT_EQ(sorn.GetPortHandle(std::to_string(kPort)), port);
+    std::string timeout;
+    sorn.GetPortPara(port, "timeout", timeout);
+    EXPECT_EQ(timeout, "300");
+    // The new reader is told to answer by itself; auto-answer is still on and shows it.
+    WriteAutoAnswerMode(port, 0x01);
+    ASSERT_EQ(sim->Control("tag TTB 0102030405"), "ok");
+    Pump(3s, lost + 2);
+    ASSERT_GE(sink.lines.size(), lost + 2);
+    EXPECT_EQ(sink.lines.back().substr(21), std::string("  <<  ") + kTTBFrame);
+
+    // Closing a port whose device is away releases it.
+    const fs::path slave = fs::read_symlink(link);
+    sim.reset();
+    ASSERT_TRUE(waitFor(false));
+    autoAnswer.Stop();
+    EXPECT_TRUE(manager.ClosePort(kPort));
+    EXPECT_EQ(sorn.GetPortHandle(std::to_string(kPort)), 0);
+    for (const auto& fd : fs::directory_iterator("/proc/self/fd")) {
+        std::error_code ec;
+        EXPECT_NE(fs::read_symlink(fd.path(), ec), slave);
+    }
 }
 
 } // namespace

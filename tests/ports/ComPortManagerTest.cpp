@@ -12,6 +12,15 @@
 
 namespace {
 
+// The messages without what follows the system's own text: the library's text of the code and
+// the device path.
+std::vector<std::string> Lead(std::vector<std::string> messages) {
+    for (std::string& message : messages) {
+        message = message.substr(0, message.find(" ("));
+    }
+    return messages;
+}
+
 class ComPortManager : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -87,15 +96,22 @@ TEST_F(ComPortManager, ParametersGoOutInOrderAndStopAtTheFirstRefusal) {
     read.charTimeout = params.charTimeout;
     EXPECT_EQ(read, params);
 
+    // A refused value is told with the library's text and the device, and the values beside
+    // it are still applied.
     params.timeout = "99999";
     params.txDelayTime = "30";
     sorn.setCalls.clear();
-    EXPECT_FALSE(manager.ApplyParameters(port, "12", params));
-    EXPECT_EQ(sorn.setCalls.size(), 3u);
+    std::string refused;
+    EXPECT_FALSE(manager.ApplyParameters(port, "12", params, &refused));
+    EXPECT_EQ(refused, "timeout");
+    EXPECT_EQ(sorn.setCalls.size(), 7u);
     EXPECT_EQ(prompts.Messages(),
               std::vector<std::string>{
-                  "Error! Could not initialize COM-Port 12 with Timeout 99999\nErrorCode: -1014"});
-    EXPECT_EQ(Para(port, "TxDelayTime"), "20");
+                  "Error! Could not initialize COM-Port 12 with Timeout 99999\nErrorCode: -1014 "
+                  "(parameter value out of range)\nDevice: " +
+                  ptys[1]->SlavePath()});
+    EXPECT_EQ(Para(port, "TxDelayTime"), "30");
+    EXPECT_EQ(Para(port, "timeout"), "500");
 
     const char* const refusals[][3] = {
         {"baud", "300",
@@ -116,7 +132,7 @@ TEST_F(ComPortManager, ParametersGoOutInOrderAndStopAtTheFirstRefusal) {
                           : bad.txDelayTime) = refusal[1];
         prompts.Clear();
         EXPECT_FALSE(manager.ApplyParameters(port, "12", bad));
-        EXPECT_EQ(prompts.Messages(), std::vector<std::string>{refusal[2]});
+        EXPECT_EQ(Lead(prompts.Messages()), std::vector<std::string>{refusal[2]});
     }
 }
 
@@ -161,8 +177,9 @@ TEST_F(ComPortManager, OpenPortSetsLinesWatchesAndApplies) {
 
     EXPECT_EQ(manager.OpenPort("256", false, false, params), 0);
     EXPECT_EQ(manager.OpenPort("7", false, false, params), 0);
-    EXPECT_EQ(prompts.Messages(), (std::vector<std::string>{"Error! Could not open Port:256",
-                                                            "Error! Could not open Port:7"}));
+    EXPECT_EQ(Lead(prompts.Messages()),
+              (std::vector<std::string>{"Error! Could not open Port:256\nErrorCode: -1004",
+                                        "Error! Could not open Port:7\nErrorCode: -1003"}));
 }
 
 TEST_F(ComPortManager, AssociationListNamesTheDocumentsOnAPort) {
@@ -199,8 +216,11 @@ TEST_F(ComPortManager, ClosingAPortInUseAsksFirst) {
     manager.SetPortUsersSource([&] {
         return std::vector<WkPortUser>{{WkPortUser::Kind::Reader, reader, 3, "R.rdr"}};
     });
-    const std::string question =
-        "All associated Files/Readers will be disconnected !\nDo you want to continue ?";
+    int autoAnswerPort = port;
+    manager.SetAutoAnswerPortSource([&] { return autoAnswerPort; });
+    // The question names who uses the port.
+    const std::string question = "All associated Files/Readers will be disconnected !\nDo you "
+                                 "want to continue ?\n\nBusAdr:  3 - R.rdr\nAuto Answer";
 
     prompts.AnswerYesNo(false);
     EXPECT_FALSE(manager.ClosePort(12));
@@ -217,6 +237,7 @@ TEST_F(ComPortManager, ClosingAPortInUseAsksFirst) {
 
     // A port nobody uses closes without a question.
     prompts.Clear();
+    autoAnswerPort = sorn.OpenPort("256");
     ASSERT_GT(sorn.OpenPort("2"), 0);
     EXPECT_TRUE(manager.ClosePort(2));
     EXPECT_TRUE(prompts.Records().empty());

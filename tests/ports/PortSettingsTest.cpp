@@ -196,10 +196,15 @@ TEST_F(PortSettings, RestoreReportsPortsItCannotOpenOrSetUp) {
                   "[4.COMPort]\nCOM=3\n");
     manager.RestorePorts(settings);
     EXPECT_EQ(prompts.Messages(),
-              (std::vector<std::string>{"Error! Could not open COM-Port: 200\nErrorCode: -1003",
-                                        "Error! Could not initialize COM-Port: 1\nErrorCode: -1012",
-                                        "Error! Could not initialize COM-Port: 5\nErrorCode: "
-                                        "-1013"}));
+              (std::vector<std::string>{
+                  "Error! Could not open COM-Port: 200\nErrorCode: -1003 (no device for this port "
+                  "number)",
+                  "Error! Could not initialize COM-Port: 1\nErrorCode: -1012 (baud rate not "
+                  "supported)\nDevice: " +
+                      ptys[0]->SlavePath(),
+                  "Error! Could not initialize COM-Port: 5\nErrorCode: -1013 (frame not "
+                  "supported)\nDevice: " +
+                      ptys[4]->SlavePath()}));
     EXPECT_EQ(sorn.GetPortHandle("1"), 0);
     EXPECT_EQ(sorn.GetPortHandle("5"), 0);
     EXPECT_GT(sorn.GetPortHandle("3"), 0);
@@ -210,8 +215,9 @@ TEST_F(PortSettings, OverlongValuesAreCutAsTheirBuffersHoldThem) {
     WriteSettings("[1.COMPort]\nCOM=3\nTimeout=100000000\n");
     manager.RestorePorts(settings);
     EXPECT_EQ(sorn.setCalls.at(2), "timeout=1000000");
-    EXPECT_EQ(prompts.Messages(), std::vector<std::string>{
-                                      "Error! Could not initialize COM-Port: 3\nErrorCode: -1014"});
+    ASSERT_EQ(prompts.Messages().size(), 1u);
+    EXPECT_TRUE(prompts.Messages()[0].starts_with(
+        "Error! Could not initialize COM-Port: 3\nErrorCode: -1014 ("));
 }
 
 TEST_F(PortSettings, ARunThatNeverRestoredLeavesTheFileAlone) {

@@ -33,6 +33,7 @@ protected:
     WkTransponderEditModel::Fields& fields() { return model.GetFields(); }
 
     ScriptedPrompts prompts;
+    FakeReaderDoc reader; // outlives the document bound to it
     WkTransponderEditDoc doc;
     WkTransponderEditModel model;
 };
@@ -67,7 +68,6 @@ TEST_F(TransponderEditor, FailedSelectResetsTypeAndSerialNumber) {
     model.SetNumberBase(1);
     EXPECT_EQ(fields().serialText, "0000000000");
     // A double click on a write entry only selects it.
-    FakeReaderDoc reader;
     doc.BindToReader(&reader);
     EXPECT_EQ(model.DoubleClick(3), 0);
     EXPECT_EQ(model.GetPage().actionCaption, "&Write");
@@ -132,7 +132,6 @@ TEST_F(TransponderEditor, RangeChecksStopTheTake) {
 }
 
 TEST_F(TransponderEditor, CryptoReaderSetupAsksFirst) {
-    FakeReaderDoc reader;
     doc.BindToReader(&reader);
     Select(0xAA);
     EXPECT_FALSE(model.GetPage().dataVisible);

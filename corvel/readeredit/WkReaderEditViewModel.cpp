@@ -81,7 +81,8 @@ void WkReaderEditViewModel::LoadFields() {
 }
 
 bool WkReaderEditViewModel::CommitFields() {
-    if (!online_) {
+    // An emptied field is being retyped: the module keeps its address until a digit comes.
+    if (!online_ || busAddressText_.empty()) {
         return true;
     }
     const int address = ParseInt(busAddressText_, -1);

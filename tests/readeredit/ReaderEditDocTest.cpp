@@ -6,6 +6,7 @@
 #include "TestReaderHost.h"
 #include "WkReaderDefaults.h"
 #include "WkReaderEditDoc.h"
+#include "WkReaderEditViewModel.h"
 #include "WkTransponderLink.h"
 
 #include <gtest/gtest.h>
@@ -258,6 +259,34 @@ TEST_F(ReaderEditDocTest, TitleFileInfoAndCloseReachTheLinkedDocuments) {
     EXPECT_EQ(a.closings, 1);
     EXPECT_EQ(b.closings, 0);
     EXPECT_TRUE(doc.LinkedTransponders().empty());
+}
+
+TEST_F(ReaderEditDocTest, LinkStepOpensTheTransponderEditorOrDropsTheLink) {
+    WkReaderEditDoc doc(&host);
+    doc.SetPrompts(&prompts);
+    doc.OnNewDocument();
+    doc.SetTitle("Read1");
+    WkReaderEditViewModel view(doc);
+    doc.LinkAtOpen(true); // File > New: a new transponder editor for this reader
+    ASSERT_EQ(host.openedPaths, std::vector<std::string>{""});
+    EXPECT_EQ(host.transponders[0]->told,
+              (std::vector<std::string>{"BUSADR=255", "COMNR=", "FILENAME=Read1"}));
+    EXPECT_EQ(host.hints, std::vector<int>{kHintReload});
+    EXPECT_EQ(doc.LinkedTransponders().size(), 1u);
+
+    // A stored link that is not a transponder file, or that no editor opens, is dropped.
+    for (const char* path : {"notes.txt", "tag.trp"}) {
+        host.transTemplate = std::string(path) == "notes.txt";
+        doc.Modul().SetInfoString(WkReaderEditDoc::kLinkedPathEntry, path);
+        doc.Modul().Base().SetBit(WkReaderEditDoc::kLinkFlag, true, false);
+        doc.LinkAtOpen(false);
+        bool linked = true;
+        doc.Modul().Base().GetBit(WkReaderEditDoc::kLinkFlag, linked);
+        EXPECT_FALSE(linked) << path;
+        EXPECT_EQ(doc.Modul().GetInfoString(WkReaderEditDoc::kLinkedPathEntry), "") << path;
+    }
+    EXPECT_EQ(host.openedPaths.size(), 1u);
+    EXPECT_EQ(prompts.Messages(), std::vector<std::string>{"No Template with Trans found !"});
 }
 
 } // namespace

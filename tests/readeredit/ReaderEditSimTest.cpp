@@ -214,8 +214,10 @@ TEST_F(ReaderViewSim, TypedBusAddressIsCommittedAndToldToLinkedTransponders) {
     RecordingTransponder transponder;
     doc->LinkTransponder(transponder, "tag.trp");
     view->OnBusAddressEdited("");
+    doc->UpdateAllViews(kHintCommit); // a command runs while the field is empty
     EXPECT_EQ(doc->Modul().BaseImage()[0], 255);
     EXPECT_TRUE(transponder.told.empty());
+    EXPECT_TRUE(prompts.Messages().empty());
 
     view->OnBusAddressEdited("7");
     EXPECT_EQ(doc->Modul().BaseImage()[0], 7);

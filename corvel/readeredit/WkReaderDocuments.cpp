@@ -8,11 +8,12 @@
 #include <memory>
 
 WkDocTemplate& WkReaderDocuments::RegisterTemplate(WkTemplateList& templates,
-                                                   WkReaderEditHost& host) {
-    return templates.Register(std::make_unique<WkDocTemplate>(
-        CorvelTemplates::kReadId, CorvelTemplates::kRead, [&host]() -> std::shared_ptr<WkDocument> {
-            return std::make_shared<WkReaderEditDoc>(&host);
-        }));
+                                                   std::shared_ptr<WkReaderEditHost> host) {
+    return templates.Register(
+        std::make_unique<WkDocTemplate>(CorvelTemplates::kReadId, CorvelTemplates::kRead,
+                                        [host = std::move(host)]() -> std::shared_ptr<WkDocument> {
+                                            return std::make_shared<WkReaderEditDoc>(host);
+                                        }));
 }
 
 std::vector<WkReaderEditDoc*> WkReaderDocuments::Open(const WkTemplateList& templates) {

@@ -6,6 +6,7 @@
 #include "WkComPortManager.h"
 #include "WkReaderChoice.h"
 
+#include <memory>
 #include <vector>
 
 class WkDocTemplate;
@@ -15,9 +16,9 @@ class WkTemplateList;
 
 class WkReaderDocuments {
 public:
-    /// Registers the "Read" template (resource 131); its documents use `host`, which must
-    /// outlive them.
-    static WkDocTemplate& RegisterTemplate(WkTemplateList& templates, WkReaderEditHost& host);
+    /// Registers the "Read" template (resource 131); its documents share `host`.
+    static WkDocTemplate& RegisterTemplate(WkTemplateList& templates,
+                                           std::shared_ptr<WkReaderEditHost> host);
 
     /// The open reader documents, in the order they were made.
     static std::vector<WkReaderEditDoc*> Open(const WkTemplateList& templates);

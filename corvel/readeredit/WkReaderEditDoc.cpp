@@ -20,6 +20,11 @@ WkReaderEditDoc::WkReaderEditDoc(WkReaderEditHost* host) : host_(host) {
     modul_->Base().SetByte(kBusAddress, 255, false);
 }
 
+WkReaderEditDoc::WkReaderEditDoc(std::shared_ptr<WkReaderEditHost> host)
+    : WkReaderEditDoc(host.get()) {
+    sharedHost_ = std::move(host);
+}
+
 WkReaderEditDoc::~WkReaderEditDoc() {
     if (GetReaderHandle() > 0 && host_ != nullptr) {
         host_->DeleteReader(GetReaderHandle());

@@ -9,6 +9,7 @@
 #include "WkReaderDocLink.h"
 #include "WkStdEditDoc.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,8 @@ public:
 
     /// `host` is not owned and may be null (no reader objects, no dialogs: offline).
     explicit WkReaderEditDoc(WkReaderEditHost* host);
+    /// The document shares `host`, which lives as long as the longest-lived of its documents.
+    explicit WkReaderEditDoc(std::shared_ptr<WkReaderEditHost> host);
     /// Deletes the reader object, if there is one.
     ~WkReaderEditDoc() override;
 
@@ -100,6 +103,7 @@ public:
 private:
     void CreateReaderIfNone();
 
+    std::shared_ptr<WkReaderEditHost> sharedHost_;
     WkReaderEditHost* host_;
     VELKReaderModul* modul_;
     std::string storedName_;

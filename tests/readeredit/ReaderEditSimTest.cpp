@@ -273,10 +273,9 @@ TEST_F(SimFixture, ReaderDocumentsInTheApplication) {
     StartSim("KRD");
     AppPrompts appPrompts;
     CorvelApp app(host.libraries, appPrompts);
-    WkAppReaderEditHost appHost(app);
     CorvelDocumentHooks hooks;
     hooks.registerTemplates = [&](WkTemplateList& list) {
-        WkReaderDocuments::RegisterTemplate(list, appHost);
+        WkReaderDocuments::RegisterTemplate(list, std::make_shared<WkAppReaderEditHost>(app));
     };
     hooks.linkReader = [&](bool isNew) { WkReaderDocuments::LinkLast(app.Templates(), isNew); };
     app.SetDocumentHooks(hooks);

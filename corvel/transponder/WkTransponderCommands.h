@@ -2,6 +2,7 @@
 // The transponder editor's command list and the ZiduzeDavi sub-commands.
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 

@@ -200,7 +200,12 @@ bool WkTransponderEditModel::Take() {
             modul.Params().SetByte(M::kPasswordBytes[i], *byte);
         }
     }
-    modul.Params().SetByte(M::kCryptCode, static_cast<std::uint8_t>(CryptCodeAt(fields_.crypt)));
+    // As with the block count: a stored code the table lacks stays until another is chosen.
+    std::uint8_t crypt = 0;
+    if (modul.Params().GetByte(M::kCryptCode, crypt) && CryptPositionOf(crypt) != fields_.crypt) {
+        modul.Params().SetByte(M::kCryptCode,
+                               static_cast<std::uint8_t>(CryptCodeAt(fields_.crypt)));
+    }
     modul.Base().SetByte(M::kCommandPosition, static_cast<std::uint8_t>(fields_.selected));
     return true;
 }

@@ -1,53 +1,42 @@
 #include "CFileInfoDlg.h"
 
+#include "WkFileInfoModel.h"
 #include "WkQtText.h"
 #include "ui_CFileInfoDlg.h"
 
-namespace {
-
-std::string Entry(const std::vector<std::string>& header, std::size_t index) {
-    return index < header.size() ? header[index] : std::string();
-}
-
-} // namespace
-
-CFileInfoDlg::CFileInfoDlg(const WkFileInfoContent& content, QWidget* parent)
-    : QDialog(parent), ui_(std::make_unique<Ui::CFileInfoDlg>()), mask_(content.displayMask) {
+CFileInfoDlg::CFileInfoDlg(WkFileInfoModel& model, QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::CFileInfoDlg>()), model_(model) {
     ui_->setupUi(this);
-    setWindowTitle("File-Info");
-    ui_->okButton->setText("OK");
-    ui_->cancelButton->setText("Cancel");
-    ui_->fileTypeLabel->setText(ToQt("File Version: " + Entry(content.header, 0)));
-    ui_->fileNameLabel->setText("File Name:");
-    ui_->fileNameField->setText(ToQt(content.fileName));
-    ui_->editedLabel->setText("Last edited with:");
-    ui_->editedField->setText(ToQt(Entry(content.header, 2)));
-    ui_->versionLabel->setText("Version:");
-    ui_->versionField->setText(ToQt(Entry(content.header, 3)));
-    ui_->typeLabel->setText(ToQt(content.typeLabel));
-    ui_->typeField->setText(ToQt(content.typeName));
-    ui_->softwareLabel->setText("Software Version:");
-    ui_->softwareField->setText(ToQt(content.softwareVersion));
-    ui_->commentLabel->setText("Comment:");
-    ui_->commentEdit->setPlainText(ToQt(Entry(content.header, 1)));
+    setWindowTitle(WkFileInfoModel::kTitle);
+    ui_->okButton->setText(WkFileInfoModel::kOkText);
+    ui_->cancelButton->setText(WkFileInfoModel::kCancelText);
 
+    using Kind = WkFileInfoModel::RowKind;
     const struct {
-        int bit;
-        QWidget* label;
+        Kind kind;
+        QLabel* label;
         QWidget* field;
     } rows[] = {
-        {4, ui_->fileTypeLabel, nullptr},          {8, ui_->fileNameLabel, ui_->fileNameField},
-        {1, ui_->editedLabel, ui_->editedField},   {2, ui_->versionLabel, ui_->versionField},
-        {16, ui_->typeLabel, ui_->typeField},      {32, ui_->softwareLabel, ui_->softwareField},
-        {64, ui_->commentLabel, ui_->commentEdit},
+        {Kind::FileType, ui_->fileTypeLabel, nullptr},
+        {Kind::FileName, ui_->fileNameLabel, ui_->fileNameField},
+        {Kind::LastEditedWith, ui_->editedLabel, ui_->editedField},
+        {Kind::Version, ui_->versionLabel, ui_->versionField},
+        {Kind::Type, ui_->typeLabel, ui_->typeField},
+        {Kind::SoftwareVersion, ui_->softwareLabel, ui_->softwareField},
+        {Kind::Comment, ui_->commentLabel, ui_->commentEdit},
     };
     for (const auto& row : rows) {
-        const bool shown = IsRowShown(row.bit);
-        row.label->setVisible(shown);
+        const WkFileInfoModel::Row& content = model_.RowOf(row.kind);
+        row.label->setText(ToQt(content.label));
+        row.label->setVisible(content.visible);
+        if (auto* line = qobject_cast<QLineEdit*>(row.field)) {
+            line->setText(ToQt(content.value));
+        }
         if (row.field != nullptr) {
-            row.field->setVisible(shown);
+            row.field->setVisible(content.visible);
         }
     }
+    ui_->commentEdit->setPlainText(ToQt(model_.Comment()).replace("\r\n", "\n"));
     connect(ui_->okButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui_->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -59,6 +48,8 @@ std::string CFileInfoDlg::Comment() const {
     return FromQt(ui_->commentEdit->toPlainText().replace("\n", "\r\n"));
 }
 
-bool CFileInfoDlg::IsRowShown(int bit) const {
-    return (mask_ & bit) != 0;
+void CFileInfoDlg::accept() {
+    model_.SetComment(Comment());
+    model_.Accept();
+    QDialog::accept();
 }

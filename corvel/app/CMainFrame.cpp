@@ -2,13 +2,15 @@
 
 #include "CAboutDlg.h"
 #include "CFileInfoDlg.h"
+#include "CStdChildFrame.h"
 #include "CorvelApp.h"
 #include "WkCommandTable.h"
 #include "WkDocTemplate.h"
+#include "WkDocumentView.h"
 #include "WkLogChildFrame.h"
 #include "WkLogDoc.h"
-#include "WkLogView.h"
 #include "WkQtText.h"
+#include "WkWindowCommands.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -19,6 +21,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QSettings>
 #include <QStatusBar>
@@ -101,6 +105,8 @@ void CMainFrame::CreateActions() {
     MakeAction(kEditCut, "edit-cut")->setShortcut(QKeySequence::Cut);
     MakeAction(kEditCopy, "edit-copy")->setShortcut(QKeySequence::Copy);
     MakeAction(kEditPaste, "edit-paste")->setShortcut(QKeySequence::Paste);
+    MakeAction(kEditInsert);
+    MakeAction(kEditDelete)->setShortcut(QKeySequence::Delete);
     MakeAction(kViewToolbar)->setCheckable(true);
     MakeAction(kViewStatusBar)->setCheckable(true);
     MakeAction(kComPort, "network-wired");
@@ -159,6 +165,7 @@ void CMainFrame::CreateMenus() {
     fileMenu_->addAction(actions_[kFileInfo]);
     fileMenu_->addSeparator();
     fileMenu_->addAction(actions_[kPrint]);
+    fileMenu_->addAction(actions_[kPrintDirect]);
     fileMenu_->addAction(actions_[kPrintPreview]);
     fileMenu_->addAction(actions_[kPrintSetup]);
     recentSeparator_ = fileMenu_->addSeparator();
@@ -175,6 +182,8 @@ void CMainFrame::CreateMenus() {
     editMenu_->addAction(actions_[kEditCut]);
     editMenu_->addAction(actions_[kEditCopy]);
     editMenu_->addAction(actions_[kEditPaste]);
+    editMenu_->addAction(actions_[kEditInsert]);
+    editMenu_->addAction(actions_[kEditDelete]);
 
     QMenu* view = menuBar()->addMenu("&View");
     view->addAction(actions_[kViewToolbar]);
@@ -253,6 +262,10 @@ QPoint CMainFrame::NewDocumentMenuPosition() const {
     return mapToGlobal(QPoint(0, 0)) + QPoint(25, 75);
 }
 
+void CMainFrame::RegisterView(const std::string& templateName, ViewFactory factory) {
+    viewFactories_[templateName] = std::move(factory);
+}
+
 void CMainFrame::SetFrameFactory(const std::string& templateName, FrameFactory factory) {
     factories_[templateName] = std::move(factory);
 }
@@ -306,39 +319,12 @@ void CMainFrame::RunCommand(int id) {
         break;
     }
     case kPrint:
-        if (WkLogView* view = ActiveLogView()) {
-            view->Print();
-        }
-        break;
     case kPrintDirect:
-        if (WkLogView* view = ActiveLogView()) {
-            QPrinter printer;
-            view->PrintOn(&printer);
-        }
-        break;
     case kPrintPreview:
-        if (WkLogView* view = ActiveLogView()) {
-            view->PrintPreview();
-        }
+        Print(id);
         break;
     case kExit:
         close();
-        break;
-    case kEditUndo:
-    case kEditCut:
-    case kEditCopy:
-    case kEditPaste:
-        if (WkLogView* view = ActiveLogView()) {
-            if (id == kEditUndo) {
-                view->undo();
-            } else if (id == kEditCut) {
-                view->cut();
-            } else if (id == kEditCopy) {
-                view->copy();
-            } else {
-                view->paste();
-            }
-        }
         break;
     case kViewToolbar:
         if (auto* bar = findChild<QToolBar*>("MainToolBar")) {
@@ -352,11 +338,6 @@ void CMainFrame::RunCommand(int id) {
     case kComPort:
         if (comPortCommand_) {
             comPortCommand_();
-        }
-        break;
-    case kFont:
-        if (WkLogView* view = ActiveLogView()) {
-            view->ChooseFont();
         }
         break;
     case kShowAutoAnswer:
@@ -382,7 +363,13 @@ void CMainFrame::RunCommand(int id) {
         about.exec();
         break;
     }
-    default: // 32782 and anything unknown: nothing
+    default: // 32782 and anything unknown: nothing, unless the active view runs it
+        if (std::optional<WkViewCommand> command = ViewCommandOf(id)) {
+            if (WkDocumentView* view = ActiveView();
+                view != nullptr && view->AvailableCommands().Has(*command)) {
+                view->RunCommand(*command);
+            }
+        }
         break;
     }
     RefreshStatus();
@@ -395,70 +382,84 @@ void CMainFrame::RefreshStatus() {
     actions_[kShowAutoAnswer]->setEnabled(app_.CanShowAutoAnswer());
     actions_[kStopAutoAnswer]->setEnabled(app_.CanStopAutoAnswer());
     actions_[kComPort]->setEnabled(static_cast<bool>(comPortCommand_));
+    UpdateForActiveWindow();
 }
 
 void CMainFrame::UpdateForActiveWindow() {
-    using namespace CommandId;
-    const bool log = ActiveLogView() != nullptr;
-    const bool any = mdiArea_->activeSubWindow() != nullptr;
-    for (int id : {kFileSave, kFileSaveAs, kFileInfo, kPrint, kPrintDirect, kPrintPreview,
-                   kEditUndo, kEditCut, kEditCopy, kEditPaste, kFont}) {
-        actions_[id]->setEnabled(log);
+    WkActiveWindow active;
+    const std::shared_ptr<WkDocument> document = ActiveDocument();
+    active.document = document.get();
+    if (WkDocumentView* view = ActiveView()) {
+        active.viewCommands = view->AvailableCommands();
     }
-    actions_[kFileClose]->setEnabled(any);
-    // The protocol window brings its Edit and Window menus; without it they are not there.
-    editMenu_->menuAction()->setVisible(log);
-    windowMenu_->menuAction()->setVisible(log);
-    for (int id : {kFileClose, kFileSave, kFileSaveAs, kFileInfo, kPrint, kPrintPreview}) {
-        actions_[id]->setVisible(log);
+    active.protocolWindowOpen = ProtocolFrame() != nullptr;
+    for (const auto& [id, action] : actions_) {
+        if (ViewCommandOf(id) || id == CommandId::kFileClose ||
+            id == CommandId::kArrangeProtocolWindow) {
+            action->setEnabled(IsWindowCommandEnabled(id, active));
+        }
     }
 }
 
-WkLogChildFrame* CMainFrame::ActiveLogFrame() const {
-    auto* frame = qobject_cast<WkLogChildFrame*>(mdiArea_->activeSubWindow());
+CStdChildFrame* CMainFrame::ActiveFrame() const {
+    auto* frame = qobject_cast<CStdChildFrame*>(mdiArea_->activeSubWindow());
     if (frame == nullptr && mdiArea_->activeSubWindow() == nullptr &&
         mdiArea_->subWindowList().size() == 1) {
-        // Before any window was activated the protocol window alone counts as the active one.
-        frame = qobject_cast<WkLogChildFrame*>(mdiArea_->subWindowList().front());
+        // Before any window was activated the only window counts as the active one.
+        frame = qobject_cast<CStdChildFrame*>(mdiArea_->subWindowList().front());
     }
     return frame;
 }
 
-WkLogView* CMainFrame::ActiveLogView() const {
-    WkLogChildFrame* frame = ActiveLogFrame();
-    return frame != nullptr ? frame->View() : nullptr;
+WkDocumentView* CMainFrame::ActiveView() const {
+    CStdChildFrame* frame = ActiveFrame();
+    return frame != nullptr ? frame->DocumentView() : nullptr;
 }
 
 std::shared_ptr<WkDocument> CMainFrame::ActiveDocument() const {
-    WkLogChildFrame* frame = ActiveLogFrame();
+    CStdChildFrame* frame = ActiveFrame();
     return frame != nullptr ? frame->Document() : nullptr;
 }
 
-void CMainFrame::SaveActive(bool askName) {
-    std::shared_ptr<WkDocument> document = ActiveDocument();
-    if (!document) {
+void CMainFrame::Print(int id) {
+    WkDocumentView* view = ActiveView();
+    if (view == nullptr || !view->AvailableCommands().Has(WkViewCommand::Print)) {
         return;
     }
-    app_.SaveDocument(*document, askName);
-    if (WkLogChildFrame* frame = ProtocolFrame()) {
-        frame->UpdateTitle();
+    // The printer chosen in "Printer Setup..." serves every print.
+    if (!printer_) {
+        printer_ = std::make_unique<QPrinter>();
+    }
+    if (id == CommandId::kPrintPreview) {
+        QPrintPreviewDialog preview(printer_.get(), this);
+        connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+                [view](QPrinter* printer) { view->PrintOn(*printer); });
+        preview.exec();
+        return;
+    }
+    if (id == CommandId::kPrint) {
+        QPrintDialog dialog(printer_.get(), this);
+        if (dialog.exec() != QDialog::Accepted) {
+            return;
+        }
+    }
+    view->PrintOn(*printer_);
+}
+
+void CMainFrame::SaveActive(bool askName) {
+    if (std::shared_ptr<WkDocument> document = ActiveDocument()) {
+        app_.SaveDocument(*document, askName);
     }
 }
 
 void CMainFrame::ShowFileInfo() {
-    auto log = std::dynamic_pointer_cast<WkLogDoc>(ActiveDocument());
-    if (!log) {
+    std::shared_ptr<WkDocument> document = ActiveDocument();
+    if (!document) {
         return;
     }
-    WkFileInfoContent content;
-    content.displayMask = WkLogDoc::kFileInfoMask;
-    for (int i = 0; i < 4; ++i) {
-        content.header.push_back(log->InfoString(i));
-    }
-    content.fileName = log->PlainTitle();
-    CFileInfoDlg dialog(content, this);
-    if (dialog.exec() == QDialog::Accepted) {
-        log->ApplyFileInfoComment(dialog.Comment());
+    if (std::optional<WkFileInfoModel> model = document->GetFileInfo()) {
+        CFileInfoDlg dialog(*model, this);
+        dialog.exec();
     }
 }
 
@@ -501,18 +502,23 @@ bool CMainFrame::CreateFrameFor(const std::shared_ptr<WkDocument>& document) {
         return false;
     }
     QMdiSubWindow* frame = nullptr;
-    const bool isLog = docTemplate->DocumentName() == "Log";
+    const std::string& name = docTemplate->DocumentName();
+    const bool isLog = name == "Log";
     if (isLog) {
         auto log = std::dynamic_pointer_cast<WkLogDoc>(document);
         if (!log) {
             return false;
         }
         frame = new WkLogChildFrame(app_, log);
-    } else {
-        auto it = factories_.find(docTemplate->DocumentName());
-        if (it == factories_.end() || !(frame = it->second(document))) {
+    } else if (auto view = viewFactories_.find(name); view != viewFactories_.end()) {
+        QWidget* widget = view->second(document);
+        if (widget == nullptr) {
             return false;
         }
+        frame = new CStdChildFrame(app_, document, widget);
+    } else if (auto own = factories_.find(name);
+               own == factories_.end() || !(frame = own->second(document))) {
+        return false;
     }
     mdiArea_->addSubWindow(frame);
     frames_[document.get()] = frame;
@@ -531,8 +537,8 @@ void CMainFrame::DestroyFrameOf(WkDocument& document) {
     }
     QPointer<QMdiSubWindow> frame = it->second;
     frames_.erase(it);
-    if (auto* log = qobject_cast<WkLogChildFrame*>(frame.data())) {
-        log->CloseForDocument();
+    if (auto* standard = qobject_cast<CStdChildFrame*>(frame.data())) {
+        standard->CloseForDocument();
     } else if (frame) {
         frame->setAttribute(Qt::WA_DeleteOnClose);
         frame->close();
@@ -601,14 +607,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     }
     closing_ = true;
     statusTimer_->stop();
-    // Close every document; the protocol window asks nothing.
-    for (const auto& docTemplate : app_.Templates().All()) {
-        for (const auto& document : docTemplate->Documents()) {
-            document->BeforeSaveQuestion();
-            document->SetModified(false);
-            app_.CloseDocument(document);
-        }
-    }
+    app_.CloseAllDocuments();
     app_.ExitInstance();
     event->accept();
 }

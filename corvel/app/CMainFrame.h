@@ -17,6 +17,8 @@ class QMdiSubWindow;
 class QMenu;
 class QPrinter;
 class QTimer;
+class CStdChildFrame;
+class WkDocumentView;
 class WkLogChildFrame;
 class WkLogView;
 
@@ -35,8 +37,14 @@ public:
     /// Where the toolbar's "New" pop-up opens: the window's top-left corner + (25, 75).
     QPoint NewDocumentMenuPosition() const;
 
-    /// Windows of documents other than the protocol window come from these factories, by
-    /// the document name of their template.
+    /// An editor's view for a document of its template: a widget that implements
+    /// WkDocumentView. The main frame puts it in a generic document window (CStdChildFrame).
+    using ViewFactory = std::function<QWidget*(const std::shared_ptr<WkDocument>&)>;
+    /// Registers the view of the documents of template `templateName` ("Prot", "Trans",
+    /// "Read"); see WkEditors.cpp.
+    void RegisterView(const std::string& templateName, ViewFactory factory);
+    /// A whole window of the editor's own instead of a view in the generic frame. Its
+    /// commands are disabled; prefer RegisterView.
     using FrameFactory = std::function<QMdiSubWindow*(const std::shared_ptr<WkDocument>&)>;
     void SetFrameFactory(const std::string& templateName, FrameFactory factory);
     /// The COM-Port dialog; the command is disabled until one is set.
@@ -70,9 +78,10 @@ private:
     void CreateToolBar();
     void CreateStatusBar();
     void UpdateForActiveWindow();
-    WkLogChildFrame* ActiveLogFrame() const;
-    WkLogView* ActiveLogView() const;
+    CStdChildFrame* ActiveFrame() const;
+    WkDocumentView* ActiveView() const;
     std::shared_ptr<WkDocument> ActiveDocument() const;
+    void Print(int id);
     void SaveActive(bool askName);
     void ShowFileInfo();
     void ArrangeIcons();
@@ -88,6 +97,7 @@ private:
     std::map<int, QAction*> actions_;
     std::vector<QAction*> recentActions_;
     std::map<const WkDocument*, QPointer<QMdiSubWindow>> frames_;
+    std::map<std::string, ViewFactory> viewFactories_;
     std::map<std::string, FrameFactory> factories_;
     std::function<void()> comPortCommand_;
     QLabel* panes_[5] = {};

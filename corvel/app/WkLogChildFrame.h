@@ -2,31 +2,30 @@
 // The protocol window's frame. Closing it first stops the reader library from handing
 // lines over and waits, 20 ms at a time, until no hand-over runs.
 
-#include <QMdiSubWindow>
+#include "CStdChildFrame.h"
+
 #include <memory>
 
 class CorvelApp;
 class WkLogDoc;
 class WkLogView;
 
-class WkLogChildFrame : public QMdiSubWindow {
+class WkLogChildFrame : public CStdChildFrame {
     Q_OBJECT
 public:
     WkLogChildFrame(CorvelApp& app, std::shared_ptr<WkLogDoc> document, QWidget* parent = nullptr);
 
-    WkLogView* View() const { return view_; }
-    const std::shared_ptr<WkLogDoc>& Document() const { return document_; }
-    /// The application has closed the document: the window goes without further steps.
-    void CloseForDocument();
-    void UpdateTitle();
+    WkLogView* View() const { return logView_; }
+    const std::shared_ptr<WkLogDoc>& Document() const { return logDocument_; }
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
+    bool RequestClose() override;
 
 private:
-    CorvelApp& app_;
-    std::shared_ptr<WkLogDoc> document_;
-    WkLogView* view_;
-    bool documentClosed_ = false;
+    WkLogChildFrame(CorvelApp& app, std::shared_ptr<WkLogDoc> document, WkLogView* view,
+                    QWidget* parent);
+
+    std::shared_ptr<WkLogDoc> logDocument_;
+    WkLogView* logView_;
     bool retryPending_ = false;
 };

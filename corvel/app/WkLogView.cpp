@@ -8,8 +8,6 @@
 #include <QFontDialog>
 #include <QMenu>
 #include <QPageLayout>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -141,27 +139,39 @@ void WkLogView::ChooseFont() {
     ApplyFont(logFont);
 }
 
-void WkLogView::PrintOn(QPrinter* printer) {
-    printer->setPageMargins(QMarginsF(kPrintMarginMillimetres, kPrintMarginMillimetres,
-                                      kPrintMarginMillimetres, kPrintMarginMillimetres),
-                            QPageLayout::Millimeter);
-    print(printer);
+void WkLogView::PrintOn(QPrinter& printer) {
+    printer.setPageMargins(QMarginsF(kPrintMarginMillimetres, kPrintMarginMillimetres,
+                                     kPrintMarginMillimetres, kPrintMarginMillimetres),
+                           QPageLayout::Millimeter);
+    print(&printer);
 }
 
-void WkLogView::Print() {
-    QPrinter printer;
-    QPrintDialog dialog(&printer, this);
-    if (dialog.exec() == QDialog::Accepted) {
-        PrintOn(&printer);
+WkViewCommandSet WkLogView::AvailableCommands() const {
+    WkViewCommandSet commands{WkViewCommand::Print, WkViewCommand::Font, WkViewCommand::Paste};
+    if (textCursor().hasSelection()) {
+        commands.Add(WkViewCommand::Cut);
+        commands.Add(WkViewCommand::Copy);
     }
+    return commands;
 }
 
-void WkLogView::PrintPreview() {
-    QPrinter printer;
-    QPrintPreviewDialog preview(&printer, this);
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-            [this](QPrinter* p) { PrintOn(p); });
-    preview.exec();
+void WkLogView::RunCommand(WkViewCommand command) {
+    switch (command) {
+    case WkViewCommand::Font:
+        ChooseFont();
+        break;
+    case WkViewCommand::Cut:
+        cut();
+        break;
+    case WkViewCommand::Copy:
+        copy();
+        break;
+    case WkViewCommand::Paste:
+        paste();
+        break;
+    default:
+        break;
+    }
 }
 
 void WkLogView::SetAddToMacro(std::function<bool(const std::string& line)> action) {

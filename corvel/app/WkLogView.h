@@ -2,6 +2,7 @@
 // The protocol window's view: a plain text control that lines are appended to at the end,
 // never re-rendered as a whole.
 
+#include "WkDocumentView.h"
 #include "WkLogSink.h"
 #include "WkRtfText.h"
 
@@ -14,7 +15,7 @@ class WkLogDoc;
 class QPrinter;
 class QTimer;
 
-class WkLogView : public QPlainTextEdit, public WkLogSink {
+class WkLogView : public QPlainTextEdit, public WkLogSink, public WkDocumentView {
     Q_OBJECT
 public:
     /// Attaches itself to `document` and shows the lines the document was opened with.
@@ -36,9 +37,11 @@ public:
     /// The font dialog; on OK the whole window takes the chosen format.
     void ChooseFont();
     /// Prints on `printer` with margins of 720 twips.
-    void PrintOn(QPrinter* printer);
-    void Print();
-    void PrintPreview();
+    void PrintOn(QPrinter& printer) override;
+
+    // WkDocumentView: print, font, and cut, copy and paste of the text.
+    WkViewCommandSet AvailableCommands() const override;
+    void RunCommand(WkViewCommand command) override;
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;

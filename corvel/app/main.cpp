@@ -5,6 +5,7 @@
 #include "CorvelApp.h"
 #include "WkAutoAnswer.h"
 #include "WkComPortManager.h"
+#include "WkEditors.h"
 #include "WkLinkedLibraries.h"
 #include "WkQtPrompts.h"
 #include "WkQtText.h"
@@ -61,7 +62,8 @@ int main(int argc, char** argv) {
 
     CorvelApp app(libraries, prompts);
     CorvelDocumentHooks hooks;
-    hooks.registerTemplates = [](WkTemplateList& templates) {
+    hooks.registerTemplates = [&app](WkTemplateList& templates) {
+        RegisterEditorTemplates(app, templates);
         WkTransponderTemplate::Register(templates);
     };
     hooks.listReaderDocuments = [&app] {
@@ -91,6 +93,7 @@ int main(int argc, char** argv) {
     const bool started = app.InitInstance(
         [&]() -> WkFrameHost* {
             frame = std::make_unique<CMainFrame>(app);
+            RegisterEditorViews(app, *frame);
             frame->SetComPortCommand([&] {
                 CComPortDlg dialog(portManager, libraries, prompts, frame.get());
                 dialog.exec();

@@ -50,6 +50,10 @@ constexpr std::array<ExtensionType, 5> kExtensions = {{
     {".trp", "Trans", true},
 }};
 
+std::string SaveQuestion(const WkDocument& document) {
+    return "Save changes to " + document.Title() + "?";
+}
+
 } // namespace
 
 CorvelApp::CorvelApp(WkLibraries& libraries, WkPrompts& prompts)
@@ -256,9 +260,13 @@ void CorvelApp::CloseDocument(const std::shared_ptr<WkDocument>& document) {
         return;
     }
     document->BeforeSaveQuestion();
-    if (document->IsModified() && prompts_.AskYesNo("Save changes to " + document->Title() + "?")) {
+    if (document->IsModified() && prompts_.AskYesNo(SaveQuestion(*document))) {
         SaveDocument(*document, false);
     }
+    CloseDocumentNow(document);
+}
+
+void CorvelApp::CloseDocumentNow(const std::shared_ptr<WkDocument>& document) {
     document->OnCloseDocument();
     if (WkDocTemplate* docTemplate = document->Template()) {
         docTemplate->RemoveDocument(document.get());
@@ -268,15 +276,46 @@ void CorvelApp::CloseDocument(const std::shared_ptr<WkDocument>& document) {
     }
 }
 
+bool CorvelApp::QueryCloseDocument(WkDocument& document) {
+    if (!document.CanCloseFrame()) {
+        return false;
+    }
+    document.BeforeSaveQuestion();
+    if (!document.IsModified()) {
+        return true;
+    }
+    switch (prompts_.AskYesNoCancel(SaveQuestion(document))) {
+    case Prompts::Answer::Yes:
+        return SaveDocument(document, false);
+    case Prompts::Answer::No:
+        return true;
+    case Prompts::Answer::Cancel:
+        break;
+    }
+    return false;
+}
+
+bool CorvelApp::RequestCloseDocument(const std::shared_ptr<WkDocument>& document) {
+    if (!document || !QueryCloseDocument(*document)) {
+        return false;
+    }
+    CloseDocumentNow(document);
+    return true;
+}
+
+void CorvelApp::CloseAllDocuments() {
+    for (const auto& docTemplate : templates_.All()) {
+        for (const auto& document : docTemplate->Documents()) {
+            CloseDocumentNow(document);
+        }
+    }
+}
+
 bool CorvelApp::SaveAllModified() {
     for (const auto& docTemplate : templates_.All()) {
         for (const auto& document : docTemplate->Documents()) {
-            document->BeforeSaveQuestion();
-            if (document->IsModified() &&
-                prompts_.AskYesNo("Save changes to " + document->Title() + "?")) {
-                if (!SaveDocument(*document, false)) {
-                    return false;
-                }
+            if (!QueryCloseDocument(*document)) {
+                return false;
             }
         }
     }

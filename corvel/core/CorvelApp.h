@@ -127,8 +127,17 @@ public:
     /// line) goes to the macro. False for a line without a frame.
     bool AddLogLineToMacro(const std::string& line);
 
-    /// Asks each open document to save its changes; false when the user cancels leaving.
+    /// Asks each open document to save its changes (the may-close step, then the save
+    /// question with Yes, No and Cancel); false when the user cancels leaving or a save fails.
     bool SaveAllModified();
+    /// The may-close step and the save question for one document: Yes saves (false when the
+    /// save fails or is cancelled), No discards, Cancel answers false.
+    bool QueryCloseDocument(WkDocument& document);
+    /// The close request of a document's window: QueryCloseDocument, then the document is
+    /// closed and its window removed. False: the document and its window stay.
+    bool RequestCloseDocument(const std::shared_ptr<WkDocument>& document);
+    /// Closes every document without a question (the protocol window among them).
+    void CloseAllDocuments();
     /// Replaces (closes) a document: save question when modified, then closed whatever the
     /// answer.
     void CloseDocument(const std::shared_ptr<WkDocument>& document);
@@ -156,6 +165,7 @@ public:
 
 private:
     std::shared_ptr<WkDocument> CreateNewDocument(WkDocTemplate& docTemplate);
+    void CloseDocumentNow(const std::shared_ptr<WkDocument>& document);
     std::shared_ptr<WkDocument> OpenDocumentFile(WkDocTemplate& docTemplate,
                                                  const std::string& path);
     bool OpenFromCommandLine(const std::string& path);

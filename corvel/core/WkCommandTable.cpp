@@ -35,6 +35,8 @@ const std::vector<WkCommand> kCommands = {
     {CommandId::kEditCut, "Cu&t", "Cut the selection and put it on the clipboard.\nCut", ""},
     {CommandId::kEditCopy, "&Copy", "Copy the selection and put it on the clipboard.\nCopy", ""},
     {CommandId::kEditPaste, "&Paste", "Insert the clipboard contents.\nPaste", ""},
+    {CommandId::kEditInsert, "&Insert", "Insert the copied entry.\nInsert", ""},
+    {CommandId::kEditDelete, "&Delete", "Delete the selection.\nDelete", ""},
     {CommandId::kViewToolbar, "&Toolbar", "Show or hide the toolbar.\nToggle Toolbar", ""},
     {CommandId::kViewStatusBar, "&Statusbar", "Show or hide the status bar.\nToggle Status Bar",
      ""},

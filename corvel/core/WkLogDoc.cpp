@@ -32,6 +32,13 @@ const std::string& WkLogDoc::InfoString(int index) const {
     return info_.at(index);
 }
 
+std::optional<WkFileInfoModel> WkLogDoc::GetFileInfo() {
+    WkFileInfoModel::Source source;
+    source.displayMask = kFileInfoMask;
+    source.fileName = plainTitle_;
+    return WkFileInfoModel(*this, info_, source);
+}
+
 void WkLogDoc::ApplyFileInfoComment(const std::string& comment) {
     info_[1] = comment;
     SetModified(true);

@@ -33,6 +33,9 @@ public:
     std::string FrameTitle() const;
 
     const std::string& InfoString(int index) const;
+    /// Rows of mask 79 over the info strings, the file name being the plain title.
+    std::optional<WkFileInfoModel> GetFileInfo() override;
+    bool HasFileInfo() const override { return true; }
     /// Takes the comment back from the File Info dialog; the document becomes modified.
     void ApplyFileInfoComment(const std::string& comment);
 

@@ -1,6 +1,7 @@
 #include "WkDocument.h"
 
 #include <algorithm>
+#include <utility>
 
 WkDocument::WkDocument() = default;
 
@@ -56,7 +57,13 @@ void WkDocument::ActivateFrame() {
 void WkDocument::MoveFrame(const WkRect& rect, bool repaint) {
     if (WkViewObserver* view = GetFirstView()) {
         view->MoveFrame(rect, repaint);
+    } else {
+        pendingFrameRect_ = rect;
     }
+}
+
+std::optional<WkRect> WkDocument::TakePendingFrameRect() {
+    return std::exchange(pendingFrameRect_, std::nullopt);
 }
 
 void WkDocument::SetFrameShowState(WkShowState state) {

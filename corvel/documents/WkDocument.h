@@ -7,9 +7,11 @@
 // Everything here runs on the user-interface thread.
 
 #include "Prompts.h"
+#include "WkFileInfoModel.h"
 #include "WkViewObserver.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,10 +56,19 @@ public:
     /// Tells every view except `sender` (null: none) to update with `hint`.
     void UpdateAllViews(WkViewObserver* sender, int hint);
 
-    // The first view's frame window; nothing happens while the document has no view.
+    // The first view's frame window; nothing happens while the document has no view, except
+    // that a rectangle given then is kept for the frame that is made for the document.
     void ActivateFrame();
     void MoveFrame(const WkRect& rect, bool repaint = true);
     void SetFrameShowState(WkShowState state);
+    /// The rectangle given to MoveFrame while the document had no view, once.
+    std::optional<WkRect> TakePendingFrameRect();
+
+    /// What the File Info dialog shows for this document; none when the document has no
+    /// file information. The model refers to the document's header: use it at once.
+    virtual std::optional<WkFileInfoModel> GetFileInfo() { return std::nullopt; }
+    /// Whether the document has file information (the "Info..." command is enabled).
+    virtual bool HasFileInfo() const { return false; }
 
     /// The prompts this document talks to the user through: its own when set, else the
     /// process's (Prompts::Current()).
@@ -103,4 +114,5 @@ private:
     WkDocTemplate* template_ = nullptr;
     std::vector<WkViewObserver*> views_;
     Prompts* prompts_ = nullptr;
+    std::optional<WkRect> pendingFrameRect_;
 };

@@ -91,6 +91,7 @@ public:
     std::vector<std::string> messages;
     std::deque<std::string> openAnswers; // "" means cancel
     std::deque<bool> yesNoAnswers;
+    std::deque<Answer> yesNoCancelAnswers; // when empty, Yes/No questions answer for it
     std::deque<std::string> saveAnswers;
     std::vector<std::string> saveProposals;
     std::vector<std::string> saveFilters;
@@ -112,7 +113,13 @@ public:
         return answer;
     }
     Answer AskYesNoCancel(const std::string& text) override {
-        return AskYesNo(text) ? Answer::Yes : Answer::No;
+        if (yesNoCancelAnswers.empty()) {
+            return AskYesNo(text) ? Answer::Yes : Answer::No;
+        }
+        messages.push_back(text);
+        const Answer answer = yesNoCancelAnswers.front();
+        yesNoCancelAnswers.pop_front();
+        return answer;
     }
     int SelectFromList(const std::string&, const std::string&, const std::vector<std::string>&,
                        int) override {

@@ -3,9 +3,12 @@
 
 #include "AppFakes.h"
 #include "CMainFrame.h"
+#include "CStdChildFrame.h"
 #include "CorvelApp.h"
 #include "WkAutoAnswerControl.h"
 #include "WkCommandTable.h"
+#include "WkDocTemplate.h"
+#include "WkDocumentView.h"
 #include "WkLogChildFrame.h"
 #include "WkLogDoc.h"
 #include "WkLogView.h"
@@ -14,6 +17,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -44,12 +48,28 @@ struct Bench {
     std::unique_ptr<CorvelApp> app;
     std::unique_ptr<CMainFrame> frame;
 
+    // An editor as the editors plug in: a "Prot" template of text documents and its view.
+    struct NoteView : QPlainTextEdit, WkDocumentView {
+        WkViewCommandSet AvailableCommands() const override { return {WkViewCommand::Copy}; }
+        void RunCommand(WkViewCommand) override { ++commandsRun; }
+        int commandsRun = 0;
+    };
+
     Bench() {
         app = std::make_unique<CorvelApp>(libs, prompts);
         app->SetAutoAnswer(&autoAnswer);
+        CorvelDocumentHooks hooks;
+        hooks.registerTemplates = [](WkTemplateList& list) {
+            list.Register(std::make_unique<WkDocTemplate>(
+                CorvelTemplates::kProtId, CorvelTemplates::kProt,
+                []() -> std::shared_ptr<WkDocument> { return std::make_shared<TextDoc>(); }));
+        };
+        app->SetDocumentHooks(hooks);
         bool started = app->InitInstance(
             [this]() -> WkFrameHost* {
                 frame = std::make_unique<CMainFrame>(*app);
+                frame->RegisterView(
+                    "Prot", [](const std::shared_ptr<WkDocument>&) { return new NoteView; });
                 frame->resize(900, 600);
                 return frame.get();
             },
@@ -135,7 +155,7 @@ private slots:
         Bench bench;
         WkLogChildFrame* log = bench.frame->ProtocolFrame();
         QVERIFY(log != nullptr);
-        QCOMPARE(log->windowTitle(), QString("ProtocolWindow - Log1"));
+        QCOMPARE(log->windowTitle(), QString("ProtocolWindow - Log1[*]"));
         const QSize client = bench.frame->MdiArea()->viewport()->size();
         QCOMPARE(log->geometry(), QRect(0, client.height() * 2 / 3, client.width(),
                                         client.height() - client.height() * 2 / 3));
@@ -155,16 +175,14 @@ private slots:
         bench.app->AppendToProtocolWindow("old line");
         bench.frame->RunCommand(CommandId::kNewLog);
         QTRY_COMPARE(bench.frame->MdiArea()->subWindowList().size(), 1);
-        QCOMPARE(bench.frame->ProtocolFrame()->windowTitle(), QString("ProtocolWindow - Log2"));
+        QCOMPARE(bench.frame->ProtocolFrame()->windowTitle(), QString("ProtocolWindow - Log2[*]"));
         QCOMPARE(bench.View()->toPlainText(), QString());
         QVERIFY(bench.prompts.messages.empty());
-        bench.frame->RunCommand(CommandId::kNewProtocol);
         bench.frame->RunCommand(CommandId::kNewReader);
         QCOMPARE(bench.prompts.messages,
-                 (std::vector<std::string>{"No Template with Prot found !",
-                                           "No Template with Read found !"}));
+                 (std::vector<std::string>{"No Template with Read found !"}));
         bench.frame->RunCommand(CommandId::kNothing);
-        QCOMPARE(bench.prompts.messages.size(), std::size_t{2});
+        QCOMPARE(bench.prompts.messages.size(), std::size_t{1});
     }
 
     void linesFromThreadsAppearOnceAndWhole() {
@@ -229,12 +247,47 @@ private slots:
         bench.prompts.saveAnswers = {path};
         bench.frame->RunCommand(CommandId::kFileSave);
         QCOMPARE(bench.prompts.saveProposals, (std::vector<std::string>{"Log1"}));
-        QCOMPARE(bench.frame->ProtocolFrame()->windowTitle(), QString("ProtocolWindow - run.log"));
+        QCOMPARE(bench.frame->ProtocolFrame()->windowTitle(),
+                 QString("ProtocolWindow - run.log[*]"));
         QVERIFY(bench.app->OpenFileByExtension(path, false));
         QTRY_COMPARE(bench.frame->MdiArea()->subWindowList().size(), 1);
         QCOMPARE(bench.View()->Lines(), lines);
         QCOMPARE(bench.View()->toPlainText(),
                  QString::fromStdString(lines[0] + "\n\n" + lines[2] + "\n"));
+    }
+
+    void editorWindowClosesThroughTheSaveQuestionAndDrivesTheCommands() {
+        Bench bench;
+        bench.app->OnFileNewProtocol();
+        auto* editor = qobject_cast<CStdChildFrame*>(bench.frame->MdiArea()->activeSubWindow());
+        QVERIFY(editor != nullptr && editor->Document()->Title() == "Prot1");
+        QVERIFY(!editor->isWindowModified());
+        editor->Document()->SetModified(true);
+        QVERIFY(editor->isWindowModified());
+        QCOMPARE(editor->windowTitle(), QString("Prot1[*]"));
+
+        // What the view lacks is disabled, never hidden.
+        bench.frame->RefreshStatus();
+        for (int id :
+             {CommandId::kPrint, CommandId::kFont, CommandId::kEditPaste, CommandId::kEditInsert}) {
+            QVERIFY(!bench.frame->Action(id)->isEnabled());
+            QVERIFY(bench.frame->Action(id)->isVisible());
+        }
+        QVERIFY(bench.frame->Action(CommandId::kFileSave)->isEnabled());
+        QVERIFY(bench.frame->Action(CommandId::kEditCopy)->isEnabled());
+        bench.frame->RunCommand(CommandId::kEditCopy);
+        QCOMPARE(static_cast<Bench::NoteView*>(editor->widget())->commandsRun, 1);
+
+        // Cancel keeps the window and the document; No closes both.
+        QPointer<CStdChildFrame> watched(editor);
+        bench.prompts.yesNoCancelAnswers = {Prompts::Answer::Cancel, Prompts::Answer::No};
+        editor->close();
+        QVERIFY(watched && watched->isVisible());
+        QCOMPARE(bench.app->FindTemplate("Prot")->DocumentCount(), std::size_t{1});
+        editor->close();
+        QTRY_VERIFY(watched.isNull());
+        QCOMPARE(bench.app->FindTemplate("Prot")->DocumentCount(), std::size_t{0});
+        QCOMPARE(bench.prompts.messages.back(), std::string("Save changes to Prot1?"));
     }
 
     void exitEndsThroughTheShutdownSteps() {

@@ -5,6 +5,7 @@
 #include "CSelectComPortDlg.h"
 #include "CSelectReaderDlg.h"
 #include "CSelectReaderTypeDlg.h"
+#include "WkLogDoc.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -136,12 +137,12 @@ private slots:
         QCOMPARE(dialog.Run(), 0);
     }
 
-    void fileInfoShowsTheRowsOfMask79() {
-        WkFileInfoContent content;
-        content.displayMask = 79;
-        content.header = {"LOG-01", "old note", "Corvel", "03.00.00"};
-        content.fileName = "Log1";
-        CFileInfoDlg dialog(content);
+    void fileInfoShowsTheDocumentsModelAndTakesTheComment() {
+        WkLogDoc log;
+        log.SetTitle("Log1");
+        std::optional<WkFileInfoModel> model = log.GetFileInfo();
+        QVERIFY(model.has_value());
+        CFileInfoDlg dialog(*model);
         dialog.show();
         QCOMPARE(dialog.windowTitle(), QString("File-Info"));
         QCOMPARE(dialog.findChild<QLabel*>("fileTypeLabel")->text(),
@@ -149,15 +150,14 @@ private slots:
         QCOMPARE(dialog.findChild<QLineEdit*>("fileNameField")->text(), QString("Log1"));
         QCOMPARE(dialog.findChild<QLineEdit*>("editedField")->text(), QString("Corvel"));
         QCOMPARE(dialog.findChild<QLineEdit*>("versionField")->text(), QString("03.00.00"));
-        QVERIFY(dialog.findChild<QLabel*>("fileTypeLabel")->isVisible());
         QVERIFY(!dialog.findChild<QLineEdit*>("typeField")->isVisible());
         QVERIFY(!dialog.findChild<QLineEdit*>("softwareField")->isVisible());
         auto* comment = dialog.findChild<QPlainTextEdit*>("commentEdit");
         QVERIFY(comment->isVisible());
-        QCOMPARE(comment->toPlainText(), QString("old note"));
-        QVERIFY(dialog.findChild<QLineEdit*>("versionField")->isReadOnly());
         comment->setPlainText("line 1\nline 2");
-        QCOMPARE(dialog.Comment(), std::string("line 1\r\nline 2"));
+        QTest::mouseClick(Button(dialog, "okButton"), Qt::LeftButton);
+        QCOMPARE(log.InfoString(1), std::string("line 1\r\nline 2"));
+        QVERIFY(log.IsModified());
     }
 };
 

@@ -1,0 +1,11 @@
+#pragma once
+// Where each editor plugs into the program: its document template and its Qt view.
+
+class CMainFrame;
+class CorvelApp;
+class WkTemplateList;
+
+/// Registers the editors' templates after "Log", in the order "Prot", "Trans", "Read".
+void RegisterEditorTemplates(CorvelApp& app, WkTemplateList& templates);
+/// Registers each editor's view with the main frame.
+void RegisterEditorViews(CorvelApp& app, CMainFrame& frame);

@@ -88,7 +88,7 @@ void CMainFrame::CreateActions() {
     MakeAction(kNewReader);
     MakeAction(kNewTransponder);
     MakeAction(kNewProtocol);
-    MakeAction(kNewMacro)->setEnabled(false); // no handler
+    MakeAction(kNewMacro);
     MakeAction(kNewLog);
     MakeAction(kNewPopup, "document-new");
     MakeAction(kFileOpen, "document-open")->setShortcut(QKeySequence::Open);
@@ -289,6 +289,9 @@ void CMainFrame::RunCommand(int id) {
         break;
     case kNewTransponder:
         app_.OnFileNewTransponder();
+        break;
+    case kNewMacro:
+        app_.OnFileNewMacro();
         break;
     case kNewPopup:
         newMenu_->popup(NewDocumentMenuPosition());

@@ -13,14 +13,28 @@
 #include "CMainFrame.h"
 #include "CorvelApp.h"
 #include "WkDocTemplate.h"
+#include "WkMacroEditDoc.h"
+#include "WkMacroEditView.h"
+#include "WkProtEditDoc.h"
+#include "WkProtEditView.h"
+#include "WkProtocolTemplates.h"
 #include "WkTemplateList.h"
 
 void RegisterEditorTemplates(CorvelApp& app, WkTemplateList& templates) {
-    (void)app;
-    (void)templates;
+    WkProtocolTemplates::RegisterProtocol(app, templates);
+}
+
+void RegisterLateEditorTemplates(CorvelApp& app, WkTemplateList& templates) {
+    WkProtocolTemplates::RegisterMacro(app, templates);
 }
 
 void RegisterEditorViews(CorvelApp& app, CMainFrame& frame) {
-    (void)app;
-    (void)frame;
+    frame.RegisterView("Prot", [&app](const std::shared_ptr<WkDocument>& document) -> QWidget* {
+        auto protocols = std::dynamic_pointer_cast<WkProtEditDoc>(document);
+        return protocols ? new WkProtEditView(app, protocols) : nullptr;
+    });
+    frame.RegisterView("Macro", [&app](const std::shared_ptr<WkDocument>& document) -> QWidget* {
+        auto macro = std::dynamic_pointer_cast<WkMacroEditDoc>(document);
+        return macro ? new WkMacroEditView(app, macro) : nullptr;
+    });
 }

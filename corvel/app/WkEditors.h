@@ -7,5 +7,7 @@ class WkTemplateList;
 
 /// Registers the editors' templates after "Log", in the order "Prot", "Trans", "Read".
 void RegisterEditorTemplates(CorvelApp& app, WkTemplateList& templates);
+/// Registers the templates that come after all others ("Macro").
+void RegisterLateEditorTemplates(CorvelApp& app, WkTemplateList& templates);
 /// Registers each editor's view with the main frame.
 void RegisterEditorViews(CorvelApp& app, CMainFrame& frame);

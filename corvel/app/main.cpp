@@ -7,6 +7,7 @@
 #include "WkComPortManager.h"
 #include "WkEditors.h"
 #include "WkLinkedLibraries.h"
+#include "WkProtocolTemplates.h"
 #include "WkQtPrompts.h"
 #include "WkQtText.h"
 #include "WkReaderDocuments.h"
@@ -65,7 +66,9 @@ int main(int argc, char** argv) {
     hooks.registerTemplates = [&app](WkTemplateList& templates) {
         RegisterEditorTemplates(app, templates);
         WkTransponderTemplate::Register(templates);
+        RegisterLateEditorTemplates(app, templates);
     };
+    hooks.appendToMacro = &WkProtocolTemplates::AppendToMacro;
     hooks.listReaderDocuments = [&app] {
         return WkReaderDocuments::SelectionInfo(app.Templates());
     };

@@ -89,9 +89,9 @@ void WkProtocolListDoc::Serialize(WkArchive& ar) {
     items_ = std::move(items);
 }
 
-WkFileInfoModel::Source WkProtocolListDoc::FileInfoSource() const {
+std::optional<WkFileInfoModel> WkProtocolListDoc::GetFileInfo() {
     WkFileInfoModel::Source source;
     source.displayMask = WkFileInfoModel::kMaskPlain;
     source.fileName = fileName_;
-    return source;
+    return WkFileInfoModel(*this, modul_.InfoStrings(), source);
 }

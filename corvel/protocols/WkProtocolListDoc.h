@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -66,8 +67,9 @@ public:
     /// as it was; an object list holding a missing object fails.
     void Serialize(WkArchive& ar) override;
 
-    /// What the File Info dialog shows: display mask 79 and the file name.
-    WkFileInfoModel::Source FileInfoSource() const;
+    /// The File Info dialog: display mask 79, the file name and the header's entries.
+    std::optional<WkFileInfoModel> GetFileInfo() override;
+    bool HasFileInfo() const override { return true; }
 
 protected:
     /// `readerHandle` is the document's own reader object (0: none could be made).

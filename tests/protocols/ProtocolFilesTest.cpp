@@ -117,8 +117,11 @@ TEST(ProtocolFiles, TitleShowsTheCaptionAndKeepsTheName) {
     doc.SetTitle("run.mac");
     EXPECT_EQ(doc.GetTitle(), "MacroEditor - run.mac");
     EXPECT_EQ(doc.GetFileName(), "run.mac");
-    EXPECT_EQ(doc.FileInfoSource().displayMask, 79);
-    EXPECT_EQ(doc.FileInfoSource().fileName, "run.mac");
+    std::optional<WkFileInfoModel> info = doc.GetFileInfo();
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->RowOf(WkFileInfoModel::RowKind::FileName).value, "run.mac");
+    EXPECT_FALSE(info->RowOf(WkFileInfoModel::RowKind::Type).visible) << "mask 79";
+    EXPECT_EQ(info->RowOf(WkFileInfoModel::RowKind::LastEditedWith).value, "Corvel");
 }
 
 } // namespace

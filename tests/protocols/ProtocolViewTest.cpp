@@ -2,15 +2,22 @@
 // and what the document does shows in the list.
 
 #include "AppFakes.h"
+#include "CMainFrame.h"
 #include "CorvelApp.h"
+#include "WkCommandTable.h"
+#include "WkDocTemplate.h"
+#include "WkEditors.h"
 #include "WkMacroEditDoc.h"
 #include "WkMacroEditView.h"
 #include "WkProtEditDoc.h"
 #include "WkProtEditItem.h"
 #include "WkProtEditView.h"
+#include "WkProtocolTemplates.h"
 
 #include <QComboBox>
 #include <QHeaderView>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -41,7 +48,7 @@ private slots:
         QCOMPARE(prompts.messages.back(), std::string("Delete this entry ?"));
         QCOMPARE(list->topLevelItemCount(), 1);
         QCOMPARE(doc->Item(0)->comment, std::string("high"));
-        QVERIFY(view.CanInsert());
+        QVERIFY(view.AvailableCommands().Has(WkViewCommand::Insert));
     }
 
     void AnAppendedProtocolShowsAtOnce() {
@@ -56,6 +63,47 @@ private slots:
         QCOMPARE(view.List()->topLevelItemCount(), 1);
         QCOMPARE(view.List()->topLevelItem(0)->text(1), QString("[0x65] Software Version"));
         QCOMPARE(view.ComPortCombo()->currentText(), QString("-")); // no port is open
+    }
+
+    // The program's wiring: File > New > Macro, Add to Macro and the Edit menu.
+    void TheMacroEditorIsReachableFromTheMenusAndTheProtocolWindow() {
+        FakeLibraries libraries;
+        AppPrompts prompts;
+        CorvelApp app(libraries, prompts);
+        CorvelDocumentHooks hooks;
+        hooks.registerTemplates = [&app](WkTemplateList& templates) {
+            RegisterEditorTemplates(app, templates);
+            RegisterLateEditorTemplates(app, templates);
+        };
+        hooks.appendToMacro = &WkProtocolTemplates::AppendToMacro;
+        app.SetDocumentHooks(hooks);
+        std::unique_ptr<CMainFrame> frame;
+        QVERIFY(app.InitInstance(
+            [&]() -> WkFrameHost* {
+                frame = std::make_unique<CMainFrame>(app);
+                RegisterEditorViews(app, *frame);
+                return frame.get();
+            },
+            {}));
+        frame->showNormal();
+
+        frame->RunCommand(CommandId::kNewMacro);
+        auto* view = qobject_cast<WkMacroEditView*>(
+            frame->findChild<QMdiArea*>()->activeSubWindow()->widget());
+        QVERIFY(view != nullptr);
+        QVERIFY(app.AddLogLineToMacro("12/06/26 13:45:07.042  >>  04 00 65 61 "));
+        QCOMPARE(view->List()->topLevelItemCount(), 1);
+
+        view->List()->setCurrentItem(view->List()->topLevelItem(0));
+        frame->RefreshStatus();
+        QVERIFY(frame->Action(CommandId::kEditCopy)->isEnabled());
+        frame->RunCommand(CommandId::kEditCopy);
+        frame->RefreshStatus();
+        frame->RunCommand(CommandId::kEditInsert);
+        QCOMPARE(view->List()->topLevelItemCount(), 2);
+        QCOMPARE(app.FindTemplate("Macro")->DocumentCount(), 1u);
+        frame->close();
+        app.ExitInstance();
     }
 };
 

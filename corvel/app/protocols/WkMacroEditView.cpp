@@ -42,7 +42,7 @@ void WkMacroEditView::ShowRowMenu(const QPoint& pos) {
     QMenu menu(this);
     const bool row = model_.HasSelection();
     menu.addAction("Edit", this, [this] { EditSelected(); })->setEnabled(row);
-    menu.addAction("Copy", this, [this] { Copy(); })->setEnabled(row);
+    menu.addAction("Copy", this, [this] { CopySelected(); })->setEnabled(row);
     QMenu* insert = menu.addMenu("Insert");
     insert->setEnabled(model_.CanInsert());
     for (std::size_t i = 0; i < WkMacroEditViewModel::kInsertNames.size(); ++i) {
@@ -50,6 +50,6 @@ void WkMacroEditView::ShowRowMenu(const QPoint& pos) {
         insert->addAction(WkMacroEditViewModel::kInsertNames[i], this,
                           [this, position] { InsertAt(position); });
     }
-    menu.addAction("Delete", this, [this] { Delete(); })->setEnabled(row);
+    menu.addAction("Delete", this, [this] { DeleteSelected(); })->setEnabled(row);
     menu.exec(List()->viewport()->mapToGlobal(pos));
 }

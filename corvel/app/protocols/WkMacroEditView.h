@@ -16,16 +16,9 @@ public:
 
     WkMacroEditViewModel& Model() { return model_; }
 
-    // The Edit menu; Insert uses the position chosen last.
-    bool CanCopy() const { return model_.HasSelection(); }
-    bool CanInsert() const { return model_.CanInsert(); }
-    void Cut() { DeleteSelected(); }
-    void Copy() { CopySelected(); }
-    void Insert() { InsertAt(model_.LastPosition()); }
-    void Delete() { DeleteSelected(); }
-
 protected:
     void OnAction() override;
+    void InsertClipboard() override { InsertAt(model_.LastPosition()); }
     void ShowRowMenu(const QPoint& pos) override;
 
 private:

@@ -47,7 +47,7 @@ void WkProtEditView::OnAction() {
     model_.Send();
 }
 
-void WkProtEditView::Insert() {
+void WkProtEditView::InsertClipboard() {
     if (model_.Insert()) {
         ShowRows();
     }
@@ -60,9 +60,9 @@ void WkProtEditView::ShowRowMenu(const QPoint& pos) {
     QMenu menu(this);
     menu.addAction("Send", this, [this] { OnAction(); });
     menu.addAction("Edit", this, [this] { EditSelected(); });
-    menu.addAction("Copy", this, [this] { Copy(); });
-    menu.addAction("Insert", this, [this] { Insert(); })->setEnabled(model_.CanInsert());
-    menu.addAction("Delete", this, [this] { Delete(); });
+    menu.addAction("Copy", this, [this] { CopySelected(); });
+    menu.addAction("Insert", this, [this] { InsertClipboard(); })->setEnabled(model_.CanInsert());
+    menu.addAction("Delete", this, [this] { DeleteSelected(); });
     menu.exec(List()->viewport()->mapToGlobal(pos));
 }
 

@@ -16,16 +16,9 @@ public:
 
     WkProtEditViewModel& Model() { return model_; }
 
-    // The Edit menu.
-    bool CanCopy() const { return model_.HasSelection(); }
-    bool CanInsert() const { return model_.CanInsert(); }
-    void Cut() { DeleteSelected(); }
-    void Copy() { CopySelected(); }
-    void Insert();
-    void Delete() { DeleteSelected(); }
-
 protected:
     void OnAction() override;
+    void InsertClipboard() override;
     void ShowRowMenu(const QPoint& pos) override;
 
 private:

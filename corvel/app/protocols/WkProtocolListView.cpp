@@ -183,6 +183,38 @@ bool WkProtocolListView::EditItem(WkProtocolItem& item) {
     return true;
 }
 
+WkViewCommandSet WkProtocolListView::AvailableCommands() const {
+    WkViewCommandSet commands;
+    if (model_->HasSelection()) {
+        commands.Add(WkViewCommand::Cut);
+        commands.Add(WkViewCommand::Copy);
+        commands.Add(WkViewCommand::Delete);
+    }
+    if (model_->CanInsert()) {
+        commands.Add(WkViewCommand::Insert);
+        commands.Add(WkViewCommand::Paste);
+    }
+    return commands;
+}
+
+void WkProtocolListView::RunCommand(WkViewCommand command) {
+    switch (command) {
+    case WkViewCommand::Cut:
+    case WkViewCommand::Delete:
+        DeleteSelected();
+        break;
+    case WkViewCommand::Copy:
+        CopySelected();
+        break;
+    case WkViewCommand::Insert:
+    case WkViewCommand::Paste:
+        InsertClipboard();
+        break;
+    default:
+        break;
+    }
+}
+
 void WkProtocolListView::OnUpdate(WkViewObserver*, int) {
     model_->Reload();
     ShowRows();

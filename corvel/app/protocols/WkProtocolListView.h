@@ -4,6 +4,7 @@
 // model's; this widget shows its rows and forwards what the user does.
 
 #include "CProtEditDlg.h"
+#include "WkDocumentView.h"
 #include "WkProtocolEditPrompt.h"
 #include "WkProtocolServices.h"
 #include "WkViewObserver.h"
@@ -20,7 +21,10 @@ class QTreeWidget;
 class WkProtocolListDoc;
 class WkProtocolListModel;
 
-class WkProtocolListView : public QWidget, public WkProtocolEditPrompt, public WkViewObserver {
+class WkProtocolListView : public QWidget,
+                           public WkDocumentView,
+                           public WkProtocolEditPrompt,
+                           public WkViewObserver {
     Q_OBJECT
 public:
     ~WkProtocolListView() override;
@@ -29,6 +33,11 @@ public:
     QComboBox* ComPortCombo() const { return combo_; }
     /// The first button: "&Send" or "&Run".
     QPushButton* ActionButton() const { return actionButton_; }
+
+    // WkDocumentView: the Edit menu. Cut and Delete delete (after the question), Copy copies
+    // the selected row's item, Insert and Paste insert the copy.
+    WkViewCommandSet AvailableCommands() const override;
+    void RunCommand(WkViewCommand command) override;
 
     // WkProtocolEditPrompt: the "Edit Protocol" dialog.
     bool EditItem(WkProtocolItem& item) override;
@@ -43,7 +52,6 @@ public:
     };
 
 protected:
-
     /// `document` is kept alive by the view; `model` belongs to the derived view and is set
     /// with SetModel before the view is shown.
     WkProtocolListView(CorvelApp& app, std::shared_ptr<WkProtocolListDoc> document,
@@ -61,6 +69,8 @@ protected:
     void ShowStatus(const std::string& text);
 
     virtual void OnAction() = 0;
+    /// Inserts the clipboard item where the editor puts it.
+    virtual void InsertClipboard() = 0;
     /// The row context menu at `pos` (list viewport coordinates).
     virtual void ShowRowMenu(const QPoint& pos) = 0;
 

@@ -1,23 +1,20 @@
 // The protocol and macro editors over the real libraries against kestra-sim on a pty: what
 // they send shows in the protocol window, and a run stops only where an item asks for it.
 
+#include "AppFakes.h"
 #include "CorvelApp.h"
 #include "SimProcess.h"
-#include "WkComPortChoice.h"
-#include "WkFrameHost.h"
 #include "WkLinkedLibraries.h"
 #include "WkLogDoc.h"
 #include "WkLogSink.h"
 #include "WkMacroEditDoc.h"
 #include "WkMacroEditItem.h"
 #include "WkMacroEditViewModel.h"
-#include "WkPrompts.h"
 #include "WkProtEditDoc.h"
 #include "WkProtEditItem.h"
 #include "WkProtEditViewModel.h"
 #include "WkProtocolEditPrompt.h"
 #include "WkProtocolServices.h"
-#include "WkReaderChoice.h"
 
 #include "sorn.h"
 
@@ -33,36 +30,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kPort = 214;
-
-class Frame : public WkFrameHost {
-public:
-    bool CreateFrameFor(const std::shared_ptr<WkDocument>&) override { return true; }
-    void DestroyFrameOf(WkDocument&) override {}
-    void ActivateFrameOf(WkDocument&) override {}
-    void ShowMainWindow() override {}
-    std::vector<std::string> LoadRecentFiles() override { return {}; }
-    void SaveRecentFiles(const std::vector<std::string>&) override {}
-    void RecentFilesChanged() override {}
-};
-
-class TestPrompts : public WkPrompts {
-public:
-    std::vector<std::string> messages;
-    void ShowMessage(const std::string& text, Icon) override { messages.push_back(text); }
-    bool AskYesNo(const std::string&) override { return false; }
-    Answer AskYesNoCancel(const std::string&) override { return Answer::Cancel; }
-    int SelectFromList(const std::string&, const std::string&, const std::vector<std::string>&,
-                       int) override {
-        return -1;
-    }
-    std::optional<std::string> AskOpenFileName() override { return std::nullopt; }
-    std::optional<std::string> AskSaveFileName(const std::string&) override { return std::nullopt; }
-    int SelectComPort(const WkComPortChoice& choice) override { return choice.ResultFor(0); }
-    std::optional<WkReaderSelection> SelectReader(const WkReaderChoice&) override {
-        return std::nullopt;
-    }
-    int SelectReaderType() override { return 0; }
-};
 
 class ListSink : public WkLogSink {
 public:
@@ -145,8 +112,8 @@ protected:
     fs::path dir;
     std::unique_ptr<simtest::SimProcess> sim;
     WkLinkedLibraries libraries;
-    TestPrompts prompts;
-    Frame frame;
+    AppPrompts prompts;
+    FakeFrame frame;
     CorvelApp app{libraries, prompts};
     std::shared_ptr<WkLogDoc> log;
     ListSink sink;

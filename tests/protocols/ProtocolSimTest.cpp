@@ -4,6 +4,7 @@
 #include "AppFakes.h"
 #include "CorvelApp.h"
 #include "SimProcess.h"
+#include "WkDocTemplate.h"
 #include "WkLinkedLibraries.h"
 #include "WkLogDoc.h"
 #include "WkLogSink.h"
@@ -15,6 +16,8 @@
 #include "WkProtEditViewModel.h"
 #include "WkProtocolEditPrompt.h"
 #include "WkProtocolServices.h"
+#include "WkProtocolTemplates.h"
+#include "WkTemplateList.h"
 
 #include "sorn.h"
 
@@ -55,6 +58,13 @@ protected:
         sim = std::make_unique<simtest::SimProcess>(
             std::vector<std::string>{"--map-port", std::to_string(kPort)});
         ASSERT_FALSE(sim->WaitReady().empty());
+        CorvelDocumentHooks hooks;
+        hooks.registerTemplates = [this](WkTemplateList& templates) {
+            WkProtocolTemplates::RegisterProtocol(app, templates);
+            WkProtocolTemplates::RegisterMacro(app, templates);
+        };
+        hooks.appendToMacro = &WkProtocolTemplates::AppendToMacro;
+        app.SetDocumentHooks(hooks);
         ASSERT_TRUE(app.InitInstance([this] { return &frame; }, {}));
         log = app.ProtocolWindowDocument();
         ASSERT_TRUE(log);
@@ -194,6 +204,54 @@ TEST_F(EditorsOnSim, ASilentAnswerHaltsTheRunOnlyWhenTheItemsFlagIsSet) {
     EXPECT_EQ(answer.rfind("  <<  ", 0), 0u) << answer;
     EXPECT_NE(answer.find(" 00 74 00 "), std::string::npos)
         << "the third item's answer: " << answer;
+}
+
+// What a new user does: compose a protocol, send it, add its logged answer to a macro, run the
+// macro, save both and open them again.
+TEST_F(EditorsOnSim, ComposeSendAddToMacroRunSaveAndReopen) {
+    app.OnFileNewProtocol();
+    auto protocols =
+        std::dynamic_pointer_cast<WkProtEditDoc>(app.FindTemplate("Prot")->FirstDocument());
+    ASSERT_TRUE(protocols);
+    protocols->Item(0)->protocol = "04 00 65";
+    WkProtEditViewModel protocolModel(*protocols, services, dialog);
+    protocolModel.Start();
+    protocolModel.Select(0);
+    ASSERT_TRUE(protocolModel.Send());
+    log->Drain();
+    ASSERT_EQ(sink.lines.size(), 2u);
+
+    ASSERT_TRUE(app.AddLogLineToMacro(sink.lines[0]));
+    auto macro =
+        std::dynamic_pointer_cast<WkMacroEditDoc>(app.FindTemplate("Macro")->FirstDocument());
+    ASSERT_TRUE(macro);
+    ASSERT_EQ(macro->ItemCount(), 1u);
+    EXPECT_EQ(macro->Item(0)->protocol, "04 00 65 61");
+    EXPECT_EQ(macro->Item(0)->comment, "[0x65] Software Version");
+    WkMacroEditViewModel macroModel(*macro, services, dialog);
+    macroModel.Start();
+    EXPECT_EQ(macroModel.Run().sent, 1);
+    EXPECT_EQ(Requests().back(), "04 00 65 61 ");
+
+    const std::string prt = (dir / "first.prt").string();
+    const std::string mac = (dir / "first.mac").string();
+    ASSERT_TRUE(protocols->Save(prt));
+    ASSERT_TRUE(macro->Save(mac));
+    EXPECT_EQ(macro->GetTitle(), "MacroEditor - first.mac");
+    ASSERT_TRUE(app.OpenFileByExtension(mac, false));
+    ASSERT_TRUE(app.OpenFileByExtension(prt, false));
+    auto reopened =
+        std::dynamic_pointer_cast<WkMacroEditDoc>(app.FindTemplate("Macro")->FirstDocument());
+    ASSERT_TRUE(reopened);
+    EXPECT_NE(reopened, macro);
+    EXPECT_EQ(reopened->GetPortNumber(), kPort);
+    ASSERT_EQ(reopened->ItemCount(), 1u);
+    EXPECT_EQ(reopened->Item(0)->comment, "[0x65] Software Version");
+    auto protocolsAgain =
+        std::dynamic_pointer_cast<WkProtEditDoc>(app.FindTemplate("Prot")->FirstDocument());
+    ASSERT_TRUE(protocolsAgain);
+    EXPECT_EQ(protocolsAgain->Item(0)->protocol, "04 00 65");
+    EXPECT_TRUE(prompts.messages.empty());
 }
 
 } // namespace

@@ -29,8 +29,11 @@ public:
         return -1;
     }
     /// The text of a negative code of either library (-1000 .. -1999 the serial-port
-    /// library's, else the reader library's).
-    virtual std::string ErrorText(int code) { return "ErrorCode: " + std::to_string(code); }
+    /// library's, else the reader library's); empty for a binding without the libraries.
+    virtual std::string ErrorText(int code) {
+        (void)code;
+        return {};
+    }
 
     // Serial-port library.
     virtual std::string SornVersion() = 0;

@@ -19,9 +19,13 @@
 #include "WkProtEditView.h"
 #include "WkProtocolTemplates.h"
 #include "WkTemplateList.h"
+#include "WkTransponderEditDoc.h"
+#include "WkTransponderEditView.h"
+#include "WkTransponderTemplate.h"
 
 void RegisterEditorTemplates(CorvelApp& app, WkTemplateList& templates) {
     WkProtocolTemplates::RegisterProtocol(app, templates);
+    WkTransponderTemplate::Register(templates);
 }
 
 void RegisterLateEditorTemplates(CorvelApp& app, WkTemplateList& templates) {
@@ -36,5 +40,9 @@ void RegisterEditorViews(CorvelApp& app, CMainFrame& frame) {
     frame.RegisterView("Macro", [&app](const std::shared_ptr<WkDocument>& document) -> QWidget* {
         auto macro = std::dynamic_pointer_cast<WkMacroEditDoc>(document);
         return macro ? new WkMacroEditView(app, macro) : nullptr;
+    });
+    frame.RegisterView("Trans", [](const std::shared_ptr<WkDocument>& document) -> QWidget* {
+        auto transponder = std::dynamic_pointer_cast<WkTransponderEditDoc>(document);
+        return transponder ? new WkTransponderEditView(transponder) : nullptr;
     });
 }

@@ -11,7 +11,6 @@
 #include "WkQtPrompts.h"
 #include "WkQtText.h"
 #include "WkReaderDocuments.h"
-#include "WkTransponderFrame.h"
 #include "WkTransponderTemplate.h"
 #include "common/MessageHook.h"
 
@@ -65,7 +64,6 @@ int main(int argc, char** argv) {
     CorvelDocumentHooks hooks;
     hooks.registerTemplates = [&app](WkTemplateList& templates) {
         RegisterEditorTemplates(app, templates);
-        WkTransponderTemplate::Register(templates);
         RegisterLateEditorTemplates(app, templates);
     };
     hooks.appendToMacro = &WkProtocolTemplates::AppendToMacro;
@@ -101,7 +99,6 @@ int main(int argc, char** argv) {
                 CComPortDlg dialog(portManager, libraries, prompts, frame.get());
                 dialog.exec();
             });
-            frame->SetFrameFactory("Trans", WkTransponderFrame::Factory(app));
             prompts.SetParent(frame.get());
             return frame.get();
         },

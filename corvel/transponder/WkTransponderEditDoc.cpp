@@ -21,6 +21,19 @@ void WkTransponderEditDoc::SetTitle(const std::string& name) {
     WkStdEditDoc::SetTitle(WkTransponderText::kTitlePrefix + name);
 }
 
+bool WkTransponderEditDoc::OnNewDocument() {
+    MoveFrame(kFrameRect);
+    return true;
+}
+
+bool WkTransponderEditDoc::OnOpenDocument(const std::filesystem::path& path) {
+    if (!WkStdEditDoc::OnOpenDocument(path)) {
+        return false;
+    }
+    MoveFrame(kFrameRect);
+    return true;
+}
+
 std::string WkTransponderEditDoc::LinkName() const {
     return GetPathName().empty() ? fileName_ : GetPathName();
 }

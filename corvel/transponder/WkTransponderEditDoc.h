@@ -39,6 +39,10 @@ public:
     const std::string& GetFileName() const { return fileName_; }
     void SetTitle(const std::string& name) override;
 
+    /// New and opened documents ask for their frame at kFrameRect.
+    bool OnNewDocument() override;
+    bool OnOpenDocument(const std::filesystem::path& path) override;
+
     /// The save dialog proposes the name, without the title's prefix.
     std::string SaveNameProposal() const override { return fileName_; }
 

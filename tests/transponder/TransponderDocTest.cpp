@@ -146,6 +146,13 @@ TEST(TransponderDocument, TitleFileInfoAndFrame) {
     doc.SetTitle("Trans1");
     EXPECT_EQ(view.title, "TransponderEditor - Trans1");
     EXPECT_EQ(doc.SaveNameProposal(), "Trans1");
+    // Without a window yet, the place is kept for the frame that comes.
+    WkTransponderEditDoc fresh;
+    ASSERT_TRUE(fresh.OnNewDocument());
+    const auto rect = fresh.TakePendingFrameRect();
+    ASSERT_TRUE(rect);
+    EXPECT_EQ(rect->left, 20);
+    EXPECT_EQ(rect->bottom, 320);
 
     WkFileInfoModel info = doc.FileInfo();
     const auto& type = info.RowOf(WkFileInfoModel::RowKind::Type);

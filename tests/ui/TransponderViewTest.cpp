@@ -3,14 +3,14 @@
 
 #include "AppFakes.h"
 #include "CMainFrame.h"
+#include "CStdChildFrame.h"
 #include "CorvelApp.h"
 #include "ScriptedPrompts.h"
 #include "WkDocTemplate.h"
+#include "WkEditors.h"
 #include "WkTemplateList.h"
 #include "WkTransponderEditDoc.h"
 #include "WkTransponderEditView.h"
-#include "WkTransponderFrame.h"
-#include "WkTransponderTemplate.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -84,15 +84,15 @@ private slots:
         AppPrompts prompts;
         CorvelApp app(libraries, prompts);
         CorvelDocumentHooks hooks;
-        hooks.registerTemplates = [](WkTemplateList& templates) {
-            WkTransponderTemplate::Register(templates);
+        hooks.registerTemplates = [&app](WkTemplateList& templates) {
+            RegisterEditorTemplates(app, templates);
         };
         app.SetDocumentHooks(hooks);
         std::unique_ptr<CMainFrame> frame;
         QVERIFY(app.InitInstance(
             [&]() -> WkFrameHost* {
                 frame = std::make_unique<CMainFrame>(app);
-                frame->SetFrameFactory("Trans", WkTransponderFrame::Factory(app));
+                RegisterEditorViews(app, *frame);
                 return frame.get();
             },
             {}));
@@ -100,25 +100,20 @@ private slots:
         WkDocTemplate* trans = app.FindTemplate("Trans");
         QVERIFY(trans != nullptr);
         QCOMPARE(trans->DocumentCount(), std::size_t(1));
-        auto editors = frame->findChildren<WkTransponderFrame*>();
-        QCOMPARE(editors.size(), 1);
-        QCOMPARE(editors.front()->windowTitle(), QString("TransponderEditor - Trans1[*]"));
+        CStdChildFrame* window = nullptr;
+        for (CStdChildFrame* child : frame->findChildren<CStdChildFrame*>()) {
+            if (qobject_cast<WkTransponderEditView*>(child->widget()) != nullptr) {
+                QVERIFY(window == nullptr);
+                window = child;
+            }
+        }
+        QVERIFY(window != nullptr);
+        QCOMPARE(window->windowTitle(), QString("TransponderEditor - Trans1[*]"));
+        QVERIFY(!window->isWindowModified());
+        trans->FirstDocument()->SetModifiedFlag(true);
+        QVERIFY(window->isWindowModified());
         frame->close();
         frame.reset();
-    }
-
-    void frameCarriesTitleMarkerAndPlace() {
-        FakeLibraries libraries;
-        AppPrompts prompts;
-        CorvelApp app(libraries, prompts);
-        auto doc = std::make_shared<WkTransponderEditDoc>();
-        doc->SetTitle("Trans1");
-        WkTransponderFrame frame(app, doc);
-        QCOMPARE(frame.windowTitle(), QString("TransponderEditor - Trans1[*]"));
-        QCOMPARE(frame.geometry().topLeft(), QPoint(20, 20));
-        QVERIFY(!frame.isWindowModified());
-        doc->SetModifiedFlag(true);
-        QVERIFY(frame.isWindowModified());
     }
 };
 

@@ -337,18 +337,6 @@ bool WkTransponderEditView::CommitEdits() {
     return model_.Take();
 }
 
-void WkTransponderEditView::OnTitleChanged(const std::string& title) {
-    emit TitleChanged(ToQt(title));
-}
-
-void WkTransponderEditView::OnModifiedChanged(bool modified) {
-    emit ModifiedChanged(modified);
-}
-
-void WkTransponderEditView::MoveFrame(const WkRect& rect, bool) {
-    emit MoveRequested(QRect(QPoint(rect.left, rect.top), QPoint(rect.right, rect.bottom)));
-}
-
 std::optional<std::uint32_t> WkTransponderEditView::AskSerialNumber(QWidget* parent,
                                                                     std::uint32_t initial) {
     QDialog dialog(parent);

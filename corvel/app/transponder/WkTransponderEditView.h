@@ -3,6 +3,7 @@
 // ID, the data rows with their scroll bar, the password edits, the ZiduzeDavi combo and the
 // action button. It shows WkTransponderEditModel and forwards every user action to it.
 
+#include "WkDocumentView.h"
 #include "WkTransponderEditModel.h"
 #include "WkViewObserver.h"
 
@@ -22,7 +23,7 @@ class QScrollBar;
 class QSpinBox;
 class WkTransponderEditDoc;
 
-class WkTransponderEditView : public QWidget, public WkViewObserver {
+class WkTransponderEditView : public QWidget, public WkViewObserver, public WkDocumentView {
     Q_OBJECT
 public:
     /// The view observes `document` (kept alive by the view) from construction to destruction.
@@ -52,16 +53,11 @@ public:
     void OnUpdate(WkViewObserver* sender, int hint) override;
     bool CommitEdits() override;
 
-signals:
-    void TitleChanged(const QString& title);
-    void ModifiedChanged(bool modified);
-    void MoveRequested(const QRect& rect);
+    // WkDocumentView: the form has no Print, Font or Edit commands of its own.
+    WkViewCommandSet AvailableCommands() const override { return {}; }
+    void RunCommand(WkViewCommand) override {}
 
 private:
-    void OnTitleChanged(const std::string& title) override;
-    void OnModifiedChanged(bool modified) override;
-    void MoveFrame(const WkRect& rect, bool repaint) override;
-
     void Build();
     void Connect();
     // Fields and page of the model into the controls, without echoing signals.

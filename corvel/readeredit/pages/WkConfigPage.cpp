@@ -1,0 +1,215 @@
+#include "WkConfigPage.h"
+
+#include "Prompts.h"
+#include "VELKReaderModul.h"
+
+#include <charconv>
+
+namespace {
+
+constexpr const char* kTypeNames[] = {"TTA", "TTB", "TTC", "TTD"};
+
+bool IsNumber(const WkPageControl& control) {
+    return control.kind == WkControlKind::Number;
+}
+
+} // namespace
+
+WkConfigPage::WkConfigPage(const WkPageTable& table, VELKReaderModul& modul, Prompts& prompts)
+    : table_(table), modul_(modul), prompts_(prompts), values_(table.controls.size(), 0),
+      texts_(table.controls.size()) {}
+
+void WkConfigPage::SetValue(std::size_t index, std::uint32_t value) {
+    values_.at(index) = value;
+    if (table_.controls[index].kind == WkControlKind::TypeList) {
+        Commit();
+        Changed();
+    }
+}
+
+void WkConfigPage::SetText(std::size_t index, std::string text) {
+    texts_.at(index) = std::move(text);
+}
+
+int WkConfigPage::CurrentType() const {
+    for (std::size_t i = 0; i < values_.size(); ++i) {
+        if (table_.controls[i].kind == WkControlKind::TypeList) {
+            return static_cast<int>(values_[i]);
+        }
+    }
+    return 0;
+}
+
+bool WkConfigPage::IsShown(std::size_t index) const {
+    const int type = table_.controls.at(index).type;
+    return type == 0 || type == CurrentType();
+}
+
+std::vector<std::string> WkConfigPage::Frames() const {
+    std::vector<std::string> frames;
+    for (const WkCommandGroup& group : table_.groups) {
+        if (frames.empty() || frames.back() != group.frame) {
+            frames.push_back(group.frame);
+        }
+    }
+    return frames;
+}
+
+std::string WkConfigPage::FrameTitle(const std::string& frame) const {
+    if (!table_.overTypes) {
+        return frame;
+    }
+    const int type = CurrentType();
+    return type >= 0 && type < 4 ? frame + " " + kTypeNames[type] : frame;
+}
+
+std::vector<WkMenuEntry> WkConfigPage::ContextMenu(const std::string& frame) const {
+    for (const WkCommandGroup& group : table_.groups) {
+        if (group.frame == frame && (group.type == 0 || group.type == CurrentType())) {
+            return {{group.sendId, group.sendText}, {group.readId, group.readText}};
+        }
+    }
+    return {};
+}
+
+int WkConfigPage::OnMenu(int id) {
+    for (const WkCommandGroup& group : table_.groups) {
+        if (group.sendId == id) {
+            return Commit() ? SendGroup(group) : 0;
+        }
+        if (group.readId == id) {
+            return ReadGroup(group);
+        }
+    }
+    return 0;
+}
+
+void WkConfigPage::SetType(int type) {
+    modul_.Answer().SetByte(kTransponderTypeDescriptor, static_cast<std::uint8_t>(type));
+}
+
+int WkConfigPage::SendGroup(const WkCommandGroup& group) {
+    if (group.type != 0) {
+        SetType(group.type);
+    }
+    return modul_.Execute(group.code);
+}
+
+int WkConfigPage::ReadGroup(const WkCommandGroup& group) {
+    for (const std::string& descriptor : group.readClears) {
+        modul_.SetBlockReadFlag(descriptor, false);
+    }
+    if (group.type != 0) {
+        SetType(group.type);
+    }
+    const int rc = modul_.ReadParameter(group.code);
+    if (rc == 0) {
+        Load();
+    }
+    return rc;
+}
+
+void WkConfigPage::SendCodes() {
+    // The transponder modes go out once per type; the type value is left at the last one.
+    const int types = table_.overTypes ? 3 : 1;
+    for (int type = 1; type <= types; ++type) {
+        if (table_.overTypes) {
+            SetType(type);
+        }
+        for (int code : table_.sendCodes) {
+            modul_.Execute(code);
+        }
+    }
+}
+
+void WkConfigPage::SendPage() {
+    SendCodes();
+}
+
+void WkConfigPage::CommitAndSendPage() {
+    if (Commit()) {
+        SendCodes();
+    }
+}
+
+void WkConfigPage::ReadPage(bool force) {
+    if (force) {
+        for (const std::string& descriptor : table_.readList) {
+            modul_.SetBlockReadFlag(descriptor, false);
+        }
+    }
+    const int types = table_.overTypes ? 3 : 1;
+    for (int type = 1; type <= types; ++type) {
+        if (table_.overTypes) {
+            SetType(type);
+        }
+        for (int code : table_.readCodes) {
+            modul_.ReadParameter(code);
+        }
+    }
+}
+
+void WkConfigPage::ReadPageAndLoad() {
+    ReadPage(true);
+    Load();
+}
+
+void WkConfigPage::Activate(WkPageButtons& buttons) {
+    const bool port = buttons.IsPortChosen();
+    buttons.SetSendPageText("&Send Page");
+    buttons.EnableButtons(port, port, port, port);
+    Load();
+}
+
+void WkConfigPage::Load() {
+    for (std::size_t i = 0; i < table_.controls.size(); ++i) {
+        const WkPageControl& control = table_.controls[i];
+        const std::uint32_t value = ReadControl(control, modul_).value_or(0);
+        values_[i] = value;
+        if (IsNumber(control)) {
+            texts_[i] = std::to_string(value);
+        }
+    }
+    Changed();
+}
+
+bool WkConfigPage::Commit() {
+    // Every number is checked before anything is written, so a range error leaves the
+    // module untouched.
+    std::vector<std::uint32_t> values = values_;
+    for (std::size_t i = 0; i < table_.controls.size(); ++i) {
+        const WkPageControl& control = table_.controls[i];
+        if (!IsNumber(control)) {
+            continue;
+        }
+        const std::string& text = texts_[i];
+        std::uint32_t number = 0;
+        const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), number);
+        if (text.empty() || ec != std::errc() || ptr != text.data() + text.size() ||
+            number < control.min || number > control.max) {
+            // Digits (with an optional sign) are an integer out of range; anything else is
+            // not an integer at all.
+            const std::size_t digits = text.find_first_not_of("0123456789", text[0] == '-');
+            const bool integer = !text.empty() && digits == std::string::npos &&
+                                 text.size() > (text[0] == '-' ? 1u : 0u);
+            prompts_.ShowMessage(integer ? "Please enter an integer between " +
+                                               std::to_string(control.min) + " and " +
+                                               std::to_string(control.max) + "."
+                                         : std::string{"Please enter an integer."},
+                                 Prompts::Icon::Warning);
+            return false;
+        }
+        values[i] = number;
+    }
+    for (std::size_t i = 0; i < table_.controls.size(); ++i) {
+        WriteControl(table_.controls[i], modul_, values[i]);
+    }
+    values_ = std::move(values);
+    return true;
+}
+
+void WkConfigPage::Changed() {
+    if (changed_) {
+        changed_();
+    }
+}

@@ -3,8 +3,6 @@
 #include "Prompts.h"
 #include "VELKReaderModul.h"
 
-#include <charconv>
-
 namespace {
 
 constexpr const char* kTypeNames[] = {"TTA", "TTB", "TTC", "TTD"};
@@ -182,24 +180,12 @@ bool WkConfigPage::Commit() {
         if (!IsNumber(control)) {
             continue;
         }
-        const std::string& text = texts_[i];
-        std::uint32_t number = 0;
-        const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), number);
-        if (text.empty() || ec != std::errc() || ptr != text.data() + text.size() ||
-            number < control.min || number > control.max) {
-            // Digits (with an optional sign) are an integer out of range; anything else is
-            // not an integer at all.
-            const std::size_t digits = text.find_first_not_of("0123456789", text[0] == '-');
-            const bool integer = !text.empty() && digits == std::string::npos &&
-                                 text.size() > (text[0] == '-' ? 1u : 0u);
-            prompts_.ShowMessage(integer ? "Please enter an integer between " +
-                                               std::to_string(control.min) + " and " +
-                                               std::to_string(control.max) + "."
-                                         : std::string{"Please enter an integer."},
-                                 Prompts::Icon::Warning);
+        const auto number = ParseControlValue(control, texts_[i]);
+        if (!number) {
+            prompts_.ShowMessage(RangeMessage(control, texts_[i]), Prompts::Icon::Warning);
             return false;
         }
-        values[i] = number;
+        values[i] = *number;
     }
     for (std::size_t i = 0; i < table_.controls.size(); ++i) {
         WriteControl(table_.controls[i], modul_, values[i]);

@@ -112,3 +112,12 @@ std::optional<std::uint32_t> ParseControlValue(const WkPageControl& control,
     }
     return *value < control.items.size() ? value : std::nullopt;
 }
+
+std::string RangeMessage(const WkPageControl& control, const std::string& text) {
+    const std::size_t sign = !text.empty() && text[0] == '-' ? 1 : 0;
+    const bool integer =
+        text.size() > sign && text.find_first_not_of("0123456789", sign) == std::string::npos;
+    return integer ? "Please enter an integer between " + std::to_string(control.min) + " and " +
+                         std::to_string(control.max) + "."
+                   : "Please enter an integer.";
+}

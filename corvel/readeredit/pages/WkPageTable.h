@@ -109,3 +109,7 @@ std::optional<std::uint32_t> ParseControlValue(const WkPageControl& control, std
 
 /// The descriptor of bit `bit` of a OneHot control.
 std::string OneHotDescriptor(const WkPageControl& control, int bit);
+
+/// The message for number text that ParseControlValue refused: "Please enter an integer
+/// between MIN and MAX." for digits out of range, "Please enter an integer." otherwise.
+std::string RangeMessage(const WkPageControl& control, const std::string& text);

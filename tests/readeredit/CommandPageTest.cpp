@@ -1,0 +1,166 @@
+// The command panel against kestra-sim on a pty: result texts for an answer, for silence and
+// for a reader status; baud rate detection; and its fields without a reader.
+
+#include "ScriptedPrompts.h"
+#include "SimProcess.h"
+#include "TestReaderHost.h"
+#include "WkCommandPage.h"
+#include "WkReaderEditDoc.h"
+#include "sorn.h"
+#include "velk.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kPort = 216;
+
+class CommandPage : public ::testing::Test {
+protected:
+    void SetUp() override {
+        doc.SetPrompts(&prompts);
+        doc.OnNewDocument();
+    }
+    void StartSim(std::vector<std::string> args) {
+        dir = fs::temp_directory_path() / ("corvel-cmdsim-" + std::to_string(getpid()));
+        fs::create_directories(dir);
+        setenv("SORN_PORTS", (dir / "ports").c_str(), 1);
+        args.insert(args.begin(), {"--map-port", std::to_string(kPort)});
+        sim = std::make_unique<simtest::SimProcess>(args);
+        ASSERT_FALSE(sim->WaitReady().empty());
+        port = host.libraries.OpenPort(std::to_string(kPort));
+        ASSERT_GT(port, 0);
+        VELK_SetReaderPara(doc.GetReaderHandle(), "PortHnd", std::to_string(port).c_str());
+        host.libraries.SetPortPara(port, "timeout", "300"); // a silent reader costs less
+    }
+    void TearDown() override {
+        if (sim) {
+            for (int p = SORN_GetPortList(0); p > 0; p = SORN_GetPortList(0)) {
+                SORN_ClosePort(p);
+            }
+            sim.reset();
+            unsetenv("SORN_PORTS");
+            fs::remove_all(dir);
+        }
+    }
+    std::string PortPara(const char* key) {
+        std::string value;
+        host.libraries.GetPortPara(port, key, value);
+        return value;
+    }
+
+    ScriptedPrompts prompts;
+    TestReaderHost host{prompts};
+    WkReaderEditDoc doc{&host};
+    WkCommandPage page{doc};
+    fs::path dir;
+    std::unique_ptr<simtest::SimProcess> sim;
+    int port = 0;
+};
+
+TEST_F(CommandPage, AddressSpinAndPasswordFields) {
+    page.Load();
+    page.Select(1);
+    page.Spin(1);
+    EXPECT_EQ(page.NumberText(5), "0");
+    page.SetNumberText(5, "30");
+    page.Spin(-5);
+    EXPECT_EQ(page.NumberText(5), "31");
+    EXPECT_EQ(doc.Modul().Image(11)[32 * 16 + 14], 31);
+
+    WkHexFields& password = page.Password();
+    EXPECT_EQ(password.SetText(0, "G1"), WkHexFields::Edit::SelectAll);
+    EXPECT_EQ(prompts.Messages(), std::vector<std::string>{"No Hex String"});
+    EXPECT_EQ(password.SetText(1, "A"), WkHexFields::Edit::Stay);
+    EXPECT_EQ(password.SetText(2, "1b"), WkHexFields::Edit::Next);
+    page.LeavePassword();
+    const auto& answer = doc.Modul().Image(11);
+    EXPECT_EQ(answer[58 * 16 + 0], 0x00); // "G1" is not stored ...
+    EXPECT_EQ(password.Text(0), "00");    // ... and the stored value is shown again
+    EXPECT_EQ(answer[58 * 16 + 1], 0x0A);
+    EXPECT_EQ(answer[58 * 16 + 2], 0x1B);
+    EXPECT_TRUE(doc.IsModified());
+}
+
+TEST_F(CommandPage, WithoutAReaderPortDetectionShowsTheError) {
+    page.Select(0);
+    EXPECT_EQ(page.Send(), 0);
+    EXPECT_EQ(page.ResultText(), "\r\n\r\n\r\nErrorcode:...-2");
+}
+
+TEST_F(CommandPage, ResultTextsForAnswerSilenceAndStatus) {
+    StartSim({"--model", "KRD"});
+    page.Load();
+    struct Case {
+        int index;
+        std::string ok;
+    };
+    const Case cases[] = {
+        {1, "\r\n\r\n\r\nOK"},
+        {2, "\r\n\r\n\r\nOK"},
+        {3, "\r\n\r\n\r\nOK"},
+        {5, "\r\n\r\n\r\nOK"},
+        {4, "\r\nSoftware Version: \r\n\r\nHardware-Type:....."},
+        {8, "\r\nInput States:\r\n\r\nInput 1.....off\r\nInput 2.....off\r\nInput SA....off"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.index);
+        page.Select(c.index);
+        EXPECT_EQ(page.ResultText(), "");
+        EXPECT_EQ(page.Send(), 0);
+        EXPECT_EQ(page.ResultText().substr(0, c.ok.size()), c.ok);
+        ASSERT_EQ(sim->Control("fault silent"), "ok");
+        EXPECT_EQ(page.Send(), -1030);
+        const std::string lead = c.index == 8 ? "\r\n" : "\r\n\r\n\r\n";
+        EXPECT_EQ(page.ResultText(), lead + "Errorcode:...-1030");
+        ASSERT_EQ(sim->Control("fault status=13"), "ok");
+        EXPECT_EQ(page.Send(), 0x13);
+        EXPECT_EQ(page.ResultText(), lead + "Statusbyte:...19");
+    }
+    page.Select(4);
+    page.Send();
+    EXPECT_NE(page.ResultText().find("Transponder-Types:....."), std::string::npos);
+
+    // The context entry of "[0x77] Set KRB Output and Quit" sends the command as "&Send" does
+    // (a KRD does not know it and says so).
+    page.Select(9);
+    ASSERT_EQ(page.ContextMenu().size(), 1u);
+    EXPECT_EQ(page.ContextMenu()[0].id, 32875);
+    const int sent = page.Send();
+    EXPECT_NE(sent, 0);
+    EXPECT_EQ(page.OnMenu(32875), sent);
+    EXPECT_EQ(page.OnMenu(32852), 0); // another entry's id runs nothing
+}
+
+TEST_F(CommandPage, BaudDetectionFindsTheReadersRateAndRestoresTheTimeout) {
+    StartSim({"--model", "KRD", "--baud", "4800"});
+    const std::string timeout = PortPara("timeout");
+    host.libraries.SetPortPara(port, "baud", "9600");
+    page.Select(0);
+    page.SetDetectionTimeoutFactor(10); // the answer at 4800 is due within 1 s, not 100 ms
+    std::vector<std::string> shown;
+    page.SetChangedListener([&] { shown.push_back(page.ResultText()); });
+    EXPECT_EQ(page.Send(), 0);
+    EXPECT_EQ(shown.front(), "\r\nTesting baudrate...\r\n\r\n38400 / 8E1");
+    EXPECT_EQ(page.ResultText(), "\r\nTesting baudrate...\r\n\r\n4800 / 8E1\r\n\r\nOK");
+    EXPECT_EQ(PortPara("baud"), "4800");
+    EXPECT_EQ(PortPara("timeout"), timeout);
+
+    // Nobody answers: all twelve rates fail and the port gets its settings back.
+    page.SetDetectionTimeoutFactor(1);
+    ASSERT_EQ(sim->Control("fault silent 12"), "ok");
+    EXPECT_EQ(page.Send(), -1);
+    EXPECT_EQ(page.ResultText(), "\r\n\r\nNo Baudrate detected !");
+    EXPECT_EQ(PortPara("baud"), "4800");
+    EXPECT_EQ(PortPara("timeout"), timeout);
+}
+
+} // namespace

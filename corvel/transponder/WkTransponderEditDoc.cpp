@@ -97,7 +97,7 @@ void WkTransponderEditDoc::OnDocumentSaved(const std::filesystem::path&) {
     }
 }
 
-WkFileInfoModel WkTransponderEditDoc::FileInfo() {
+std::optional<WkFileInfoModel> WkTransponderEditDoc::GetFileInfo() {
     WkFileInfoModel::Source source;
     source.displayMask = WkFileInfoModel::kMaskTransponder;
     source.fileName = fileName_;

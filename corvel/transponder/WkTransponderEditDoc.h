@@ -74,7 +74,8 @@ public:
     void OnCloseDocument() override;
 
     /// The File Info dialog's data: mask 95 with the transponder type row.
-    WkFileInfoModel FileInfo();
+    std::optional<WkFileInfoModel> GetFileInfo() override;
+    bool HasFileInfo() const override { return true; }
 
 private:
     std::string LinkName() const;

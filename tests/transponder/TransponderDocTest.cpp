@@ -154,7 +154,8 @@ TEST(TransponderDocument, TitleFileInfoAndFrame) {
     EXPECT_EQ(rect->left, 20);
     EXPECT_EQ(rect->bottom, 320);
 
-    WkFileInfoModel info = doc.FileInfo();
+    ASSERT_TRUE(doc.HasFileInfo());
+    WkFileInfoModel info = *doc.GetFileInfo();
     const auto& type = info.RowOf(WkFileInfoModel::RowKind::Type);
     EXPECT_EQ(type.label, "Transponder Type:");
     EXPECT_EQ(type.value, "     -----");

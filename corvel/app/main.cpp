@@ -82,12 +82,17 @@ int main(int argc, char** argv) {
     // A port whose device goes away or comes back is told in the protocol window and the
     // status bar; the library reopens it, this only looks.
     portManager.SetAutoAnswerPortSource([&] { return autoAnswer.WatchedPort(); });
-    portManager.SetConnectionNotice([&](const std::string& line, const std::string& text) {
-        app.AppendToProtocolWindow(line);
-        if (frame) {
-            frame->statusBar()->showMessage(QString::fromStdString(text));
-        }
-    });
+    portManager.SetConnectionNotice(
+        [&](int port, bool back, const std::string& line, const std::string& text) {
+            app.AppendToProtocolWindow(line);
+            std::string status = text;
+            if (port == autoAnswer.WatchedPort()) {
+                status += back ? " - Auto Answer goes on" : " - Auto Answer waits for the device";
+            }
+            if (frame) {
+                frame->statusBar()->showMessage(QString::fromStdString(status));
+            }
+        });
     QTimer connectionWatch;
     QObject::connect(&connectionWatch, &QTimer::timeout, [&] { portManager.CheckConnections(); });
     connectionWatch.start(1000);

@@ -373,13 +373,12 @@ void WkComPortManager::CheckConnections() {
         // A loss and a return between two looks still tell both, once each.
         const bool lost = now.losses > last.losses || (!now.connected && last.connected);
         const bool back = now.connected && (lost || !last.connected);
-        for (const auto& [happened, what] :
-             {std::pair{lost, "disconnected"}, {back, "reconnected"}}) {
-            if (happened && notice_) {
+        for (const bool reconnected : {false, true}) {
+            if ((reconnected ? back : lost) && notice_) {
                 char stamp[kTimeStampSize + 8] = {};
                 MakeTimeStamp(stamp, true);
-                const std::string text = name + what;
-                notice_(std::string(stamp) + "  " + text, text);
+                const std::string text = name + (reconnected ? "reconnected" : "disconnected");
+                notice_(port, reconnected, std::string(stamp) + "  " + text, text);
             }
         }
     }

@@ -148,9 +148,11 @@ public:
     bool Reconnects(int port);
     int SetReconnect(int port, bool on);
 
-    /// Told of a device that went away or came back: the protocol-window line (time stamp,
-    /// then the text) and the text alone ("COM 1: device disconnected").
-    using ConnectionNotice = std::function<void(const std::string& line, const std::string& text)>;
+    /// Told of a device that went away or came back: the port handle, whether it is back, the
+    /// protocol-window line (time stamp, then the text) and the text alone ("COM 1: device
+    /// disconnected").
+    using ConnectionNotice =
+        std::function<void(int port, bool back, const std::string& line, const std::string& text)>;
     void SetConnectionNotice(ConnectionNotice notice) { notice_ = std::move(notice); }
     /// Looks at every open port and tells each loss and each return once. Called about once a
     /// second on the user-interface thread.

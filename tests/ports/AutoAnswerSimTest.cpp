@@ -242,7 +242,7 @@ TEST_F(AutoAnswerSim, ALostDeviceIsToldOnceAndComesBackWithAutoAnswer) {
     std::ofstream(dir / "ports") << kPort << "=" << link << "\n";
     WkComPortManager manager(sorn, sorn, prompts);
     std::vector<std::string> notices;
-    manager.SetConnectionNotice([&](const std::string& line, const std::string& text) {
+    manager.SetConnectionNotice([&](int, bool, const std::string& line, const std::string& text) {
         app.AppendToProtocolWindow(line);
         notices.push_back(text);
     });

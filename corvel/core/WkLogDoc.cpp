@@ -5,7 +5,6 @@
 
 #include <fstream>
 #include <iterator>
-#include <sstream>
 
 namespace {
 constexpr const char* kFramePrefix = "ProtocolWindow";
@@ -114,6 +113,10 @@ void WkLogDoc::DrainLocked(std::unique_lock<std::mutex>& lock) {
     for (Pending& p : batch) {
         lines.push_back(std::move(p.line));
     }
+    for (const std::string& line : lines) {
+        store_.Append(line);
+    }
+    stream_.Write(lines);
     sink->AppendLines(lines);
     lock.lock();
     for (Pending& p : batch) {
@@ -145,20 +148,31 @@ bool WkLogDoc::OnOpenDocument(const std::filesystem::path& path) {
     if (!text) {
         return false;
     }
-    loadedLines_ = SplitTextLines(*text);
+    store_.Clear();
+    for (const std::string& line : SplitTextLines(*text)) {
+        store_.Append(line);
+    }
     return true;
 }
 
 bool WkLogDoc::OnSaveDocument(const std::filesystem::path& path) {
     Drain(); // lines still queued belong to the text being saved
-    std::vector<std::string> lines;
-    {
-        std::lock_guard lock(mutex_);
-        if (sink_ != nullptr) {
-            lines = sink_->Lines();
-        }
-    }
-    return WriteFileAtomically(path, WriteRtfUtf8Lines(lines, font_));
+    // The text goes out in pieces: a long log is never held in memory twice.
+    constexpr std::size_t kPieceBytes = 1 << 16;
+    return WriteFileAtomically(path, [this](const WkFileWriter& write) {
+        std::string piece = RtfStart(font_);
+        const bool all = store_.ForEachLine([&](std::string_view line) {
+            AppendRtfUtf8Line(piece, line);
+            if (piece.size() < kPieceBytes) {
+                return true;
+            }
+            const bool written = write(piece);
+            piece.clear();
+            return written;
+        });
+        piece += kRtfEnd;
+        return all && write(piece);
+    });
 }
 
 void WkLogDoc::BeforeSaveQuestion() {
@@ -172,8 +186,15 @@ void WkLogDoc::OnCloseDocument() {
     DetachSink();
 }
 
-std::vector<std::string> WkLogDoc::TakeLoadedLines() {
+std::vector<std::string> WkLogDoc::Lines() const {
     std::vector<std::string> lines;
-    lines.swap(loadedLines_);
+    store_.ForEachLine([&](std::string_view line) {
+        lines.emplace_back(line);
+        return true;
+    });
     return lines;
+}
+
+bool WkLogDoc::StartLogToFile(const std::filesystem::path& path) {
+    return stream_.Open(path, font_);
 }

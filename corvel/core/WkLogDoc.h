@@ -7,6 +7,8 @@
 // travels with the request, so lines of concurrent callers never mix and each appears once.
 
 #include "WkDocument.h"
+#include "WkLogFileStream.h"
+#include "WkLogStore.h"
 #include "WkRtfText.h"
 
 #include <condition_variable>
@@ -52,8 +54,25 @@ public:
     /// line is in the window; the user-interface thread queues it for its next Drain. Returns
     /// false when the line was dropped (no view, or the window is closing).
     bool Append(const std::string& line);
-    /// User-interface thread: moves every queued line into the view.
+    /// User-interface thread: moves every queued line into the store (and the file that is
+    /// logged to), then tells the view.
     void Drain();
+
+    /// User-interface thread: the lines of the window.
+    const WkLogStore& Store() const { return store_; }
+    /// The text of every line kept, the marker line first (for tests and small logs).
+    std::vector<std::string> Lines() const;
+    /// The most lines kept, 0 for no limit; beyond it the oldest are dropped.
+    void SetLineLimit(std::uint64_t maxLines) { store_.SetLineLimit(maxLines); }
+    std::uint64_t LineLimit() const { return store_.LineLimit(); }
+
+    /// "Log to file...": from now on every line also goes into `path` (created or replaced),
+    /// in the window's font. False when the file cannot be written.
+    bool StartLogToFile(const std::filesystem::path& path);
+    void StopLogToFile() { stream_.Close(); }
+    /// False also after a write to the file failed.
+    bool IsLoggingToFile() const { return stream_.IsOpen(); }
+    const std::filesystem::path& LogFilePath() const { return stream_.Path(); }
 
     /// User-interface thread: from now on lines are dropped; queued lines are dropped and
     /// their callers released.
@@ -64,9 +83,6 @@ public:
     bool OnSaveDocument(const std::filesystem::path& path) override;
     void BeforeSaveQuestion() override;
     void OnCloseDocument() override;
-
-    /// The lines read by the last open, handed to the view once.
-    std::vector<std::string> TakeLoadedLines();
 
 private:
     enum class LineState { kQueued, kShown, kDropped };
@@ -80,7 +96,8 @@ private:
     std::string plainTitle_;
     std::vector<std::string> info_;
     WkLogFont font_;
-    std::vector<std::string> loadedLines_;
+    WkLogStore store_;
+    WkLogFileStream stream_;
 
     mutable std::mutex mutex_;
     std::condition_variable consumed_;

@@ -9,8 +9,8 @@
 class WkLogSink {
 public:
     virtual ~WkLogSink() = default;
-    /// User-interface thread: put each line, followed by a line end, at the end of the text.
-    /// The existing text is not touched.
+    /// User-interface thread: `lines` were just added to the document's store (which may
+    /// have dropped its oldest lines for them).
     virtual void AppendLines(const std::vector<std::string>& lines) = 0;
     /// Any thread, called with the document's lock held: have the user-interface thread call
     /// WkLogDoc::Drain. With `callerWaits` a thread is blocked until its line is in: drain at
@@ -18,6 +18,4 @@ public:
     /// a few milliseconds to take many lines at once. Must not block and must not call back
     /// into the document.
     virtual void RequestDrain(bool callerWaits) = 0;
-    /// User-interface thread: the text shown, one entry per line.
-    virtual std::vector<std::string> Lines() const = 0;
 };

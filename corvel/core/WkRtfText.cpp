@@ -42,7 +42,7 @@ void AppendUnicode(std::string& out, char32_t code) {
 
 // The character of UTF-8 text at `i`; moves `i` past it. A byte that does not start a
 // well-formed sequence is taken as the Latin-1 character of that byte.
-char32_t NextUtf8(const std::string& text, std::size_t& i) {
+char32_t NextUtf8(std::string_view text, std::size_t& i) {
     const auto lead = static_cast<unsigned char>(text[i]);
     const std::size_t extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
     if (extra == 0 || i + extra >= text.size() + 1) {
@@ -87,7 +87,7 @@ void AppendUtf8(std::string& out, char32_t code) {
 
 enum class Encoding { kLatin1, kUtf8 };
 
-void AppendEscaped(std::string& out, const std::string& line, Encoding encoding) {
+void AppendEscaped(std::string& out, std::string_view line, Encoding encoding) {
     for (std::size_t i = 0; i < line.size();) {
         const char32_t code =
             encoding == Encoding::kUtf8 ? NextUtf8(line, i) : static_cast<unsigned char>(line[i++]);
@@ -125,26 +125,12 @@ bool IsDigit(char c) {
 
 std::string WriteLines(const std::vector<std::string>& lines, const WkLogFont& font,
                        Encoding encoding) {
-    std::string out = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fmodern\\fcharset0 ";
-    AppendEscaped(out, font.face, Encoding::kLatin1);
-    out += ";}}\n";
-    unsigned color = font.autoColor ? 0u : font.color;
-    char colorTable[96];
-    std::snprintf(colorTable, sizeof colorTable, "{\\colortbl ;\\red%u\\green%u\\blue%u;}\n",
-                  (color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF);
-    out += colorTable;
-    // Half points, rounded to the nearest.
-    out += "\\viewkind4\\uc1\\pard\\f0\\cf1\\fs" + std::to_string((font.heightTwips + 5) / 10);
-    out += font.bold ? "\\b" : "";
-    out += font.italic ? "\\i" : "";
-    out += font.underline ? "\\ul" : "";
-    out += font.strikeOut ? "\\strike" : "";
-    out += " ";
+    std::string out = RtfStart(font);
     for (const std::string& line : lines) {
         AppendEscaped(out, line, encoding);
         out += "\\par\n";
     }
-    out += "}\n";
+    out += kRtfEnd;
     return out;
 }
 
@@ -317,6 +303,30 @@ std::optional<std::string> ReadText(const std::string& rtf, Encoding encoding) {
 }
 
 } // namespace
+
+std::string RtfStart(const WkLogFont& font) {
+    std::string out = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fmodern\\fcharset0 ";
+    AppendEscaped(out, font.face, Encoding::kLatin1);
+    out += ";}}\n";
+    unsigned color = font.autoColor ? 0u : font.color;
+    char colorTable[96];
+    std::snprintf(colorTable, sizeof colorTable, "{\\colortbl ;\\red%u\\green%u\\blue%u;}\n",
+                  (color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF);
+    out += colorTable;
+    // Half points, rounded to the nearest.
+    out += "\\viewkind4\\uc1\\pard\\f0\\cf1\\fs" + std::to_string((font.heightTwips + 5) / 10);
+    out += font.bold ? "\\b" : "";
+    out += font.italic ? "\\i" : "";
+    out += font.underline ? "\\ul" : "";
+    out += font.strikeOut ? "\\strike" : "";
+    out += " ";
+    return out;
+}
+
+void AppendRtfUtf8Line(std::string& out, std::string_view line) {
+    AppendEscaped(out, line, Encoding::kUtf8);
+    out += "\\par\n";
+}
 
 std::string WriteRtfLines(const std::vector<std::string>& lines, const WkLogFont& font) {
     return WriteLines(lines, font, Encoding::kLatin1);

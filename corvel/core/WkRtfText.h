@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 /// The protocol window's character format.
@@ -39,6 +40,12 @@ std::string WriteRtfUtf8Lines(const std::vector<std::string>& lines, const WkLog
 /// As ReadRtfText, the text in UTF-8: "\'xx" and 8-bit bytes are Latin-1 characters, "\uN"
 /// the character N (a surrogate pair joined; a lone half reads as '?').
 std::optional<std::string> ReadRtfUtf8Text(const std::string& rtf);
+
+/// The rich text of WriteRtfUtf8Lines in pieces, for text too long to build at once:
+/// RtfStart, AppendRtfUtf8Line for each line, then kRtfEnd.
+std::string RtfStart(const WkLogFont& font);
+void AppendRtfUtf8Line(std::string& out, std::string_view line);
+inline constexpr std::string_view kRtfEnd = "}\n";
 
 /// Splits text at '\n' into lines; a final line end does not start another line.
 std::vector<std::string> SplitTextLines(const std::string& text);

@@ -12,7 +12,12 @@ namespace {
 std::atomic<unsigned> gTempCounter{0};
 } // namespace
 
-bool WriteFileAtomically(const std::filesystem::path& givenPath, std::string_view bytes) {
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+    return WriteFileAtomically(path, [bytes](const WkFileWriter& write) { return write(bytes); });
+}
+
+bool WriteFileAtomically(const std::filesystem::path& givenPath,
+                         const std::function<bool(const WkFileWriter& write)>& produce) {
     std::error_code error;
     std::filesystem::path path = givenPath;
     if (std::filesystem::is_symlink(path, error)) {
@@ -28,18 +33,21 @@ bool WriteFileAtomically(const std::filesystem::path& givenPath, std::string_vie
     if (fd < 0) {
         return false;
     }
-    bool ok = true;
-    std::size_t written = 0;
-    while (ok && written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        ok = n > 0;
-        if (ok) {
+    const WkFileWriter write = [fd](std::string_view bytes) {
+        std::size_t written = 0;
+        while (written < bytes.size()) {
+            const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                return false;
+            }
             written += static_cast<std::size_t>(n);
         }
-    }
+        return true;
+    };
+    bool ok = produce(write);
     struct stat previous {};
     if (ok && ::stat(path.c_str(), &previous) == 0) {
         ok = ::fchmod(fd, previous.st_mode & 07777) == 0;

@@ -2,6 +2,7 @@
 // Replacing a file so that a failed write never destroys the previous one.
 
 #include <filesystem>
+#include <functional>
 #include <string_view>
 
 /// Writes `bytes` to a new file beside `path`, flushes it and renames it over `path`. A file
@@ -9,3 +10,11 @@
 /// A symbolic link at `path` stays a link: the file it points to is replaced. Returns false
 /// (and leaves `path` as it was) when any step fails.
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+/// Puts bytes at the end of the file being written; false when they could not be written.
+using WkFileWriter = std::function<bool(std::string_view bytes)>;
+
+/// The same for a file written in pieces: `produce` is called once with a writer and returns
+/// false (leaving `path` as it was) when it gives up or a write failed.
+bool WriteFileAtomically(const std::filesystem::path& path,
+                         const std::function<bool(const WkFileWriter& write)>& produce);

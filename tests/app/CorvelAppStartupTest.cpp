@@ -179,7 +179,7 @@ TEST_F(StartupTest, LogFileOnTheCommandLineStaysOpen) {
     auto log = app.ProtocolWindowDocument();
     ASSERT_NE(log, nullptr);
     EXPECT_EQ(log->PlainTitle(), "old.log");
-    EXPECT_EQ(log->TakeLoadedLines(), (std::vector<std::string>{"first", "second"}));
+    EXPECT_EQ(log->Lines(), (std::vector<std::string>{"first", "second"}));
     EXPECT_EQ(app.RecentFiles().Entries().front(), (dir / "old.log").string());
     std::filesystem::remove_all(dir);
 }

@@ -5,11 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -51,7 +54,6 @@ public:
         drainRequested_ = true;
         wake_.notify_all();
     }
-    std::vector<std::string> Lines() const override { return {}; }
 
     /// Runs `work` on the user-interface thread and waits for it.
     void RunOnUi(std::function<void()> work) {
@@ -234,7 +236,7 @@ public:
         lines.insert(lines.end(), more.begin(), more.end());
     }
     void RequestDrain(bool) override {}
-    std::vector<std::string> Lines() const override { return lines; }
+    std::vector<std::string> Lines() const { return lines; }
 };
 
 } // namespace
@@ -271,12 +273,92 @@ TEST(WkLogDoc, SavedFileReopensWithTheSameLines) {
     EXPECT_NE(rtf.find("\n\\u8364? 5 \\u20013?\\u25991?\\par\n"), std::string::npos);
     WkLogDoc reopened;
     ASSERT_TRUE(reopened.OnOpenDocument(path));
-    EXPECT_EQ(reopened.TakeLoadedLines(), lines);
+    EXPECT_EQ(reopened.Lines(), lines);
     std::filesystem::remove(path);
     // Not rich text: the open fails.
     std::ofstream(path) << "plain words";
     EXPECT_FALSE(reopened.OnOpenDocument(path));
     std::filesystem::remove(path);
+}
+
+namespace {
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Blanks collapsed, as text converters print them.
+std::string Squeezed(const std::string& line) {
+    std::string out;
+    for (char c : line) {
+        if (c == ' ' && (out.empty() || out.back() == ' ')) {
+            continue;
+        }
+        out += c;
+    }
+    while (!out.empty() && out.back() == ' ') {
+        out.pop_back();
+    }
+    return out;
+}
+
+} // namespace
+
+// The .log saved from these lines before the window kept them as records is the reference.
+TEST(WkLogDoc, SavedAndStreamedFilesMatchTheReferenceBytes) {
+    std::vector<std::string> lines;
+    {
+        std::ifstream in(CORVEL_TEST_DATA "/ProtocolLines.txt", std::ios::binary);
+        for (std::string line; std::getline(in, line);) {
+            lines.push_back(line);
+        }
+    }
+    const std::string reference = ReadFile(CORVEL_TEST_DATA "/ProtocolLines.log");
+    ASSERT_FALSE(reference.empty());
+    const auto dir = std::filesystem::temp_directory_path() / "corvel_logdoc_reference";
+    std::filesystem::create_directories(dir);
+    WkLogDoc doc;
+    ListSink sink;
+    doc.AttachSink(&sink, std::this_thread::get_id());
+    ASSERT_TRUE(doc.StartLogToFile(dir / "streamed.log"));
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        doc.Append(lines[i]);
+        if (i == 3) {
+            doc.Drain(); // the streamed file grows in batches
+            EXPECT_TRUE(ReadRtfText(ReadFile(dir / "streamed.log")));
+        }
+    }
+    ASSERT_TRUE(doc.OnSaveDocument(dir / "saved.log"));
+    EXPECT_EQ(ReadFile(dir / "saved.log"), reference);
+    EXPECT_EQ(ReadFile(dir / "streamed.log"), reference);
+    doc.StopLogToFile();
+    doc.Append("after the stop");
+    doc.Drain();
+    EXPECT_EQ(ReadFile(dir / "streamed.log"), reference);
+    doc.DetachSink();
+
+    // A common converter reads the protocol lines back.
+    if (std::system("unrtf --version > /dev/null 2>&1") == 0) {
+        const std::string text = dir / "unrtf.txt";
+        ASSERT_EQ(
+            std::system(("unrtf --text " + (dir / "saved.log").string() + " > " + text).c_str()),
+            0);
+        std::ifstream in(text);
+        std::vector<std::string> read;
+        for (std::string line; std::getline(in, line);) {
+            read.push_back(Squeezed(line));
+        }
+        auto at = read.begin();
+        for (const std::string& line : lines) {
+            if (line.empty() || line[0] < '0' || line[0] > '9') {
+                continue; // the converter's own spacing of tabs and empty paragraphs differs
+            }
+            at = std::find(at, read.end(), Squeezed(line));
+            ASSERT_NE(at, read.end()) << line;
+        }
+    }
+    std::filesystem::remove_all(dir);
 }
 
 TEST(WkLogDoc, WaitingCallerIsNotLeftBehindALeisurelyDrain) {

@@ -81,7 +81,7 @@ public:
         lines.insert(lines.end(), added.begin(), added.end());
     }
     void RequestDrain(bool) override {}
-    std::vector<std::string> Lines() const override { return lines; }
+    std::vector<std::string> Lines() const { return lines; }
 };
 
 class AutoAnswerSim : public ::testing::Test {

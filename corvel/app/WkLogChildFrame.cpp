@@ -14,7 +14,9 @@ WkLogChildFrame::WkLogChildFrame(CorvelApp& app, std::shared_ptr<WkLogDoc> docum
                                  WkLogView* view, QWidget* parent)
     : CStdChildFrame(app, document, view, parent), logDocument_(std::move(document)),
       logView_(view) {
-    logView_->SetAddToMacro([&app](const std::string& line) { return app.AddLogLineToMacro(line); });
+    logView_->SetAddToMacro(
+        [&app](const std::string& line) { return app.AddLogLineToMacro(line); });
+    logView_->SetPrompts(&app.UserPrompts());
 }
 
 bool WkLogChildFrame::RequestClose() {

@@ -1,47 +1,86 @@
 #include "WkLogView.h"
 
+#include "WkLogCommands.h"
 #include "WkLogDoc.h"
 #include "WkLogLineFrame.h"
+#include "WkLogTableModel.h"
 #include "WkQtText.h"
+#include "WkReaderCommandTable.h"
 
-#include <QContextMenuEvent>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
 #include <QFontDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPageLayout>
 #include <QPrinter>
 #include <QScrollBar>
-#include <QTextBlock>
-#include <QTextCursor>
+#include <QSettings>
+#include <QTableView>
 #include <QTextDocument>
 #include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <set>
 #include <thread>
 
 namespace {
 constexpr double kTwipsPerPoint = 20.0;
-constexpr int kRepaintMs = 20;
 // The window's own lines are taken in batches at most this long after the first of them.
 constexpr int kBatchMs = 10;
 constexpr double kPrintMarginMillimetres = 720 / 1440.0 * 25.4;
+constexpr const char* kLineLimitKey = "ProtocolWindow/LineLimit";
+// Starting widths of the decoded columns, in average characters.
+constexpr int kColumnChars[] = {13, 4, 7, 28, 22, 30, 40, 9};
 } // namespace
 
 WkLogView::WkLogView(std::shared_ptr<WkLogDoc> document, QWidget* parent)
-    : QPlainTextEdit(parent), document_(std::move(document)) {
-    setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    // Appended lines are not undoable; an undo history of a long log would only cost memory.
-    setUndoRedoEnabled(false);
-    repaintTimer_ = new QTimer(this);
-    repaintTimer_->setSingleShot(true);
-    repaintTimer_->setInterval(kRepaintMs);
-    connect(repaintTimer_, &QTimer::timeout, this, [this] { viewport()->setUpdatesEnabled(true); });
+    : QWidget(parent), document_(std::move(document)) {
+    document_->SetLineLimit(QSettings().value(kLineLimitKey, 0).toULongLong());
+    model_ = new WkLogTableModel(document_->Store(), this);
+    table_ = new QTableView(this);
+    table_->setModel(model_);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    table_->setWordWrap(false);
+    table_->setShowGrid(false);
+    table_->verticalHeader()->hide();
+    // Rows of one height: the table never measures ten million rows one by one.
+    table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    table_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(table_, &QTableView::customContextMenuRequested, this, [this](const QPoint& at) {
+        const QModelIndex index = table_->indexAt(at);
+        menuRow_.reset();
+        if (index.isValid()) {
+            menuRow_ = static_cast<std::uint64_t>(index.row());
+        }
+        contextMenu_->popup(table_->viewport()->mapToGlobal(at));
+    });
+    connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                model_->HighlightPartnerOf(current.isValid() ? std::optional<int>(current.row())
+                                                             : std::nullopt);
+            });
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    BuildFilterBar();
+    layout->addWidget(table_, 1);
+    BuildContextMenu();
+
     drainTimer_ = new QTimer(this);
     drainTimer_->setSingleShot(true);
     drainTimer_->setInterval(kBatchMs);
     connect(drainTimer_, &QTimer::timeout, this, &WkLogView::DrainNow);
     ApplyFont(document_->Font());
-    std::vector<std::string> loaded = document_->TakeLoadedLines();
-    if (!loaded.empty()) {
-        AppendLines(loaded);
-    }
     document_->AttachSink(this, std::this_thread::get_id());
 }
 
@@ -49,32 +88,133 @@ WkLogView::~WkLogView() {
     document_->DetachSink();
 }
 
-void WkLogView::AppendLines(const std::vector<std::string>& lines) {
-    // One insertion per batch, each line followed by its line end; the text before it is
-    // not touched. The view follows the end only when it was showing the end.
-    QString text;
-    std::size_t size = 0;
-    for (const std::string& line : lines) {
-        size += line.size() + 1;
+void WkLogView::BuildFilterBar() {
+    auto* bar = new QHBoxLayout();
+    bar->setContentsMargins(4, 2, 4, 0);
+    address_ = new QLineEdit(this);
+    address_->setPlaceholderText("any");
+    address_->setValidator(new QIntValidator(0, 255, address_));
+    address_->setMaximumWidth(48);
+    command_ = new QComboBox(this);
+    command_->addItem("Any command", -1);
+    std::set<int> listed;
+    for (const WkReaderCommand& command : ReaderCommands()) {
+        if (listed.insert(command.code).second) {
+            command_->addItem(FindReaderCommand(command.code)->name, command.code);
+        }
     }
-    text.reserve(static_cast<qsizetype>(size));
-    for (const std::string& line : lines) {
-        text += QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
-        text += QChar::ParagraphSeparator;
+    direction_ = new QComboBox(this);
+    direction_->addItems({"Both directions", "Requests", "Answers"});
+    errorsOnly_ = new QCheckBox("Errors only", this);
+    errorsOnly_->setObjectName("errorsOnly");
+    search_ = new QLineEdit(this);
+    search_->setPlaceholderText("Search");
+    search_->setClearButtonEnabled(true);
+    auto* previous = new QToolButton(this);
+    previous->setText("Find Previous");
+    auto* next = new QToolButton(this);
+    next->setText("Find Next");
+    plainText_ = new QCheckBox("Plain text", this);
+
+    bar->addWidget(new QLabel("Address:", this));
+    bar->addWidget(address_);
+    bar->addWidget(command_);
+    bar->addWidget(direction_);
+    bar->addWidget(errorsOnly_);
+    bar->addSpacing(12);
+    bar->addWidget(search_, 1);
+    bar->addWidget(previous);
+    bar->addWidget(next);
+    bar->addSpacing(12);
+    bar->addWidget(plainText_);
+    static_cast<QVBoxLayout*>(layout())->addLayout(bar);
+
+    connect(address_, &QLineEdit::textChanged, this, &WkLogView::ApplyFilter);
+    connect(command_, &QComboBox::currentIndexChanged, this, &WkLogView::ApplyFilter);
+    connect(direction_, &QComboBox::currentIndexChanged, this, &WkLogView::ApplyFilter);
+    connect(errorsOnly_, &QCheckBox::toggled, this, &WkLogView::ApplyFilter);
+    connect(search_, &QLineEdit::returnPressed, this, &WkLogView::FindNext);
+    connect(next, &QToolButton::clicked, this, &WkLogView::FindNext);
+    connect(previous, &QToolButton::clicked, this, &WkLogView::FindPrevious);
+    connect(plainText_, &QCheckBox::toggled, this, &WkLogView::SetPlainText);
+}
+
+void WkLogView::BuildContextMenu() {
+    contextMenu_ = new QMenu(this);
+    contextMenu_->addAction("&Copy", this, &WkLogView::copy);
+    contextMenu_->addAction("Select &All", table_, &QTableView::selectAll);
+    contextMenu_->addSeparator();
+    contextMenu_->addAction("Export CSV...", this, [this] {
+        if (prompts_ != nullptr) {
+            WkLogCommands(*document_, model_->Rows()).ExportCsv(*prompts_);
+        }
+    });
+    QAction* logToFile = contextMenu_->addAction("Log to File...", this, [this] {
+        if (prompts_ != nullptr) {
+            WkLogCommands(*document_, model_->Rows()).ToggleLogToFile(*prompts_);
+        }
+    });
+    logToFile->setCheckable(true);
+    contextMenu_->addAction("Line Limit...", this, [this] {
+        if (prompts_ != nullptr &&
+            WkLogCommands(*document_, model_->Rows()).ChooseLineLimit(*prompts_)) {
+            QSettings().setValue(kLineLimitKey, static_cast<qulonglong>(document_->LineLimit()));
+            TakeNewRows();
+        }
+    });
+    addToMacroAction_ = contextMenu_->addAction("Add to Macro", this, [this] {
+        if (addToMacro_ && menuRow_) {
+            addToMacro_(model_->Rows().RowText(*menuRow_));
+        }
+    });
+    addToMacroAction_->setVisible(false);
+    connect(contextMenu_, &QMenu::aboutToShow, this, [this, logToFile] {
+        logToFile->setChecked(document_->IsLoggingToFile());
+        addToMacroAction_->setVisible(static_cast<bool>(addToMacro_));
+        addToMacroAction_->setEnabled(
+            menuRow_ && WkLogLineFrame(model_->Rows().RowText(*menuRow_)).has_value());
+    });
+}
+
+void WkLogView::SetAddToMacro(std::function<bool(const std::string& line)> action) {
+    addToMacro_ = std::move(action);
+}
+
+void WkLogView::ApplyFilter() {
+    WkLogFilter filter;
+    filter.address = address_->text().isEmpty() ? -1 : address_->text().toInt();
+    filter.command = command_->currentData().toInt();
+    filter.direction = static_cast<WkLogFilter::Direction>(direction_->currentIndex());
+    filter.errorsOnly = errorsOnly_->isChecked();
+    if (filter == model_->Rows().Filter()) {
+        return;
     }
-    // While lines keep coming the window is repainted at most every kRepaintMs: painting,
-    // not inserting, is what a line costs otherwise.
-    if (!repaintTimer_->isActive()) {
-        viewport()->setUpdatesEnabled(false);
-        repaintTimer_->start();
+    model_->SetFilter(filter);
+    table_->scrollToBottom();
+}
+
+void WkLogView::SetPlainText(bool plain) {
+    plainText_->setChecked(plain);
+    model_->SetPlainText(plain);
+    if (!plain) {
+        const QFontMetrics metrics(table_->font());
+        for (int column = 0; column < WkLogRows::kColumnCount; ++column) {
+            table_->setColumnWidth(column, metrics.averageCharWidth() * kColumnChars[column]);
+        }
     }
-    QScrollBar* bar = verticalScrollBar();
-    const bool atEnd = bar->value() == bar->maximum();
-    QTextCursor cursor(document());
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(text);
+}
+
+void WkLogView::AppendLines(const std::vector<std::string>& /*lines*/) {
+    TakeNewRows();
+}
+
+void WkLogView::TakeNewRows() {
+    // The view follows new lines only while it shows the last row.
+    QScrollBar* bar = table_->verticalScrollBar();
+    const bool atEnd = bar->value() >= bar->maximum();
+    model_->Refresh();
     if (atEnd) {
-        bar->setValue(bar->maximum());
+        table_->scrollToBottom();
     }
 }
 
@@ -94,16 +234,60 @@ void WkLogView::DrainNow() {
 }
 
 std::vector<std::string> WkLogView::Lines() const {
+    return document_->Lines();
+}
+
+QString WkLogView::toPlainText() const {
+    QString text;
+    const WkLogRows& rows = model_->Rows();
+    for (std::uint64_t row = 0; row < rows.RowCount(); ++row) {
+        text += Utf8ToQt(rows.RowText(row));
+        text += '\n';
+    }
+    return text;
+}
+
+std::vector<std::string> WkLogView::SelectedLines() const {
+    QModelIndexList selected = table_->selectionModel()->selectedRows();
+    std::sort(selected.begin(), selected.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
     std::vector<std::string> lines;
-    QTextDocument* doc = document();
-    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
-        // The block after the last line end is where the next line goes, not a line.
-        if (!block.next().isValid() && block.text().isEmpty()) {
-            break;
-        }
-        lines.push_back(block.text().toUtf8().toStdString());
+    for (const QModelIndex& index : selected) {
+        lines.push_back(model_->Rows().RowText(static_cast<std::uint64_t>(index.row())));
     }
     return lines;
+}
+
+void WkLogView::copy() {
+    QString text;
+    for (const std::string& line : SelectedLines()) {
+        text += Utf8ToQt(line) + '\n';
+    }
+    if (!text.isEmpty()) {
+        QApplication::clipboard()->setText(text);
+    }
+}
+
+void WkLogView::Find(bool forward) {
+    const std::string text = search_->text().toUtf8().toStdString();
+    const QModelIndex current = table_->currentIndex();
+    std::optional<std::uint64_t> from;
+    if (current.isValid()) {
+        from = static_cast<std::uint64_t>(current.row());
+    }
+    if (std::optional<std::uint64_t> row = model_->Rows().Find(text, from, forward)) {
+        const QModelIndex found = model_->index(static_cast<int>(*row), 0);
+        table_->setCurrentIndex(found);
+        table_->scrollTo(found, QAbstractItemView::PositionAtCenter);
+    }
+}
+
+void WkLogView::FindNext() {
+    Find(true);
+}
+
+void WkLogView::FindPrevious() {
+    Find(false);
 }
 
 void WkLogView::ApplyFont(const WkLogFont& font) {
@@ -114,17 +298,19 @@ void WkLogView::ApplyFont(const WkLogFont& font) {
     qfont.setItalic(font.italic);
     qfont.setUnderline(font.underline);
     qfont.setStrikeOut(font.strikeOut);
-    setFont(qfont);
-    QPalette colours = palette();
+    table_->setFont(qfont);
+    table_->verticalHeader()->setDefaultSectionSize(QFontMetrics(qfont).height() + 2);
+    QPalette colours = table_->palette();
     colours.setColor(QPalette::Text, font.autoColor ? QPalette().color(QPalette::Text)
                                                     : QColor::fromRgb(font.color));
-    setPalette(colours);
+    table_->setPalette(colours);
     document_->SetFont(font);
+    SetPlainText(model_->PlainText());
 }
 
 void WkLogView::ChooseFont() {
     bool ok = false;
-    QFont chosen = QFontDialog::getFont(&ok, font(), this);
+    QFont chosen = QFontDialog::getFont(&ok, table_->font(), this);
     if (!ok) {
         return;
     }
@@ -143,49 +329,24 @@ void WkLogView::PrintOn(QPrinter& printer) {
     printer.setPageMargins(QMarginsF(kPrintMarginMillimetres, kPrintMarginMillimetres,
                                      kPrintMarginMillimetres, kPrintMarginMillimetres),
                            QPageLayout::Millimeter);
-    print(&printer);
+    QTextDocument text;
+    text.setDefaultFont(table_->font());
+    text.setPlainText(toPlainText());
+    text.print(&printer);
 }
 
 WkViewCommandSet WkLogView::AvailableCommands() const {
-    WkViewCommandSet commands{WkViewCommand::Print, WkViewCommand::Font, WkViewCommand::Paste};
-    if (textCursor().hasSelection()) {
-        commands.Add(WkViewCommand::Cut);
+    WkViewCommandSet commands{WkViewCommand::Print, WkViewCommand::Font};
+    if (table_->selectionModel()->hasSelection()) {
         commands.Add(WkViewCommand::Copy);
     }
     return commands;
 }
 
 void WkLogView::RunCommand(WkViewCommand command) {
-    switch (command) {
-    case WkViewCommand::Font:
+    if (command == WkViewCommand::Font) {
         ChooseFont();
-        break;
-    case WkViewCommand::Cut:
-        cut();
-        break;
-    case WkViewCommand::Copy:
+    } else if (command == WkViewCommand::Copy) {
         copy();
-        break;
-    case WkViewCommand::Paste:
-        paste();
-        break;
-    default:
-        break;
     }
-}
-
-void WkLogView::SetAddToMacro(std::function<bool(const std::string& line)> action) {
-    addToMacro_ = std::move(action);
-}
-
-void WkLogView::contextMenuEvent(QContextMenuEvent* event) {
-    std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
-    if (addToMacro_) {
-        const std::string line = FromQt(cursorForPosition(event->pos()).block().text());
-        menu->addSeparator();
-        QAction* add = menu->addAction("Add to Macro");
-        add->setEnabled(WkLogLineFrame(line).has_value());
-        connect(add, &QAction::triggered, this, [this, line] { addToMacro_(line); });
-    }
-    menu->exec(event->globalPos());
 }

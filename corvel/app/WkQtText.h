@@ -14,6 +14,11 @@ inline std::string FromQt(const QString& text) {
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
+/// The protocol window's lines are UTF-8.
+inline QString Utf8ToQt(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 /// File paths keep the local 8-bit encoding of the file system.
 inline QString PathToQt(const std::string& path) {
     return QString::fromLocal8Bit(path.c_str());

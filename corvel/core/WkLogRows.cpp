@@ -207,6 +207,11 @@ std::string WkLogRows::RowText(std::uint64_t row) const {
     return hasMarker_ && row == 0 ? store_.MarkerLine() : std::string();
 }
 
+bool WkLogRows::IsErrorRow(std::uint64_t row) const {
+    const std::optional<LineId> id = LineAt(row);
+    return id && store_.IsError(*id);
+}
+
 std::string WkLogRows::Cell(std::uint64_t row, int column) const {
     if (column < 0 || column >= kColumnCount) {
         return {};

@@ -47,6 +47,8 @@ public:
 
     /// The row's line text, exactly as it came in (the marker row: the marker line).
     std::string RowText(std::uint64_t row) const;
+    /// The row's line is an error (WkLogStore::IsError).
+    bool IsErrorRow(std::uint64_t row) const;
     /// One column of a row, decoded on first use and kept for a while.
     std::string Cell(std::uint64_t row, int column) const;
     /// The row of the answer of a request row, or of the request of an answer row, when it

@@ -41,7 +41,7 @@ public:
         lines.insert(lines.end(), added.begin(), added.end());
     }
     void RequestDrain(bool) override {}
-    std::vector<std::string> Lines() const override { return lines; }
+    std::vector<std::string> Lines() const { return lines; }
 };
 
 class NoDialog : public WkProtocolEditPrompt {

@@ -7,7 +7,6 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -82,19 +81,23 @@ void WkTransponderEditView::Build() {
     list_->setMinimumWidth(list_->sizeHintForColumn(0) + 24);
 
     auto* right = new QVBoxLayout;
-    auto* identity = new QFormLayout;
+    // Type and serial number in one row, ID length and ID number in the next.
+    auto* identity = new QGridLayout;
     type_ = new QLineEdit(this);
     type_->setReadOnly(true);
-    identity->addRow(tr("Tr.-Type"), type_);
+    type_->setFixedWidth(type_->fontMetrics().horizontalAdvance(QStringLiteral("WWWWWW")));
+    identity->addWidget(new QLabel(tr("Tr.-Type"), this), 0, 0);
+    identity->addWidget(type_, 0, 1);
     serial_ = new QLineEdit(this);
     serial_->setReadOnly(true);
     decimal_ = new QRadioButton(tr("dez"), this);
     hex_ = new QRadioButton(tr("hex"), this);
-    auto* serialRow = new QHBoxLayout;
-    serialRow->addWidget(serial_, 1);
-    serialRow->addWidget(decimal_);
-    serialRow->addWidget(hex_);
-    identity->addRow(tr("SN"), serialRow);
+    identity->addWidget(new QLabel(tr("SN"), this), 0, 2);
+    identity->addWidget(serial_, 0, 3);
+    auto* base = new QHBoxLayout;
+    base->addWidget(decimal_);
+    base->addWidget(hex_);
+    identity->addLayout(base, 0, 4);
     auto* idLength = new StepSpinBox(this);
     idLength->onStep = [this](int steps) {
         model_.StepIdLength(steps);
@@ -104,11 +107,11 @@ void WkTransponderEditView::Build() {
     idLength_->setRange(0, WkTransponderEditModel::kMaxIdLength);
     idNumber_ = new QLineEdit(this);
     idNumber_->setMaxLength(24);
-    auto* idRow = new QHBoxLayout;
-    idRow->addWidget(idLength_);
-    idRow->addWidget(new QLabel(tr("ID"), this));
-    idRow->addWidget(idNumber_, 1);
-    identity->addRow(tr("IDL (dez)"), idRow);
+    identity->addWidget(new QLabel(tr("IDL (dez)"), this), 1, 0);
+    identity->addWidget(idLength_, 1, 1);
+    identity->addWidget(new QLabel(tr("ID"), this), 1, 2);
+    identity->addWidget(idNumber_, 1, 3, 1, 2);
+    identity->setColumnStretch(3, 1);
     right->addLayout(identity);
 
     group_ = new QGroupBox(this);
@@ -164,12 +167,11 @@ void WkTransponderEditView::Build() {
     auto* buttons = new QHBoxLayout;
     action_ = new QPushButton(this);
     editSnr_ = new QPushButton(tr("Edit Snr..."), this);
+    status_ = new QLabel(this);
     buttons->addWidget(action_);
     buttons->addWidget(editSnr_);
-    buttons->addStretch(1);
+    buttons->addWidget(status_, 1);
     right->addLayout(buttons);
-    status_ = new QLabel(this);
-    right->addWidget(status_);
     right->addStretch(1);
 
     auto* layout = new QHBoxLayout(this);

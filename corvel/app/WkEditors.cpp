@@ -12,12 +12,16 @@
 
 #include "CMainFrame.h"
 #include "CorvelApp.h"
+#include "WkAppReaderEditHost.h"
 #include "WkDocTemplate.h"
 #include "WkMacroEditDoc.h"
 #include "WkMacroEditView.h"
 #include "WkProtEditDoc.h"
 #include "WkProtEditView.h"
 #include "WkProtocolTemplates.h"
+#include "WkReaderDocuments.h"
+#include "WkReaderEditDoc.h"
+#include "WkReaderEditView.h"
 #include "WkTemplateList.h"
 #include "WkTransponderEditDoc.h"
 #include "WkTransponderEditView.h"
@@ -26,6 +30,7 @@
 void RegisterEditorTemplates(CorvelApp& app, WkTemplateList& templates) {
     WkProtocolTemplates::RegisterProtocol(app, templates);
     WkTransponderTemplate::Register(templates);
+    WkReaderDocuments::RegisterTemplate(templates, std::make_shared<WkAppReaderEditHost>(app));
 }
 
 void RegisterLateEditorTemplates(CorvelApp& app, WkTemplateList& templates) {
@@ -33,6 +38,10 @@ void RegisterLateEditorTemplates(CorvelApp& app, WkTemplateList& templates) {
 }
 
 void RegisterEditorViews(CorvelApp& app, CMainFrame& frame) {
+    frame.RegisterView("Read", [](const std::shared_ptr<WkDocument>& document) -> QWidget* {
+        auto reader = std::dynamic_pointer_cast<WkReaderEditDoc>(document);
+        return reader ? new WkReaderEditView(reader) : nullptr;
+    });
     frame.RegisterView("Prot", [&app](const std::shared_ptr<WkDocument>& document) -> QWidget* {
         auto protocols = std::dynamic_pointer_cast<WkProtEditDoc>(document);
         return protocols ? new WkProtEditView(app, protocols) : nullptr;

@@ -70,12 +70,15 @@ int main(int argc, char** argv) {
     hooks.listReaderDocuments = [&app] {
         return WkReaderDocuments::SelectionInfo(app.Templates());
     };
+    hooks.linkReader = [&app](bool isNew) { WkReaderDocuments::LinkLast(app.Templates(), isNew); };
     hooks.bindTransponder = [&app](WkDocument& transponder, const WkReaderSelection& reader) {
         WkTransponderTemplate::Bind(app, transponder, reader);
     };
     app.SetDocumentHooks(hooks);
     WkComPortManager portManager(libraries, libraries, prompts);
     app.SetPortKeeper(&portManager);
+    portManager.SetPortUsersSource(
+        [&app] { return WkReaderDocuments::PortUsers(app.Templates()); });
     WkAutoAnswer autoAnswer(app, libraries, prompts);
     app.SetAutoAnswer(&autoAnswer);
     std::unique_ptr<CMainFrame> frame;

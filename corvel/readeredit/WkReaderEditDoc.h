@@ -10,6 +10,7 @@
 #include "WkStdEditDoc.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,8 @@ public:
     /// The File Info dialog's content: every row, reader type and software version from the
     /// last software-version answer.
     WkFileInfoModel MakeFileInfo();
+    std::optional<WkFileInfoModel> GetFileInfo() override { return MakeFileInfo(); }
+    bool HasFileInfo() const override { return true; }
 
     /// "Reset Editor...": marks the document modified, asks for a reader type and loads its
     /// default configuration into this document (path and name stay). A file found nowhere,

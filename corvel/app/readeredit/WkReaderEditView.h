@@ -3,6 +3,7 @@
 // the page and document buttons, bound to WkReaderEditViewModel. It shows the model's state
 // and forwards the user's actions; every rule is the model's.
 
+#include "WkDocumentView.h"
 #include "WkReaderEditViewModel.h"
 
 #include <QWidget>
@@ -14,7 +15,7 @@ class WkReaderEditView;
 class CReaderEditSheet;
 class WkReaderEditDoc;
 
-class WkReaderEditView : public QWidget {
+class WkReaderEditView : public QWidget, public WkDocumentView {
     Q_OBJECT
 public:
     /// `document` must outlive the view.
@@ -23,6 +24,10 @@ public:
 
     WkReaderEditViewModel& Model() { return model_; }
     CReaderEditSheet& Sheet() { return *sheet_; }
+
+    // WkDocumentView: the configuration has nothing to print and no Edit commands.
+    WkViewCommandSet AvailableCommands() const override { return {}; }
+    void RunCommand(WkViewCommand) override {}
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -1,0 +1,251 @@
+// kestra: the command-line client for Kestra readers. It parses the arguments, opens the line
+// to the reader where a command needs one, runs the command and prints what it found as text
+// or JSON; the exit code says how it ended.
+
+#include "KestraCommands.h"
+#include "KestraConfig.h"
+#include "KestraLink.h"
+#include "KestraScan.h"
+#include "sorn.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdlib>
+#include <functional>
+#include <iostream>
+#include <optional>
+#include <unistd.h>
+
+using namespace kestra_cli;
+
+namespace {
+
+constexpr const char* kExitCodes = R"(Exit codes:
+  0  success
+  1  the reader answered with a status other than OK (diff, write-config --verify: values
+     differ)
+  2  bad usage or a bad file
+  3  no answer, or a broken one (or the port cannot be opened)
+Errors go to standard error with the library's error text and code.)";
+
+KestraReport Ports() {
+    KestraReport report;
+    const char* map = std::getenv("SORN_PORTS");
+    report.json["map_file"] = map ? map : "";
+    nlohmann::ordered_json ports = nlohmann::ordered_json::array();
+    for (int n = 1; n <= 256; ++n) {
+        char path[1024] = {};
+        if (SORN_GetDevicePath(std::to_string(n).c_str(), path, sizeof path) != 0) {
+            continue;
+        }
+        const bool exists = SORN_DetectPort(n) == 0;
+        if (!exists) {
+            continue;
+        }
+        report.lines.push_back(std::to_string(n) + "\t" + path);
+        ports.push_back({{"port", n}, {"device", path}});
+    }
+    report.json["ports"] = ports;
+    return report;
+}
+
+void Print(const KestraReport& report, bool json) {
+    if (json) {
+        nlohmann::ordered_json out = report.json;
+        out["exit_code"] = report.exitCode;
+        if (report.exitCode != kExitOk) {
+            out["error"] = report.error;
+        }
+        std::cout << out.dump(2) << std::endl;
+    } else {
+        for (const std::string& line : report.lines) {
+            std::cout << line << '\n';
+        }
+        std::cout << std::flush;
+    }
+    if (report.exitCode != kExitOk && !report.error.empty()) {
+        std::cerr << "kestra: " << report.error << std::endl;
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"kestra: read, write, compare and scan Kestra readers on a serial line"};
+    app.footer(kExitCodes);
+    app.require_subcommand(1);
+    app.fallthrough();
+    app.set_version_flag("--version", "kestra " CORVEL_VERSION);
+
+    KestraLinkOptions link;
+    bool json = false;
+    app.add_option("--port", link.port, "port number of the serial port map (1..256)")
+        ->check(CLI::Range(1, 256));
+    app.add_option("--device", link.device, "any tty, mapped as a port for this run");
+    app.add_option("--baud", link.baud, "baud rate (default 9600)")
+        ->check(CLI::IsMember({1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200}));
+    app.add_option("--frame", link.frame, "data bits, parity, stop bits (default 8E1)");
+    app.add_option("--timeout", link.timeout, "block time-out in milliseconds")
+        ->check(CLI::Range(1, 60000));
+    app.add_option("--address", link.address, "bus address of the reader (default 0)")
+        ->check(CLI::Range(0, 255));
+    app.add_flag("--json", json, "print the result as JSON");
+    app.add_flag("-v,--verbose", link.verbose,
+                 "print every protocol line with its time stamp to standard error");
+
+    // Each command sets `run`; a command that talks to the reader opens the link first.
+    std::function<KestraReport(KestraLink*)> run;
+    bool needsLink = true;
+    auto command = [&](const char* name, const char* help) {
+        CLI::App* sub = app.add_subcommand(name, help);
+        sub->footer(kExitCodes);
+        return sub;
+    };
+
+    command("ports", "list the port map's ports whose devices exist")->callback([&] {
+        needsLink = false;
+        run = [](KestraLink*) { return Ports(); };
+    });
+    command("version", "hardware type, software version and transponder types of the reader")
+        ->callback([&] { run = [](KestraLink* l) { return Version(*l); }; });
+
+    std::vector<std::string> hexWords;
+    bool checksum = false;
+    CLI::App* send = command("send", "send a raw protocol; prints the answer and its status");
+    send->add_option("bytes", hexWords, "the protocol in hex, e.g. 05 00 65 60 or 0500656")
+        ->required();
+    send->add_flag("--checksum", checksum, "append the XOR checksum");
+    send->callback(
+        [&] { run = [&](KestraLink* l) { return Send(*l, ParseHex(hexWords), checksum); }; });
+
+    std::string file;
+    CLI::App* readConfig =
+        command("read-config", "read the configuration blocks into a reader file");
+    readConfig->add_option("-o,--output", file, "the .rdr file to write")->required();
+    readConfig->callback([&] { run = [&](KestraLink* l) { return ReadConfig(*l, file); }; });
+
+    bool verify = false;
+    bool dryRun = false;
+    CLI::App* writeConfig =
+        command("write-config", "send a reader file's configuration to the reader");
+    writeConfig->add_option("file", file, "the .rdr file")->required();
+    writeConfig->add_flag("--verify", verify, "read the reader back and compare with the file");
+    writeConfig->add_flag("--dry-run", dryRun, "list the commands without sending them");
+    writeConfig->callback([&] {
+        needsLink = !dryRun;
+        run = [&](KestraLink* l) { return WriteConfig(l, file, verify, dryRun); };
+    });
+
+    std::string other;
+    CLI::App* diff = command(
+        "diff", "the values in which the reader (or a second file) differs from a reader file");
+    diff->add_option("file", file, "the .rdr file")->required();
+    diff->add_option("other", other, "a second .rdr file instead of the reader");
+    diff->callback([&] {
+        needsLink = other.empty();
+        run = [&](KestraLink* l) {
+            return Diff(l, file, other.empty() ? std::nullopt : std::optional(other));
+        };
+    });
+
+    command("detect-baud", "find the reader's baud rate and frame (8E1, then 8N1; 38400 .. 1200)")
+        ->callback([&] { run = [](KestraLink* l) { return DetectBaud(*l); }; });
+
+    std::vector<int> bauds;
+    std::vector<std::string> frames;
+    std::string addresses = "0-253";
+    CLI::App* scan = command(
+        "scan", "find every reader on the bus: address, baud rate, frame, model, version. Each\n"
+                "absent address is given the wire time of the probe and of an answer plus 3 ms\n"
+                "(--timeout sets that silence instead). A progress bar with the time remaining\n"
+                "is drawn on a terminal only.");
+    scan->add_option("--bauds", bauds, "baud rates to try (default: --baud)")->delimiter(',');
+    scan->add_option("--frames", frames, "frames to try (default: --frame)")->delimiter(',');
+    scan->add_option("--addresses", addresses, "bus addresses, e.g. 0-253 (default), 5 or 1-5,200");
+    scan->callback([&] {
+        run = [&](KestraLink* l) {
+            ScanOptions options;
+            options.bauds = bauds.empty() ? std::vector<int>{link.baud} : bauds;
+            options.frames = frames.empty() ? std::vector<std::string>{link.frame} : frames;
+            options.addresses = ParseAddresses(addresses);
+            options.silenceMs = link.timeout;
+            options.json = json;
+            options.progress = !json && isatty(STDERR_FILENO) && isatty(STDOUT_FILENO);
+            return Scan(*l, options);
+        };
+    });
+
+    std::string tagWhat;
+    std::vector<std::string> tagArgs;
+    CLI::App* tag = command("tag", "transponder commands of the reader:\n"
+                                   "  serial                 serial number (0x11)\n"
+                                   "  read-public ADDR N     N public data bytes (0x15)\n"
+                                   "  write-public ADDR HEX  write public data (0x14)\n"
+                                   "  read-id                the identifier (0x13)\n"
+                                   "  write-id HEX           write the identifier (0x12)");
+    tag->add_option("command", tagWhat, "serial, read-public, write-public, read-id, write-id")
+        ->required()
+        ->check(CLI::IsMember({"serial", "read-public", "write-public", "read-id", "write-id"}));
+    tag->add_option("args", tagArgs, "the command's arguments");
+    tag->callback([&] {
+        const std::size_t wanted = tagWhat.starts_with("read-public") || tagWhat == "write-public"
+                                       ? 2
+                                   : tagWhat == "write-id" ? 1
+                                                           : 0;
+        if (tagArgs.size() != wanted) {
+            throw CLI::ValidationError("tag " + tagWhat,
+                                       "takes " + std::to_string(wanted) + " arguments");
+        }
+        run = [&](KestraLink* l) { return Tag(*l, tagWhat, tagArgs); };
+    });
+
+    int count = 0;
+    CLI::App* monitor =
+        command("monitor", "show auto-answer frames as they arrive, until Ctrl-C or N frames");
+    monitor->add_option("--count", count, "stop after N frames")->check(CLI::NonNegativeNumber);
+    monitor->callback([&] { run = nullptr; });
+
+    std::string password;
+    CLI::App* login = command("login", "log in with the reader password (0xA0)");
+    login->add_option("password", password, "4 bytes in hex, e.g. 00000000")->required();
+    login->callback([&] { run = [&](KestraLink* l) { return Login(*l, password); }; });
+    command("reset", "restart the reader's processor (0x63)")->callback([&] {
+        run = [](KestraLink* l) { return Reset(*l); };
+    });
+    bool yes = false;
+    CLI::App* factory = command("factory-reset", "restore the factory configuration (0x64)");
+    factory->add_flag("--yes", yes, "required: the stored configuration is lost");
+    factory->callback([&] {
+        if (!yes) {
+            throw CLI::ValidationError("factory-reset", "needs --yes");
+        }
+        run = [](KestraLink* l) { return FactoryReset(*l); };
+    });
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::Success& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        app.exit(e);
+        return kExitUsage;
+    }
+
+    try {
+        KestraLink line(link);
+        if (needsLink) {
+            line.Open();
+        }
+        if (monitor->parsed()) {
+            return Monitor(line, count, json);
+        }
+        const KestraReport report = run(needsLink ? &line : nullptr);
+        Print(report, json);
+        return report.exitCode;
+    } catch (const KestraError& e) {
+        KestraReport report;
+        report.Fail(e.ExitCode(), e.what());
+        Print(report, json);
+        return e.ExitCode();
+    }
+}

@@ -26,13 +26,15 @@ int SilenceMs(int baud, const std::string& frame) {
     return static_cast<int>(std::ceil(wire + kReplyMarginMs));
 }
 
-double FloorMs(const ScanOptions& options) {
-    const auto addresses = static_cast<double>(options.addresses.size());
+double FloorMs(const ScanOptions& options, int present) {
+    const auto absent = static_cast<double>(options.addresses.size()) - present;
     double total = 0;
     for (int baud : options.bauds) {
         for (const std::string& frame : options.frames) {
-            const double answer = kVersionAnswerBytes * CharacterMs(baud, frame) + kReplyMarginMs;
-            total += addresses * (kProbeBytes * CharacterMs(baud, frame) + answer);
+            const double character = CharacterMs(baud, frame);
+            const double answer = kVersionAnswerBytes * character;
+            total += static_cast<double>(options.addresses.size()) * kProbeBytes * character +
+                     absent * (answer + kReplyMarginMs) + present * answer;
         }
     }
     return total;

@@ -18,8 +18,8 @@ namespace kestra_cli {
 /// What a reader may take between the end of a request and the first byte of its answer.
 inline constexpr double kReplyMarginMs = 3.0;
 /// Bytes of the version probe and of its answer.
-inline constexpr int kProbeBytes = 5;
-inline constexpr int kVersionAnswerBytes = 12;
+inline constexpr int kProbeBytes = 4;          // 04 AA 65 XX
+inline constexpr int kVersionAnswerBytes = 10; // 0A AA 65 00, five data bytes, XX
 
 struct ScanOptions {
     std::vector<int> bauds;
@@ -35,8 +35,9 @@ struct ScanOptions {
 double CharacterMs(int baud, const std::string& frame);
 /// The block time-out (whole ms) after which an address counts as absent.
 int SilenceMs(int baud, const std::string& frame);
-/// The least a sweep can take: per address the probe's wire time plus the silence.
-double FloorMs(const ScanOptions& options);
+/// The least a sweep can take: per address the probe's wire time, plus the silence for each
+/// absent one and the answer's wire time for each of the `present` readers.
+double FloorMs(const ScanOptions& options, int present = 0);
 /// "0-253", "5" or "0-5,200": the addresses in order, each once; throws KestraError (exit 2)
 /// for anything else or an address above 253.
 std::vector<int> ParseAddresses(const std::string& text);

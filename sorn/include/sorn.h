@@ -99,8 +99,8 @@ SORN_API int SORN_GetPortList(int handle);
  * (block time-out, ms), "chartimeout" (base character time-out, ms), "TxTimeControl",
  * "Performance", "TxDelayTime", "CharTimeoutMpy", "Timeout" (receive time-out, ms),
  * "Reconnect" ("1": reopen a lost device when it is back), "Connected" ("1", or "0" while the
- * device is lost), "Losses" (how often the device went away). Parameters answer also while
- * the device is lost.
+ * device is lost), "Losses" (how often the device went away). Parameters, and the commands
+ * "GetRTS" and "GetDTR", answer also while the device is lost.
  * @param value out, at least 8 bytes. @return 0, -1001, -1006 or -1010 (unknown key).
  */
 SORN_API int SORN_GetPortPara(int handle, const char* key, char* value);

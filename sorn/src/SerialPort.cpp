@@ -401,6 +401,10 @@ int SerialPort::DoCommand(const std::string& command, const std::string& in, std
     std::lock_guard lock(mutex_);
     hasOut = false;
     if (lost_) {
+        // The lines set last are remembered, and set again when the device is back.
+        if (command == "GetRTS" || command == "GetDTR") {
+            return CommandLocked(command, in, out, hasOut);
+        }
         return kErrDisconnected;
     }
     return Checked(CommandLocked(command, in, out, hasOut));

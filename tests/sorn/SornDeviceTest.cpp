@@ -79,6 +79,9 @@ TEST(SornDeviceTest, LostDeviceAnswersAtOnceAndComesBackInTheSameHandle) {
     EXPECT_EQ(SORN_SetPortPara(handle, "baud", "9600"), -1040);
     EXPECT_EQ(Para(handle, "baud"), "19200");
     EXPECT_EQ(Para(handle, "Losses"), "1");
+    char line[8] = {};
+    EXPECT_EQ(SORN_DoPortCmd(handle, "GetDTR", line), 0); // kept for saving and for the return
+    EXPECT_STREQ(line, "ON");
 
     PtyPeer second;
     Relink(link, second.SlavePath());

@@ -47,8 +47,12 @@ std::string PortMap::PathOf(int number) {
             isMapped = true;
         }
     }
-    if (isMapped) {
-        return mapped;
+    return isMapped ? mapped : DefaultPathOf(number);
+}
+
+std::string PortMap::DefaultPathOf(int number) {
+    if (number < 1) {
+        return {};
     }
     if (number <= 32) {
         return "/dev/ttyS" + std::to_string(number - 1);

@@ -20,6 +20,9 @@ public:
     // Device path of port `number`, empty when the number is outside 1..256 or unmapped.
     static std::string PathOf(int number);
 
+    // The path of port `number` when the map file does not name it; empty beyond 96.
+    static std::string DefaultPathOf(int number);
+
     // Parses a decimal port number text "1" .. "256"; 0 when it is not one.
     static int ParseNumber(const char* text);
 };

@@ -128,6 +128,7 @@ int SerialPort::Open(int number, std::unique_ptr<SerialPort>& port) {
         return rc;
     }
     auto opened = std::make_unique<SerialPort>(Key{}, fd, number, IsPseudoTerminal(fd));
+    opened->path_ = PortMap::PathOf(number);
     if (const int rc = opened->ApplyTermios(opened->baud_, opened->frame_); rc != kOk) {
         return rc;
     }
@@ -181,6 +182,7 @@ bool SerialPort::Reopen() {
         return false;
     }
     fd_ = fd;
+    path_ = PortMap::PathOf(number_);
     isPty_ = IsPseudoTerminal(fd);
     int bits = 0;
     hasModemLines_ = !isPty_ && ioctl(fd_, TIOCMGET, &bits) == 0;
@@ -215,9 +217,11 @@ void SerialPort::Watch() {
         }
         return;
     }
+    // A port the map named is not taken to the number's default device when its entry goes.
     struct stat st {};
     const std::string path = PortMap::PathOf(number_);
-    if (reconnect_ && !path.empty() && ::stat(path.c_str(), &st) == 0) {
+    const bool fellBack = path != path_ && path == PortMap::DefaultPathOf(number_);
+    if (reconnect_ && !path.empty() && !fellBack && ::stat(path.c_str(), &st) == 0) {
         Reopen();
     }
 }

@@ -82,7 +82,8 @@ private:
     int CharTimeoutMs() const { return charTimeoutMs_ * charTimeoutMpy_; }
 
     std::mutex mutex_;
-    int fd_; // -1 while the device is lost
+    int fd_;           // -1 while the device is lost
+    std::string path_; // the device path at the last open
     int number_;
     bool isPty_;
     bool hasModemLines_;

@@ -125,11 +125,31 @@ TEST_F(KestraCli, JsonHoldsTheFactsOfTheText) {
     EXPECT_EQ(facts["transponder_types"], nlohmann::json({"TTA", "TTB", "TTC", "TTD"}));
     EXPECT_NE(text.out.find("answer: " + facts["answer"].get<std::string>()), std::string::npos);
 
+    const Outcome verbose = Kestra({"--device", pty, "-v", "version"});
+    EXPECT_NE(verbose.err.find(">>  04 00 65 61"), std::string::npos) << verbose.err;
+
     // A failure is JSON too, with the code the program ends with.
     ASSERT_EQ(sims[0]->Control("fault silent"), "ok");
     const Outcome silent = Kestra({"--device", pty, "--json", "--timeout", "100", "reset"});
     EXPECT_EQ(silent.exit, 3);
     EXPECT_EQ(nlohmann::json::parse(silent.out)["exit_code"], 3);
+}
+
+TEST_F(KestraCli, MonitorShowsAutoAnswerFramesAsTheyCome) {
+    const std::string pty = StartSim({"--model", "KRD"});
+    // Serial numbers (0x40), sent on the asynchronous interface (0x50).
+    ASSERT_EQ(Kestra({"--device", pty, "send", "05 00 40 01", "--checksum"}).exit, 0);
+    ASSERT_EQ(Kestra({"--device", pty, "send", "05 00 50 01", "--checksum"}).exit, 0);
+    // The frame repeats while the transponder stays, so the monitor may start after it came.
+    ASSERT_EQ(sims[0]->Control("tag TTB 0A0B0C0D0E"), "ok");
+    const Outcome text = Kestra({"--device", pty, "monitor", "--count", "1"});
+    EXPECT_EQ(text.exit, 0) << text.err;
+    EXPECT_NE(text.out.find("0B 00 11 00 01 0A 0B 0C 0D 0E 15  type: 1 (TTB), serial number: "
+                            "0A0B0C0D0E"),
+              std::string::npos)
+        << text.out;
+    const Outcome json = Kestra({"--device", pty, "--json", "monitor", "--count", "1"});
+    EXPECT_EQ(nlohmann::json::parse(json.out)["fields"]["serial number"], "0A0B0C0D0E");
 }
 
 TEST_F(KestraCli, ConfigurationCarriesFromOneModelToAnother) {

@@ -169,6 +169,11 @@ TEST_F(KestraCli, ConfigurationCarriesFromOneModelToAnother) {
     EXPECT_EQ(changed.exit, 1);
     EXPECT_EQ(changed.out, "Reader Settings / [0x51] Async Parameter / Baud: 0x05: 9600 -> 0x07: "
                            "38400\n");
+    const Outcome json = Kestra({"--device", krd, "--json", "diff", file});
+    const auto differences = nlohmann::json::parse(json.out)["differences"];
+    ASSERT_EQ(differences.size(), 1u);
+    EXPECT_EQ(differences[0]["name"], "Reader Settings / [0x51] Async Parameter / Baud");
+    EXPECT_EQ(differences[0]["to"], "0x07: 38400");
 }
 
 TEST_F(KestraCli, ScanFindsEveryReaderOfTheBus) {

@@ -2,10 +2,12 @@
 // serial-port library, and kestra-sim sending auto-answer protocols on a pty.
 
 #include "CorvelApp.h"
+#include "PtyPeer.h"
 #include "SimProcess.h"
 #include "SornBinding.h"
 #include "WkAAThread.h"
 #include "WkAutoAnswer.h"
+#include "WkAutoAnswerControl.h"
 #include "WkComPortChoice.h"
 #include "WkComPortManager.h"
 #include "WkDocTemplate.h"
@@ -307,6 +309,68 @@ TEST_F(AutoAnswerSim, ALostDeviceIsToldOnceAndComesBackWithAutoAnswer) {
         std::error_code ec;
         EXPECT_NE(fs::read_symlink(fd.path(), ec), slave);
     }
+}
+
+struct FailingAutoAnswer : WkAutoAnswerControl {
+    bool Create() override { return false; }
+    bool Show() override { return false; }
+    void Stop() override {}
+    bool IsOn() const override { return false; }
+    void Destroy() override {}
+};
+
+struct VersionedSorn : SornBinding {
+    std::string version = "02.08.02";
+    std::string SornVersion() override { return version; }
+};
+
+TEST(StartupFailure, CorvelIniStaysByteForByte) {
+    PortMapFile map;
+    PtyPeer peer;
+    map.Map(1, peer.SlavePath());
+    map.Map(7, map.Dir() + "/unplugged");
+    const fs::path ini = fs::path(map.Dir()) / "Corvel.ini";
+    std::string bytes = "[1.COMPort]\nCOM=1\nBaud=19200\nFrame=8E1\nTimeout=800\n"
+                        "TxControl=1\nPerformance=1\nTxDlyTime=10\nCTOMpy=1\nDTR=OFF\nRTS=ON\n"
+                        "[2.COMPort]\nCOM=7\nBaud=4800\n";
+    for (int n = 3; n <= 4; ++n) {
+        bytes += "[" + std::to_string(n) +
+                 ".COMPort]\nCOM=None\nBaud=9600\nFrame=8E1\n"
+                 "Timeout=800\nCharTimeOut=20\nTxControl=1\nPerformance=1\nTxDlyTime=10\n"
+                 "CTOMpy=1\nDTR=OFF\nRTS=OFF\n";
+    }
+    std::ofstream(ini, std::ios::binary) << bytes;
+    const fs::path before = fs::current_path();
+    fs::current_path(map.Dir());
+
+    enum class Step { OldSorn, UnknownFile, AutoAnswerThread };
+    for (Step step : {Step::OldSorn, Step::UnknownFile, Step::AutoAnswerThread}) {
+        VersionedSorn sorn;
+        TestPrompts prompts;
+        Frame frame;
+        CorvelApp app(sorn, prompts);
+        WkComPortManager manager(sorn, sorn, prompts);
+        FailingAutoAnswer failing;
+        app.SetPortKeeper(&manager);
+        if (step == Step::OldSorn) {
+            sorn.version = "01.99.99";
+        }
+        if (step == Step::AutoAnswerThread) {
+            app.SetAutoAnswer(&failing);
+        }
+        const std::vector<std::string> args = step == Step::UnknownFile
+                                                  ? std::vector<std::string>{"notes.xyz"}
+                                                  : std::vector<std::string>{};
+        EXPECT_FALSE(app.InitInstance([&] { return &frame; }, args));
+        // The last step fails after the ports were restored: port 1 is open, port 7 missing.
+        EXPECT_EQ(sorn.GetPortHandle("1") > 0, step == Step::AutoAnswerThread);
+        app.ExitInstance();
+        std::ifstream in(ini, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), bytes)
+            << static_cast<int>(step);
+        EXPECT_EQ(sorn.GetPortHandle("1"), 0);
+    }
+    fs::current_path(before);
 }
 
 } // namespace

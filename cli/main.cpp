@@ -28,6 +28,17 @@ constexpr const char* kExitCodes = R"(Exit codes:
   3  no answer, or a broken one (or the port cannot be opened)
 Errors go to standard error with the library's error text and code.)";
 
+constexpr const char* kGlobalOptions =
+    R"(Global options (before or after the command; see kestra --help):
+  --port N | --device PATH   the serial line (port map number, or any tty)
+  --baud RATE --frame 8E1    line settings (default 9600, 8E1)
+  --timeout MS               block time-out
+  --address A                bus address (default 0)
+  --json                     the result as JSON
+  -v                         every protocol line, time-stamped, on standard error
+
+)";
+
 KestraReport Ports() {
     KestraReport report;
     const char* map = std::getenv("SORN_PORTS");
@@ -98,7 +109,7 @@ int main(int argc, char** argv) {
     bool needsLink = true;
     auto command = [&](const char* name, const char* help) {
         CLI::App* sub = app.add_subcommand(name, help);
-        sub->footer(kExitCodes);
+        sub->footer(std::string(kGlobalOptions) + kExitCodes);
         return sub;
     };
 

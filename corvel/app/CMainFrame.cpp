@@ -14,12 +14,15 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -29,6 +32,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 
 namespace {
 
@@ -52,6 +56,7 @@ CMainFrame::CMainFrame(CorvelApp& app, QWidget* parent)
     mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdiArea_);
+    setAcceptDrops(true);
     CreateActions();
     CreateMenus();
     CreateToolBar();
@@ -604,15 +609,49 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    if (!app_.SaveAllModified()) {
+    if (!app_.RequestExit()) {
         event->ignore();
         return;
     }
     closing_ = true;
     statusTimer_->stop();
-    app_.CloseAllDocuments();
-    app_.ExitInstance();
     event->accept();
+}
+
+namespace {
+std::vector<std::string> DroppedFiles(const QMimeData* mime) {
+    std::vector<std::string> files;
+    if (mime != nullptr) {
+        for (const QUrl& url : mime->urls()) {
+            if (url.isLocalFile()) {
+                files.push_back(PathFromQt(url.toLocalFile()));
+            }
+        }
+    }
+    return files;
+}
+} // namespace
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedFiles(event->mimeData()).empty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    if (OpenDroppedFiles(event->mimeData())) {
+        event->acceptProposedAction();
+    }
+}
+
+bool CMainFrame::OpenDroppedFiles(const QMimeData* mime) {
+    const std::vector<std::string> files = DroppedFiles(mime);
+    // Each file opens as File > Open would open it.
+    for (const std::string& path : files) {
+        app_.OpenFileByExtension(path, false);
+    }
+    RefreshStatus();
+    return !files.empty();
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {

@@ -15,6 +15,7 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QMimeData;
 class QPrinter;
 class QTimer;
 class CStdChildFrame;
@@ -55,6 +56,8 @@ public:
     WkLogChildFrame* ProtocolFrame() const;
     /// Runs command `id` as its menu entry or button would.
     void RunCommand(int id);
+    /// Opens the local files of a drop, each as File > Open would; false when it held none.
+    bool OpenDroppedFiles(const QMimeData* mime);
     /// Refreshes the auto-answer pane and the enabled state of the commands.
     void RefreshStatus();
 
@@ -69,6 +72,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -39,17 +39,29 @@ const char* kAllFiles = "All-Files(*.*)";
 } // namespace
 
 void WkQtPrompts::ShowMessage(const std::string& text, Icon icon) {
+    if (silent_) {
+        return;
+    }
+
     QMessageBox box(ToQtIcon(icon), CorvelText::kProgramTitle, ToQt(text), QMessageBox::Ok,
                     parent_);
     box.exec();
 }
 
 bool WkQtPrompts::AskYesNo(const std::string& text) {
+    if (silent_) {
+        return false;
+    }
+
     return QMessageBox::question(parent_, CorvelText::kProgramTitle, ToQt(text),
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 Prompts::Answer WkQtPrompts::AskYesNoCancel(const std::string& text) {
+    if (silent_) {
+        return Answer::Cancel;
+    }
+
     auto answer = QMessageBox::question(parent_, CorvelText::kProgramTitle, ToQt(text),
                                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (answer == QMessageBox::Yes) {
@@ -60,6 +72,9 @@ Prompts::Answer WkQtPrompts::AskYesNoCancel(const std::string& text) {
 
 int WkQtPrompts::SelectFromList(const std::string& title, const std::string& text,
                                 const std::vector<std::string>& items, int preselected) {
+    if (silent_) {
+        return -1;
+    }
     QDialog dialog(parent_);
     dialog.setWindowTitle(ToQt(title));
     auto* layout = new QVBoxLayout(&dialog);
@@ -106,6 +121,10 @@ std::optional<std::string> WkQtPrompts::AskOpenFileName() {
 
 std::optional<std::string>
 WkQtPrompts::AskOpenFileOfTypes(const std::vector<std::string>& filters) {
+    if (silent_) {
+        return std::nullopt;
+    }
+
     QStringList names;
     for (const std::string& filter : filters) {
         names << ToQt(filter);
@@ -127,6 +146,10 @@ std::optional<std::string> WkQtPrompts::AskSaveFileName(const std::string& propo
 
 std::optional<std::string> WkQtPrompts::AskSaveFileOfType(const std::string& proposal,
                                                           const std::string& filter) {
+    if (silent_) {
+        return std::nullopt;
+    }
+
     QStringList names;
     if (!filter.empty()) {
         names << ToQt(filter);
@@ -142,16 +165,28 @@ std::optional<std::string> WkQtPrompts::AskSaveFileOfType(const std::string& pro
 }
 
 int WkQtPrompts::SelectComPort(const WkComPortChoice& choice) {
+    if (silent_) {
+        return 0;
+    }
+
     CSelectComPortDlg dialog(choice, parent_);
     return dialog.Run();
 }
 
 std::optional<WkReaderSelection> WkQtPrompts::SelectReader(const WkReaderChoice& choice) {
+    if (silent_) {
+        return std::nullopt;
+    }
+
     CSelectReaderDlg dialog(choice, parent_);
     return dialog.Run();
 }
 
 int WkQtPrompts::SelectReaderType() {
+    if (silent_) {
+        return 0;
+    }
+
     CSelectReaderTypeDlg dialog(parent_);
     return dialog.Run();
 }

@@ -11,6 +11,9 @@ class WkQtPrompts : public WkPrompts {
 public:
     WkQtPrompts() = default;
     void SetParent(QWidget* parent) { parent_ = parent; }
+    /// From now on nothing is shown and nothing waits for a person: messages are dropped,
+    /// questions answer No or Cancel, dialogs answer as if cancelled (the program is ending).
+    void SetSilent() { silent_ = true; }
 
     void ShowMessage(const std::string& text, Icon icon = Icon::Warning) override;
     bool AskYesNo(const std::string& text) override;
@@ -31,4 +34,5 @@ public:
 
 private:
     QPointer<QWidget> parent_;
+    bool silent_ = false;
 };

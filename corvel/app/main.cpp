@@ -11,27 +11,17 @@
 #include "WkQtPrompts.h"
 #include "WkQtText.h"
 #include "WkReaderDocuments.h"
+#include "WkRecovery.h"
+#include "WkSignalExit.h"
 #include "WkTransponderTemplate.h"
 #include "common/MessageHook.h"
 
 #include <QApplication>
-#include <QSocketNotifier>
 #include <QStatusBar>
 #include <QTimer>
-#include <csignal>
 #include <memory>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
-
-// SIGTERM and SIGINT become a close request of the main window, the same route as "&Exit".
-int gSignalPipe[2] = {-1, -1};
-
-void OnTerminationSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] ssize_t ignored = ::write(gSignalPipe[1], &byte, 1);
-}
 
 WkQtPrompts* gPrompts = nullptr;
 
@@ -44,6 +34,8 @@ void ShowHelperText(const char* text) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // From the first moment a signal ends the program through its exit steps.
+    WkSignalExit::InstallHandlers();
     QApplication qtApp(argc, argv);
     QCoreApplication::setOrganizationName("Kestra");
     QCoreApplication::setApplicationName("Corvel");
@@ -54,6 +46,14 @@ int main(int argc, char** argv) {
     Prompts::Install(&prompts);
     SetMessageHook(&ShowHelperText);
 
+    // A signal: nothing more is shown or waited for, open dialogs close, every event loop
+    // returns; the exit steps run below, at the top level.
+    WkSignalExit signalExit([&prompts] {
+        prompts.SetSilent();
+        WkSignalExit::CloseModalWindows();
+        QCoreApplication::exit(0);
+    });
+
     std::vector<std::string> args;
     const QStringList arguments = QCoreApplication::arguments();
     for (qsizetype i = 1; i < arguments.size(); ++i) {
@@ -61,6 +61,8 @@ int main(int argc, char** argv) {
     }
 
     CorvelApp app(libraries, prompts);
+    WkRecovery recovery(WkRecovery::DefaultFolder());
+    app.SetRecovery(&recovery);
     CorvelDocumentHooks hooks;
     hooks.registerTemplates = [&app](WkTemplateList& templates) {
         RegisterEditorTemplates(app, templates);
@@ -111,32 +113,16 @@ int main(int argc, char** argv) {
             return frame.get();
         },
         args);
-    if (!started) {
-        app.ExitInstance();
+    if (!started || signalExit.Received()) {
+        app.ExitWithoutQuestions();
         SetMessageHook(nullptr);
         Prompts::Install(nullptr);
-        return 1;
-    }
-
-    std::unique_ptr<QSocketNotifier> signalNotifier;
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gSignalPipe) == 0) {
-        signalNotifier = std::make_unique<QSocketNotifier>(gSignalPipe[0], QSocketNotifier::Read);
-        QObject::connect(signalNotifier.get(), &QSocketNotifier::activated, frame.get(), [&] {
-            char byte;
-            [[maybe_unused]] ssize_t ignored = ::read(gSignalPipe[0], &byte, 1);
-            frame->close();
-        });
-        struct sigaction action {};
-        action.sa_handler = &OnTerminationSignal;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        ::sigaction(SIGTERM, &action, nullptr);
-        ::sigaction(SIGINT, &action, nullptr);
+        return started ? 0 : 1;
     }
 
     const int result = QApplication::exec();
-    app.ExitInstance();
-    signalNotifier.reset();
+    // Exit from the menu has run the exit steps already; after a signal they run here.
+    app.ExitWithoutQuestions();
     frame.reset();
     SetMessageHook(nullptr);
     Prompts::Install(nullptr);

@@ -10,6 +10,7 @@
 #include "WkLogLineFrame.h"
 #include "WkPortKeeper.h"
 #include "WkPrompts.h"
+#include "WkRecovery.h"
 #include "WkVersionText.h"
 
 #include <algorithm>
@@ -49,6 +50,29 @@ constexpr std::array<ExtensionType, 5> kExtensions = {{
     {".rdr", "Read", true},
     {".trp", "Trans", true},
 }};
+
+// The type of a file by the last four characters of its name, compared byte-wise; null when
+// there is none.
+const ExtensionType* TypeOf(const std::string& path) {
+    const std::string extension = LastFour(path);
+    for (const ExtensionType& type : kExtensions) {
+        if (extension == type.extension) {
+            return &type;
+        }
+    }
+    return nullptr;
+}
+
+// The full path with symbolic links and "." and ".." resolved, so that one file has one name
+// whatever folder the program runs in.
+std::string CanonicalPath(const std::string& path) {
+    std::error_code error;
+    std::filesystem::path canonical = std::filesystem::weakly_canonical(path, error);
+    if (error) {
+        canonical = std::filesystem::absolute(path, error);
+    }
+    return error ? path : canonical.string();
+}
 
 std::string SaveQuestion(const WkDocument& document) {
     return "Save changes to " + document.Title() + "?";
@@ -133,7 +157,57 @@ bool CorvelApp::InitInstance(const std::function<WkFrameHost*()>& createFrame,
         prompts_.ShowMessage(CorvelText::kNoAutoAnswerThread);
         return false;
     }
+    OfferRecoveredDocuments();
     return true;
+}
+
+void CorvelApp::OfferRecoveredDocuments() {
+    if (recovery_ == nullptr) {
+        return;
+    }
+    const std::vector<WkRecovery::Entry> entries = recovery_->Pending();
+    if (!entries.empty() && prompts_.AskYesNo(CorvelText::kOfferRecovered)) {
+        for (const WkRecovery::Entry& entry : entries) {
+            const ExtensionType* type = TypeOf(entry.copy.string());
+            WkDocTemplate* docTemplate = type ? FindTemplate(type->templateName) : nullptr;
+            if (docTemplate == nullptr) {
+                continue;
+            }
+            auto document =
+                OpenDocumentFile(*docTemplate, entry.copy.string(), !type->multiple, nullptr);
+            if (document) {
+                // The copy stands for the original: saving writes the original file.
+                document->SetPathName(entry.originalPath);
+                document->SetTitle(entry.title);
+                document->SetModified(true);
+            }
+        }
+    }
+    recovery_->Discard();
+}
+
+bool CorvelApp::RequestExit() {
+    if (!SaveAllModified()) {
+        return false;
+    }
+    CloseAllDocuments();
+    ExitInstance();
+    return true;
+}
+
+void CorvelApp::ExitWithoutQuestions() {
+    if (recovery_ != nullptr) {
+        for (const auto& docTemplate : templates_.All()) {
+            for (const auto& document : docTemplate->Documents()) {
+                document->BeforeSaveQuestion();
+                if (document->IsModified()) {
+                    recovery_->Write(*document, docTemplate->DefaultExtension());
+                }
+            }
+        }
+    }
+    CloseAllDocuments();
+    ExitInstance();
 }
 
 void CorvelApp::ExitInstance() {
@@ -231,15 +305,47 @@ std::shared_ptr<WkDocument> CorvelApp::CreateNewDocument(WkDocTemplate& docTempl
     return document;
 }
 
+std::shared_ptr<WkDocument> CorvelApp::FindOpenDocument(const std::string& path) const {
+    for (const auto& docTemplate : templates_.All()) {
+        for (const auto& document : docTemplate->Documents()) {
+            if (!document->GetPathName().empty() &&
+                CanonicalPath(document->GetPathName()) == path) {
+                return document;
+            }
+        }
+    }
+    return nullptr;
+}
+
 std::shared_ptr<WkDocument> CorvelApp::OpenDocumentFile(WkDocTemplate& docTemplate,
-                                                        const std::string& path) {
+                                                        const std::string& givenPath,
+                                                        bool replaceFirst, bool* wasOpen) {
+    const std::string path = CanonicalPath(givenPath);
+    if (std::shared_ptr<WkDocument> open = FindOpenDocument(path)) {
+        // A file is open once: its window comes to the front.
+        if (frame_ != nullptr) {
+            frame_->ActivateFrameOf(*open);
+        }
+        if (wasOpen != nullptr) {
+            *wasOpen = true;
+        }
+        recentFiles_.Add(path);
+        RecentFilesChanged();
+        return open;
+    }
     std::shared_ptr<WkDocument> document = docTemplate.CreateDocument();
     if (!document) {
         return nullptr;
     }
+    // The file is read before anything open is replaced, so a failed open changes nothing.
     if (!document->OnOpenDocument(path)) {
         prompts_.ShowMessage(CorvelText::kOpenFailed);
         return nullptr;
+    }
+    if (replaceFirst) {
+        if (std::shared_ptr<WkDocument> open = docTemplate.FirstDocument()) {
+            CloseDocument(open);
+        }
     }
     document->SetPathName(path);
     document->SetTitle(std::filesystem::path(path).filename().string());
@@ -336,6 +442,7 @@ bool CorvelApp::SaveDocument(WkDocument& document, bool askName) {
         }
         path = docTemplate ? docTemplate->WithDefaultExtension(*chosen) : *chosen;
     }
+    path = CanonicalPath(path);
     if (!document.Save(path)) {
         prompts_.ShowMessage(CorvelText::kSaveFailed);
         return false;
@@ -426,26 +533,19 @@ bool CorvelApp::OpenFileByExtension(const std::string& givenPath, bool keepUnbou
         path = *chosen;
     }
     const std::string extension = LastFour(path);
-    WkDocTemplate* docTemplate = nullptr;
-    bool multiple = false;
-    for (const ExtensionType& type : kExtensions) {
-        if (extension == type.extension) {
-            docTemplate = FindTemplate(type.templateName);
-            multiple = type.multiple;
-            break;
-        }
-    }
+    const ExtensionType* type = TypeOf(path);
+    WkDocTemplate* docTemplate = type ? FindTemplate(type->templateName) : nullptr;
+    const bool multiple = type != nullptr && type->multiple;
     if (docTemplate == nullptr) {
         prompts_.ShowMessage(CorvelText::kUnknownFileType);
         return false;
     }
-    if (!multiple) {
-        if (std::shared_ptr<WkDocument> open = docTemplate->FirstDocument()) {
-            CloseDocument(open);
-        }
-    }
-    if (!OpenDocumentFile(*docTemplate, path)) {
+    bool wasOpen = false;
+    if (!OpenDocumentFile(*docTemplate, path, !multiple, &wasOpen)) {
         return false;
+    }
+    if (wasOpen) {
+        return true;
     }
     if (extension == ".rdr" && hooks_.linkReader) {
         hooks_.linkReader(false);
@@ -461,7 +561,7 @@ bool CorvelApp::OpenFromCommandLine(const std::string& path) {
     const std::string extension = LowerAscii(std::filesystem::path(path).extension().string());
     for (const auto& docTemplate : templates_.All()) {
         if (LowerAscii(docTemplate->DocString(WkDocTemplate::kFilterExt)) == extension) {
-            return OpenDocumentFile(*docTemplate, path) != nullptr;
+            return OpenDocumentFile(*docTemplate, path, false, nullptr) != nullptr;
         }
     }
     prompts_.ShowMessage(CorvelText::kUnknownFileType);

@@ -24,6 +24,7 @@ class WkLibraries;
 class WkLogDoc;
 class WkPortKeeper;
 class WkPrompts;
+class WkRecovery;
 
 /// The texts the application shows.
 namespace CorvelText {
@@ -44,6 +45,8 @@ inline constexpr const char* kNoAutoAnswerThread = "Error: Cannot create Thread 
 inline constexpr const char* kUnknownFileType = "Unknown file type !";
 inline constexpr const char* kOpenFailed = "Failed to open document.";
 inline constexpr const char* kSaveFailed = "Failed to save document.";
+inline constexpr const char* kOfferRecovered =
+    "Corvel was ended while documents had unsaved changes.\nOpen the recovered copies?";
 } // namespace CorvelText
 
 /// Description strings of the document templates, with their resource ids.
@@ -88,6 +91,9 @@ public:
     void SetDocumentHooks(CorvelDocumentHooks hooks) { hooks_ = std::move(hooks); }
     void SetPortKeeper(WkPortKeeper* keeper) { portKeeper_ = keeper; }
     void SetAutoAnswer(WkAutoAnswerControl* autoAnswer) { autoAnswer_ = autoAnswer; }
+    /// Where recovery copies are written on a signal and offered at start-up; none: no
+    /// copies. Not owned.
+    void SetRecovery(WkRecovery* recovery) { recovery_ = recovery; }
 
     /// Start-up in order; `createFrame` makes the main window (null ends start-up), `args`
     /// is the command line after the program name. False: the program exits.
@@ -95,6 +101,12 @@ public:
                       const std::vector<std::string>& args);
     /// Shutdown in order; safe to call more than once.
     void ExitInstance();
+    /// Exit from the menu: the save question for each modified document (Cancel keeps the
+    /// program: false), then every document closed and the shutdown steps.
+    bool RequestExit();
+    /// Exit on a termination signal, asking nothing: each modified document goes to a
+    /// recovery copy, then every document is closed and the shutdown steps run.
+    void ExitWithoutQuestions();
 
     // Commands.
     void OnFileNewLog();
@@ -166,17 +178,25 @@ public:
 private:
     std::shared_ptr<WkDocument> CreateNewDocument(WkDocTemplate& docTemplate);
     void CloseDocumentNow(const std::shared_ptr<WkDocument>& document);
+    /// Opens `path` as a document of `docTemplate`, replacing the template's first document
+    /// when `replaceFirst` is set and the file was read. A file already open is not opened
+    /// again: its window is activated, its document returned and `*wasOpen` (may be null) set.
     std::shared_ptr<WkDocument> OpenDocumentFile(WkDocTemplate& docTemplate,
-                                                 const std::string& path);
+                                                 const std::string& path, bool replaceFirst,
+                                                 bool* wasOpen);
+    /// The open document whose file has the canonical path `path`, or none.
+    std::shared_ptr<WkDocument> FindOpenDocument(const std::string& path) const;
     bool OpenFromCommandLine(const std::string& path);
     void BindTransponderToReader(WkDocTemplate& transTemplate);
     void RecentFilesChanged();
+    void OfferRecoveredDocuments();
 
     WkLibraries& libraries_;
     WkPrompts& prompts_;
     WkFrameHost* frame_ = nullptr;
     WkPortKeeper* portKeeper_ = nullptr;
     WkAutoAnswerControl* autoAnswer_ = nullptr;
+    WkRecovery* recovery_ = nullptr;
     CorvelDocumentHooks hooks_;
     WkTemplateList templates_;
     WkRecentFileList recentFiles_{9};

@@ -49,7 +49,9 @@ struct WkCommand {
     const char* menuText;
     /// "prompt\ntool tip"; either part may be empty.
     const char* resourceString;
-    const char* shortcutText; ///< accelerator text shown in the menu, may be empty
+    /// Accelerator text shown in the menu, may be empty. Commands with a standard key
+    /// sequence leave it empty: the menu shows the sequence as the desktop writes it.
+    const char* shortcutText;
 };
 
 /// Every command of the main frame and the protocol window.

@@ -12,17 +12,24 @@
 #include "WkLogChildFrame.h"
 #include "WkLogDoc.h"
 #include "WkLogView.h"
+#include "WkQtPrompts.h"
+#include "WkQtText.h"
+#include "WkRtfText.h"
+#include "WkSignalExit.h"
 
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QtTest>
 #include <atomic>
+#include <csignal>
+#include <fstream>
 #include <set>
 #include <thread>
 
@@ -111,8 +118,12 @@ private slots:
         QCOMPARE(frame.Action(CommandId::kShowAutoAnswer)->statusTip(),
                  QString("Protocol Window accept Protocols of Auto Answer Mode"));
         QCOMPARE(frame.Action(CommandId::kShowAutoAnswer)->toolTip(), QString("Show AA-Protocols"));
-        QCOMPARE(frame.Action(CommandId::kFileOpen)->text(), QString("Open...\tStrg+O"));
-        QCOMPARE(frame.Action(CommandId::kFileSave)->text(), QString("&Save \tCrtl+S"));
+        QCOMPARE(frame.Action(CommandId::kFileOpen)->text(), QString("Open..."));
+        QCOMPARE(frame.Action(CommandId::kFileSave)->text(), QString("&Save "));
+        // Standard key sequences: Ctrl+O asks for a file to open.
+        bench.prompts.openAnswers = {""};
+        QTest::keyClick(&frame, Qt::Key_O, Qt::ControlModifier);
+        QVERIFY(bench.prompts.openAnswers.empty());
         QVERIFY(frame.Action(CommandId::kNewMacro)->isEnabled()); // the macro type is registered
 
         // The new-document pop-up: five entries and a separator, at (25, 75).
@@ -288,6 +299,37 @@ private slots:
         QTRY_VERIFY(watched.isNull());
         QCOMPARE(bench.app->FindTemplate("Prot")->DocumentCount(), std::size_t{0});
         QCOMPARE(bench.prompts.messages.back(), std::string("Save changes to Prot1?"));
+    }
+
+    void droppedFileOpensAsOpenWould() {
+        Bench bench;
+        QTemporaryDir dir;
+        const std::string path = PathFromQt(dir.filePath("dropped.log"));
+        std::ofstream(path, std::ios::binary) << WriteRtfLines({"dropped line"}, WkLogFont{});
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(dir.filePath("dropped.log"))});
+        QVERIFY(bench.frame->OpenDroppedFiles(&mime));
+        QCOMPARE(bench.app->ProtocolWindowDocument()->PlainTitle(), std::string("dropped.log"));
+        QTRY_COMPARE(bench.View()->toPlainText(), QString("dropped line\n"));
+    }
+
+    void signalClosesAMessageBoxAndNothingWaitsAfterIt() {
+        Bench bench;
+        WkQtPrompts prompts;
+        QVERIFY(WkSignalExit::InstallHandlers());
+        bool ended = false;
+        WkSignalExit signalExit([&] {
+            prompts.SetSilent();
+            WkSignalExit::CloseModalWindows();
+            ended = true;
+        });
+        QTimer::singleShot(0, [] { ::raise(SIGTERM); });
+        prompts.ShowMessage("shown until the signal"); // returns only when the box is closed
+        QVERIFY(ended);
+        prompts.ShowMessage("never shown");
+        QVERIFY(!prompts.AskYesNo("never asked"));
+        bench.app->ExitWithoutQuestions();
+        QVERIFY(bench.libs.callback == nullptr);
     }
 
     void exitEndsThroughTheShutdownSteps() {

@@ -238,6 +238,9 @@ TEST_F(EditorsOnSim, ComposeSendAddToMacroRunSaveAndReopen) {
     ASSERT_TRUE(protocols->Save(prt));
     ASSERT_TRUE(macro->Save(mac));
     EXPECT_EQ(macro->GetTitle(), "MacroEditor - first.mac");
+    // A file that is open is not opened a second time: close both, then read them back.
+    app.CloseDocument(macro);
+    app.CloseDocument(app.FindTemplate("Prot")->FirstDocument());
     ASSERT_TRUE(app.OpenFileByExtension(mac, false));
     ASSERT_TRUE(app.OpenFileByExtension(prt, false));
     auto reopened =

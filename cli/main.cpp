@@ -11,9 +11,11 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <iostream>
 #include <optional>
+#include <set>
 #include <unistd.h>
 
 using namespace kestra_cli;
@@ -39,10 +41,35 @@ constexpr const char* kGlobalOptions =
 
 )";
 
+// The map file the serial-port library reads, as it chooses it.
+std::string PortMapFile() {
+    if (const char* file = std::getenv("SORN_PORTS"); file && *file) {
+        return file;
+    }
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) {
+        return std::string(config) + "/sorn/ports";
+    }
+    const char* home = std::getenv("HOME");
+    return std::string(home ? home : "") + "/.config/sorn/ports";
+}
+
+// Every port whose device exists, and every number the map file names, present or not.
 KestraReport Ports() {
     KestraReport report;
-    const char* map = std::getenv("SORN_PORTS");
-    report.json["map_file"] = map ? map : "";
+    const std::string mapFile = PortMapFile();
+    std::set<int> mapped;
+    std::ifstream map(mapFile);
+    for (std::string line; std::getline(map, line);) {
+        const std::size_t equals = line.find('=');
+        if (!line.starts_with('#') && equals != std::string::npos) {
+            try {
+                mapped.insert(std::stoi(line.substr(0, equals)));
+            } catch (const std::exception&) {
+            }
+        }
+    }
+    report.json["map_file"] = mapFile;
+    report.lines.push_back("map file: " + mapFile);
     nlohmann::ordered_json ports = nlohmann::ordered_json::array();
     for (int n = 1; n <= 256; ++n) {
         char path[1024] = {};
@@ -50,11 +77,11 @@ KestraReport Ports() {
             continue;
         }
         const bool exists = SORN_DetectPort(n) == 0;
-        if (!exists) {
+        if (!exists && !mapped.contains(n)) {
             continue;
         }
-        report.lines.push_back(std::to_string(n) + "\t" + path);
-        ports.push_back({{"port", n}, {"device", path}});
+        report.lines.push_back(std::to_string(n) + "\t" + path + (exists ? "" : "\t(missing)"));
+        ports.push_back({{"port", n}, {"device", path}, {"exists", exists}});
     }
     report.json["ports"] = ports;
     return report;
@@ -113,10 +140,12 @@ int main(int argc, char** argv) {
         return sub;
     };
 
-    command("ports", "list the port map's ports whose devices exist")->callback([&] {
-        needsLink = false;
-        run = [](KestraLink*) { return Ports(); };
-    });
+    command("ports",
+            "the port map: its file, and each port whose device exists or that the file names")
+        ->callback([&] {
+            needsLink = false;
+            run = [](KestraLink*) { return Ports(); };
+        });
     command("version", "hardware type, software version and transponder types of the reader")
         ->callback([&] { run = [](KestraLink* l) { return Version(*l); }; });
 

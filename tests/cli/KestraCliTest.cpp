@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <spawn.h>
 #include <sstream>
@@ -127,6 +128,21 @@ TEST_F(KestraCli, JsonHoldsTheFactsOfTheText) {
 
     const Outcome verbose = Kestra({"--device", pty, "-v", "version"});
     EXPECT_NE(verbose.err.find(">>  04 00 65 61"), std::string::npos) << verbose.err;
+
+    // The port map: the simulator as port 5 of it, and a port whose device is missing.
+    std::ofstream(dir / "ports") << "5=" << pty << "\n6=/dev/kestra-missing\n";
+    setenv("SORN_PORTS", (dir / "ports").c_str(), 1);
+    const auto ports = nlohmann::json::parse(Kestra({"--json", "ports"}).out)["ports"];
+    const Outcome byPort = Kestra({"--port", "5", "version"});
+    unsetenv("SORN_PORTS");
+    EXPECT_EQ(byPort.out, text.out);
+    std::map<int, bool> exists; // the machine's own serial ports may be listed too
+    for (const auto& port : ports) {
+        exists[port["port"].get<int>()] = port["exists"].get<bool>();
+    }
+    EXPECT_EQ(exists[5], true) << ports;
+    EXPECT_EQ(exists.count(6), 1u) << ports;
+    EXPECT_EQ(exists[6], false);
 
     // A failure is JSON too, with the code the program ends with.
     ASSERT_EQ(sims[0]->Control("fault silent"), "ok");

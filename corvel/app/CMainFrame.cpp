@@ -29,7 +29,6 @@
 #include <QPrinter>
 #include <QSettings>
 #include <QStatusBar>
-#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
@@ -50,8 +49,14 @@ QString MenuText(const WkCommand& command) {
 
 } // namespace
 
+// The icons live in the static UI library; register them before the first action needs one.
+static void InitIconResources() {
+    Q_INIT_RESOURCE(icons);
+}
+
 CMainFrame::CMainFrame(CorvelApp& app, QWidget* parent)
     : QMainWindow(parent), app_(app), mdiArea_(new QMdiArea(this)), statusTimer_(new QTimer(this)) {
+    InitIconResources();
     setWindowTitle(CorvelText::kMainTitle);
     mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -81,7 +86,8 @@ QAction* CMainFrame::MakeAction(int id, const char* icon) {
     action->setStatusTip(ToQt(CommandPrompt(id)));
     action->setToolTip(ToQt(CommandToolTip(id)));
     if (icon != nullptr) {
-        action->setIcon(QIcon::fromTheme(icon));
+        // Shipped with the program, so the buttons show on any desktop.
+        action->setIcon(QIcon(QString(":/icons/%1.png").arg(icon)));
     }
     connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
     actions_[id] = action;
@@ -95,29 +101,29 @@ void CMainFrame::CreateActions() {
     MakeAction(kNewProtocol);
     MakeAction(kNewMacro);
     MakeAction(kNewLog);
-    MakeAction(kNewPopup, "document-new");
-    MakeAction(kFileOpen, "document-open")->setShortcut(QKeySequence::Open);
+    MakeAction(kNewPopup, "new");
+    MakeAction(kFileOpen, "open")->setShortcut(QKeySequence::Open);
     MakeAction(kFileClose);
-    MakeAction(kFileSave, "document-save")->setShortcut(QKeySequence::Save);
+    MakeAction(kFileSave, "save")->setShortcut(QKeySequence::Save);
     MakeAction(kFileSaveAs);
     MakeAction(kFileInfo);
     MakeAction(kPrintSetup);
-    MakeAction(kPrint, "document-print")->setShortcut(QKeySequence::Print);
+    MakeAction(kPrint, "print")->setShortcut(QKeySequence::Print);
     MakeAction(kPrintDirect);
     MakeAction(kPrintPreview);
     MakeAction(kExit);
     MakeAction(kEditUndo)->setShortcut(QKeySequence::Undo);
-    MakeAction(kEditCut, "edit-cut")->setShortcut(QKeySequence::Cut);
-    MakeAction(kEditCopy, "edit-copy")->setShortcut(QKeySequence::Copy);
-    MakeAction(kEditPaste, "edit-paste")->setShortcut(QKeySequence::Paste);
+    MakeAction(kEditCut, "cut")->setShortcut(QKeySequence::Cut);
+    MakeAction(kEditCopy, "copy")->setShortcut(QKeySequence::Copy);
+    MakeAction(kEditPaste, "paste")->setShortcut(QKeySequence::Paste);
     MakeAction(kEditInsert);
     MakeAction(kEditDelete)->setShortcut(QKeySequence::Delete);
     MakeAction(kViewToolbar)->setCheckable(true);
     MakeAction(kViewStatusBar)->setCheckable(true);
-    MakeAction(kComPort, "network-wired");
+    MakeAction(kComPort, "comport");
     MakeAction(kFont);
-    MakeAction(kShowAutoAnswer, "media-playback-start");
-    MakeAction(kStopAutoAnswer, "media-playback-stop");
+    MakeAction(kShowAutoAnswer, "play");
+    MakeAction(kStopAutoAnswer, "stop");
     MakeAction(kWindowCascade);
     MakeAction(kWindowTileHorizontal);
     MakeAction(kWindowArrange);
@@ -135,21 +141,6 @@ void CMainFrame::CreateActions() {
         action->setVisible(false);
         actions_[kRecentFirst + i] = action;
         recentActions_.push_back(action);
-    }
-    // Fallback glyphs where the desktop theme has no icon.
-    const std::pair<int, QStyle::StandardPixmap> fallbacks[] = {
-        {kNewPopup, QStyle::SP_FileIcon},
-        {kFileOpen, QStyle::SP_DialogOpenButton},
-        {kFileSave, QStyle::SP_DialogSaveButton},
-        {kShowAutoAnswer, QStyle::SP_MediaPlay},
-        {kStopAutoAnswer, QStyle::SP_MediaStop},
-        {kComPort, QStyle::SP_DriveNetIcon},
-        {kPrint, QStyle::SP_FileDialogDetailedView},
-    };
-    for (const auto& [id, pixmap] : fallbacks) {
-        if (actions_[id]->icon().isNull()) {
-            actions_[id]->setIcon(style()->standardIcon(pixmap));
-        }
     }
 }
 

@@ -141,6 +141,10 @@ private slots:
         }
         QCOMPARE(toolbar, (std::vector<int>{32858, 0, 57601, 57603, 0, 57635, 57634, 57637, 0,
                                             57607, 0, 32830, 32831, 0, 32771}));
+        // Every button has the program's own icon, whatever the desktop theme.
+        for (QAction* action : frame.findChild<QToolBar*>("MainToolBar")->actions()) {
+            QVERIFY(action->isSeparator() || !action->icon().pixmap(16, 16).isNull());
+        }
 
         // Highlighting a command shows its prompt in pane 0.
         frame.NewDocumentMenu()->popup(frame.NewDocumentMenuPosition());

@@ -1,15 +1,13 @@
 // The reader configuration view model and the default configurations against kestra-sim on a
 // pty, through the real serial-port and reader libraries.
 
+#include "AppFakes.h"
 #include "CorvelApp.h"
 #include "ScriptedPrompts.h"
 #include "SimProcess.h"
 #include "TestReaderHost.h"
 #include "WkAppReaderEditHost.h"
-#include "WkComPortChoice.h"
 #include "WkDocTemplate.h"
-#include "WkFrameHost.h"
-#include "WkPrompts.h"
 #include "WkReaderDocuments.h"
 #include "WkReaderEditDoc.h"
 #include "WkReaderEditViewModel.h"
@@ -233,40 +231,6 @@ TEST_F(ReaderViewSim, TypedBusAddressIsCommittedAndToldToLinkedTransponders) {
     EXPECT_EQ(transponder.told.back(), "COMNR=-");
 }
 
-class NoWindows : public WkFrameHost {
-public:
-    bool CreateFrameFor(const std::shared_ptr<WkDocument>&) override { return true; }
-    void DestroyFrameOf(WkDocument&) override {}
-    void ActivateFrameOf(WkDocument&) override {}
-    void ShowMainWindow() override {}
-    std::vector<std::string> LoadRecentFiles() override { return {}; }
-    void SaveRecentFiles(const std::vector<std::string>&) override {}
-    void RecentFilesChanged() override {}
-};
-
-class AppPrompts : public WkPrompts {
-public:
-    std::string saveAs;
-    std::vector<std::string> messages;
-    void ShowMessage(const std::string& text, Icon) override { messages.push_back(text); }
-    bool AskYesNo(const std::string&) override { return false; }
-    Answer AskYesNoCancel(const std::string&) override { return Answer::Cancel; }
-    int SelectFromList(const std::string&, const std::string&, const std::vector<std::string>&,
-                       int) override {
-        return -1;
-    }
-    std::optional<std::string> AskOpenFileName() override { return std::nullopt; }
-    std::optional<std::string> AskSaveFileName(const std::string& proposal) override {
-        messages.push_back("save as " + proposal);
-        return saveAs;
-    }
-    int SelectComPort(const WkComPortChoice&) override { return 0; }
-    std::optional<WkReaderSelection> SelectReader(const WkReaderChoice&) override {
-        return std::nullopt;
-    }
-    int SelectReaderType() override { return 0; }
-};
-
 // The "Read" template in the application: new, save, and the reader's port in the selection
 // and association lists.
 TEST_F(SimFixture, ReaderDocumentsInTheApplication) {
@@ -279,7 +243,7 @@ TEST_F(SimFixture, ReaderDocumentsInTheApplication) {
     };
     hooks.linkReader = [&](bool isNew) { WkReaderDocuments::LinkLast(app.Templates(), isNew); };
     app.SetDocumentHooks(hooks);
-    NoWindows frame;
+    FakeFrame frame;
     ASSERT_TRUE(app.InitInstance([&] { return &frame; }, {}));
 
     app.OnFileNewReader();
@@ -302,9 +266,9 @@ TEST_F(SimFixture, ReaderDocumentsInTheApplication) {
     EXPECT_EQ(choice.Texts(),
               std::vector<std::string>{"BusAdr: 255  COM:" + kPortText + "  File:Read1"});
 
-    appPrompts.saveAs = (dir / "first").string();
+    appPrompts.saveAnswers.push_back((dir / "first").string());
     ASSERT_TRUE(app.SaveDocument(doc, false));
-    EXPECT_EQ(appPrompts.messages, std::vector<std::string>{"save as Read1"});
+    EXPECT_EQ(appPrompts.saveProposals, std::vector<std::string>{"Read1"});
     EXPECT_EQ(fs::file_size(dir / "first.rdr"), 4144u);
     EXPECT_EQ(doc.StoredName(), "first.rdr");
     app.ExitInstance();

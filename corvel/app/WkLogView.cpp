@@ -1,5 +1,6 @@
 #include "WkLogView.h"
 
+#include "CFontDlg.h"
 #include "WkLogCommands.h"
 #include "WkLogDoc.h"
 #include "WkLogLineFrame.h"
@@ -11,7 +12,6 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
-#include <QFontDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIntValidator>
@@ -309,12 +309,14 @@ void WkLogView::ApplyFont(const WkLogFont& font) {
 }
 
 void WkLogView::ChooseFont() {
-    bool ok = false;
-    QFont chosen = QFontDialog::getFont(&ok, table_->font(), this);
-    if (!ok) {
+    WkLogFont logFont = document_->Font();
+    CFontDlg dialog(table_->font(), table_->palette().color(QPalette::Text), this);
+    if (dialog.exec() != QDialog::Accepted) {
         return;
     }
-    WkLogFont logFont = document_->Font();
+    const QFont chosen = dialog.SelectedFont();
+    logFont.autoColor = false;
+    logFont.color = dialog.SelectedColor().rgb() & 0xFFFFFFu;
     logFont.face = FromQt(chosen.family());
     logFont.bold = chosen.weight() >= QFont::Bold;
     logFont.italic = chosen.italic();

@@ -2,6 +2,7 @@
 
 #include "AppFakes.h"
 #include "CFileInfoDlg.h"
+#include "CFontDlg.h"
 #include "CSelectComPortDlg.h"
 #include "CSelectReaderDlg.h"
 #include "CSelectReaderTypeDlg.h"
@@ -135,6 +136,15 @@ private slots:
             QTest::mouseClick(Button(d, "cancelButton"), Qt::LeftButton);
         });
         QCOMPARE(dialog.Run(), 0);
+    }
+
+    void fontDialogOffersColourBesideTheFont() {
+        QFont courier("Courier New", 9);
+        CFontDlg dialog(courier, Qt::black);
+        QVERIFY(dialog.findChild<QPushButton*>() != nullptr);
+        dialog.SetColor(Qt::red);
+        QCOMPARE(dialog.SelectedColor(), QColor(Qt::red));
+        QCOMPARE(dialog.SelectedFont().pointSize(), 9);
     }
 
     void fileInfoShowsTheDocumentsModelAndTakesTheComment() {

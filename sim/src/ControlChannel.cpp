@@ -162,12 +162,19 @@ std::string ControlChannel::Execute(std::string_view line, TimePoint now) {
 
 std::string ControlChannel::Memory(const std::vector<std::string_view>& words) {
     const bool id = words.size() >= 2 && words[1] == "id";
-    auto area = words.size() >= 2 ? ParseArea(words[1]) : std::nullopt;
+    // A plain value and a flag rather than an optional: GCC's thread-sanitizer build takes the
+    // optional's value for uninitialised where it is read behind the flag.
+    Transponder::Area area = Transponder::Area::Public;
+    bool haveArea = false;
+    if (auto parsed = words.size() >= 2 ? ParseArea(words[1]) : std::nullopt) {
+        area = *parsed;
+        haveArea = true;
+    }
     const std::size_t addressAt = id ? 2 : 4;
     unsigned first = 0;
     unsigned count = 0;
     unsigned address = 0;
-    bool valid = (id || (area && words.size() >= 4 && ParseUnsigned(words[2], first, 10) &&
+    bool valid = (id || (haveArea && words.size() >= 4 && ParseUnsigned(words[2], first, 10) &&
                          ParseUnsigned(words[3], count, 10))) &&
                  words.size() <= addressAt + 1 &&
                  (words.size() == addressAt ||
@@ -189,10 +196,10 @@ std::string ControlChannel::Memory(const std::vector<std::string_view>& words) {
         return "id " + std::to_string(tag->IdBits()) + ":" + HexBytes(bytes.data(), bytes.size()) +
                "\nok\n";
     }
-    auto blocks = tag->Read(*area, first, count);
+    auto blocks = tag->Read(area, first, count);
     if (!blocks || count == 0) {
         return Error("the " + std::string(words[1]) + " memory has " +
-                     std::to_string(tag->Blocks(*area)) + " blocks");
+                     std::to_string(tag->Blocks(area)) + " blocks");
     }
     std::string out;
     for (unsigned i = 0; i < count; ++i) {

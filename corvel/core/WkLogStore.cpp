@@ -184,29 +184,28 @@ std::span<const std::uint8_t> WkLogStore::Bytes(LineId id,
     return scratch;
 }
 
+std::span<const std::uint8_t> WkLogStore::FrameOrRequest(LineId id,
+                                                         std::vector<std::uint8_t>& scratch) const {
+    const std::span<const std::uint8_t> bytes = Bytes(id, scratch);
+    if (bytes.size() >= 3) {
+        return bytes;
+    }
+    const std::optional<LineId> request = Partner(id);
+    if (!request || Kind(*request) != WkLineKind::kSend) {
+        return {};
+    }
+    return Bytes(*request, scratch);
+}
+
 int WkLogStore::Address(LineId id) const {
     std::vector<std::uint8_t> scratch;
-    std::span<const std::uint8_t> bytes = Bytes(id, scratch);
-    if (bytes.size() < 3) {
-        const std::optional<LineId> request = Partner(id);
-        if (!request || Kind(*request) != WkLineKind::kSend) {
-            return -1;
-        }
-        bytes = Bytes(*request, scratch);
-    }
+    const std::span<const std::uint8_t> bytes = FrameOrRequest(id, scratch);
     return bytes.size() < 3 ? -1 : bytes[1];
 }
 
 int WkLogStore::Command(LineId id) const {
     std::vector<std::uint8_t> scratch;
-    std::span<const std::uint8_t> bytes = Bytes(id, scratch);
-    if (bytes.size() < 3) {
-        const std::optional<LineId> request = Partner(id);
-        if (!request || Kind(*request) != WkLineKind::kSend) {
-            return -1;
-        }
-        bytes = Bytes(*request, scratch);
-    }
+    const std::span<const std::uint8_t> bytes = FrameOrRequest(id, scratch);
     return bytes.size() < 3 ? -1 : bytes[2];
 }
 

@@ -108,6 +108,9 @@ private:
 
     Where Find(LineId id) const;
     std::span<const std::uint8_t> Stored(const Where& at) const;
+    /// The line's frame, or its request's for a line without a frame of its own.
+    std::span<const std::uint8_t> FrameOrRequest(LineId id,
+                                                 std::vector<std::uint8_t>& scratch) const;
     void Pair(LineId id, const WkProtocolLine& parts, int reader);
     void SetPartner(LineId a, LineId b);
     void DropOverLimit();

@@ -374,9 +374,14 @@ void CMainFrame::RunCommand(int id) {
     RefreshStatus();
 }
 
+void CMainFrame::SetAutoAnswerDeviceAway(bool away) {
+    autoAnswerDeviceAway_ = away;
+    RefreshStatus();
+}
+
 void CMainFrame::RefreshStatus() {
     using namespace CommandId;
-    panes_[1]->setText(ToQt(AutoAnswerPaneText(app_.IsAutoAnswerOn())));
+    panes_[1]->setText(ToQt(AutoAnswerPaneText(app_.IsAutoAnswerOn(), autoAnswerDeviceAway_)));
     panes_[3]->setText(insertMode_ ? "INS" : "");
     actions_[kShowAutoAnswer]->setEnabled(app_.CanShowAutoAnswer());
     actions_[kStopAutoAnswer]->setEnabled(app_.CanStopAutoAnswer());

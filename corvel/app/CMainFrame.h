@@ -60,6 +60,8 @@ public:
     bool OpenDroppedFiles(const QMimeData* mime);
     /// Refreshes the auto-answer pane and the enabled state of the commands.
     void RefreshStatus();
+    /// Whether the port auto-answer reads has lost its device (shown in the auto-answer pane).
+    void SetAutoAnswerDeviceAway(bool away);
 
     // WkFrameHost
     bool CreateFrameFor(const std::shared_ptr<WkDocument>& document) override;
@@ -109,5 +111,6 @@ private:
     QTimer* statusTimer_;
     std::unique_ptr<QPrinter> printer_;
     bool insertMode_ = false;
+    bool autoAnswerDeviceAway_ = false;
     bool closing_ = false;
 };

@@ -96,6 +96,9 @@ int main(int argc, char** argv) {
             }
             if (frame) {
                 frame->statusBar()->showMessage(QString::fromStdString(status));
+                if (port == autoAnswer.WatchedPort()) {
+                    frame->SetAutoAnswerDeviceAway(!back);
+                }
             }
         });
     QTimer connectionWatch;

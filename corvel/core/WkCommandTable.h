@@ -65,7 +65,12 @@ std::string CommandToolTip(int id);
 
 /// Status bar panes, in order: 0 messages, 1 auto-answer, 2 "S", 3 "INS", 4 "NUM".
 inline constexpr const char* kAutoAnswerPaneText = "Auto Answer on";
-/// The text of pane 1 for the auto-answer state.
-inline std::string AutoAnswerPaneText(bool autoAnswerOn) {
-    return autoAnswerOn ? kAutoAnswerPaneText : "";
+inline constexpr const char* kAutoAnswerWaitsPaneText = "Auto Answer waits for device";
+/// The text of pane 1 for the auto-answer state; `deviceAway` when the port it reads has lost
+/// its device, so the pane does not claim lines are coming.
+inline std::string AutoAnswerPaneText(bool autoAnswerOn, bool deviceAway = false) {
+    if (!autoAnswerOn) {
+        return "";
+    }
+    return deviceAway ? kAutoAnswerWaitsPaneText : kAutoAnswerPaneText;
 }

@@ -61,6 +61,8 @@ TEST(WkCommandTable, PromptsAndToolTipsSplitAtTheLineBreak) {
     }
     EXPECT_EQ(AutoAnswerPaneText(true), "Auto Answer on");
     EXPECT_EQ(AutoAnswerPaneText(false), "");
+    EXPECT_EQ(AutoAnswerPaneText(true, true), "Auto Answer waits for device");
+    EXPECT_EQ(AutoAnswerPaneText(false, true), "");
 }
 
 TEST(WkRecentFileList, NewestFirstWithoutDuplicatesUpToNine) {

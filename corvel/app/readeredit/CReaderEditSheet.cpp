@@ -1,31 +1,37 @@
 #include "CReaderEditSheet.h"
 
+#include "CCommandPageWidget.h"
+#include "CConfigPageWidget.h"
+#include "WkCommandPage.h"
+#include "WkConfigPage.h"
 #include "WkQtText.h"
-#include "WkRecordingPage.h"
+#include "WkReaderEditDoc.h"
 
-#include <QWidget>
-
-namespace {
-// Tab order: the command panel, then the seven configuration pages.
-const char* const kCaptions[] = {"Miscellaneous Commands",    "Auto Answer Mode",
-                                 "Auto Answer Interface",     "Reader Settings",
-                                 "Input Configuration",       "Output Configuration",
-                                 "Password/Authentification", "Transponder Settings"};
-} // namespace
-
-CReaderEditSheet::CReaderEditSheet(WkReaderEditDoc&, QWidget* parent) : QTabWidget(parent) {
-    bool first = true;
-    for (const char* caption : kCaptions) {
-        pages_.push_back(std::make_unique<WkRecordingPage>(caption, first));
-        addTab(new QWidget(this), ToQt(caption));
-        first = false;
+CReaderEditSheet::CReaderEditSheet(WkReaderEditDoc& document, QWidget* parent)
+    : QTabWidget(parent), commands_(std::make_unique<WkCommandPage>(document)) {
+    addTab(new CCommandPageWidget(*commands_, this), ToQt(commands_->Caption()));
+    for (const WkPageTable& table : ReaderPageTables()) {
+        pages_.push_back(
+            std::make_unique<WkConfigPage>(table, document.Modul(), document.GetPrompts()));
+        auto* widget = new CConfigPageWidget(*pages_.back(), this);
+        connect(widget, &CConfigPageWidget::dialogRequested, this,
+                &CReaderEditSheet::dialogRequested);
+        addTab(widget, ToQt(table.caption));
     }
 }
 
-CReaderEditSheet::~CReaderEditSheet() = default;
+CReaderEditSheet::~CReaderEditSheet() {
+    // The widgets go before the pages they show, telling nobody: the view is gone.
+    blockSignals(true);
+    while (count() > 0) {
+        QWidget* page = widget(0);
+        removeTab(0);
+        delete page;
+    }
+}
 
 std::vector<WkReaderEditPage*> CReaderEditSheet::Pages() const {
-    std::vector<WkReaderEditPage*> pages;
+    std::vector<WkReaderEditPage*> pages{commands_.get()};
     for (const auto& page : pages_) {
         pages.push_back(page.get());
     }

@@ -1,7 +1,7 @@
 #pragma once
 // The reader configuration sheet: a tab per configuration page, the command panel first. Each
 // tab holds a page's widget over the page's logic; the view model reaches the pages only
-// through their interface. Until the pages are built the tabs hold stand-ins.
+// through their interface.
 
 #include "WkReaderEditPage.h"
 
@@ -9,6 +9,8 @@
 #include <memory>
 #include <vector>
 
+class WkCommandPage;
+class WkConfigPage;
 class WkReaderEditDoc;
 
 class CReaderEditSheet : public QTabWidget {
@@ -20,6 +22,11 @@ public:
     /// The pages in tab order; owned by the sheet.
     std::vector<WkReaderEditPage*> Pages() const;
 
+signals:
+    /// A page's dialog button (its control number) was pressed.
+    void dialogRequested(int id);
+
 private:
-    std::vector<std::unique_ptr<WkReaderEditPage>> pages_;
+    std::unique_ptr<WkCommandPage> commands_;
+    std::vector<std::unique_ptr<WkConfigPage>> pages_;
 };

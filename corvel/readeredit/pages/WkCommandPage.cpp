@@ -143,32 +143,51 @@ int WkCommandPage::OnMenu(int id) {
 }
 
 int WkCommandPage::Send() {
-    if (!Commit()) {
+    if (detection_ != nullptr || !Commit()) {
         return 0;
     }
     const std::string& text = Commands()[static_cast<std::size_t>(selection_)];
     int code = 0;
     std::from_chars(text.data() + 3, text.data() + 5, code, 16);
-    if (code == 0x52) {
-        WkBaudDetection* detection = BaudDetection();
-        if (detection == nullptr) {
-            return 0;
-        }
-        while (!detection->Step()) {
-        }
-        return detection->Found() ? 0 : -1;
+    if (code != 0x52) {
+        return Run(code);
     }
-    return Run(code);
+    if (!StartDetection()) {
+        return 0;
+    }
+    if (runner_) {
+        runner_();
+        return 0;
+    }
+    while (!StepDetection()) {
+    }
+    return detectionFound_ ? 0 : -1;
 }
 
-WkBaudDetection* WkCommandPage::BaudDetection() {
+bool WkCommandPage::StartDetection() {
     WkReaderEditHost* host = document_.Host();
     detection_ = std::make_unique<WkBaudDetection>(
         host != nullptr ? &host->Libraries() : nullptr, document_.GetReaderHandle(),
         [this] { return document_.Modul().Execute(0x52); },
         [this](const std::string& text) { Show(text); });
     detection_->SetTimeoutFactor(timeoutFactor_);
-    return detection_->Start() ? detection_.get() : nullptr;
+    if (!detection_->Start()) {
+        detection_.reset();
+        return false;
+    }
+    return true;
+}
+
+bool WkCommandPage::StepDetection() {
+    if (detection_ == nullptr) {
+        return true;
+    }
+    if (!detection_->Step()) {
+        return false;
+    }
+    detectionFound_ = detection_->Found();
+    detection_.reset();
+    return true;
 }
 
 int WkCommandPage::Run(int code) {

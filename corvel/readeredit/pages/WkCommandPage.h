@@ -70,11 +70,17 @@ public:
     int OnMenu(int id);
 
     /// "&Send": commits; then runs the chosen command. Baud rate detection runs to its end
-    /// here; a window drives it attempt by attempt with BaudDetection() instead.
+    /// here, unless a runner is set: then it is started, the runner is called, and the
+    /// runner calls StepDetection until it returns true. Nothing is sent while a detection
+    /// runs.
     int Send();
-    /// Starts the baud rate detection after a commit; null when there is nothing to try.
-    /// Step() it until it returns true.
-    WkBaudDetection* BaudDetection();
+    /// `runner` (may be empty) arranges for StepDetection to be called, e.g. from an event loop.
+    void SetDetectionRunner(std::function<void()> runner) { runner_ = std::move(runner); }
+    /// Runs the next attempt of the running detection; true when it is over.
+    bool StepDetection();
+    bool IsDetecting() const { return detection_ != nullptr; }
+    /// Whether the last detection found a rate.
+    bool DetectionFound() const { return detectionFound_; }
     /// Multiplies the detection's timeouts (tests on a loaded machine).
     void SetDetectionTimeoutFactor(int factor) { timeoutFactor_ = factor; }
 
@@ -92,6 +98,7 @@ public:
 
 private:
     int Run(int code);
+    bool StartDetection();
     void Show(std::string text);
     std::string VersionText(int rc);
     std::string InputText(int rc);
@@ -104,5 +111,7 @@ private:
     std::string result_;
     std::unique_ptr<WkBaudDetection> detection_;
     int timeoutFactor_ = 1;
+    std::function<void()> runner_;
+    bool detectionFound_ = false;
     std::function<void()> changed_;
 };

@@ -15,7 +15,9 @@ bool IsNumber(const WkPageControl& control) {
 
 WkConfigPage::WkConfigPage(const WkPageTable& table, VELKReaderModul& modul, Prompts& prompts)
     : table_(table), modul_(modul), prompts_(prompts), values_(table.controls.size(), 0),
-      texts_(table.controls.size()) {}
+      texts_(table.controls.size()) {
+    Load(); // a page that commits before it was ever shown keeps the module's values
+}
 
 void WkConfigPage::SetValue(std::size_t index, std::uint32_t value) {
     values_.at(index) = value;

@@ -25,7 +25,7 @@ struct WkMenuEntry {
 class WkConfigPage : public WkReaderEditPage {
 public:
     /// `table`, `modul` and `prompts` are not owned and must outlive the page. The controls
-    /// show nothing until Load.
+    /// start with the module's values.
     WkConfigPage(const WkPageTable& table, VELKReaderModul& modul, Prompts& prompts);
 
     const WkPageTable& Table() const { return table_; }

@@ -5,6 +5,7 @@
 #include "SimProcess.h"
 #include "TestReaderHost.h"
 #include "WkCommandPage.h"
+#include "WkPasswordDialog.h"
 #include "WkReaderEditDoc.h"
 #include "sorn.h"
 #include "velk.h"
@@ -161,6 +162,39 @@ TEST_F(CommandPage, BaudDetectionFindsTheReadersRateAndRestoresTheTimeout) {
     EXPECT_EQ(page.ResultText(), "\r\n\r\nNo Baudrate detected !");
     EXPECT_EQ(PortPara("baud"), "4800");
     EXPECT_EQ(PortPara("timeout"), timeout);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(CommandPage, PasswordAndCalibrationDialogs) {
+    StartSim({"--model", "KRD"});
+    WkPasswordDialog reader(WkPasswordDialog::kReaderPassword, doc);
+    reader.Open();
+    doc.SetModifiedFlag(false);
+    reader.Fields().SetText(4, "5A");
+    reader.LeaveField(); // then Cancel: the change stays
+    EXPECT_EQ(doc.Modul().Image(11)[58 * 16 + 8], 0x5A);
+    EXPECT_TRUE(doc.IsModified());
+
+    WkPasswordDialog ttcd(WkPasswordDialog::kPasswordTTCD, doc);
+    ttcd.Open();
+    ttcd.Send();
+    EXPECT_EQ(doc.Modul().Image(11)[33 * 16 + 9], 3);
+    EXPECT_EQ(doc.Modul().Image(11)[33 * 16 + 10], 3);
+
+    WkPasswordDialog calibration(WkPasswordDialog::kCalibration, doc);
+    calibration.Open();
+    calibration.Fields().SetText(0, "0C");
+    ASSERT_EQ(calibration.Send(), 0);
+    doc.Modul().Image(1)[32 + 11] = 0;
+    ASSERT_EQ(calibration.Read(), 0);
+    EXPECT_EQ(calibration.Fields().Text(0), "0C");
+
+    EXPECT_FALSE(CheckMinLength("1234567", 8, prompts));
+    EXPECT_EQ(prompts.Messages().back(), "You have to input at least 8 chars");
+    EXPECT_TRUE(CheckMinLength("12345678", 8, prompts));
 }
 
 } // namespace

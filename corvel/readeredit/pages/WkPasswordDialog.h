@@ -1,0 +1,47 @@
+#pragma once
+// The password and calibration dialogs of the reader editor without their windows: the hex
+// fields of each, the commit when a field is left, "&Send" with the transponder-type bytes it
+// sets, and "&Read" of the calibration value.
+
+#include "WkHexFields.h"
+
+#include <string>
+
+class WkReaderEditDoc;
+
+class WkPasswordDialog {
+public:
+    enum Kind {
+        kReaderPassword = 144,
+        kPasswordTTBC = 145,
+        kPasswordTTCD = 146,
+        kCalibration = 147
+    };
+
+    /// `document` must outlive the dialog. The fields start as "00".
+    WkPasswordDialog(Kind kind, WkReaderEditDoc& document);
+
+    Kind GetKind() const { return kind_; }
+    std::string Title() const;
+    WkHexFields& Fields() { return fields_; }
+
+    /// The dialog opens: every field shows the module's byte.
+    void Open() { fields_.Load(); }
+    /// A field lost the focus (all but the calibration dialog): commit and reload.
+    void LeaveField();
+    /// "&Send": commits, then sends; the reader module's result of the last command.
+    int Send();
+    /// "&Read" of the calibration dialog: reads 0x6B fresh; the field reloads on success.
+    int Read();
+    /// "OK": commits. "Cancel" commits nothing more.
+    void Ok() { fields_.Commit(); }
+
+private:
+    Kind kind_;
+    WkReaderEditDoc& document_;
+    WkHexFields fields_;
+};
+
+/// The minimum-length check of a dialog field: false, after "You have to input at least " n
+/// " chars" (exclamation icon), when `text` is shorter than `minimum`.
+bool CheckMinLength(const std::string& text, int minimum, class Prompts& prompts);

@@ -2,6 +2,7 @@
 
 #include "CCommandPageWidget.h"
 #include "CConfigPageWidget.h"
+#include "CPasswordDlg.h"
 #include "WkCommandPage.h"
 #include "WkConfigPage.h"
 #include "WkQtText.h"
@@ -14,8 +15,17 @@ CReaderEditSheet::CReaderEditSheet(WkReaderEditDoc& document, QWidget* parent)
         pages_.push_back(
             std::make_unique<WkConfigPage>(table, document.Modul(), document.GetPrompts()));
         auto* widget = new CConfigPageWidget(*pages_.back(), this);
-        connect(widget, &CConfigPageWidget::dialogRequested, this,
-                &CReaderEditSheet::dialogRequested);
+        connect(widget, &CConfigPageWidget::dialogRequested, this, [this, &document](int id) {
+            // Page 3's calibration button, page 6's three password buttons.
+            const auto kind = id == 1092   ? WkPasswordDialog::kCalibration
+                              : id == 1042 ? WkPasswordDialog::kReaderPassword
+                              : id == 1043 ? WkPasswordDialog::kPasswordTTBC
+                                           : WkPasswordDialog::kPasswordTTCD;
+            WkPasswordDialog logic(kind, document);
+            CPasswordDlg dialog(logic, this);
+            dialog.exec();
+            emit dialogRequested(id);
+        });
         addTab(widget, ToQt(table.caption));
     }
 }

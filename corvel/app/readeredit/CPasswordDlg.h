@@ -1,0 +1,28 @@
+#pragma once
+// The password and calibration dialogs over WkPasswordDialog: a two-digit hex field per byte,
+// "&Send", "&Read" (calibration only), OK and Cancel.
+
+#include "WkPasswordDialog.h"
+
+#include <QDialog>
+#include <vector>
+
+class QLineEdit;
+
+class CPasswordDlg : public QDialog {
+    Q_OBJECT
+public:
+    CPasswordDlg(WkPasswordDialog& logic, QWidget* parent = nullptr);
+
+    void accept() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Refresh();
+
+    WkPasswordDialog& logic_;
+    std::vector<QLineEdit*> fields_;
+    bool refreshing_ = false;
+};

@@ -1,5 +1,6 @@
 #include "CCommandPageWidget.h"
 
+#include "WkHexEdit.h"
 #include "WkQtText.h"
 
 #include <QApplication>
@@ -79,21 +80,9 @@ CCommandPageWidget::CCommandPageWidget(WkCommandPage& page, QWidget* parent)
         edit->installEventFilter(this);
         passwordLayout->addWidget(edit);
         password_.push_back(edit);
-        connect(edit, &QLineEdit::textEdited, this, [this, i, edit](const QString& text) {
-            switch (page_.Password().SetText(i, FromQt(text))) {
-            case WkHexFields::Edit::SelectAll:
-                QApplication::beep();
-                edit->setFocus();
-                edit->selectAll();
-                break;
-            case WkHexFields::Edit::Next:
-                if (i + 1 < password_.size()) {
-                    password_[i + 1]->setFocus();
-                }
-                break;
-            case WkHexFields::Edit::Stay:
-                break;
-            }
+        connect(edit, &QLineEdit::textEdited, this, [this, i, edit] {
+            ApplyHexEdit(page_.Password(), i, edit,
+                         i + 1 < password_.size() ? password_[i + 1] : nullptr);
         });
     }
     passwordLayout->addStretch();

@@ -1,5 +1,6 @@
 #include "CPasswordDlg.h"
 
+#include "WkHexEdit.h"
 #include "WkQtText.h"
 
 #include <QApplication>
@@ -24,21 +25,9 @@ CPasswordDlg::CPasswordDlg(WkPasswordDialog& logic, QWidget* parent)
         edit->installEventFilter(this);
         grid->addWidget(edit, static_cast<int>(i / 4), static_cast<int>(i % 4));
         fields_.push_back(edit);
-        connect(edit, &QLineEdit::textEdited, this, [this, i, edit](const QString& text) {
-            switch (logic_.Fields().SetText(i, FromQt(text))) {
-            case WkHexFields::Edit::SelectAll:
-                QApplication::beep();
-                edit->setFocus();
-                edit->selectAll();
-                break;
-            case WkHexFields::Edit::Next:
-                if (i + 1 < fields_.size()) {
-                    fields_[i + 1]->setFocus();
-                }
-                break;
-            case WkHexFields::Edit::Stay:
-                break;
-            }
+        connect(edit, &QLineEdit::textEdited, this, [this, i, edit] {
+            ApplyHexEdit(logic_.Fields(), i, edit,
+                         i + 1 < fields_.size() ? fields_[i + 1] : nullptr);
         });
     }
     auto* buttons = new QHBoxLayout;

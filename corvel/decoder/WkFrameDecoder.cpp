@@ -88,25 +88,26 @@ std::string FieldValue(WkFieldKind kind, Bytes bytes) {
 }
 
 // Lays the table's fields over the data bytes at `offset` of the frame.
-void DecodeFields(WkDecodedFrame& frame, std::span<const WkFieldSpec> specs, Bytes all, int offset,
-                  int end) {
+void DecodeFields(WkDecodedFrame& frame, std::span<const WkFieldSpec> layouts, Bytes all,
+                  int offset, int end) {
     int at = offset;
-    for (const WkFieldSpec& spec : specs) {
-        const bool whileLeft = spec.repeat == 0;
-        for (int i = 0; whileLeft ? at < end : i < spec.repeat; ++i) {
+    for (const WkFieldSpec& layout : layouts) {
+        const bool whileLeft = layout.repeat == 0;
+        for (int i = 0; whileLeft ? at < end : i < layout.repeat; ++i) {
             const int left = end - at;
             if (left <= 0) {
-                AddProblem(frame, std::string("no ") + spec.name);
+                AddProblem(frame, std::string("no ") + layout.name);
                 return;
             }
-            const int size = spec.size == 0 ? left : std::min<int>(spec.size, left);
-            std::string name = spec.name;
-            if (spec.repeat != 1) {
+            const int size = layout.size == 0 ? left : std::min<int>(layout.size, left);
+            std::string name = layout.name;
+            if (layout.repeat != 1) {
                 name += " " + std::to_string(i + 1);
             }
-            frame.fields.push_back({name, FieldValue(spec.kind, all.subspan(at, size)), at, size});
-            if (size < spec.size) {
-                AddProblem(frame, name + " short by " + std::to_string(spec.size - size));
+            frame.fields.push_back(
+                {name, FieldValue(layout.kind, all.subspan(at, size)), at, size});
+            if (size < layout.size) {
+                AddProblem(frame, name + " short by " + std::to_string(layout.size - size));
                 return;
             }
             at += size;

@@ -7,6 +7,7 @@
 #include "WkLogRows.h"
 #include "WkLogSink.h"
 
+#include "BenchSupport.h"
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdio>
@@ -17,14 +18,6 @@
 namespace {
 
 constexpr int kMillion = 1000000;
-
-long ResidentBytes() {
-    std::ifstream statm("/proc/self/statm");
-    long size = 0;
-    long resident = 0;
-    statm >> size >> resident;
-    return resident * sysconf(_SC_PAGESIZE);
-}
 
 // A reader's traffic: a 9-byte request and its 16-byte answer, then an 11-byte auto-answer
 // frame, each a millisecond after the other.
@@ -98,7 +91,7 @@ void BM_TenMillionLines(benchmark::State& state) {
     const long total = state.range(0);
     for (auto _ : state) {
         Traffic traffic;
-        const long before = ResidentBytes();
+        const long before = benchsupport::ResidentBytes();
         WkLogDoc doc;
         RowsSink sink(doc.Store());
         doc.AttachSink(&sink, std::this_thread::get_id());
@@ -120,7 +113,8 @@ void BM_TenMillionLines(benchmark::State& state) {
         state.counters["first_million_lines_per_s"] = first;
         state.counters["last_million_lines_per_s"] = last;
         state.counters["bytes_per_line"] =
-            static_cast<double>(ResidentBytes() - before) / static_cast<double>(total);
+            static_cast<double>(benchsupport::ResidentBytes() - before) /
+            static_cast<double>(total);
 
         WkLogFilter answers;
         answers.address = 2;

@@ -4,6 +4,7 @@
 #include "WkLogDoc.h"
 #include "WkLogView.h"
 
+#include "BenchSupport.h"
 #include <QApplication>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -16,14 +17,6 @@
 namespace {
 
 constexpr int kChunk = 100000;
-
-long ResidentBytes() {
-    std::ifstream statm("/proc/self/statm");
-    long size = 0;
-    long resident = 0;
-    statm >> size >> resident;
-    return resident * sysconf(_SC_PAGESIZE);
-}
 
 std::string Line(int i) {
     char text[96];
@@ -43,7 +36,7 @@ void BM_AppendFromUiThread(benchmark::State& state) {
         view->resize(1000, 300);
         view->show();
         QCoreApplication::processEvents();
-        const long before = ResidentBytes();
+        const long before = benchsupport::ResidentBytes();
         double first = 0;
         double last = 0;
         for (int chunk = 0; chunk < total / kChunk; ++chunk) {
@@ -65,7 +58,8 @@ void BM_AppendFromUiThread(benchmark::State& state) {
         state.counters["first_100k_lines_per_s"] = first;
         state.counters["last_100k_lines_per_s"] = last;
         state.counters["bytes_per_line"] =
-            static_cast<double>(ResidentBytes() - before) / static_cast<double>(total);
+            static_cast<double>(benchsupport::ResidentBytes() - before) /
+            static_cast<double>(total);
         view.reset();
     }
     state.SetItemsProcessed(state.iterations() * total);

@@ -11,6 +11,7 @@
 #include "WkRecordingPage.h"
 #include "sorn.h"
 
+#include "BenchSupport.h"
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -91,27 +92,8 @@ void BM_ReadAllOnWire(benchmark::State& state) {
 
 BENCHMARK(BM_ReadAllOnWire)->Arg(9600)->Arg(38400)->Iterations(10)->Repetitions(9)->UseRealTime();
 
-// Host and simulator share one processor, as in the simulator's own benchmark: whether the
-// scheduler places them apart would otherwise decide the figures.
-int PinToOneProcessor() {
-    cpu_set_t allowed;
-    CPU_ZERO(&allowed);
-    if (sched_getaffinity(0, sizeof allowed, &allowed) != 0) {
-        return -1;
-    }
-    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
-        if (CPU_ISSET(cpu, &allowed)) {
-            cpu_set_t one;
-            CPU_ZERO(&one);
-            CPU_SET(cpu, &one);
-            return sched_setaffinity(0, sizeof one, &one) == 0 ? cpu : -1;
-        }
-    }
-    return -1;
-}
-
 int main(int argc, char** argv) {
-    const int cpu = PinToOneProcessor();
+    const int cpu = benchsupport::PinToOneProcessor();
     const fs::path dir = fs::temp_directory_path() / ("corvel-readall-" + std::to_string(getpid()));
     fs::create_directories(dir);
     setenv("SORN_PORTS", (dir / "ports").c_str(), 1);

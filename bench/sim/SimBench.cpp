@@ -9,6 +9,7 @@
 #include "sorn.h"
 #include "velk.h"
 
+#include "BenchSupport.h"
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -207,29 +208,8 @@ BENCHMARK(BM_TermiosSoftVersionOnWire)
     ->Repetitions(12)
     ->UseRealTime();
 
-// Host and simulator share one processor. On a virtual machine a wake-up sent to another
-// processor costs tens of microseconds, and whether the scheduler places the two apart varies
-// from run to run; the ratios would then measure the machine rather than the loops. The
-// simulator inherits the setting when it is started.
-int PinToOneProcessor() {
-    cpu_set_t allowed;
-    CPU_ZERO(&allowed);
-    if (sched_getaffinity(0, sizeof allowed, &allowed) != 0) {
-        return -1;
-    }
-    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
-        if (CPU_ISSET(cpu, &allowed)) {
-            cpu_set_t one;
-            CPU_ZERO(&one);
-            CPU_SET(cpu, &one);
-            return sched_setaffinity(0, sizeof one, &one) == 0 ? cpu : -1;
-        }
-    }
-    return -1;
-}
-
 int main(int argc, char** argv) {
-    const int cpu = PinToOneProcessor();
+    const int cpu = benchsupport::PinToOneProcessor();
     fs::path dir = fs::temp_directory_path() / ("kestra-sim-bench-" + std::to_string(getpid()));
     fs::create_directories(dir);
     setenv("SORN_PORTS", (dir / "ports").c_str(), 1);

@@ -316,8 +316,8 @@ TEST(AAThreadQuit, QuitWaitsOnlyForTheReceiveCallInProgress) {
     thread.Quit();
     const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_FALSE(thread.IsStarted());
-    EXPECT_LT(took, 1s);
-    thread.Quit(); // twice is harmless
+    EXPECT_LT(took, 3s); // the 200 ms call in progress, with room for a loaded machine
+    thread.Quit();       // twice is harmless
 }
 
 } // namespace

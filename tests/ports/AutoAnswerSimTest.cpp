@@ -212,7 +212,7 @@ TEST_F(AutoAnswerSim, ExitWhileReceivingEndsPromptly) {
     const auto start = std::chrono::steady_clock::now();
     app.ExitInstance();
     const auto took = std::chrono::steady_clock::now() - start;
-    EXPECT_LT(took, 1s); // one receive time-out (200 ms) at most, with room for a slow machine
+    EXPECT_LT(took, 3s); // one receive time-out (200 ms), not a hang; room for a loaded machine
     EXPECT_FALSE(autoAnswer.IsOn());
     EXPECT_EQ(autoAnswer.Thread(), nullptr);
 }

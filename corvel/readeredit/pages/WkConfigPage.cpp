@@ -120,6 +120,7 @@ void WkConfigPage::SendCodes() {
             modul_.Execute(code);
         }
     }
+    ShowStoredType();
 }
 
 void WkConfigPage::SendPage() {
@@ -147,6 +148,21 @@ void WkConfigPage::ReadPage(bool force) {
             modul_.ReadParameter(code);
         }
     }
+    ShowStoredType();
+}
+
+void WkConfigPage::ShowStoredType() {
+    // Send and read over the types leave the last type stored; the list follows it, or the
+    // next commit would write the type that was shown before back.
+    if (!table_.overTypes) {
+        return;
+    }
+    for (std::size_t i = 0; i < table_.controls.size(); ++i) {
+        if (table_.controls[i].kind == WkControlKind::TypeList) {
+            values_[i] = ReadControl(table_.controls[i], modul_).value_or(0);
+        }
+    }
+    Changed();
 }
 
 void WkConfigPage::ReadPageAndLoad() {

@@ -71,6 +71,7 @@ private:
     int ReadGroup(const WkCommandGroup& group);
     void SendCodes();
     void SetType(int type);
+    void ShowStoredType();
     void Changed();
 
     const WkPageTable& table_;

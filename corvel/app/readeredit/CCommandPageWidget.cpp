@@ -158,13 +158,19 @@ void CCommandPageWidget::DetectStep() {
     }
 }
 
+std::vector<WkMenuEntry> CCommandPageWidget::MenuAt(const QPoint& pos) const {
+    const bool inside = frame_->geometry().contains(pos) || result_->geometry().contains(pos) ||
+                        list_->geometry().contains(pos);
+    return inside ? page_.ContextMenu() : std::vector<WkMenuEntry>{};
+}
+
 void CCommandPageWidget::contextMenuEvent(QContextMenuEvent* event) {
-    if (!frame_->geometry().contains(event->pos()) && !result_->geometry().contains(event->pos()) &&
-        !list_->geometry().contains(event->pos())) {
+    const std::vector<WkMenuEntry> entries = MenuAt(event->pos());
+    if (entries.empty()) {
         return;
     }
     QMenu menu(this);
-    for (const WkMenuEntry& entry : page_.ContextMenu()) {
+    for (const WkMenuEntry& entry : entries) {
         menu.addAction(ToQt(entry.text))->setData(entry.id);
     }
     if (QAction* chosen = menu.exec(event->globalPos())) {

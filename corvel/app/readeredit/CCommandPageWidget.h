@@ -22,6 +22,9 @@ public:
 
     /// Shows the page's state.
     void Refresh();
+    /// The entries a right-click at `pos` offers: the chosen command's inside the list, the
+    /// "Command" frame or the result field; none elsewhere.
+    std::vector<WkMenuEntry> MenuAt(const QPoint& pos) const;
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;

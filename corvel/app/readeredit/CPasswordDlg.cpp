@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QEvent>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -15,20 +17,26 @@ CPasswordDlg::CPasswordDlg(WkPasswordDialog& logic, QWidget* parent)
     : QDialog(parent), logic_(logic) {
     setWindowTitle(ToQt(logic_.Title()));
     auto* layout = new QVBoxLayout(this);
-    auto* grid = new QGridLayout;
-    layout->addLayout(grid);
-    WkHexFields& fields = logic_.Fields();
-    for (std::size_t i = 0; i < fields.Size(); ++i) {
-        auto* edit = new QLineEdit(this);
-        edit->setMaxLength(2);
-        edit->setMaximumWidth(32);
-        edit->installEventFilter(this);
-        grid->addWidget(edit, static_cast<int>(i / 4), static_cast<int>(i % 4));
-        fields_.push_back(edit);
-        connect(edit, &QLineEdit::textEdited, this, [this, i, edit] {
-            ApplyHexEdit(logic_.Fields(), i, edit,
-                         i + 1 < fields_.size() ? fields_[i + 1] : nullptr);
-        });
+    std::size_t next = 0; // the frames' rows hold the fields in field order
+    for (const WkHexFrame& frame : logic_.Frames()) {
+        auto* box = new QGroupBox(ToQt(frame.title), this);
+        auto* grid = new QGridLayout(box);
+        layout->addWidget(box);
+        for (std::size_t row = 0; row < frame.rows.size(); ++row) {
+            auto* label = new QLabel(ToQt(frame.rows[row]), box);
+            grid->addWidget(label, static_cast<int>(row), 0);
+            for (std::size_t column = 0; column < frame.perRow; ++column) {
+                QLineEdit* edit = AddField(next++, box);
+                grid->addWidget(edit, static_cast<int>(row), static_cast<int>(column) + 1);
+                if (column == 0) {
+                    label->setBuddy(edit);
+                }
+            }
+        }
+        if (!logic_.Hint().empty()) {
+            grid->addWidget(new QLabel(ToQt(logic_.Hint()), box), 0,
+                            static_cast<int>(frame.perRow) + 1);
+        }
     }
     auto* buttons = new QHBoxLayout;
     layout->addLayout(buttons);
@@ -54,6 +62,20 @@ CPasswordDlg::CPasswordDlg(WkPasswordDialog& logic, QWidget* parent)
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     logic_.Open();
     Refresh();
+}
+
+QLineEdit* CPasswordDlg::AddField(std::size_t index, QWidget* parent) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString("hex%1").arg(index));
+    edit->setMaxLength(2);
+    edit->setMaximumWidth(32);
+    edit->installEventFilter(this);
+    fields_.push_back(edit);
+    connect(edit, &QLineEdit::textEdited, this, [this, index, edit] {
+        ApplyHexEdit(logic_.Fields(), index, edit,
+                     index + 1 < fields_.size() ? fields_[index + 1] : nullptr);
+    });
+    return edit;
 }
 
 void CPasswordDlg::accept() {

@@ -1,6 +1,6 @@
 #pragma once
-// The password and calibration dialogs over WkPasswordDialog: a two-digit hex field per byte,
-// "&Send", "&Read" (calibration only), OK and Cancel.
+// The password and calibration dialogs over WkPasswordDialog: framed, labelled rows of
+// two-digit hex fields, one per byte; "&Send", "&Read" (calibration only), OK and Cancel.
 
 #include "WkPasswordDialog.h"
 
@@ -20,6 +20,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QLineEdit* AddField(std::size_t index, QWidget* parent);
     void Refresh();
 
     WkPasswordDialog& logic_;

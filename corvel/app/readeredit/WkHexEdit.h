@@ -1,6 +1,7 @@
 #pragma once
 // What a two-digit hex field does after the user edited it: text that is not hex beeps and is
-// selected, two digits move the focus on to `next` (may be null).
+// selected, two digits move the focus on to `next` (may be null), whose text is selected so
+// that typing replaces it.
 
 #include "WkHexFields.h"
 #include "WkQtText.h"
@@ -18,6 +19,7 @@ inline void ApplyHexEdit(WkHexFields& fields, std::size_t field, QLineEdit* edit
     case WkHexFields::Edit::Next:
         if (next != nullptr) {
             next->setFocus();
+            next->selectAll();
         }
         break;
     case WkHexFields::Edit::Stay:

@@ -67,6 +67,23 @@ std::string WkPasswordDialog::Title() const {
     }
 }
 
+std::vector<WkHexFrame> WkPasswordDialog::Frames() const {
+    switch (kind_) {
+    case kReaderPassword:
+        return {{"[0xA2] Password (hex)", {"&old", "&new"}}};
+    case kPasswordTTBC: {
+        const std::vector<std::string> rows = {"KeyA",      "KeyB",      "Logdata0A",
+                                               "Logdata0B", "Logdata1A", "Logdata1B",
+                                               "Key16",     "Key32",     "PW24"};
+        return {{"[0xA3] &Old Password (hex)", rows}, {"[0xA4] &New Password (hex)", rows}};
+    }
+    case kPasswordTTCD:
+        return {{"[0xA3] &Old Password (hex)", {""}}, {"[0xA4] &New Password (hex)", {""}}};
+    default:
+        return {{"[0x6B] KAL-KRD (hex)", {""}, 1}};
+    }
+}
+
 void WkPasswordDialog::LeaveField() {
     if (kind_ != kCalibration) {
         fields_.Commit();

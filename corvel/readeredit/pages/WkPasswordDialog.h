@@ -6,8 +6,17 @@
 #include "WkHexFields.h"
 
 #include <string>
+#include <vector>
 
 class WkReaderEditDoc;
+
+/// One frame of a password dialog: its title and its labelled rows of hex fields. The
+/// frames' rows, in order, hold the dialog's fields in field order.
+struct WkHexFrame {
+    std::string title;
+    std::vector<std::string> rows; ///< row labels ("" for an unlabelled row)
+    std::size_t perRow = 4;        ///< fields in each row
+};
 
 class WkPasswordDialog {
 public:
@@ -23,6 +32,10 @@ public:
 
     Kind GetKind() const { return kind_; }
     std::string Title() const;
+    /// The frames of the dialog, in order.
+    std::vector<WkHexFrame> Frames() const;
+    /// The hint beside the fields ("" when the dialog has none).
+    std::string Hint() const { return kind_ == kCalibration ? "(00 ... 0F)" : ""; }
     WkHexFields& Fields() { return fields_; }
 
     /// The dialog opens: every field shows the module's byte.

@@ -10,7 +10,10 @@
 // its request and answer bytes at 11 bits a character (8E1, as the simulator times them on
 // the wire), back to back with no host time at all, and a paced exchange first waits as the
 // rule above says, the second taken from the ideal time. The state the pacer holds from the
-// exchanges before the run (their last end) is carried into the replay. The simulator answers
+// exchanges before the run (their last end) is carried into the replay. With no host time the
+// next write is due at the very instant the previous one ended, in the same second, so in the
+// replay every paced write after the first waits the full 50 ms; only a real host's own gaps
+// can straddle a second boundary and skip a wait. The simulator answers
 // as soon as the request's last byte has arrived (it adds no turnaround), so the floor holds
 // no reply gap; a real reader's processing time is neither in the floor nor in the simulator.
 

@@ -3,19 +3,19 @@
 //
 // Every command Send All sends writes the reader's EEPROM, so most of its time is the pacing
 // the protocol demands: a write in the same calendar second as the end of the previous write
-// starts no earlier than 50 ms after that end; a write in a new second is not held. The floor
-// of a run therefore depends on where the second boundaries fall. It is computed per run by
-// replaying the exchanges captured from the run (the reader's send and receive lines, in
-// order) on an ideal schedule that starts at the run's wall-clock start: each exchange takes
-// its request and answer bytes at 11 bits a character (8E1, as the simulator times them on
-// the wire), back to back with no host time at all, and a paced exchange first waits as the
-// rule above says, the second taken from the ideal time. The state the pacer holds from the
-// exchanges before the run (their last end) is carried into the replay. With no host time the
-// next write is due at the very instant the previous one ended, in the same second, so in the
-// replay every paced write after the first waits the full 50 ms; only a real host's own gaps
-// can straddle a second boundary and skip a wait. The simulator answers
-// as soon as the request's last byte has arrived (it adds no turnaround), so the floor holds
-// no reply gap; a real reader's processing time is neither in the floor nor in the simulator.
+// starts no earlier than 50 ms after that end; a write in a new second is not held. As the
+// waits hang on where the second boundaries fall, the floor is computed per run by replaying
+// the exchanges captured from the run (the reader's send and receive lines, in order) on an
+// ideal schedule that starts at the run's wall-clock start: each exchange takes its request
+// and answer bytes at 11 bits a character (8E1, as the simulator times them on the wire),
+// back to back with no host time at all, and a paced exchange first waits as the rule above
+// says, the second taken from the ideal time. The pacer's state from the exchanges before the
+// run (their last end) is carried into the replay. With no host time the next write is due at
+// the very instant the previous one ended, in the same second, so in the replay every paced
+// write after the first waits the full 50 ms; only a real host's own gaps can straddle a
+// second boundary and skip a wait. The simulator answers as soon as the request's last byte
+// has arrived (it adds no turnaround), so the floor holds no reply gap; a real reader's
+// processing time is neither in the floor nor in the simulator.
 
 #include "ScriptedPrompts.h"
 #include "SimProcess.h"

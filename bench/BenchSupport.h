@@ -1,9 +1,14 @@
 #pragma once
 // Small helpers the benchmarks share.
 
+#include <benchmark/benchmark.h>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sched.h>
+#include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace benchsupport {
 
@@ -36,6 +41,29 @@ inline long ResidentBytes() {
     long resident = 0;
     statm >> size >> resident;
     return resident * sysconf(_SC_PAGESIZE);
+}
+
+/// A new folder for the serial-port library's port list of this process (SORN_PORTS points
+/// into it), so a benchmark never maps ports over those of a running workbench. The caller
+/// removes it.
+inline std::filesystem::path UseOwnPortList(const std::string& name) {
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / (name + "-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    setenv("SORN_PORTS", (dir / "ports").c_str(), 1);
+    return dir;
+}
+
+/// Runs the benchmarks the command line selects with their repetitions in random order: a
+/// change in the machine's load then hits runs of every benchmark alike.
+inline void RunInterleaved(int argc, char** argv) {
+    std::vector<char*> args(argv, argv + argc);
+    std::string interleave = "--benchmark_enable_random_interleaving=true";
+    args.insert(args.begin() + 1, interleave.data());
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
 }
 
 } // namespace benchsupport

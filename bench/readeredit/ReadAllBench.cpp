@@ -16,11 +16,8 @@
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
-#include <sched.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -94,17 +91,8 @@ BENCHMARK(BM_ReadAllOnWire)->Arg(9600)->Arg(38400)->Iterations(10)->Repetitions(
 
 int main(int argc, char** argv) {
     const int cpu = benchsupport::PinToOneProcessor();
-    const fs::path dir = fs::temp_directory_path() / ("corvel-readall-" + std::to_string(getpid()));
-    fs::create_directories(dir);
-    setenv("SORN_PORTS", (dir / "ports").c_str(), 1);
-
-    std::vector<char*> args(argv, argv + argc);
-    std::string interleave = "--benchmark_enable_random_interleaving=true";
-    args.insert(args.begin() + 1, interleave.data());
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const fs::path dir = benchsupport::UseOwnPortList("corvel-readall");
+    benchsupport::RunInterleaved(argc, argv);
 
     std::printf("\nClosing note (host and simulator on processor %d)\n", cpu);
     for (unsigned baud : {9600u, 38400u}) {

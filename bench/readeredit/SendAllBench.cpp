@@ -32,7 +32,6 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -40,7 +39,6 @@
 #include <optional>
 #include <set>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -271,17 +269,8 @@ BENCHMARK(BM_SendAllOnWire)->Arg(9600)->Arg(38400)->Iterations(3)->Repetitions(9
 
 int main(int argc, char** argv) {
     const int cpu = benchsupport::PinToOneProcessor();
-    const fs::path dir = fs::temp_directory_path() / ("corvel-sendall-" + std::to_string(getpid()));
-    fs::create_directories(dir);
-    setenv("SORN_PORTS", (dir / "ports").c_str(), 1);
-
-    std::vector<char*> args(argv, argv + argc);
-    std::string interleave = "--benchmark_enable_random_interleaving=true";
-    args.insert(args.begin() + 1, interleave.data());
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const fs::path dir = benchsupport::UseOwnPortList("corvel-sendall");
+    benchsupport::RunInterleaved(argc, argv);
 
     std::printf("\nClosing note (host and simulator on processor %d)\n", cpu);
     for (unsigned baud : {9600u, 38400u}) {

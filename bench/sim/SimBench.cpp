@@ -14,15 +14,12 @@
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <poll.h>
-#include <sched.h>
 #include <termios.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -210,17 +207,8 @@ BENCHMARK(BM_TermiosSoftVersionOnWire)
 
 int main(int argc, char** argv) {
     const int cpu = benchsupport::PinToOneProcessor();
-    fs::path dir = fs::temp_directory_path() / ("kestra-sim-bench-" + std::to_string(getpid()));
-    fs::create_directories(dir);
-    setenv("SORN_PORTS", (dir / "ports").c_str(), 1);
-
-    std::vector<char*> args(argv, argv + argc);
-    std::string interleave = "--benchmark_enable_random_interleaving=true";
-    args.insert(args.begin() + 1, interleave.data());
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const fs::path dir = benchsupport::UseOwnPortList("kestra-sim-bench");
+    benchsupport::RunInterleaved(argc, argv);
     PlainSim().process.reset();
 
     std::printf("\nClosing note (host and simulator on processor %d)\n", cpu);

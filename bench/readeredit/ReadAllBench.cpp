@@ -3,9 +3,7 @@
 // (0x62), each a 5-byte request and a 21-byte answer of 11-bit characters (8E1). The pages
 // are stand-ins that read every configuration command from the blocks, as the real pages do.
 
-#include "ScriptedPrompts.h"
-#include "SimProcess.h"
-#include "TestReaderHost.h"
+#include "WireReader.h"
 #include "WkReaderEditDoc.h"
 #include "WkReaderEditViewModel.h"
 #include "WkRecordingPage.h"
@@ -43,22 +41,14 @@ double Median(std::vector<double> values) {
 
 void BM_ReadAllOnWire(benchmark::State& state) {
     const auto baud = static_cast<unsigned>(state.range(0));
-    simtest::SimProcess sim({"--wire", "--baud", std::to_string(baud), "--model", "KRD",
-                             "--map-port", std::to_string(kPort)});
-    if (sim.WaitReady().empty()) {
-        state.SkipWithError("simulator did not start");
+    WireReader reader(baud, kPort);
+    if (reader.Error() != nullptr) {
+        state.SkipWithError(reader.Error());
         return;
     }
-    ScriptedPrompts prompts;
-    TestReaderHost host(prompts);
-    const int port = host.libraries.OpenPort(std::to_string(kPort));
-    if (port <= 0 || host.libraries.SetPortPara(port, "baud", std::to_string(baud)) != 0) {
-        state.SkipWithError("cannot open the simulator's port");
-        return;
-    }
-    host.portChoice = port;
+    ScriptedPrompts& prompts = reader.prompts;
     {
-        WkReaderEditDoc doc(&host);
+        WkReaderEditDoc doc(&reader.host);
         doc.SetPrompts(&prompts);
         doc.OnNewDocument();
         WkRecordingPage commands("Miscellaneous Commands", true);
@@ -82,7 +72,6 @@ void BM_ReadAllOnWire(benchmark::State& state) {
                                    double(state.iterations()));
         }
     }
-    host.libraries.ClosePort(port);
 }
 
 } // namespace

@@ -17,9 +17,7 @@
 // has arrived (it adds no turnaround), so the floor holds no reply gap; a real reader's
 // processing time is neither in the floor nor in the simulator.
 
-#include "ScriptedPrompts.h"
-#include "SimProcess.h"
-#include "TestReaderHost.h"
+#include "WireReader.h"
 #include "WkCommandPage.h"
 #include "WkConfigPage.h"
 #include "WkReaderEditDoc.h"
@@ -223,22 +221,14 @@ void Measure(benchmark::State& state, WkReaderEditViewModel& view, ScriptedPromp
 
 void BM_SendAllOnWire(benchmark::State& state) {
     const auto baud = static_cast<unsigned>(state.range(0));
-    simtest::SimProcess sim({"--wire", "--baud", std::to_string(baud), "--model", "KRD",
-                             "--map-port", std::to_string(kPort)});
-    if (sim.WaitReady().empty()) {
-        state.SkipWithError("simulator did not start");
+    WireReader reader(baud, kPort);
+    if (reader.Error() != nullptr) {
+        state.SkipWithError(reader.Error());
         return;
     }
-    ScriptedPrompts prompts;
-    TestReaderHost host(prompts);
-    const int port = host.libraries.OpenPort(std::to_string(kPort));
-    if (port <= 0 || host.libraries.SetPortPara(port, "baud", std::to_string(baud)) != 0) {
-        state.SkipWithError("cannot open the simulator's port");
-        return;
-    }
-    host.portChoice = port;
+    ScriptedPrompts& prompts = reader.prompts;
     {
-        WkReaderEditDoc doc(&host);
+        WkReaderEditDoc doc(&reader.host);
         doc.SetPrompts(&prompts);
         doc.OnNewDocument();
         WkCommandPage commands(doc);
@@ -260,7 +250,6 @@ void BM_SendAllOnWire(benchmark::State& state) {
         }
         VELK_DelEventHandler(doc.GetReaderHandle(), &handler);
     }
-    host.libraries.ClosePort(port);
 }
 
 } // namespace

@@ -102,7 +102,8 @@ private slots:
             for (QLabel* label : dialog.findChildren<QLabel*>()) {
                 labels << label->text();
             }
-            QVERIFY2(labels.contains(expected.label), qPrintable(labels.join('|')));
+            QVERIFY2(expected.label.isEmpty() || labels.contains(expected.label),
+                     qPrintable(labels.join('|')));
             // Every field of the logic has its edit, and no more.
             QCOMPARE(int(dialog.findChildren<QLineEdit*>().size()), expected.fields);
             QCOMPARE(int(logic.Fields().Size()), expected.fields);
@@ -116,9 +117,8 @@ private slots:
         CPasswordDlg dialog(logic);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        QLineEdit* first = Hex(dialog, 0);
-        first->setFocus();
-        first->selectAll();
+        QLineEdit* first = Hex(dialog, 0); // focused as the dialog opens; "00" gives way
+        QCOMPARE(QApplication::focusWidget(), first);
         QTest::keyClicks(first, "1");
         QCOMPARE(QApplication::focusWidget(), first);
         QTest::keyClicks(first, "a");
@@ -231,8 +231,7 @@ private slots:
 
         choose(10); // the login password moves on and commits when left
         auto* first = widget.findChild<QLineEdit*>("field1170");
-        first->setFocus();
-        first->selectAll();
+        first->setFocus(); // selects "00", so typing replaces it
         QTest::keyClicks(first, "5a");
         QCOMPARE(QApplication::focusWidget(), widget.findChild<QLineEdit*>("field1171"));
         QCOMPARE(int(doc_->Modul().Image(11)[58 * 16]), 0x5A);

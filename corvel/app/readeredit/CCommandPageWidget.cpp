@@ -111,6 +111,7 @@ CCommandPageWidget::~CCommandPageWidget() {
 }
 
 bool CCommandPageWidget::eventFilter(QObject* watched, QEvent* event) {
+    SelectHexFieldOnFocus(watched, event);
     if (event->type() == QEvent::FocusOut && !refreshing_) {
         for (QLineEdit* edit : password_) {
             if (edit == watched) {

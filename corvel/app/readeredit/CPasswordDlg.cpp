@@ -23,20 +23,24 @@ CPasswordDlg::CPasswordDlg(WkPasswordDialog& logic, QWidget* parent)
         auto* grid = new QGridLayout(box);
         layout->addWidget(box);
         for (std::size_t row = 0; row < frame.rows.size(); ++row) {
-            auto* label = new QLabel(ToQt(frame.rows[row]), box);
-            grid->addWidget(label, static_cast<int>(row), 0);
+            QLabel* label = nullptr;
+            if (!frame.rows[row].empty()) {
+                label = new QLabel(ToQt(frame.rows[row]), box);
+                grid->addWidget(label, static_cast<int>(row), 0);
+            }
             for (std::size_t column = 0; column < frame.perRow; ++column) {
                 QLineEdit* edit = AddField(next++, box);
                 grid->addWidget(edit, static_cast<int>(row), static_cast<int>(column) + 1);
-                if (column == 0) {
+                if (label != nullptr && column == 0) {
                     label->setBuddy(edit);
                 }
             }
         }
+        const int after = static_cast<int>(frame.perRow) + 1;
         if (!logic_.Hint().empty()) {
-            grid->addWidget(new QLabel(ToQt(logic_.Hint()), box), 0,
-                            static_cast<int>(frame.perRow) + 1);
+            grid->addWidget(new QLabel(ToQt(logic_.Hint()), box), 0, after);
         }
+        grid->setColumnStretch(after + 1, 1); // the fields stay at the left
     }
     auto* buttons = new QHBoxLayout;
     layout->addLayout(buttons);
@@ -84,6 +88,7 @@ void CPasswordDlg::accept() {
 }
 
 bool CPasswordDlg::eventFilter(QObject* watched, QEvent* event) {
+    SelectHexFieldOnFocus(watched, event);
     if (event->type() == QEvent::FocusOut && !refreshing_) {
         logic_.LeaveField();
         Refresh();

@@ -100,6 +100,7 @@ TEST_F(ConfigPage, ContextMenusBelongToTheirFrame) {
     EXPECT_EQ(types.FrameTitle(frame), "[0xA5] Mode for Transponder TTC");
     EXPECT_EQ(types.ContextMenu(frame).at(1).id, 32840);
     EXPECT_EQ(modul.Image(11)[33 * 16 + 11], 2); // choosing a type commits it
+    EXPECT_EQ(types.Table().controls[Index(types, 1249)].kind, WkControlKind::List);
     EXPECT_FALSE(types.IsShown(Index(types, 1126)));
     EXPECT_TRUE(types.IsShown(Index(types, 1128)));
 }

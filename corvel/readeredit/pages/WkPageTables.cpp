@@ -253,8 +253,8 @@ WkPageTable Page7() {
     type.image = 11;
     p.controls.push_back(type);
     auto typed = [&](int t, int id, Items items, const char* descriptor, std::string label = {}) {
-        WkPageControl c = Choice(label.empty() ? K::Radio : K::List, id, mode, std::move(label),
-                                 std::move(items), descriptor);
+        const K kind = label.empty() ? K::Radio : K::List; // before `label` is moved from
+        WkPageControl c = Choice(kind, id, mode, std::move(label), std::move(items), descriptor);
         c.type = t;
         p.controls.push_back(std::move(c));
     };

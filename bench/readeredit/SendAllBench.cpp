@@ -28,6 +28,7 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -139,12 +140,16 @@ std::vector<int> ExpectedCommands() {
 double FloorNs(const std::vector<Exchange>& exchanges, std::int64_t start,
                std::optional<std::int64_t> priorEnd, unsigned baud) {
     const double charNs = 1e9 * kBitsPerCharacter / baud;
-    double t = static_cast<double>(start);
+    // Times are nanoseconds after `start`, kept small so a double holds them exactly enough.
+    double t = 0;
     std::optional<double> lastEnd;
     if (priorEnd) {
-        lastEnd = static_cast<double>(*priorEnd);
+        lastEnd = static_cast<double>(*priorEnd - start);
     }
-    auto second = [](double at) { return static_cast<std::int64_t>(at) / kSecondNs; };
+    auto second = [start](double at) {
+        const std::int64_t wall = start + static_cast<std::int64_t>(std::floor(at));
+        return wall / kSecondNs;
+    };
     for (const Exchange& exchange : exchanges) {
         const bool paced = kPaced.count(exchange.command) != 0;
         if (paced && lastEnd && second(t) == second(*lastEnd) && t - *lastEnd < kGapNs) {
@@ -155,7 +160,7 @@ double FloorNs(const std::vector<Exchange>& exchanges, std::int64_t start,
             lastEnd = t;
         }
     }
-    return t - static_cast<double>(start);
+    return t;
 }
 
 struct Run {

@@ -2,8 +2,6 @@
 // Small helpers the benchmarks share.
 
 #include <benchmark/benchmark.h>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <sched.h>
 #include <string>
@@ -41,17 +39,6 @@ inline long ResidentBytes() {
     long resident = 0;
     statm >> size >> resident;
     return resident * sysconf(_SC_PAGESIZE);
-}
-
-/// A new folder for the serial-port library's port list of this process (SORN_PORTS points
-/// into it), so a benchmark never maps ports over those of a running workbench. The caller
-/// removes it.
-inline std::filesystem::path UseOwnPortList(const std::string& name) {
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / (name + "-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
-    setenv("SORN_PORTS", (dir / "ports").c_str(), 1);
-    return dir;
 }
 
 /// Runs the benchmarks the command line selects with their repetitions in random order: a

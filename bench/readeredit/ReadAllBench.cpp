@@ -10,18 +10,17 @@
 #include "sorn.h"
 
 #include "BenchSupport.h"
+#include "OwnPortList.h"
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <map>
 #include <vector>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-namespace fs = std::filesystem;
 
 constexpr int kPort = 215;
 constexpr int kCharacters = 3 * (5 + 21);
@@ -80,7 +79,7 @@ BENCHMARK(BM_ReadAllOnWire)->Arg(9600)->Arg(38400)->Iterations(10)->Repetitions(
 
 int main(int argc, char** argv) {
     const int cpu = benchsupport::PinToOneProcessor();
-    const fs::path dir = benchsupport::UseOwnPortList("corvel-readall");
+    const simtest::OwnPortList portList("corvel-readall");
     benchsupport::RunInterleaved(argc, argv);
 
     std::printf("\nClosing note (host and simulator on processor %d)\n", cpu);
@@ -101,6 +100,5 @@ int main(int argc, char** argv) {
                     each[each.size() / 2] / floor, each[each.size() * 9 / 10],
                     each[each.size() * 9 / 10] / floor);
     }
-    fs::remove_all(dir);
     return 0;
 }

@@ -25,6 +25,7 @@
 #include "velk.h"
 
 #include "BenchSupport.h"
+#include "OwnPortList.h"
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -32,7 +33,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -44,7 +44,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using Wall = std::chrono::system_clock;
-namespace fs = std::filesystem;
 
 constexpr int kPort = 216;
 constexpr int kBitsPerCharacter = 11;
@@ -263,7 +262,7 @@ BENCHMARK(BM_SendAllOnWire)->Arg(9600)->Arg(38400)->Iterations(3)->Repetitions(9
 
 int main(int argc, char** argv) {
     const int cpu = benchsupport::PinToOneProcessor();
-    const fs::path dir = benchsupport::UseOwnPortList("corvel-sendall");
+    const simtest::OwnPortList portList("corvel-sendall");
     benchsupport::RunInterleaved(argc, argv);
 
     std::printf("\nClosing note (host and simulator on processor %d)\n", cpu);
@@ -297,6 +296,5 @@ int main(int argc, char** argv) {
                     "%.1f us (median)\n",
                     Median(inExchange));
     }
-    fs::remove_all(dir);
     return 0;
 }

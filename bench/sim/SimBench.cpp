@@ -10,12 +10,12 @@
 #include "velk.h"
 
 #include "BenchSupport.h"
+#include "OwnPortList.h"
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdio>
 #include <fcntl.h>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <poll.h>
@@ -25,7 +25,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-namespace fs = std::filesystem;
 
 constexpr int kPlainPort = 211;
 constexpr int kWirePort = 212;
@@ -207,7 +206,7 @@ BENCHMARK(BM_TermiosSoftVersionOnWire)
 
 int main(int argc, char** argv) {
     const int cpu = benchsupport::PinToOneProcessor();
-    const fs::path dir = benchsupport::UseOwnPortList("kestra-sim-bench");
+    const simtest::OwnPortList portList("kestra-sim-bench");
     benchsupport::RunInterleaved(argc, argv);
     PlainSim().process.reset();
 
@@ -249,6 +248,5 @@ int main(int argc, char** argv) {
                         median / wire, p90, p90 / wire);
         }
     }
-    fs::remove_all(dir);
     return 0;
 }

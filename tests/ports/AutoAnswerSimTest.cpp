@@ -2,6 +2,7 @@
 // serial-port library, and kestra-sim sending auto-answer protocols on a pty.
 
 #include "CorvelApp.h"
+#include "OwnPortList.h"
 #include "PtyPeer.h"
 #include "SimProcess.h"
 #include "SornBinding.h"
@@ -89,9 +90,6 @@ public:
 class AutoAnswerSim : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() / ("corvel-aa-" + std::to_string(getpid()));
-        fs::create_directories(dir);
-        setenv("SORN_PORTS", (dir / "ports").c_str(), 1);
         sim = std::make_unique<simtest::SimProcess>(
             std::vector<std::string>{"--map-port", std::to_string(kPort)});
         ASSERT_FALSE(sim->WaitReady().empty());
@@ -108,8 +106,6 @@ protected:
         }
         SornBinding::CloseAllPorts();
         sim.reset();
-        unsetenv("SORN_PORTS");
-        fs::remove_all(dir);
     }
 
     int OpenSimPort() {
@@ -135,7 +131,8 @@ protected:
         log->Drain();
     }
 
-    fs::path dir;
+    simtest::OwnPortList portList{"corvel-aa"};
+    const fs::path& dir = portList.Dir();
     std::unique_ptr<simtest::SimProcess> sim;
     SornBinding sorn;
     TestPrompts prompts;

@@ -3,6 +3,7 @@
 
 #include "AppFakes.h"
 #include "CorvelApp.h"
+#include "OwnPortList.h"
 #include "SimProcess.h"
 #include "WkDocTemplate.h"
 #include "WkLinkedLibraries.h"
@@ -52,9 +53,6 @@ public:
 class EditorsOnSim : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() / ("corvel-prot-" + std::to_string(getpid()));
-        fs::create_directories(dir);
-        setenv("SORN_PORTS", (dir / "ports").c_str(), 1);
         sim = std::make_unique<simtest::SimProcess>(
             std::vector<std::string>{"--map-port", std::to_string(kPort)});
         ASSERT_FALSE(sim->WaitReady().empty());
@@ -89,8 +87,6 @@ protected:
             libraries.ClosePort(port);
         }
         sim.reset();
-        unsetenv("SORN_PORTS");
-        fs::remove_all(dir);
     }
     // The lines the protocol window shows, without their time stamps.
     std::vector<std::string> Lines() {
@@ -119,7 +115,8 @@ protected:
         return macro;
     }
 
-    fs::path dir;
+    simtest::OwnPortList portList{"corvel-prot"};
+    const fs::path& dir = portList.Dir();
     std::unique_ptr<simtest::SimProcess> sim;
     WkLinkedLibraries libraries;
     AppPrompts prompts;

@@ -1,6 +1,7 @@
 // The command panel against kestra-sim on a pty: result texts for an answer, for silence and
 // for a reader status; baud rate detection; and its fields without a reader.
 
+#include "OwnPortList.h"
 #include "ScriptedPrompts.h"
 #include "SimProcess.h"
 #include "TestReaderHost.h"
@@ -13,12 +14,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <unistd.h>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -31,9 +29,6 @@ protected:
         doc.OnNewDocument();
     }
     void StartSim(std::vector<std::string> args) {
-        dir = fs::temp_directory_path() / ("corvel-cmdsim-" + std::to_string(getpid()));
-        fs::create_directories(dir);
-        setenv("SORN_PORTS", (dir / "ports").c_str(), 1);
         args.insert(args.begin(), {"--map-port", std::to_string(kPort)});
         sim = std::make_unique<simtest::SimProcess>(args);
         ASSERT_FALSE(sim->WaitReady().empty());
@@ -48,8 +43,6 @@ protected:
                 SORN_ClosePort(p);
             }
             sim.reset();
-            unsetenv("SORN_PORTS");
-            fs::remove_all(dir);
         }
     }
     std::string PortPara(const char* key) {
@@ -62,7 +55,7 @@ protected:
     TestReaderHost host{prompts};
     WkReaderEditDoc doc{&host};
     WkCommandPage page{doc};
-    fs::path dir;
+    simtest::OwnPortList portList{"corvel-cmdsim"};
     std::unique_ptr<simtest::SimProcess> sim;
     int port = 0;
 };

@@ -1,6 +1,7 @@
 // Every configuration page against kestra-sim on a pty, through the real serial-port and
 // reader libraries: changed values are sent, reach the simulated EEPROM, and come back.
 
+#include "OwnPortList.h"
 #include "ScriptedPrompts.h"
 #include "SimProcess.h"
 #include "TestReaderHost.h"
@@ -12,13 +13,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <unistd.h>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -27,9 +25,6 @@ constexpr int kPort = 215;
 class ConfigPageSim : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() / ("corvel-pagesim-" + std::to_string(getpid()));
-        fs::create_directories(dir);
-        setenv("SORN_PORTS", (dir / "ports").c_str(), 1);
         sim = std::make_unique<simtest::SimProcess>(
             std::vector<std::string>{"--map-port", std::to_string(kPort), "--model", "KRD"});
         ASSERT_FALSE(sim->WaitReady().empty());
@@ -42,8 +37,6 @@ protected:
             SORN_ClosePort(p);
         }
         sim.reset();
-        unsetenv("SORN_PORTS");
-        fs::remove_all(dir);
     }
     // A new document whose reader object talks on the simulator's line.
     WkReaderEditDoc& NewDocument() {
@@ -81,7 +74,7 @@ protected:
         }
     }
 
-    fs::path dir;
+    simtest::OwnPortList portList{"corvel-pagesim"};
     std::unique_ptr<simtest::SimProcess> sim;
     ScriptedPrompts prompts;
     TestReaderHost host{prompts};

@@ -4,6 +4,7 @@
 
 #include "CCommandPageWidget.h"
 #include "CPasswordDlg.h"
+#include "OwnPortList.h"
 #include "ScriptedPrompts.h"
 #include "SimProcess.h"
 #include "TestReaderHost.h"
@@ -20,10 +21,6 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include <filesystem>
-#include <unistd.h>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -147,10 +144,7 @@ private slots:
     }
 
     void SendAndReadReachTheReader() {
-        const fs::path dir =
-            fs::temp_directory_path() / ("corvel-dlgview-" + std::to_string(getpid()));
-        fs::create_directories(dir);
-        setenv("SORN_PORTS", (dir / "ports").c_str(), 1);
+        const simtest::OwnPortList portList("corvel-dlgview");
         {
             simtest::SimProcess sim({"--map-port", "218", "--model", "KRD"});
             QVERIFY(!sim.WaitReady().empty());
@@ -177,8 +171,6 @@ private slots:
             QCOMPARE(value->text(), QString("0C"));
             SORN_ClosePort(port);
         }
-        unsetenv("SORN_PORTS");
-        fs::remove_all(dir);
     }
 
     void CommandPanel() {

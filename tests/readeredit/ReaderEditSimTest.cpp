@@ -3,6 +3,7 @@
 
 #include "AppFakes.h"
 #include "CorvelApp.h"
+#include "OwnPortList.h"
 #include "ScriptedPrompts.h"
 #include "SimProcess.h"
 #include "TestReaderHost.h"
@@ -37,9 +38,6 @@ using Blocks = std::array<std::array<unsigned char, 16>, 3>;
 class SimFixture : public ::testing::Test {
 protected:
     void StartSim(const std::string& model) {
-        dir = fs::temp_directory_path() / ("corvel-rdrsim-" + std::to_string(getpid()));
-        fs::create_directories(dir);
-        setenv("SORN_PORTS", (dir / "ports").c_str(), 1);
         sim = std::make_unique<simtest::SimProcess>(
             std::vector<std::string>{"--map-port", kPortText, "--model", model});
         ASSERT_FALSE(sim->WaitReady().empty());
@@ -49,8 +47,6 @@ protected:
             SORN_ClosePort(port);
         }
         sim.reset();
-        unsetenv("SORN_PORTS");
-        fs::remove_all(dir);
     }
     int OpenPort() {
         const int port = host.libraries.OpenPort(kPortText);
@@ -81,7 +77,8 @@ protected:
         return blocks;
     }
 
-    fs::path dir;
+    simtest::OwnPortList portList{"corvel-rdrsim"};
+    const fs::path& dir = portList.Dir();
     std::unique_ptr<simtest::SimProcess> sim;
     ScriptedPrompts prompts;
     TestReaderHost host{prompts};

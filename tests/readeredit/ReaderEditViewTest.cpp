@@ -2,6 +2,7 @@
 // opens, the view shows, port 1 is chosen in the COM list and Read All reads the reader.
 
 #include "CReaderEditSheet.h"
+#include "OwnPortList.h"
 #include "ScriptedPrompts.h"
 #include "SimProcess.h"
 #include "TestReaderHost.h"
@@ -13,28 +14,17 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include <filesystem>
 #include <sstream>
-#include <unistd.h>
-
-namespace fs = std::filesystem;
 
 class ReaderEditViewTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() {
-        dir_ = fs::temp_directory_path() / ("corvel-rdrview-" + std::to_string(getpid()));
-        fs::create_directories(dir_);
-        setenv("SORN_PORTS", (dir_ / "ports").c_str(), 1);
-    }
-    void cleanupTestCase() { fs::remove_all(dir_); }
-
     void OpenShowChoosePortAndReadAll() {
         simtest::SimProcess sim({"--map-port", "1", "--model", "KRB"});
         QVERIFY(!sim.WaitReady().empty());
         ScriptedPrompts prompts;
         TestReaderHost host(prompts);
-        const std::string path = (dir_ / "reader.rdr").string();
+        const std::string path = (portList_.Dir() / "reader.rdr").string();
         {
             WkReaderEditDoc saved(nullptr);
             saved.OnNewDocument();
@@ -80,7 +70,7 @@ private slots:
     }
 
 private:
-    fs::path dir_;
+    simtest::OwnPortList portList_{"corvel-rdrview"};
 };
 
 QTEST_MAIN(ReaderEditViewTest)

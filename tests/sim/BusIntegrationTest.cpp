@@ -1,6 +1,7 @@
 // The whole path: Velk's command exports and Sorn's port functions against the kestra-sim
 // program on a pseudo-terminal, found through Sorn's port map.
 
+#include "OwnPortList.h"
 #include "SimProcess.h"
 
 #include "sorn.h"
@@ -8,14 +9,12 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <thread>
 #include <unistd.h>
 
 using namespace simtest;
 using namespace std::chrono_literals;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -23,11 +22,6 @@ constexpr int kPort = 201;
 
 class SimBus : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() / ("kestra-sim-bus-" + std::to_string(getpid()));
-        fs::create_directories(dir);
-        setenv("SORN_PORTS", (dir / "ports").c_str(), 1);
-    }
     void TearDown() override {
         if (reader > 0) {
             VELK_DeleteReader(reader);
@@ -36,8 +30,6 @@ protected:
             SORN_ClosePort(port);
         }
         sim.reset();
-        unsetenv("SORN_PORTS");
-        fs::remove_all(dir);
     }
 
     // Starts the simulator with `args`, opens its port through the map and makes a reader.
@@ -58,7 +50,7 @@ protected:
     static constexpr const char* kAnswerTimeout = "3000";
     static constexpr const char* kSilenceTimeout = "300";
 
-    fs::path dir;
+    simtest::OwnPortList portList{"kestra-sim-bus"};
     std::unique_ptr<SimProcess> sim;
     int port = 0;
     int reader = 0;

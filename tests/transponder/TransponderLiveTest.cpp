@@ -3,6 +3,7 @@
 // memory confirming what was written.
 
 #include "FakeReaderDoc.h"
+#include "OwnPortList.h"
 #include "SimProcess.h"
 #include "WkTransponderEditDoc.h"
 #include "WkTransponderEditModel.h"
@@ -11,11 +12,10 @@
 #include "velk.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <gtest/gtest.h>
+#include <memory>
+#include <optional>
 #include <unistd.h>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -39,10 +39,9 @@ std::string MemoryLines(int first, const unsigned char* bytes, int count) {
 class TransponderLive : public ::testing::TestWithParam<const char*> {
 protected:
     static void SetUpTestSuite() {
-        dir_ = fs::temp_directory_path() / ("transponder-live-" + std::to_string(getpid()));
-        fs::create_directories(dir_);
-        setenv("SORN_PORTS", (dir_ / "ports").c_str(), 1);
-        sim_ = new simtest::SimProcess({"--model", "KRD", "--map-port", std::to_string(kPort)});
+        portList_.emplace("transponder-live");
+        sim_ = std::make_unique<simtest::SimProcess>(
+            std::vector<std::string>{"--model", "KRD", "--map-port", std::to_string(kPort)});
         ASSERT_FALSE(sim_->WaitReady().empty());
         port_ = SORN_OpenPort(std::to_string(kPort).c_str());
         ASSERT_GT(port_, 0);
@@ -54,9 +53,8 @@ protected:
     static void TearDownTestSuite() {
         VELK_DeleteReader(handle_);
         SORN_ClosePort(port_);
-        delete sim_;
-        unsetenv("SORN_PORTS");
-        fs::remove_all(dir_);
+        sim_.reset();
+        portList_.reset();
     }
 
     void SetUp() override {
@@ -72,8 +70,8 @@ protected:
         Modul().Image(WkTransponderModul::kParamImage)[byte] = value;
     }
 
-    static inline fs::path dir_;
-    static inline simtest::SimProcess* sim_ = nullptr;
+    static inline std::optional<simtest::OwnPortList> portList_;
+    static inline std::unique_ptr<simtest::SimProcess> sim_;
     static inline int port_ = 0;
     static inline int handle_ = 0;
     FakeReaderDoc reader_;
@@ -256,7 +254,7 @@ TEST_F(TransponderLive, EditorReadsAChangedTagWritesReadsBackAndSaves) {
     ASSERT_EQ(model.ExecuteSelected(), 0);
     EXPECT_EQ(model.GetFields().data[15], "0F");
 
-    const std::string path = (dir_ / "tag.trp").string();
+    const std::string path = (portList_->Dir() / "tag.trp").string();
     ASSERT_TRUE(doc_.Save(path));
     WkTransponderEditDoc loaded;
     ASSERT_TRUE(loaded.LoadFile(path));

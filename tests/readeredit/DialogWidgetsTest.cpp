@@ -21,7 +21,6 @@
 #include <QToolButton>
 #include <QtTest>
 
-
 namespace {
 
 QPushButton* Button(QWidget& parent, const QString& text) {

@@ -70,7 +70,7 @@ protected:
         port = libraries.OpenPort(std::to_string(kPort));
         ASSERT_GT(port, 0);
         // An answer is due within this time; silence costs it once per silent item.
-        ASSERT_EQ(libraries.SetPortPara(port, "Timeout", "1500"), 0);
+        ASSERT_EQ(libraries.SetPortPara(port, "timeout", "1500"), 0);
         services.libraries = &libraries;
         services.selectComPort = [this] { return app.SelectComPort(); };
         services.showStatus = [this](const std::string& text) { status.push_back(text); };

@@ -35,7 +35,7 @@ protected:
         port = host.libraries.OpenPort(std::to_string(kPort));
         ASSERT_GT(port, 0);
         VELK_SetReaderPara(doc.GetReaderHandle(), "PortHnd", std::to_string(port).c_str());
-        host.libraries.SetPortPara(port, "timeout", "300"); // a silent reader costs less
+        host.libraries.SetPortPara(port, "timeout", "5000"); // an answer is due
     }
     void TearDown() override {
         if (sim) {
@@ -112,7 +112,9 @@ TEST_F(CommandPage, ResultTextsForAnswerSilenceAndStatus) {
         EXPECT_EQ(page.Send(), 0);
         EXPECT_EQ(page.ResultText().substr(0, c.ok.size()), c.ok);
         ASSERT_EQ(sim->Control("fault silent"), "ok");
+        host.libraries.SetPortPara(port, "timeout", "300"); // the silence costs this
         EXPECT_EQ(page.Send(), -1030);
+        host.libraries.SetPortPara(port, "timeout", "5000");
         const std::string lead = c.index == 8 ? "\r\n" : "\r\n\r\n\r\n";
         EXPECT_EQ(page.ResultText(), lead + "Errorcode:...-1030");
         ASSERT_EQ(sim->Control("fault status=13"), "ok");
@@ -139,7 +141,7 @@ TEST_F(CommandPage, BaudDetectionFindsTheReadersRateAndRestoresTheTimeout) {
     const std::string timeout = PortPara("timeout");
     host.libraries.SetPortPara(port, "baud", "9600");
     page.Select(0);
-    page.SetDetectionTimeoutFactor(10); // the answer at 4800 is due within 1 s, not 100 ms
+    page.SetDetectionTimeoutFactor(30); // the answer at 4800 is due within 3 s, not 100 ms
     std::vector<std::string> shown;
     page.SetChangedListener([&] { shown.push_back(page.ResultText()); });
     EXPECT_EQ(page.Send(), 0);

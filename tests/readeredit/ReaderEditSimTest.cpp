@@ -176,6 +176,8 @@ TEST_F(ReaderViewSim, ReadAllFillsTheImagesFromTheReadersBlocks) {
 
 TEST_F(ReaderViewSim, ReadAllStopsAtTheFirstSilentBlock) {
     ShowOnPort();
+    // The last read's answer is due: a loaded machine gets 3 s, which each silence costs too.
+    host.libraries.SetPortPara(host.portChoice, "timeout", "3000");
     commands->ClearCalls();
     ASSERT_EQ(sim->Control("fault silent 3"), "ok");
     EXPECT_EQ(view->ReadAll(), -1030);

@@ -85,6 +85,11 @@ KestraReport Scan(KestraLink& link, const ScanOptions& options) {
     const int total =
         static_cast<int>(options.addresses.size() * options.bauds.size() * options.frames.size());
     const std::string savedTimeout = link.PortPara("timeout");
+    // An answer that comes late, from the reader probed before, must not be taken for one from
+    // the address probed now: the scan rejects answers from another bus address.
+    char savedCheck[8] = "0";
+    VELK_GetReaderPara(link.Reader(), "CHKRECBUSADR", savedCheck);
+    VELK_SetReaderPara(link.Reader(), "CHKRECBUSADR", "1");
     const auto start = std::chrono::steady_clock::now();
     KestraReport report;
     nlohmann::ordered_json readers = nlohmann::ordered_json::array();
@@ -140,6 +145,7 @@ KestraReport Scan(KestraLink& link, const ScanOptions& options) {
         std::cerr << "\r\033[K" << std::flush;
     }
     link.SetPortPara("timeout", savedTimeout);
+    VELK_SetReaderPara(link.Reader(), "CHKRECBUSADR", savedCheck);
     report.json["readers"] = readers;
     return report;
 }

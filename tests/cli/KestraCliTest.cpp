@@ -209,6 +209,13 @@ TEST_F(KestraCli, ScanFindsEveryReaderOfTheBus) {
                        "  5    9600  8E1  KRD      03-04\n"
                        "200    9600  8E1  KRA      03-01\n");
     EXPECT_EQ(run.err, ""); // no progress bar into a file
+
+    // Reader 1 answers 600 ms late, while address 2 is probed (400 to 800 ms): that answer is
+    // not taken for a reader at address 2.
+    ASSERT_EQ(sims[0]->Control("fault late=600"), "ok");
+    const Outcome late =
+        Kestra({"--device", pty, "--timeout", "400", "scan", "--addresses", "1-2"});
+    EXPECT_EQ(late.out, "");
 }
 
 TEST_F(KestraCli, ScanDrawsItsProgressOnATerminal) {

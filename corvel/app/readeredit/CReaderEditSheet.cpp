@@ -8,6 +8,8 @@
 #include "WkQtText.h"
 #include "WkReaderEditDoc.h"
 
+#include <QScrollArea>
+
 CReaderEditSheet::CReaderEditSheet(WkReaderEditDoc& document, QWidget* parent)
     : QTabWidget(parent), commands_(std::make_unique<WkCommandPage>(document)) {
     addTab(new CCommandPageWidget(*commands_, this), ToQt(commands_->Caption()));
@@ -26,7 +28,12 @@ CReaderEditSheet::CReaderEditSheet(WkReaderEditDoc& document, QWidget* parent)
             dialog.exec();
             emit dialogRequested(id);
         });
-        addTab(widget, ToQt(table.caption));
+        // A long page scrolls in a small window instead of squeezing its frames.
+        auto* scroll = new QScrollArea(this);
+        scroll->setWidgetResizable(true);
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidget(widget);
+        addTab(scroll, ToQt(table.caption));
     }
 }
 

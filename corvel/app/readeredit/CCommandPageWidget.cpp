@@ -1,5 +1,6 @@
 #include "CCommandPageWidget.h"
 
+#include "WkEntryMenu.h"
 #include "WkHexEdit.h"
 #include "WkQtText.h"
 
@@ -11,7 +12,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QTimer>
 #include <QToolButton>
@@ -166,15 +166,7 @@ std::vector<WkMenuEntry> CCommandPageWidget::MenuAt(const QPoint& pos) const {
 }
 
 void CCommandPageWidget::contextMenuEvent(QContextMenuEvent* event) {
-    const std::vector<WkMenuEntry> entries = MenuAt(event->pos());
-    if (entries.empty()) {
-        return;
-    }
-    QMenu menu(this);
-    for (const WkMenuEntry& entry : entries) {
-        menu.addAction(ToQt(entry.text))->setData(entry.id);
-    }
-    if (QAction* chosen = menu.exec(event->globalPos())) {
-        page_.OnMenu(chosen->data().toInt());
+    if (const int id = ExecEntryMenu(this, MenuAt(event->pos()), event->globalPos())) {
+        page_.OnMenu(id);
     }
 }

@@ -1,5 +1,6 @@
 #include "CConfigPageWidget.h"
 
+#include "WkEntryMenu.h"
 #include "WkQtText.h"
 
 #include <QButtonGroup>
@@ -11,7 +12,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -190,15 +190,7 @@ std::vector<WkMenuEntry> CConfigPageWidget::MenuAt(const QPoint& pos) const {
 }
 
 void CConfigPageWidget::contextMenuEvent(QContextMenuEvent* event) {
-    const std::vector<WkMenuEntry> entries = MenuAt(event->pos());
-    if (entries.empty()) {
-        return;
-    }
-    QMenu menu(this);
-    for (const WkMenuEntry& entry : entries) {
-        menu.addAction(ToQt(entry.text))->setData(entry.id);
-    }
-    if (QAction* chosen = menu.exec(event->globalPos())) {
-        page_.OnMenu(chosen->data().toInt());
+    if (const int id = ExecEntryMenu(this, MenuAt(event->pos()), event->globalPos())) {
+        page_.OnMenu(id);
     }
 }

@@ -28,3 +28,13 @@ function(corvel_add_subdirectories)
         endif()
     endforeach()
 endfunction()
+
+# Lets a test or benchmark start the kestra-sim program: the SimProcess helper and its folder,
+# the program's path compiled in as KESTRA_SIM_PATH, and the program built first.
+function(corvel_use_kestra_sim target)
+    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/sim/SimProcess.cpp)
+    target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/sim)
+    target_link_libraries(${target} PRIVATE kestra_sim_core)
+    target_compile_definitions(${target} PRIVATE KESTRA_SIM_PATH="$<TARGET_FILE:kestra-sim>")
+    add_dependencies(${target} kestra-sim)
+endfunction()

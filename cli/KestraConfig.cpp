@@ -163,7 +163,7 @@ std::string ControlName(const WkPageTable& page, const WkPageControl& control) {
     return label.empty() ? name : name + " / " + label;
 }
 
-// The bits of byte `index` of blocks 0 to 2 that `control` shows.
+// Marks the bits of blocks 0 to 2 that `control` shows.
 void MarkShownBits(const WkPageControl& control, std::array<std::uint8_t, kConfigBytes>& shown) {
     const auto d = WkParamDescriptor::Parse(control.descriptor);
     if (!d) {
@@ -216,19 +216,19 @@ std::vector<Difference> Differences(VELKReaderModul& from, VELKReaderModul& to) 
     return out;
 }
 
-void ReportDifferences(KestraReport& report, const std::vector<Difference>& differences,
-                       const char* key) {
-    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+// One line for each difference, and the same as JSON.
+void ReportDifferences(const std::vector<Difference>& differences, std::vector<std::string>& lines,
+                       nlohmann::ordered_json& json) {
+    json = nlohmann::ordered_json::array();
     for (const Difference& d : differences) {
-        report.lines.push_back(d.name + ": " + d.from + " -> " + d.to +
-                               (d.note.empty() ? "" : " (" + d.note + ")"));
+        lines.push_back(d.name + ": " + d.from + " -> " + d.to +
+                        (d.note.empty() ? "" : " (" + d.note + ")"));
         nlohmann::ordered_json entry = {{"name", d.name}, {"from", d.from}, {"to", d.to}};
         if (!d.note.empty()) {
             entry["note"] = d.note;
         }
-        list.push_back(entry);
+        json.push_back(entry);
     }
-    report.json[key] = list;
 }
 
 // One command of write-config: its page, code, and the transponder type it goes out for.
@@ -375,12 +375,11 @@ private:
     bool Verify(bool withLock) {
         const ConfigBytes back = ReadReaderBytes(*link_, "verify");
         const std::vector<Difference> differences = VerifyBytes(original_, back, withLock);
-        KestraReport part;
-        ReportDifferences(part, differences, "differences");
-        report_.json["differences"] = part.json["differences"];
+        std::vector<std::string> lines;
+        ReportDifferences(differences, lines, report_.json["differences"]);
         if (!differences.empty()) {
             verifyLines_.push_back("verify: the reader holds other bytes than were sent:");
-            verifyLines_.insert(verifyLines_.end(), part.lines.begin(), part.lines.end());
+            verifyLines_.insert(verifyLines_.end(), lines.begin(), lines.end());
             report_.Fail(kExitStatus, "verify: " + std::to_string(differences.size()) +
                                           " bytes differ from what was sent" +
                                           (withLock ? "" : "; the lock was not sent"));
@@ -512,7 +511,7 @@ KestraReport Diff(KestraLink* link, const std::string& path,
     }
     KestraReport report;
     const std::vector<Difference> differences = Differences(file.Modul(), second->Modul());
-    ReportDifferences(report, differences, "differences");
+    ReportDifferences(differences, report.lines, report.json["differences"]);
     if (!differences.empty()) {
         report.exitCode = kExitStatus;
     }

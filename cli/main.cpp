@@ -17,7 +17,6 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
-#include <map>
 #include <optional>
 #include <set>
 #include <unistd.h>
@@ -143,29 +142,29 @@ int UsageError(const std::string& text, bool json) {
     return kExitUsage;
 }
 
-KestraLinkOptions LinkOptions(const std::map<std::string, std::string>& given,
-                              KestraLinkOptions options) {
-    auto text = [&](const char* name) {
-        const auto found = given.find(name);
-        return found == given.end() ? std::string() : found->second;
-    };
-    if (const std::string port = text("--port"); !port.empty()) {
-        options.port = static_cast<int>(ParseNumber(port, 1, 256, "--port"));
+// The line settings as typed; empty where not given.
+struct TypedLine {
+    std::string port, baud, frame, timeout, address;
+
+    KestraLinkOptions Apply(KestraLinkOptions options) const {
+        if (!port.empty()) {
+            options.port = static_cast<int>(ParseNumber(port, 1, 256, "--port"));
+        }
+        if (!baud.empty()) {
+            options.baud = ParseBaud(baud, "--baud");
+        }
+        if (!frame.empty()) {
+            options.frame = ParseFrame(frame, "--frame");
+        }
+        if (!timeout.empty()) {
+            options.timeout = static_cast<int>(ParseNumber(timeout, 1, 60000, "--timeout"));
+        }
+        if (!address.empty()) {
+            options.address = static_cast<int>(ParseNumber(address, 0, 255, "--address"));
+        }
+        return options;
     }
-    if (const std::string baud = text("--baud"); !baud.empty()) {
-        options.baud = ParseBaud(baud, "--baud");
-    }
-    if (const std::string frame = text("--frame"); !frame.empty()) {
-        options.frame = ParseFrame(frame, "--frame");
-    }
-    if (const std::string timeout = text("--timeout"); !timeout.empty()) {
-        options.timeout = static_cast<int>(ParseNumber(timeout, 1, 60000, "--timeout"));
-    }
-    if (const std::string address = text("--address"); !address.empty()) {
-        options.address = static_cast<int>(ParseNumber(address, 0, 255, "--address"));
-    }
-    return options;
-}
+};
 
 } // namespace
 
@@ -178,16 +177,15 @@ int main(int argc, char** argv) {
 
     // Numbers are taken as text and read by ParseNumber: decimal unless written 0x....
     KestraLinkOptions link;
-    std::map<std::string, std::string> given;
+    TypedLine typed;
     bool json = false;
-    app.add_option("--port", given["--port"], "port number of the serial port map (1..256)");
+    app.add_option("--port", typed.port, "port number of the serial port map (1..256)");
     app.add_option("--device", link.device, "any tty, mapped as a port for this run");
-    app.add_option("--baud", given["--baud"],
+    app.add_option("--baud", typed.baud,
                    "baud rate: 1200, 2400, 4800, 9600 (default), 19200, 38400, 57600, 115200");
-    app.add_option("--frame", given["--frame"], "data bits, parity, stop bits (default 8E1)");
-    app.add_option("--timeout", given["--timeout"], "block time-out in milliseconds (1..60000)");
-    app.add_option("--address", given["--address"],
-                   "bus address of the reader (0..255, default 0)");
+    app.add_option("--frame", typed.frame, "data bits, parity, stop bits (default 8E1)");
+    app.add_option("--timeout", typed.timeout, "block time-out in milliseconds (1..60000)");
+    app.add_option("--address", typed.address, "bus address of the reader (0..255, default 0)");
     app.add_flag("--json", json, "print the result as JSON");
     app.add_flag("-v,--verbose", link.verbose,
                  "print every protocol line with its time stamp to standard error");
@@ -338,11 +336,12 @@ int main(int argc, char** argv) {
         run = nullptr;
     });
 
+    std::string passwordText;
     std::string password;
     CLI::App* login = command("login", "log in with the reader password (0xA0)");
-    login->add_option("password", password, "4 bytes in hex, e.g. 00000000")->required();
+    login->add_option("password", passwordText, "4 bytes in hex, e.g. 00000000")->required();
     login->callback([&] {
-        prepare = [&] { password = ParsePassword(password); };
+        prepare = [&] { password = ParsePassword(passwordText); };
         run = [&](KestraLink* l) { return Login(*l, password); };
     });
     command("reset", "restart the reader's processor (0x63)")->callback([&] {
@@ -384,7 +383,7 @@ int main(int argc, char** argv) {
     }
 
     try {
-        link = LinkOptions(given, link);
+        link = typed.Apply(link);
         if (prepare) {
             prepare();
         }

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -181,17 +182,11 @@ TEST_F(ReaderEditDocTest, OddFilesLoadPaddedOrKeptWholeAndGarbageOpensNothing) {
 }
 
 TEST_F(ReaderEditDocTest, ATransponderFileDoesNotOpenAndACutImageOpensWithAWarning) {
-    // A transponder file as its layout gives it: the header, then seven images.
-    Bytes tag;
-    Append(tag, {0x14, 0x00, 0x06});
-    AppendText(tag, "TRP-02");
-    Append(tag, {0x00, 0x06});
-    AppendText(tag, "Corvel");
-    tag.push_back(0x08);
-    AppendText(tag, "03.00.00");
-    AppendZeros(tag, 16);
-    Append(tag, {0x00, 0x04});
-    AppendZeros(tag, 1024);
+    // A transponder file as its layout gives it: the header block with the file type
+    // "TRP-02", then seven images.
+    Bytes tag = HandWrittenNewFile();
+    tag.resize(42 + 2 + 1024);
+    std::copy_n("TRP", 3, tag.begin() + 3);
     for (std::size_t count : {64, 64, 64, 512, 512, 512, 512}) {
         Append(tag,
                {static_cast<unsigned char>(count & 0xFF), static_cast<unsigned char>(count >> 8)});

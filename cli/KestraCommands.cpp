@@ -272,7 +272,7 @@ KestraReport DetectBaud(KestraLink& link) {
             link.SetPortPara("timeout", wait);
             const int result = VELK_0x52_GetBaud(link.Reader(), link.Address());
             // Silence or a garbled answer: another rate. A failing line ends the search.
-            if (result <= -1000 && result > -2000 && result != -1030) {
+            if (IsLineFault(result)) {
                 link.Check(result, "detect-baud");
             }
             if (result >= 0) {

@@ -43,16 +43,6 @@ std::string Hex(std::uint8_t byte) {
     return text;
 }
 
-// Why `path` cannot be read as a file, or empty.
-std::string Unreadable(const std::string& path) {
-    const std::string kind = NonRegularFileKind(path);
-    if (!kind.empty()) {
-        return path + " is " + kind;
-    }
-    std::error_code error;
-    return std::filesystem::exists(path, error) ? std::string() : path + ": no such file";
-}
-
 // A reader document whose reader object talks on the link's port, addressed at its bus address.
 class LinkedDocument {
 public:
@@ -63,9 +53,6 @@ public:
     // Opens `path`. A missing file, one of another type, and one whose configuration image
     // lacks bytes of blocks 0 to 2 end the run with exit 2.
     LinkedDocument(KestraLink* link, const std::string& path) : doc_(&host_), link_(link) {
-        if (const std::string why = Unreadable(path); !why.empty()) {
-            throw KestraError(kExitUsage, why);
-        }
         if (!doc_.OnOpenDocument(path)) {
             throw KestraError(kExitUsage, doc_.FileError().empty()
                                               ? path + ": not a reader configuration file (.rdr)"

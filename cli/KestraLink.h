@@ -9,6 +9,12 @@
 /// The serial library's code for a device that went away (unplugged, or its far end closed).
 inline constexpr int kDeviceGone = -1040;
 
+/// Whether an exchange's `code` says the line itself failed (the device gone, a write that
+/// failed), rather than that nothing or a broken answer came.
+inline bool IsLineFault(int code) {
+    return code <= -1000 && code > -2000 && code != -1030;
+}
+
 struct KestraLinkOptions {
     int port = 0;       ///< port map number; 0 when `device` is used
     std::string device; ///< a tty path mapped for this run

@@ -150,8 +150,8 @@ private:
                           KestraLink::StatusText(result).c_str());
             reader["model"] = "unknown";
             reader["status"] = result;
-        } else if (result <= -1000 && result > -2000 && result != -1030) {
-            // The line itself failed (the device went away): no later probe can answer.
+        } else if (IsLineFault(result)) {
+            // The device went away: no later probe can answer.
             link_.Check(result, "scan at address " + std::to_string(address));
         } else if (result != -1030) {
             broken_[address].push_back(KestraLink::ErrorText(result) + " (" +

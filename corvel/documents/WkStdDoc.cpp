@@ -47,6 +47,7 @@ bool WkStdDoc::LoadFromBytes(const std::vector<unsigned char>& bytes) {
 }
 
 bool WkStdDoc::SaveFile(const std::string& path) {
+    SetFileError({});
     std::vector<unsigned char> bytes;
     try {
         bytes = StoreToBytes();
@@ -59,13 +60,13 @@ bool WkStdDoc::SaveFile(const std::string& path) {
         SetFileError(error);
         return false;
     }
-    SetFileError({});
     SetPathName(path);
     SetModifiedFlag(false);
     return true;
 }
 
 bool WkStdDoc::LoadFile(const std::string& path) {
+    SetFileError({});
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) {
         const std::string kind = NonRegularFileKind(path);

@@ -7,6 +7,7 @@
 #include "WkReaderEditHost.h"
 #include "WkTransponderLink.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -239,7 +240,12 @@ void WkReaderEditViewModel::ReadPage() {
 }
 
 void WkReaderEditViewModel::SendAll() {
-    for (WkReaderEditPage* page : pages_) {
+    // A reader that takes the lock refuses every later write: the page that sends it goes
+    // last (and sends the lock after its other values).
+    std::vector<WkReaderEditPage*> order = pages_;
+    std::stable_partition(order.begin(), order.end(),
+                          [](const WkReaderEditPage* page) { return !page->SendsLock(); });
+    for (WkReaderEditPage* page : order) {
         page->SendPage();
     }
 }

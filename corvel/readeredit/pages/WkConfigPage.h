@@ -59,6 +59,7 @@ public:
 
     void SendPage() override;
     void CommitAndSendPage() override;
+    bool SendsLock() const override { return ::SendsLock(table_); }
     void ReadPage(bool force) override;
     void ReadPageAndLoad() override;
     void Activate(WkPageButtons& buttons) override;

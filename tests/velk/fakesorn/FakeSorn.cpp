@@ -21,6 +21,8 @@ struct State {
     std::mutex mutex;
     std::string version = "02.08.02";
     std::deque<Scripted> transceive;
+    std::deque<Scripted> nextAnswer;
+    int nextAnswerCalls = 0;
     std::deque<Scripted> receive;
     int transmitResult = 0;
     std::vector<SentFrame> transceived;
@@ -45,6 +47,8 @@ void Reset() {
     std::lock_guard<std::mutex> lock(s.mutex);
     s.version = "02.08.02";
     s.transceive.clear();
+    s.nextAnswer.clear();
+    s.nextAnswerCalls = 0;
     s.receive.clear();
     s.transmitResult = 0;
     s.transceived.clear();
@@ -67,6 +71,16 @@ void QueueAnswer(const Bytes& bytes) {
 void QueueTransceiveResult(int result, const Bytes& partial) {
     std::lock_guard<std::mutex> lock(S().mutex);
     S().transceive.push_back({result, partial});
+}
+
+void QueueNextAnswer(const Bytes& bytes) {
+    std::lock_guard<std::mutex> lock(S().mutex);
+    S().nextAnswer.push_back({static_cast<int>(bytes.size()), bytes});
+}
+
+int NextAnswerCalls() {
+    std::lock_guard<std::mutex> lock(S().mutex);
+    return S().nextAnswerCalls;
 }
 
 void QueueReceive(const Bytes& bytes) {
@@ -168,6 +182,18 @@ SORN_API int SORN_Transceive(int handle, const unsigned char* send, int sendLeng
         return SORN_ERR_NOTHING_RECEIVED;
     const fakesorn::Scripted next = S().transceive.front();
     S().transceive.pop_front();
+    const std::size_t n = std::min(next.bytes.size(), static_cast<std::size_t>(receiveSize));
+    std::copy_n(next.bytes.begin(), n, receive);
+    return next.result;
+}
+
+SORN_API int SORN_NextAnswer(int, unsigned char* receive, int receiveSize) {
+    std::lock_guard<std::mutex> lock(S().mutex);
+    ++S().nextAnswerCalls;
+    if (S().nextAnswer.empty())
+        return SORN_ERR_NOTHING_RECEIVED;
+    const fakesorn::Scripted next = S().nextAnswer.front();
+    S().nextAnswer.pop_front();
     const std::size_t n = std::min(next.bytes.size(), static_cast<std::size_t>(receiveSize));
     std::copy_n(next.bytes.begin(), n, receive);
     return next.result;

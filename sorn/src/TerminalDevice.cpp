@@ -40,9 +40,9 @@ bool IsPseudoTerminal(int fd) {
     return m >= 136 && m <= 143;
 }
 
+// Rounded up: a wait never ends just before its deadline, to be waited again for nothing.
 int Remaining(Clock::time_point deadline) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 

@@ -65,7 +65,8 @@ void Server::Schedule(const Emission& emission) {
         TimePoint done = start + charTime * static_cast<long>(i + 1);
         auto after = std::upper_bound(output_.begin(), output_.end(), done,
                                       [](TimePoint at, const Pending& p) { return at < p.at; });
-        output_.insert(after, Pending{done, Bytes{emission.bytes[i]}, emission.unasked, frame, i == 0});
+        output_.insert(after,
+                       Pending{done, Bytes{emission.bytes[i]}, emission.unasked, frame, i == 0});
     }
     txFree_ = start + charTime * static_cast<long>(emission.bytes.size());
 }
@@ -193,7 +194,8 @@ void Server::WriteDue(Pending pending) {
         ++dropped_;
         return;
     }
-    backlog_.insert(backlog_.end(), bytes.begin() + static_cast<std::ptrdiff_t>(taken), bytes.end());
+    backlog_.insert(backlog_.end(), bytes.begin() + static_cast<std::ptrdiff_t>(taken),
+                    bytes.end());
     Flush();
 }
 

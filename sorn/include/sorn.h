@@ -122,8 +122,8 @@ SORN_API int SORN_GetPortPara(int handle, const char* key, char* value);
  * RTS raised for each write and dropped TxDelayTime ms after it, else no effect);
  * "TxDelayTime" 0..999; "Performance" "0" (asks the driver for low latency) | "1".
  * "Reconnect" "0"|"1" (default "1"). Numbers out of range give -1014. "PortNr", "Connected"
- * "Losses" and "LostReason" are read only (-1011). While the device is lost only "Reconnect" is set; the
- * others give -1040.
+ * "Losses" and "LostReason" are read only (-1011). While the device is lost only "Reconnect" is
+ * set; the others give -1040.
  * @return 0 or a negative code; a refused value leaves the port unchanged.
  */
 SORN_API int SORN_SetPortPara(int handle, const char* key, const char* value);

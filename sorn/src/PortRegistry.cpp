@@ -33,8 +33,9 @@ PortRegistry::Entry* PortRegistry::EntryOf(int handle) {
 int PortRegistry::Open(int number) {
     {
         std::lock_guard lock(mutex_);
-        const bool open = std::any_of(ports_.begin(), ports_.end(),
-                                      [number](const Entry& e) { return e.port->Number() == number; });
+        const bool open = std::any_of(ports_.begin(), ports_.end(), [number](const Entry& e) {
+            return e.port->Number() == number;
+        });
         if (open || opening_.contains(number)) {
             return kErrAlreadyOpen;
         }

@@ -1,5 +1,7 @@
 #include "SerialPort.h"
 
+#include "SerialPortUse.h"
+
 #include "DeviceIdentity.h"
 #include "ErrorTable.h"
 #include "PortMap.h"
@@ -68,126 +70,6 @@ std::string Text(bool on) {
 }
 
 } // namespace
-
-// A call's hold on the port's device: a lease (Close waits until it is returned) and, when
-// taken, the line.
-class SerialPort::Use {
-public:
-    explicit Use(SerialPort& port) : port_(port) {}
-    ~Use() { Release(); }
-    Use(const Use&) = delete;
-    Use& operator=(const Use&) = delete;
-
-    // Takes the line, waiting until `deadline` for the call that has it or for another
-    // thread's exchange. An exchange of this thread ends unless the call `continues` it.
-    int TakeLine(Clock::time_point deadline, bool continues = false) {
-        const auto me = std::this_thread::get_id();
-        std::unique_lock lock(port_.mutex_);
-        if (!continues) {
-            port_.EndExchangeOf(me);
-        }
-        for (;;) {
-            if (port_.closed_) {
-                return kErrBadHandle;
-            }
-            if (port_.lost_) {
-                return kErrDisconnected;
-            }
-            if (port_.exchange_.open && Clock::now() >= port_.exchange_.until) {
-                port_.exchange_.open = false;
-            }
-            if (port_.LineFreeFor(me)) {
-                break;
-            }
-            if (Clock::now() >= deadline) {
-                return kErrLineBusy;
-            }
-            port_.changed_.wait_until(lock, port_.exchange_.open
-                                                ? std::min(deadline, port_.exchange_.until)
-                                                : deadline);
-        }
-        port_.lineBusy_ = true;
-        line_ = true;
-        Lease();
-        return kOk;
-    }
-
-    // A lease without the line (to wait for bytes, or to ask the modem lines).
-    int TakeLease() {
-        std::lock_guard lock(port_.mutex_);
-        if (port_.closed_) {
-            return kErrBadHandle;
-        }
-        if (port_.lost_) {
-            return kErrDisconnected;
-        }
-        Lease();
-        return kOk;
-    }
-
-    // A lease only when no call uses the device; false otherwise.
-    bool TakeLeaseIfIdle() {
-        std::lock_guard lock(port_.mutex_);
-        if (port_.closed_ || port_.lost_ || port_.lineBusy_ || port_.users_ > 0) {
-            return false;
-        }
-        Lease();
-        return true;
-    }
-
-    Device& Dev() { return *device_; }
-    const std::shared_ptr<Device>& Shared() const { return device_; }
-
-    // Whether the port was closed or lost its device since the lease was taken.
-    bool Interrupted() {
-        std::lock_guard lock(port_.mutex_);
-        return port_.device_ != device_;
-    }
-
-    // `rc` for a failed step: -1001 when the port was closed, -1040 after marking the device
-    // lost when `rc` says so or the device hung up.
-    int Failed(int rc) {
-        {
-            std::lock_guard lock(port_.mutex_);
-            if (port_.closed_) {
-                return kErrBadHandle;
-            }
-        }
-        if (rc == kErrDisconnected || (rc < 0 && device_->HungUp())) {
-            port_.MarkLost(device_);
-            return kErrDisconnected;
-        }
-        return rc;
-    }
-
-    void Release() {
-        if (!device_) {
-            return;
-        }
-        // The device may close here (it was lost meanwhile), outside the lock; Close holds
-        // its own reference, so it closes the device itself after the last release.
-        device_.reset();
-        {
-            std::lock_guard lock(port_.mutex_);
-            --port_.users_;
-            if (line_) {
-                port_.lineBusy_ = false;
-                line_ = false;
-            }
-        }
-        port_.changed_.notify_all();
-    }
-
-private:
-    void Lease() {
-        ++port_.users_;
-        device_ = port_.device_;
-    }
-
-    SerialPort& port_;
-    std::shared_ptr<Device> device_;
-    bool line_ = false;
-};
 
 int SerialPort::Open(int number, std::shared_ptr<SerialPort>& port) {
     const std::string path = PortMap::PathOf(number);
@@ -460,7 +342,8 @@ int SerialPort::ReadFrame(Use& use, unsigned char* receive, int receiveSize,
             // reaches (below 2 it cannot be one).
             return deliver(0, bytes[0] >= 2 ? bytes[0] : bytes.size());
         }
-        const int ready = use.Dev().WaitReadable(bytes.empty() ? MillisUntil(deadline) : charTimeout);
+        const int ready =
+            use.Dev().WaitReadable(bytes.empty() ? MillisUntil(deadline) : charTimeout);
         if (ready == 0 && use.Interrupted()) {
             return kErrDisconnected;
         }

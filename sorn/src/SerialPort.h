@@ -69,7 +69,7 @@ public:
 
 private:
     using Clock = std::chrono::steady_clock;
-    class Use;
+    class Use; // SerialPortUse.h
 
     // The exchange whose answer has not come: its thread, time-out and request.
     struct Exchange {

@@ -89,8 +89,7 @@ int TerminalDevice::Open(const std::string& path, std::shared_ptr<Device>& devic
     return kOk;
 }
 
-TerminalDevice::TerminalDevice(int fd, int wake, bool isPty)
-    : fd_(fd), wake_(wake), isPty_(isPty) {
+TerminalDevice::TerminalDevice(int fd, int wake, bool isPty) : fd_(fd), wake_(wake), isPty_(isPty) {
     int bits = 0;
     hasModemLines_ = !isPty_ && ioctl(fd_, TIOCMGET, &bits) == 0;
 }

@@ -192,7 +192,8 @@ int SORN_NextAnswer(int handle, unsigned char* receive, int receiveSize) {
     if (receiveSize <= 0) {
         return kErrBadLength;
     }
-    return WithPort(handle, [&](SerialPort& port) { return port.NextAnswer(receive, receiveSize); });
+    return WithPort(handle,
+                    [&](SerialPort& port) { return port.NextAnswer(receive, receiveSize); });
 }
 
 int SORN_Transmit(int handle, const unsigned char* data, int length) {

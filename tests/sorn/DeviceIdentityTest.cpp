@@ -17,8 +17,7 @@ namespace {
 
 // An FTDI-style adapter: usb device `socket` (with vendor, product and serial number), its
 // interface 00, the serial port ttyUSB<n> and the tty node 188:<n> in /sys/dev/char.
-void PlugAdapter(const fs::path& sys, const std::string& socket, const std::string& serial,
-                 int n) {
+void PlugAdapter(const fs::path& sys, const std::string& socket, const std::string& serial, int n) {
     const fs::path usb = sys / "devices/pci0000:00/usb1" / socket;
     const fs::path port = usb / (socket + ":1.0") / ("ttyUSB" + std::to_string(n));
     fs::create_directories(port / "tty" / ("ttyUSB" + std::to_string(n)));

@@ -204,7 +204,6 @@ int SerialPort::SetPara(const std::string& key, const std::string& value) {
     if (key == "Timeout") {
         return ParseInt(value, 0, 60000, receiveTimeoutMs_) ? kOk : kErrBadValue;
     }
-    LineSettings line = line_;
     lock.unlock();
     int number = 0;
     bool flag = false;
@@ -213,37 +212,43 @@ int SerialPort::SetPara(const std::string& key, const std::string& value) {
             std::find(std::begin(kBauds), std::end(kBauds), number) == std::end(kBauds)) {
             return kErrBadBaud;
         }
-        line.baud = number;
-    } else if (key == "frame") {
-        if (!ValidFrame(value)) {
-            return kErrBadFrame;
-        }
-        line.frame = value;
-    } else if (key == "TxDelayTime") {
-        if (!ParseInt(value, 0, 999, line.directionDelayMs)) {
-            return kErrBadValue;
-        }
-    } else if (key == "TxTimeControl") {
-        if (!ParseFlag(value, line.directionControl)) {
-            return kErrBadValue;
-        }
-    } else if (key == "Performance") {
-        if (!ParseFlag(value, flag)) {
-            return kErrBadValue;
-        }
-        line.lowLatency = !flag; // "0" asks for maximum performance
-    } else {
-        return kErrUnknownKey;
+        return ChangeLine([number](LineSettings& line) { line.baud = number; });
     }
-    return SetLineSettings(line);
+    if (key == "frame") {
+        return ValidFrame(value) ? ChangeLine([&value](LineSettings& line) { line.frame = value; })
+                                 : kErrBadFrame;
+    }
+    if (key == "TxDelayTime") {
+        return ParseInt(value, 0, 999, number)
+                   ? ChangeLine([number](LineSettings& line) { line.directionDelayMs = number; })
+                   : kErrBadValue;
+    }
+    if (key == "TxTimeControl") {
+        return ParseFlag(value, flag)
+                   ? ChangeLine([flag](LineSettings& line) { line.directionControl = flag; })
+                   : kErrBadValue;
+    }
+    if (key == "Performance") {
+        // "0" asks for maximum performance.
+        return ParseFlag(value, flag)
+                   ? ChangeLine([flag](LineSettings& line) { line.lowLatency = !flag; })
+                   : kErrBadValue;
+    }
+    return kErrUnknownKey;
 }
 
-int SerialPort::SetLineSettings(const LineSettings& settings) {
+int SerialPort::ChangeLine(const std::function<void(LineSettings&)>& change) {
     Use use(*this);
     if (const int rc = use.TakeLine(Clock::now() + std::chrono::milliseconds(BlockTimeoutMs()));
         rc != kOk) {
         return rc;
     }
+    LineSettings settings;
+    {
+        std::lock_guard lock(mutex_);
+        settings = line_;
+    }
+    change(settings);
     if (const int rc = use.Dev().Apply(settings); rc != kOk) {
         return use.Failed(rc);
     }

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -87,8 +88,8 @@ private:
     int BlockTimeoutMs();
     int CharTimeoutMs() const { return charTimeoutMs_ * charTimeoutMpy_; }
 
-    int SetParaOnDevice(const std::string& key, const std::string& value);
-    int SetLineSettings(const LineSettings& settings);
+    // Changes the line settings on the device (holding the line) and keeps them.
+    int ChangeLine(const std::function<void(LineSettings&)>& change);
     // Reads the next answer frame, from what earlier reads left over and then from the
     // device: the first whole frame whose LEN and checksum hold, skipping bytes before it
     // that belong to no frame (the tail of a frame already under way). When the line falls

@@ -45,6 +45,16 @@ protected:
         return n;
     }
 
+    // An exchange that the peer answers with `reply`, in which kAnswer is the answer frame.
+    void ExpectAnswerFrom(const Bytes& reply) {
+        std::thread reader = AnswerWith(reply);
+        Bytes answer;
+        milliseconds took{};
+        EXPECT_EQ(Exchange(answer, took), 5);
+        reader.join();
+        EXPECT_EQ(answer, kAnswer);
+    }
+
     // Reads the 4-byte request on the master side, then sends `answer`.
     std::thread AnswerWith(Bytes answer) {
         return std::thread([this, answer] {
@@ -96,10 +106,7 @@ TEST_F(SornExchangeTest, ByteAfterTheCharacterTimeOutIsNotPartOfTheAnswer) {
     ASSERT_TRUE(peer_.WaitUntilQueuedAtSlave(2));
 
     // The late bytes are flushed by the next exchange, whose answer comes whole.
-    std::thread second = AnswerWith(kAnswer);
-    EXPECT_EQ(Exchange(answer, took), 5);
-    second.join();
-    EXPECT_EQ(answer, kAnswer);
+    ExpectAnswerFrom(kAnswer);
 }
 
 TEST_F(SornExchangeTest, CharacterTimeOutScalesWithItsMultiplier) {
@@ -130,21 +137,11 @@ TEST_F(SornExchangeTest, FirstByteBelowTwoIsNoLengthSoTheLineDecides) {
 TEST_F(SornExchangeTest, BytesReceivedBeforeTheExchangeAreFlushed) {
     peer_.Write({0x07, 0xAA, 0xBB});
     ASSERT_TRUE(peer_.WaitUntilQueuedAtSlave(3));
-    std::thread reader = AnswerWith(kAnswer);
-    Bytes answer;
-    milliseconds took{};
-    EXPECT_EQ(Exchange(answer, took), 5);
-    reader.join();
-    EXPECT_EQ(answer, kAnswer);
+    ExpectAnswerFrom(kAnswer);
 }
 
 TEST_F(SornExchangeTest, AnswerStopsAtItsLengthAndAtTheCallersBuffer) {
-    std::thread reader = AnswerWith({0x05, 0x00, 0x65, 0x00, 0x60, 0xEE, 0xEE});
-    Bytes answer;
-    milliseconds took{};
-    EXPECT_EQ(Exchange(answer, took), 5);
-    reader.join();
-    EXPECT_EQ(answer, kAnswer);
+    ExpectAnswerFrom({0x05, 0x00, 0x65, 0x00, 0x60, 0xEE, 0xEE});
 
     std::thread small = AnswerWith({0x09, 1, 2, 3, 4, 5, 6, 7, 8});
     unsigned char buffer[4] = {};
@@ -241,12 +238,7 @@ TEST_F(SornExchangeTest, WaitingReceiveHoldsUpNeitherQuestionsNorExchanges) {
         queries.push_back(duration<double, std::milli>(steady_clock::now() - start).count());
         std::this_thread::sleep_for(milliseconds(2));
     }
-    std::thread reader = AnswerWith(kAnswer);
-    Bytes answer;
-    milliseconds took{};
-    EXPECT_EQ(Exchange(answer, took), 5);
-    reader.join();
-    EXPECT_EQ(answer, kAnswer);
+    ExpectAnswerFrom(kAnswer);
     EXPECT_EQ(received.load(), 0) << "the receive ended early or took the answer";
     std::nth_element(queries.begin(), queries.begin() + 25, queries.end());
     EXPECT_LT(queries[25], 10.0) << "median ms of a settings and a line question";

@@ -40,6 +40,17 @@ State& S() {
     return gState;
 }
 
+// The next scripted answer of `script` into the caller's buffer; -1030 without a script.
+int Next(std::deque<Scripted>& script, unsigned char* receive, int receiveSize) {
+    if (script.empty())
+        return SORN_ERR_NOTHING_RECEIVED;
+    const Scripted next = script.front();
+    script.pop_front();
+    const std::size_t n = std::min(next.bytes.size(), static_cast<std::size_t>(receiveSize));
+    std::copy_n(next.bytes.begin(), n, receive);
+    return next.result;
+}
+
 } // namespace
 
 void Reset() {
@@ -178,25 +189,13 @@ SORN_API int SORN_Transceive(int handle, const unsigned char* send, int sendLeng
     std::lock_guard<std::mutex> lock(S().mutex);
     S().transceived.push_back(
         {handle, fakesorn::Bytes(send, send + sendLength), std::chrono::steady_clock::now()});
-    if (S().transceive.empty())
-        return SORN_ERR_NOTHING_RECEIVED;
-    const fakesorn::Scripted next = S().transceive.front();
-    S().transceive.pop_front();
-    const std::size_t n = std::min(next.bytes.size(), static_cast<std::size_t>(receiveSize));
-    std::copy_n(next.bytes.begin(), n, receive);
-    return next.result;
+    return fakesorn::Next(S().transceive, receive, receiveSize);
 }
 
 SORN_API int SORN_NextAnswer(int, unsigned char* receive, int receiveSize) {
     std::lock_guard<std::mutex> lock(S().mutex);
     ++S().nextAnswerCalls;
-    if (S().nextAnswer.empty())
-        return SORN_ERR_NOTHING_RECEIVED;
-    const fakesorn::Scripted next = S().nextAnswer.front();
-    S().nextAnswer.pop_front();
-    const std::size_t n = std::min(next.bytes.size(), static_cast<std::size_t>(receiveSize));
-    std::copy_n(next.bytes.begin(), n, receive);
-    return next.result;
+    return fakesorn::Next(S().nextAnswer, receive, receiveSize);
 }
 
 SORN_API int SORN_Transmit(int handle, const unsigned char* data, int length) {

@@ -559,10 +559,12 @@ void SerialPort::TryReopen() {
     if (path.empty() || fellBack) {
         reason = kErrUnmapped;
     } else if (::stat(path.c_str(), &st) == 0) {
-        const std::string identity = IdentityOf(path);
+        const Node node{st.st_dev, st.st_ino,
+                        st.st_ctim.tv_sec * 1'000'000'000LL + st.st_ctim.tv_nsec};
         // When in doubt (an identity that cannot be told), the port stays lost.
-        if (identity.empty() || identity != oldIdentity) {
+        if (node == refusedNode_ || IdentityOf(path) != oldIdentity || oldIdentity.empty()) {
             reason = kErrOtherDevice;
+            refusedNode_ = node;
         } else if (OpenDevice(path, device) == kOk && device->Apply(line) == kOk) {
             device->SetModemLine(true, rts);
             device->SetModemLine(false, dtr);

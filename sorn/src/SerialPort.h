@@ -119,6 +119,17 @@ private:
     int losses_ = 0;
     int lostReason_ = 0;
 
+    // The watch thread's own: the device node last found to be another device. Until the
+    // path leads to another node (a new pseudo-terminal, a device plugged in again), the
+    // verdict stands without looking through the processes again.
+    struct Node {
+        unsigned long device = 0;
+        unsigned long inode = 0;
+        long long changedNs = 0;
+        bool operator==(const Node&) const = default;
+    };
+    Node refusedNode_;
+
     LineSettings line_;
     int blockTimeoutMs_ = 800;
     int charTimeoutMs_ = 20;

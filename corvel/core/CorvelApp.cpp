@@ -186,6 +186,9 @@ void CorvelApp::OfferRecoveredDocuments() {
                 document->SetPathName(entry.originalPath);
                 document->SetTitle(entry.title);
                 document->SetModified(true);
+                if (auto* log = dynamic_cast<WkLogDoc*>(document.get())) {
+                    log->MarkLinesUnsaved();
+                }
             }
         }
     }

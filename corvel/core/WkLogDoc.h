@@ -83,6 +83,8 @@ public:
     /// Whether lines came in that are in no file: not saved, not logged to a file. Only then
     /// is closing the window worth a question.
     bool HasUnsavedLines() const { return unsavedLines_ > 0; }
+    /// The lines held are in no file of the user's (they came from a recovery copy).
+    void MarkLinesUnsaved() { unsavedLines_ = store_.Size(); }
 
     bool OnOpenDocument(const std::filesystem::path& path) override;
     bool OnSaveDocument(const std::filesystem::path& path) override;

@@ -44,7 +44,7 @@ void WkQtPrompts::ShowMessage(const std::string& text, Icon icon) {
         return;
     }
 
-    QMessageBox box(ToQtIcon(icon), CorvelText::kProgramTitle, ToQt(text), QMessageBox::Ok,
+    QMessageBox box(ToQtIcon(icon), CorvelText::kProgramTitle, MessageToQt(text), QMessageBox::Ok,
                     parent_);
     box.exec();
 }
@@ -54,7 +54,7 @@ bool WkQtPrompts::AskYesNo(const std::string& text) {
         return false;
     }
 
-    return QMessageBox::question(parent_, CorvelText::kProgramTitle, ToQt(text),
+    return QMessageBox::question(parent_, CorvelText::kProgramTitle, MessageToQt(text),
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
@@ -63,7 +63,7 @@ Prompts::Answer WkQtPrompts::AskYesNoCancel(const std::string& text) {
         return Answer::Cancel;
     }
 
-    auto answer = QMessageBox::question(parent_, CorvelText::kProgramTitle, ToQt(text),
+    auto answer = QMessageBox::question(parent_, CorvelText::kProgramTitle, MessageToQt(text),
                                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (answer == QMessageBox::Yes) {
         return Answer::Yes;
@@ -80,13 +80,13 @@ int WkQtPrompts::SelectFromList(const std::string& title, const std::string& tex
     dialog.setWindowTitle(ToQt(title));
     auto* layout = new QVBoxLayout(&dialog);
     if (!text.empty()) {
-        auto* label = new QLabel(ToQt(text), &dialog);
+        auto* label = new QLabel(MessageToQt(text), &dialog);
         label->setWordWrap(true);
         layout->addWidget(label);
     }
     auto* list = new QListWidget(&dialog);
     for (const std::string& item : items) {
-        list->addItem(ToQt(item));
+        list->addItem(MessageToQt(item));
     }
     if (preselected >= 0 && preselected < list->count()) {
         list->setCurrentRow(preselected);
@@ -182,7 +182,7 @@ int WkQtPrompts::AskChoice(const std::string& text, const std::vector<std::strin
     if (silent_) {
         return -1;
     }
-    QMessageBox box(QMessageBox::Question, CorvelText::kProgramTitle, ToQt(text),
+    QMessageBox box(QMessageBox::Question, CorvelText::kProgramTitle, MessageToQt(text),
                     QMessageBox::NoButton, parent_);
     std::vector<QPushButton*> pushed;
     for (const std::string& label : buttons) {

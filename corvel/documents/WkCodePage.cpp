@@ -1,5 +1,7 @@
 #include "WkCodePage.h"
 
+#include "common/Utf8Text.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -12,66 +14,6 @@ constexpr std::array<char32_t, 32> kHighControls = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
-
-void AppendUtf8(std::string& out, char32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
-// The next character of `text` from `at`, which moves past it; none for a malformed
-// sequence (then `at` moves by one byte).
-bool NextCharacter(std::string_view text, std::size_t& at, char32_t& code) {
-    const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
-    const std::uint8_t lead = byte(at);
-    std::size_t length = 1;
-    if (lead < 0x80) {
-        code = lead;
-    } else if (lead >= 0xC2 && lead < 0xE0) {
-        length = 2;
-        code = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead < 0xF0) {
-        length = 3;
-        code = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead < 0xF5) {
-        length = 4;
-        code = lead & 0x07;
-    } else {
-        ++at;
-        return false;
-    }
-    if (at + length > text.size()) {
-        ++at;
-        return false;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(at + i) & 0xC0) != 0x80) {
-            ++at;
-            return false;
-        }
-        code = (code << 6) | (byte(at + i) & 0x3F);
-    }
-    // Overlong forms, surrogates and values beyond Unicode are no characters.
-    constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (code < kLeast[length] || (code >= 0xD800 && code < 0xE000) || code > 0x10FFFF) {
-        ++at;
-        return false;
-    }
-    at += length;
-    return true;
-}
 
 // The byte of `code` in Windows-1252, or -1.
 int ByteOf(char32_t code) {
@@ -100,8 +42,8 @@ std::string Utf8ToCp1252(std::string_view text, std::string* missing) {
     std::size_t at = 0;
     while (at < text.size()) {
         const std::size_t start = at;
-        char32_t code = 0;
-        const int byte = NextCharacter(text, at, code) ? ByteOf(code) : -1;
+        const std::optional<char32_t> code = NextUtf8(text, at);
+        const int byte = code ? ByteOf(*code) : -1;
         if (byte >= 0) {
             out += static_cast<char>(byte);
             continue;

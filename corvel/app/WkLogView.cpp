@@ -24,6 +24,7 @@
 #include <QSettings>
 #include <QTableView>
 #include <QTextDocument>
+#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -32,7 +33,7 @@
 
 namespace {
 constexpr double kTwipsPerPoint = 20.0;
-// The window's own lines are taken in batches at most this long after the first of them.
+// Lines of other threads are taken in batches at most this long after the first of them.
 constexpr int kBatchMs = 10;
 constexpr double kPrintMarginMillimetres = 720 / 1440.0 * 25.4;
 constexpr const char* kLineLimitKey = "ProtocolWindow/LineLimit";
@@ -221,13 +222,20 @@ void WkLogView::TakeNewRows() {
     }
 }
 
-void WkLogView::RequestDrain(bool callerWaits) {
-    // Called with the document locked: only post or arm the timer. A request without a
-    // waiting caller comes from this thread, which owns the timer.
-    if (callerWaits) {
-        QMetaObject::invokeMethod(this, "DrainNow", Qt::QueuedConnection);
-    } else if (!drainTimer_->isActive()) {
-        drainTimer_->start();
+void WkLogView::RequestDrain(bool now) {
+    // Called with the document locked, from any thread: only post, or arm the timer, which
+    // belongs to this object's thread.
+    auto arm = [this, now] {
+        if (now) {
+            DrainNow();
+        } else if (!drainTimer_->isActive()) {
+            drainTimer_->start();
+        }
+    };
+    if (QThread::currentThread() == thread() && !now) {
+        arm();
+    } else {
+        QMetaObject::invokeMethod(this, arm, Qt::QueuedConnection);
     }
 }
 

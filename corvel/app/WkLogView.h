@@ -43,7 +43,7 @@ public:
     void SetAddToMacro(std::function<bool(const std::string& line)> action);
 
     void AppendLines(const std::vector<std::string>& lines) override;
-    void RequestDrain(bool callerWaits) override;
+    void RequestDrain(bool now) override;
 
     /// Every line kept, the marker line first.
     std::vector<std::string> Lines() const;

@@ -293,11 +293,12 @@ std::vector<WkPortUser> CorvelApp::PortUsers() const {
 }
 
 bool CorvelApp::AppendToProtocolWindow(const std::string& text) {
+    return AppendToProtocolWindow(std::span<const std::string>(&text, 1));
+}
+
+bool CorvelApp::AppendToProtocolWindow(std::span<const std::string> lines) {
     std::shared_ptr<WkLogDoc> log = ProtocolWindowDocument();
-    if (!log) {
-        return false;
-    }
-    return log->Append(text);
+    return log && log->AppendLines(lines);
 }
 
 int CorvelApp::CreateReaderObject(int portHandle) {

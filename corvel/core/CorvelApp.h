@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -128,8 +129,11 @@ public:
     // Services.
     WkDocTemplate* FindTemplate(const std::string& name) const;
     int CreateReaderObject(int portHandle);
-    /// Any thread. True when the line reached the protocol window.
+    /// Any thread. True when the line reached the protocol window (from another thread than
+    /// the window's: its queue).
     bool AppendToProtocolWindow(const std::string& text);
+    /// Lines of one thread, in their order, as one hand-over.
+    bool AppendToProtocolWindow(std::span<const std::string> lines);
     int SelectComPort();
     /// True when a new document was created.
     bool OpenDocumentByName(const std::string& name, bool multiple, bool keepUnbound);

@@ -152,12 +152,9 @@ void WkAAThread::Run() {
             lock.lock();
             const bool wanted = enabled_ && !quit_ && run_ == run;
             lock.unlock();
-            for (const std::string& line : lines) {
-                if (!wanted) {
-                    break;
-                }
-                deliver_(line);
-                ++delivered_;
+            if (wanted) {
+                deliver_(lines);
+                delivered_ += lines.size();
             }
         }
         if (count < 1 && count != kNothingReceived) {

@@ -1,8 +1,9 @@
 #pragma once
 // The auto-answer reception worker: while enabled it reads one port and hands what arrives,
 // time-stamped and in hex, to a delivery function: one line per frame, or per burst of bytes
-// that form no frame (WkAutoAnswerFrames). While the port's device is away it asks only a few
-// times a second, and goes on by itself when the device is back.
+// that form no frame (WkAutoAnswerFrames), the lines of one receive call in one delivery. While the
+// port's device is away it asks only a few times a second, and goes on by itself when the device is
+// back.
 //
 // The worker waits at a gate while it is disabled, so Enable and Disable take the place of
 // resuming and suspending a thread. It is stopped by a flag and joined; the longest wait for
@@ -16,6 +17,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <span>
 #include <string>
 #include <thread>
 
@@ -24,8 +26,8 @@ public:
     /// Bytes of one receive call: > 0 received, -1030 when nothing came within the port's
     /// time-out, another value for a failure (after which the worker pauses briefly).
     using ReceiveFunction = std::function<int(int port, unsigned char* buffer, int size)>;
-    /// Takes one finished line; its result is not used.
-    using DeliverFunction = std::function<bool(const std::string& line)>;
+    /// Takes the finished lines of one receive call, in order; its result is not used.
+    using DeliverFunction = std::function<bool(std::span<const std::string> lines)>;
     /// Tells, on the worker, that reception has stopped after a Disable.
     using StoppedFunction = std::function<void()>;
     /// Work the owner does while it waits for the worker (for example serving the window

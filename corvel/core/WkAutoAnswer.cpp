@@ -23,7 +23,7 @@ bool WkAutoAnswer::Create() {
         [this](int port, unsigned char* buffer, int size) {
             return access_.Receive(port, buffer, size);
         },
-        [this](const std::string& line) { return app_.AppendToProtocolWindow(line); },
+        [this](std::span<const std::string> lines) { return app_.AppendToProtocolWindow(lines); },
         [this] {
             if (stoppedNotice_) {
                 stoppedNotice_();
@@ -37,7 +37,7 @@ bool WkAutoAnswer::Create() {
 }
 
 void WkAutoAnswer::ServeProtocolWindow() {
-    // A line from the worker waits until this thread has put it into the window.
+    // Lines of the worker that wait in the window's queue go in.
     if (std::shared_ptr<WkLogDoc> log = app_.ProtocolWindowDocument()) {
         log->Drain();
     }
@@ -75,6 +75,8 @@ void WkAutoAnswer::Stop() {
     on_ = false;
     if (thread_) {
         thread_->Disable([this] { ServeProtocolWindow(); });
+        // Lines received before the Stop are in the window when it returns, none after.
+        ServeProtocolWindow();
     }
 }
 

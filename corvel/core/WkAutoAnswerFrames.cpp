@@ -17,6 +17,8 @@ bool ChecksumAgrees(const unsigned char* frame, unsigned length) {
 
 std::vector<WkAutoAnswerFrames::Piece> WkAutoAnswerFrames::Add(const unsigned char* bytes,
                                                                int count) {
+    // The held frame's bytes of the receive call it began in.
+    const std::size_t earlier = held_.empty() ? 0 : firstCall_;
     if (count > 0) {
         held_.insert(held_.end(), bytes, bytes + count);
     }
@@ -28,25 +30,46 @@ std::vector<WkAutoAnswerFrames::Piece> WkAutoAnswerFrames::Add(const unsigned ch
         if (length >= kShortestFrame && left < length) {
             break; // the rest of a frame may still come
         }
+        const auto begin = held_.begin() + static_cast<std::ptrdiff_t>(start);
         if (length < kShortestFrame || !ChecksumAgrees(&held_[start], length)) {
+            if (start < earlier) {
+                // These bytes do not finish the frame begun before them: its rest never came
+                // (an exchange on the port flushed or took it). The start stands alone as
+                // the cut frame it is, and the new bytes are read from their own start.
+                pieces.emplace_back(begin, held_.begin() + static_cast<std::ptrdiff_t>(earlier));
+                start = earlier;
+                continue;
+            }
             // No frame here: the burst is bare data up to its end.
-            pieces.emplace_back(held_.begin() + static_cast<std::ptrdiff_t>(start), held_.end());
+            pieces.emplace_back(begin, held_.end());
             start = held_.size();
             break;
         }
-        const auto begin = held_.begin() + static_cast<std::ptrdiff_t>(start);
         pieces.emplace_back(begin, begin + length);
         start += length;
     }
     held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(start));
+    if (start > 0 || earlier == 0) {
+        firstCall_ = held_.size();
+    }
     return pieces;
 }
 
 std::vector<WkAutoAnswerFrames::Piece> WkAutoAnswerFrames::Gap() {
     std::vector<Piece> pieces;
+    while (firstCall_ > 0 && firstCall_ < held_.size()) {
+        // The held frame never finished: the bytes of its first call are the cut frame, and
+        // what came after them is read on its own.
+        pieces.emplace_back(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(firstCall_));
+        const Piece rest(held_.begin() + static_cast<std::ptrdiff_t>(firstCall_), held_.end());
+        Clear();
+        for (Piece& piece : Add(rest.data(), static_cast<int>(rest.size()))) {
+            pieces.push_back(std::move(piece));
+        }
+    }
     if (!held_.empty()) {
         pieces.push_back(std::move(held_));
-        held_.clear();
     }
+    Clear();
     return pieces;
 }

@@ -56,82 +56,93 @@ void WkLogDoc::DetachSink() {
 }
 
 void WkLogDoc::DropPendingLocked() {
-    for (Pending& p : pending_) {
-        if (p.state != nullptr) {
-            *p.state = LineState::kDropped;
-        }
-    }
     pending_.clear();
     drainRequested_ = false;
-    urgentDrainRequested_ = false;
-    consumed_.notify_all();
+    urgentRequested_ = false;
+    queuedByOthers_ = false;
+    consumed_.notify_all(); // senders waiting for room give up
 }
 
 bool WkLogDoc::Append(const std::string& line) {
+    return AppendLines(std::span<const std::string>(&line, 1));
+}
+
+bool WkLogDoc::AppendLines(std::span<const std::string> lines) {
     std::unique_lock lock(mutex_);
     if (closing_ || sink_ == nullptr) {
         return false;
     }
-    const bool uiThread = std::this_thread::get_id() == uiThread_;
-    LineState state = LineState::kQueued;
-    pending_.push_back({line, uiThread ? nullptr : &state});
-    // A caller that waits must not sit behind a drain that was asked for at leisure.
-    if (!drainRequested_ || (!uiThread && !urgentDrainRequested_)) {
-        drainRequested_ = true;
-        urgentDrainRequested_ = urgentDrainRequested_ || !uiThread;
-        sink_->RequestDrain(!uiThread);
-    }
-    if (uiThread) {
-        // The window's own thread goes on at once; its lines join the queue in order and go
-        // into the window together a few milliseconds later, which keeps the cost per line
-        // small however often the thread serves its events.
+    if (std::this_thread::get_id() == uiThread_) {
+        // Lines queued before go in first: the window keeps the order in which lines came.
+        pending_.insert(pending_.end(), lines.begin(), lines.end());
+        DrainLocked(lock);
         return true;
     }
-    consumed_.wait(lock, [&] { return state != LineState::kQueued; });
-    return state == LineState::kShown;
-}
-
-void WkLogDoc::Drain() {
-    std::unique_lock lock(mutex_);
-    DrainLocked(lock);
-}
-
-void WkLogDoc::DrainLocked(std::unique_lock<std::mutex>& lock) {
-    drainRequested_ = false;
-    urgentDrainRequested_ = false;
-    if (pending_.empty() || sink_ == nullptr) {
-        return;
-    }
-    std::vector<Pending> batch;
-    batch.swap(pending_);
-    WkLogSink* sink = sink_;
-    // The view is only detached on this thread, so it stays valid without the lock; callers
-    // of the batch keep waiting until their lines are in.
-    lock.unlock();
-    std::vector<std::string> lines;
-    lines.reserve(batch.size());
-    for (Pending& p : batch) {
-        lines.push_back(std::move(p.line));
-    }
-    for (const std::string& line : lines) {
-        store_.Append(line);
-    }
-    if (!stream_.Write(lines)) {
-        unsavedLines_ += lines.size();
-    }
-    sink->AppendLines(lines);
-    lock.lock();
-    for (Pending& p : batch) {
-        if (p.state != nullptr) {
-            *p.state = LineState::kShown;
+    // The window's thread is far behind: wait for room rather than hold ever more lines.
+    while (pending_.size() >= kMostQueued) {
+        if (!urgentRequested_) {
+            drainRequested_ = urgentRequested_ = true;
+            sink_->RequestDrain(true);
+        }
+        consumed_.wait(lock);
+        if (closing_ || sink_ == nullptr) {
+            return false;
         }
     }
+    pending_.insert(pending_.end(), lines.begin(), lines.end());
+    queuedByOthers_ = true;
+    const bool full = pending_.size() >= kBatchLines;
+    if (full ? !urgentRequested_ : !drainRequested_) {
+        drainRequested_ = true;
+        urgentRequested_ = urgentRequested_ || full;
+        sink_->RequestDrain(full);
+    }
+    return true;
+}
+
+bool WkLogDoc::Drain() {
+    std::unique_lock lock(mutex_);
+    const bool fromOthers = queuedByOthers_;
+    if (!DrainLocked(lock) || !fromOthers || sink_ == nullptr || closing_) {
+        return false;
+    }
+    // Other threads' lines are likely still coming: the view takes the next batch after the
+    // same few milliseconds, without their senders waking this thread again.
+    drainRequested_ = true;
+    sink_->RequestDrain(false);
+    return true;
+}
+
+bool WkLogDoc::DrainLocked(std::unique_lock<std::mutex>& lock) {
+    drainRequested_ = false;
+    urgentRequested_ = false;
+    queuedByOthers_ = false;
+    if (pending_.empty() || sink_ == nullptr) {
+        return false;
+    }
+    taking_.swap(pending_);
+    WkLogSink* sink = sink_;
     consumed_.notify_all();
+    // The view is only detached on this thread, so it stays valid without the lock; other
+    // threads queue their next lines meanwhile.
+    lock.unlock();
+    for (const std::string& line : taking_) {
+        store_.Append(line);
+    }
+    if (!stream_.Write(taking_)) {
+        unsavedLines_ += taking_.size();
+    }
+    sink->AppendLines(taking_);
+    taking_.clear();
+    lock.lock();
+    return true;
 }
 
 void WkLogDoc::BeginClose() {
-    std::lock_guard lock(mutex_);
-    closing_ = true;
+    std::unique_lock lock(mutex_);
+    closing_ = true; // lines from now on are refused
+    // Lines handed over before still go in (and into the file that is logged to).
+    DrainLocked(lock);
     DropPendingLocked();
 }
 

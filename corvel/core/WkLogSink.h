@@ -13,9 +13,8 @@ public:
     /// have dropped its oldest lines for them).
     virtual void AppendLines(const std::vector<std::string>& lines) = 0;
     /// Any thread, called with the document's lock held: have the user-interface thread call
-    /// WkLogDoc::Drain. With `callerWaits` a thread is blocked until its line is in: drain at
-    /// the next chance. Without it (the user-interface thread's own lines) the drain may wait
-    /// a few milliseconds to take many lines at once. Must not block and must not call back
-    /// into the document.
-    virtual void RequestDrain(bool callerWaits) = 0;
+    /// WkLogDoc::Drain, at the next chance when `now` is set, else a few milliseconds later
+    /// (lines of the batch are still coming). Must not block and must not call back into the
+    /// document.
+    virtual void RequestDrain(bool now) = 0;
 };

@@ -85,9 +85,9 @@ private:
 
 class Lines {
 public:
-    bool Add(const std::string& line) {
+    bool Add(std::span<const std::string> lines) {
         std::lock_guard lock(mutex_);
-        lines_.push_back(line);
+        lines_.insert(lines_.end(), lines.begin(), lines.end());
         changed_.notify_all();
         return true;
     }
@@ -112,7 +112,7 @@ protected:
     Lines lines;
     std::atomic<int> stopped{0};
     WkAAThread thread{[this](int p, unsigned char* b, int s) { return port.Receive(p, b, s); },
-                      [this](const std::string& line) { return lines.Add(line); },
+                      [this](std::span<const std::string> more) { return lines.Add(more); },
                       [this] { ++stopped; }};
 };
 
@@ -176,15 +176,23 @@ TEST_F(AAThread, BytesAreCutIntoFramesAndBursts) {
         longest[i] = static_cast<unsigned char>(i);
     }
     port.Push(longest);
-    port.Push({0x09, 0x00, 0x11}); // a LEN whose frame never completes: the gap ends it
+    // The start of a frame whose rest an exchange on the port took: the next call's frames
+    // do not finish it, it stands alone and they are read whole.
+    port.Push({0x0B, 0x00, 0x11});
+    port.Push(a);
+    port.Push(b);
+    // The same when the line falls silent before the bytes reach the promised length.
+    port.Push({0x0B, 0x00});
+    port.Push(c);
     ASSERT_TRUE(thread.Start());
     thread.Enable(7);
-    ASSERT_TRUE(lines.WaitFor(7));
+    ASSERT_TRUE(lines.WaitFor(11));
     std::this_thread::sleep_for(60ms); // nothing more comes: empty receive calls add no line
     thread.Disable();
     const std::vector<std::string> all = lines.All();
-    const std::vector<std::string> expected = {Hex(a),      Hex(b),       Hex(c),     Hex(split),
-                                               "01 02 03 ", Hex(longest), "09 00 11 "};
+    const std::vector<std::string> expected = {Hex(a),      Hex(b),       Hex(c),      Hex(split),
+                                               "01 02 03 ", Hex(longest), "0B 00 11 ", Hex(a),
+                                               Hex(b),      "0B 00 ",     Hex(c)};
     ASSERT_EQ(all.size(), expected.size());
     for (std::size_t i = 0; i < all.size(); ++i) {
         std::smatch match;
@@ -260,7 +268,7 @@ TEST(AAThreadDelivery, DisableReturnsOnlyAfterADeliveryInProgressHasEnded) {
     std::atomic<bool> inDelivery{false};
     FedPort port;
     WkAAThread thread([&](int p, unsigned char* b, int s) { return port.Receive(p, b, s); },
-                      [&](const std::string&) {
+                      [&](std::span<const std::string>) {
                           inDelivery = true;
                           std::unique_lock lock(mutex);
                           served.wait(lock, [&] { return pumped; });
@@ -290,7 +298,7 @@ TEST(AAThreadFailure, AFailingPortIsRetriedWithoutSpinning) {
             ++calls;
             return -1001;
         },
-        [](const std::string&) { return true; });
+        [](std::span<const std::string>) { return true; });
     ASSERT_TRUE(thread.Start());
     const auto enabled = std::chrono::steady_clock::now();
     thread.Enable(9);
@@ -308,7 +316,7 @@ TEST(AAThreadFailure, AFailingPortIsRetriedWithoutSpinning) {
 TEST(AAThreadQuit, QuitWaitsOnlyForTheReceiveCallInProgress) {
     FedPort port(200ms);
     WkAAThread thread([&](int p, unsigned char* b, int s) { return port.Receive(p, b, s); },
-                      [](const std::string&) { return true; });
+                      [](std::span<const std::string>) { return true; });
     ASSERT_TRUE(thread.Start());
     thread.Enable(1);
     ASSERT_TRUE(port.WaitForReceiver());

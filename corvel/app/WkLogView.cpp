@@ -5,6 +5,7 @@
 #include "WkLogDoc.h"
 #include "WkLogLineFrame.h"
 #include "WkLogTableModel.h"
+#include "WkLogViewFeed.h"
 #include "WkQtText.h"
 #include "WkReaderCommandTable.h"
 
@@ -24,17 +25,12 @@
 #include <QSettings>
 #include <QTableView>
 #include <QTextDocument>
-#include <QThread>
-#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <set>
-#include <thread>
 
 namespace {
 constexpr double kTwipsPerPoint = 20.0;
-// Lines of other threads are taken in batches at most this long after the first of them.
-constexpr int kBatchMs = 10;
 constexpr double kPrintMarginMillimetres = 720 / 1440.0 * 25.4;
 constexpr const char* kLineLimitKey = "ProtocolWindow/LineLimit";
 // Starting widths of the decoded columns, in average characters.
@@ -80,17 +76,22 @@ WkLogView::WkLogView(std::shared_ptr<WkLogDoc> document, QWidget* parent)
     layout->addWidget(table_, 1);
     BuildContextMenu();
 
-    drainTimer_ = new QTimer(this);
-    drainTimer_->setSingleShot(true);
-    drainTimer_->setInterval(kBatchMs);
-    connect(drainTimer_, &QTimer::timeout, this, &WkLogView::DrainNow);
     ApplyFont(document_->Font());
-    document_->AttachSink(this, std::this_thread::get_id());
+    feed_ = std::make_unique<WkLogViewFeed>(document_, *model_);
+    // The view follows new lines only while it shows the last row.
+    connect(feed_.get(), &WkLogViewFeed::RowsAboutToBeTaken, this, [this] {
+        const QScrollBar* bar = table_->verticalScrollBar();
+        following_ = bar->value() >= bar->maximum();
+    });
+    connect(feed_.get(), &WkLogViewFeed::RowsTaken, this, [this] {
+        if (following_) {
+            table_->scrollToBottom();
+        }
+    });
 }
 
-WkLogView::~WkLogView() {
-    document_->DetachSink();
-}
+// The feed (a member) detaches from the document before the model (a child) goes.
+WkLogView::~WkLogView() = default;
 
 void WkLogView::BuildFilterBar() {
     auto* bar = new QHBoxLayout();
@@ -163,7 +164,7 @@ void WkLogView::BuildContextMenu() {
         if (prompts_ != nullptr &&
             WkLogCommands(*document_, model_->Rows()).ChooseLineLimit(*prompts_)) {
             QSettings().setValue(kLineLimitKey, static_cast<qulonglong>(document_->LineLimit()));
-            TakeNewRows();
+            feed_->TakeRows();
         }
     });
     addToMacroAction_ = contextMenu_->addAction("Add to Macro", this, [this] {
@@ -206,42 +207,6 @@ void WkLogView::SetPlainText(bool plain) {
             table_->setColumnWidth(column, metrics.averageCharWidth() * kColumnChars[column]);
         }
     }
-}
-
-void WkLogView::AppendLines(const std::vector<std::string>& /*lines*/) {
-    TakeNewRows();
-}
-
-void WkLogView::TakeNewRows() {
-    // The view follows new lines only while it shows the last row.
-    QScrollBar* bar = table_->verticalScrollBar();
-    const bool atEnd = bar->value() >= bar->maximum();
-    model_->Refresh();
-    if (atEnd) {
-        table_->scrollToBottom();
-    }
-}
-
-void WkLogView::RequestDrain(bool now) {
-    // Called with the document locked, from any thread: only post, or arm the timer, which
-    // belongs to this object's thread.
-    auto arm = [this, now] {
-        if (now) {
-            DrainNow();
-        } else if (!drainTimer_->isActive()) {
-            drainTimer_->start();
-        }
-    };
-    if (QThread::currentThread() == thread() && !now) {
-        arm();
-    } else {
-        QMetaObject::invokeMethod(this, arm, Qt::QueuedConnection);
-    }
-}
-
-void WkLogView::DrainNow() {
-    drainTimer_->stop();
-    document_->Drain();
 }
 
 std::vector<std::string> WkLogView::Lines() const {

@@ -293,12 +293,15 @@ std::vector<WkPortUser> CorvelApp::PortUsers() const {
 }
 
 bool CorvelApp::AppendToProtocolWindow(const std::string& text) {
-    return AppendToProtocolWindow(std::span<const std::string>(&text, 1));
+    std::shared_ptr<WkLogDoc> log = ProtocolWindowDocument();
+    return log && log->Append(text);
 }
 
-bool CorvelApp::AppendToProtocolWindow(std::span<const std::string> lines) {
+bool CorvelApp::AppendReceivedToProtocolWindow(WkPackedTime time,
+                                               std::vector<std::vector<std::uint8_t>>& pieces,
+                                               bool silent) {
     std::shared_ptr<WkLogDoc> log = ProtocolWindowDocument();
-    return log && log->AppendLines(lines);
+    return log && log->AppendReceived(time, pieces, silent);
 }
 
 int CorvelApp::CreateReaderObject(int portHandle) {

@@ -6,6 +6,7 @@
 // Everything runs on the user-interface thread except AppendToProtocolWindow, which any
 // thread may call.
 
+#include "WkProtocolLine.h"
 #include "WkReaderChoice.h"
 #include "WkRecentFileList.h"
 #include "WkTemplateList.h"
@@ -13,7 +14,6 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -132,8 +132,10 @@ public:
     /// Any thread. True when the line reached the protocol window (from another thread than
     /// the window's: its queue).
     bool AppendToProtocolWindow(const std::string& text);
-    /// Lines of one thread, in their order, as one hand-over.
-    bool AppendToProtocolWindow(std::span<const std::string> lines);
+    /// The auto-answer lines of `pieces` received at `time` (WkLogDoc::AppendReceived).
+    bool AppendReceivedToProtocolWindow(WkPackedTime time,
+                                        std::vector<std::vector<std::uint8_t>>& pieces,
+                                        bool silent);
     int SelectComPort();
     /// True when a new document was created.
     bool OpenDocumentByName(const std::string& name, bool multiple, bool keepUnbound);

@@ -23,7 +23,9 @@ bool WkAutoAnswer::Create() {
         [this](int port, unsigned char* buffer, int size) {
             return access_.Receive(port, buffer, size);
         },
-        [this](std::span<const std::string> lines) { return app_.AppendToProtocolWindow(lines); },
+        [this](WkPackedTime time, std::vector<std::vector<std::uint8_t>>& pieces, bool silent) {
+            return app_.AppendReceivedToProtocolWindow(time, pieces, silent);
+        },
         [this] {
             if (stoppedNotice_) {
                 stoppedNotice_();

@@ -1,5 +1,6 @@
 #include "WkAutoAnswerFrames.h"
 
+#include <algorithm>
 #include <iterator>
 
 namespace {
@@ -41,7 +42,11 @@ std::vector<WkAutoAnswerFrames::Piece> WkAutoAnswerFrames::Add(const unsigned ch
                 continue;
             }
             // No frame here: the burst is bare data up to its end.
-            pieces.emplace_back(begin, held_.end());
+            for (; start < held_.size(); start += kLongestPiece) {
+                const std::size_t size = std::min(kLongestPiece, held_.size() - start);
+                const auto from = held_.begin() + static_cast<std::ptrdiff_t>(start);
+                pieces.emplace_back(from, from + static_cast<std::ptrdiff_t>(size));
+            }
             start = held_.size();
             break;
         }

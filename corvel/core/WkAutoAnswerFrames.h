@@ -15,6 +15,8 @@ public:
 
     /// The shortest frame: LEN, bus address, command, checksum.
     static constexpr unsigned kShortestFrame = 4;
+    /// The most bytes of one piece: bare data is cut into pieces this long.
+    static constexpr std::size_t kLongestPiece = 1024;
 
     /// Takes the bytes of one receive call; returns the pieces they complete, in order.
     std::vector<Piece> Add(const unsigned char* bytes, int count);

@@ -64,17 +64,28 @@ void WkLogDoc::DropPendingLocked() {
 }
 
 bool WkLogDoc::Append(const std::string& line) {
-    return AppendLines(std::span<const std::string>(&line, 1));
+    return Take([&] { pending_.push_back({line, {}, 0}); }, false);
 }
 
-bool WkLogDoc::AppendLines(std::span<const std::string> lines) {
+bool WkLogDoc::AppendReceived(WkPackedTime time, std::vector<std::vector<std::uint8_t>>& pieces,
+                              bool silent) {
+    return Take(
+        [&] {
+            for (std::vector<std::uint8_t>& piece : pieces) {
+                pending_.push_back({{}, std::move(piece), time});
+            }
+        },
+        silent);
+}
+
+template <typename Push> bool WkLogDoc::Take(Push push, bool settled) {
     std::unique_lock lock(mutex_);
     if (closing_ || sink_ == nullptr) {
         return false;
     }
     if (std::this_thread::get_id() == uiThread_) {
         // Lines queued before go in first: the window keeps the order in which lines came.
-        pending_.insert(pending_.end(), lines.begin(), lines.end());
+        push();
         DrainLocked(lock);
         return true;
     }
@@ -89,27 +100,37 @@ bool WkLogDoc::AppendLines(std::span<const std::string> lines) {
             return false;
         }
     }
-    pending_.insert(pending_.end(), lines.begin(), lines.end());
+    push();
     queuedByOthers_ = true;
-    const bool full = pending_.size() >= kBatchLines;
-    if (full ? !urgentRequested_ : !drainRequested_) {
+    lastQueued_ = std::chrono::steady_clock::now();
+    lastSettled_ = settled;
+    // A full batch goes in at once, and so do lines after which nothing comes when the
+    // window took none for a batch's time (a burst of frames: waiting gains nothing then).
+    const bool now =
+        pending_.size() >= kBatchLines || (settled && lastQueued_ - lastDrain_ >= kBatchTime);
+    if (now ? !urgentRequested_ : !drainRequested_) {
         drainRequested_ = true;
-        urgentRequested_ = urgentRequested_ || full;
-        sink_->RequestDrain(full);
+        urgentRequested_ = urgentRequested_ || now;
+        sink_->RequestDrain(now);
     }
     return true;
 }
 
 bool WkLogDoc::Drain() {
     std::unique_lock lock(mutex_);
-    const bool fromOthers = queuedByOthers_;
-    if (!DrainLocked(lock) || !fromOthers || sink_ == nullptr || closing_) {
+    // Lines of other threads came a moment ago, and their sender did not say it was done:
+    // more are likely on the way.
+    const bool coming = queuedByOthers_ && !lastSettled_ &&
+                        std::chrono::steady_clock::now() - lastQueued_ < kBatchTime / 2;
+    if (!DrainLocked(lock)) {
         return false;
     }
-    // Other threads' lines are likely still coming: the view takes the next batch after the
-    // same few milliseconds, without their senders waking this thread again.
-    drainRequested_ = true;
-    sink_->RequestDrain(false);
+    if (coming && sink_ != nullptr && !closing_) {
+        // The view takes the next batch after the same few milliseconds, without their
+        // senders waking this thread again.
+        drainRequested_ = true;
+        sink_->RequestDrain(false);
+    }
     return true;
 }
 
@@ -121,19 +142,33 @@ bool WkLogDoc::DrainLocked(std::unique_lock<std::mutex>& lock) {
         return false;
     }
     taking_.swap(pending_);
+    lastDrain_ = std::chrono::steady_clock::now();
     WkLogSink* sink = sink_;
     consumed_.notify_all();
     // The view is only detached on this thread, so it stays valid without the lock; other
     // threads queue their next lines meanwhile.
     lock.unlock();
-    for (const std::string& line : taking_) {
-        store_.Append(line);
+    const bool texts = stream_.IsOpen() || sink->WantsLineText();
+    for (Entry& entry : taking_) {
+        if (entry.time != 0) {
+            store_.AppendAutoAnswer(entry.time, entry.bytes);
+            if (texts) {
+                AppendProtocolLine(WkLineKind::kAutoAnswer, entry.time, 0, entry.bytes,
+                                   texts_.emplace_back());
+            }
+        } else {
+            store_.Append(entry.text);
+            if (texts) {
+                texts_.push_back(std::move(entry.text));
+            }
+        }
     }
-    if (!stream_.Write(taking_)) {
+    if (!stream_.Write(texts_)) {
         unsavedLines_ += taking_.size();
     }
-    sink->AppendLines(taking_);
+    sink->AppendLines(texts_);
     taking_.clear();
+    texts_.clear();
     lock.lock();
     return true;
 }

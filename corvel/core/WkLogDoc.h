@@ -7,17 +7,17 @@
 // taken in batches: the first line of a batch asks the view to drain within a few
 // milliseconds, a full batch asks for it at once, and while lines keep coming the view drains
 // again after the same time without being asked, so a flood costs one wake-up per batch, not
-// per line. A sender waits only while the queue is full. Each line travels whole, and the
-// queue keeps every thread's lines in their order.
+// per line, and a burst one. A sender waits only while the queue is full. Each line travels whole,
+// and the queue keeps every thread's lines in their order.
 
 #include "WkDocument.h"
 #include "WkLogFileStream.h"
 #include "WkLogStore.h"
 #include "WkRtfText.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
-#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -55,6 +55,8 @@ public:
     /// Disconnects the view (user-interface thread); queued lines are dropped.
     void DetachSink();
 
+    /// Lines of other threads are taken at most this long after the first of a batch.
+    static constexpr std::chrono::milliseconds kBatchTime{10};
     /// Lines of other threads taken by one drain at most before it is asked for at once.
     static constexpr std::size_t kBatchLines = 1024;
     /// Lines of other threads queued at most; a sender waits while this many wait.
@@ -64,8 +66,12 @@ public:
     /// is in the window when this returns, from another thread it is queued. Returns false
     /// when the line was dropped (no view, or the window is closing).
     bool Append(const std::string& line);
-    /// Appends lines of one thread in their order, as Append does.
-    bool AppendLines(std::span<const std::string> lines);
+    /// Appends, as Append does, an auto-answer line for each piece received at `time` (not
+    /// 0); the store keeps them without their text being made. The pieces are taken.
+    /// `silent`: the line fell silent after them; when the window took no lines for a batch's
+    /// time, they go in at once rather than after it.
+    bool AppendReceived(WkPackedTime time, std::vector<std::vector<std::uint8_t>>& pieces,
+                        bool silent);
     /// User-interface thread: moves every queued line into the store (and the file that is
     /// logged to), then tells the view. False when no line was queued.
     bool Drain();
@@ -105,6 +111,15 @@ public:
     void OnCloseDocument() override;
 
 private:
+    /// A queued line: its text, or the bytes of an auto-answer line and their time.
+    struct Entry {
+        std::string text;
+        std::vector<std::uint8_t> bytes;
+        WkPackedTime time = 0; ///< not 0: an auto-answer line of `bytes`
+    };
+    /// Queues the entries `push` adds to the queue; the user-interface thread's own go in at
+    /// once. `settled`: the sender expects no more lines at once.
+    template <typename Push> bool Take(Push push, bool settled);
     bool DrainLocked(std::unique_lock<std::mutex>& lock);
     void DropPendingLocked();
 
@@ -123,6 +138,10 @@ private:
     bool drainRequested_ = false;  // the view will drain without a further request
     bool urgentRequested_ = false; // ... and was asked to do so at once
     bool queuedByOthers_ = false;  // lines of other threads came since the last drain
-    std::vector<std::string> pending_;
-    std::vector<std::string> taking_; // the batch being moved in, kept for its capacity
+    std::chrono::steady_clock::time_point lastQueued_; // the last line of another thread
+    bool lastSettled_ = false; // ... and its sender expected no more at once
+    std::chrono::steady_clock::time_point lastDrain_;
+    std::vector<Entry> pending_;
+    std::vector<Entry> taking_;      // the batch being moved in, kept for its capacity
+    std::vector<std::string> texts_; // its lines' texts, for the file and a sink that wants them
 };

@@ -68,7 +68,19 @@ void WkLogStore::Append(std::string_view line, int reader) {
     const bool exact =
         AppendProtocolLine(parts_.kind, parts_.time, parts_.code, parts_.bytes, rendered_) &&
         rendered_ == line;
+    Add(parts_, exact ? std::nullopt : std::optional<std::string_view>(line), reader);
+}
 
+void WkLogStore::AppendAutoAnswer(WkPackedTime time, std::span<const std::uint8_t> bytes) {
+    parts_.kind = WkLineKind::kAutoAnswer;
+    parts_.time = time;
+    parts_.code = 0;
+    parts_.bytes.assign(bytes.begin(), bytes.end());
+    Add(parts_, std::nullopt, 0);
+}
+
+void WkLogStore::Add(const WkProtocolLine& parts, std::optional<std::string_view> verbatim,
+                     int reader) {
     if (chunks_.empty() || chunks_.back()->count == kChunkLines) {
         std::size_t reserve = kFirstArenaBytes;
         if (!chunks_.empty()) {
@@ -77,28 +89,29 @@ void WkLogStore::Append(std::string_view line, int reader) {
         } else {
             chunkBase_ = end_;
         }
-        chunks_.push_back(std::make_unique<Chunk>());
+        // Every field of a line is written when the line is added: no need to clear them first.
+        chunks_.push_back(std::make_unique_for_overwrite<Chunk>());
         chunks_.back()->offset[0] = 0;
         chunks_.back()->arena.reserve(reserve);
     }
     Chunk& chunk = *chunks_.back();
     const std::size_t i = chunk.count;
-    chunk.time[i] = parts_.time;
-    chunk.code[i] = parts_.code;
+    chunk.time[i] = parts.time;
+    chunk.code[i] = parts.code;
     chunk.reader[i] = static_cast<std::uint16_t>(std::clamp(reader, 0, 0xFFFF));
     chunk.partner[i] = 0;
     chunk.flags[i] =
-        static_cast<std::uint8_t>(static_cast<std::uint8_t>(parts_.kind) | (exact ? 0 : kVerbatim) |
-                                  (LineIsError(parts_) ? kError : 0));
-    if (exact) {
-        chunk.arena.insert(chunk.arena.end(), parts_.bytes.begin(), parts_.bytes.end());
+        static_cast<std::uint8_t>(static_cast<std::uint8_t>(parts.kind) |
+                                  (verbatim ? kVerbatim : 0) | (LineIsError(parts) ? kError : 0));
+    if (verbatim) {
+        chunk.arena.insert(chunk.arena.end(), verbatim->begin(), verbatim->end());
     } else {
-        chunk.arena.insert(chunk.arena.end(), line.begin(), line.end());
+        chunk.arena.insert(chunk.arena.end(), parts.bytes.begin(), parts.bytes.end());
     }
     chunk.offset[i + 1] = static_cast<std::uint32_t>(chunk.arena.size());
     ++chunk.count;
     const LineId id = end_++;
-    Pair(id, parts_, chunk.reader[i]);
+    Pair(id, parts, chunk.reader[i]);
     DropOverLimit();
 }
 

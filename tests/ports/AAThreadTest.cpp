@@ -85,9 +85,12 @@ private:
 
 class Lines {
 public:
-    bool Add(std::span<const std::string> lines) {
+    // The lines as the protocol window shows them.
+    bool Add(WkPackedTime time, const std::vector<std::vector<std::uint8_t>>& pieces) {
         std::lock_guard lock(mutex_);
-        lines_.insert(lines_.end(), lines.begin(), lines.end());
+        for (const auto& piece : pieces) {
+            AppendProtocolLine(WkLineKind::kAutoAnswer, time, 0, piece, lines_.emplace_back());
+        }
         changed_.notify_all();
         return true;
     }
@@ -111,9 +114,10 @@ protected:
     FedPort port;
     Lines lines;
     std::atomic<int> stopped{0};
-    WkAAThread thread{[this](int p, unsigned char* b, int s) { return port.Receive(p, b, s); },
-                      [this](std::span<const std::string> more) { return lines.Add(more); },
-                      [this] { ++stopped; }};
+    WkAAThread thread{
+        [this](int p, unsigned char* b, int s) { return port.Receive(p, b, s); },
+        [this](WkPackedTime time, auto& pieces, bool) { return lines.Add(time, pieces); },
+        [this] { ++stopped; }};
 };
 
 // Polls `done` until it holds or `limit` has passed; the limit is only reached when a test fails.
@@ -129,14 +133,6 @@ template <typename Done> bool WaitUntil(Done done, std::chrono::milliseconds lim
 }
 
 const std::regex kLine(R"(\d\d/\d\d/\d\d \d\d:\d\d:\d\d\.\d{3}  <<  ((?:[0-9A-F]{2} )+))");
-
-TEST(AAThreadLine, TimeStampMarkAndOneHexGroupPerByte) {
-    const unsigned char bytes[] = {0x0B, 0x00, 0x11, 0xA5, 0xFF};
-    std::smatch match;
-    const std::string line = WkAAThread::BuildLine(bytes, 5);
-    ASSERT_TRUE(std::regex_match(line, match, kLine)) << line;
-    EXPECT_EQ(match[1], "0B 00 11 A5 FF ");
-}
 
 // LEN, the bytes given and the XOR checksum.
 std::vector<unsigned char> Framed(std::vector<unsigned char> body) {
@@ -170,12 +166,12 @@ TEST_F(AAThread, BytesAreCutIntoFramesAndBursts) {
     const auto split = Framed({0x00, 0x11, 0x01, 0x02, 0x03, 0x04});
     port.Push({split.begin(), split.begin() + 4}); // one frame over two receives
     port.Push({split.begin() + 4, split.end()});
-    port.Push({0x01, 0x02, 0x03}); // no LEN: bare data
-    std::vector<unsigned char> longest(1024);
-    for (std::size_t i = 0; i < longest.size(); ++i) {
-        longest[i] = static_cast<unsigned char>(i);
+    port.Push({0x01, 0x02, 0x03});         // no LEN: bare data
+    std::vector<unsigned char> bare(1500); // bare data: lines of 1024 bytes at most
+    for (std::size_t i = 0; i < bare.size(); ++i) {
+        bare[i] = static_cast<unsigned char>(i);
     }
-    port.Push(longest);
+    port.Push(bare);
     // The start of a frame whose rest an exchange on the port took: the next call's frames
     // do not finish it, it stands alone and they are read whole.
     port.Push({0x0B, 0x00, 0x11});
@@ -186,13 +182,22 @@ TEST_F(AAThread, BytesAreCutIntoFramesAndBursts) {
     port.Push(c);
     ASSERT_TRUE(thread.Start());
     thread.Enable(7);
-    ASSERT_TRUE(lines.WaitFor(11));
+    ASSERT_TRUE(lines.WaitFor(12));
     std::this_thread::sleep_for(60ms); // nothing more comes: empty receive calls add no line
     thread.Disable();
     const std::vector<std::string> all = lines.All();
-    const std::vector<std::string> expected = {Hex(a),      Hex(b),       Hex(c),      Hex(split),
-                                               "01 02 03 ", Hex(longest), "0B 00 11 ", Hex(a),
-                                               Hex(b),      "0B 00 ",     Hex(c)};
+    const std::vector<std::string> expected = {Hex(a),
+                                               Hex(b),
+                                               Hex(c),
+                                               Hex(split),
+                                               "01 02 03 ",
+                                               Hex({bare.begin(), bare.begin() + 1024}),
+                                               Hex({bare.begin() + 1024, bare.end()}),
+                                               "0B 00 11 ",
+                                               Hex(a),
+                                               Hex(b),
+                                               "0B 00 ",
+                                               Hex(c)};
     ASSERT_EQ(all.size(), expected.size());
     for (std::size_t i = 0; i < all.size(); ++i) {
         std::smatch match;
@@ -268,7 +273,7 @@ TEST(AAThreadDelivery, DisableReturnsOnlyAfterADeliveryInProgressHasEnded) {
     std::atomic<bool> inDelivery{false};
     FedPort port;
     WkAAThread thread([&](int p, unsigned char* b, int s) { return port.Receive(p, b, s); },
-                      [&](std::span<const std::string>) {
+                      [&](WkPackedTime, auto&, bool) {
                           inDelivery = true;
                           std::unique_lock lock(mutex);
                           served.wait(lock, [&] { return pumped; });
@@ -298,7 +303,7 @@ TEST(AAThreadFailure, AFailingPortIsRetriedWithoutSpinning) {
             ++calls;
             return -1001;
         },
-        [](std::span<const std::string>) { return true; });
+        [](WkPackedTime, auto&, bool) { return true; });
     ASSERT_TRUE(thread.Start());
     const auto enabled = std::chrono::steady_clock::now();
     thread.Enable(9);
@@ -316,7 +321,7 @@ TEST(AAThreadFailure, AFailingPortIsRetriedWithoutSpinning) {
 TEST(AAThreadQuit, QuitWaitsOnlyForTheReceiveCallInProgress) {
     FedPort port(200ms);
     WkAAThread thread([&](int p, unsigned char* b, int s) { return port.Receive(p, b, s); },
-                      [](std::span<const std::string>) { return true; });
+                      [](WkPackedTime, auto&, bool) { return true; });
     ASSERT_TRUE(thread.Start());
     thread.Enable(1);
     ASSERT_TRUE(port.WaitForReceiver());

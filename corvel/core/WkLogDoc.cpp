@@ -2,12 +2,14 @@
 
 #include "WkAtomicFile.h"
 #include "WkLogSink.h"
+#include "WkRtfReader.h"
 
 #include <fstream>
-#include <iterator>
 
 namespace {
 constexpr const char* kFramePrefix = "ProtocolWindow";
+// A .log is read and written in pieces of this size.
+constexpr std::size_t kFilePieceBytes = 1 << 16;
 } // namespace
 
 WkLogDoc::WkLogDoc() : info_(kInfoStringCount) {
@@ -191,14 +193,20 @@ bool WkLogDoc::OnOpenDocument(const std::filesystem::path& path) {
     if (!in) {
         return false;
     }
-    std::string rtf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::optional<std::string> text = ReadRtfUtf8Text(rtf);
-    if (!text) {
-        return false;
-    }
+    // The file goes into the store a line at a time as it is read: a long log is never held
+    // whole, as bytes or as text. A file that turns out not to be rich text leaves nothing.
     store_.Clear();
-    for (const std::string& line : SplitTextLines(*text)) {
-        store_.Append(line);
+    WkRtfReader reader(WkRtfReader::Encoding::kUtf8,
+                       [this](std::string_view line, bool) { store_.Append(line); });
+    std::string piece(kFilePieceBytes, '\0');
+    bool rtf = true;
+    while (rtf && in) {
+        in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+        rtf = reader.Feed(std::string_view(piece.data(), static_cast<std::size_t>(in.gcount())));
+    }
+    if (!rtf || in.bad() || !reader.Finish()) {
+        store_.Clear();
+        return false;
     }
     unsavedLines_ = 0;
     return true;
@@ -207,12 +215,11 @@ bool WkLogDoc::OnOpenDocument(const std::filesystem::path& path) {
 bool WkLogDoc::OnSaveDocument(const std::filesystem::path& path) {
     Drain(); // lines still queued belong to the text being saved
     // The text goes out in pieces: a long log is never held in memory twice.
-    constexpr std::size_t kPieceBytes = 1 << 16;
     const auto produce = [this](const WkFileWriter& write) {
         std::string piece = RtfStart(font_);
         const bool all = store_.ForEachLine([&](std::string_view line) {
             AppendRtfUtf8Line(piece, line);
-            if (piece.size() < kPieceBytes) {
+            if (piece.size() < kFilePieceBytes) {
                 return true;
             }
             const bool written = write(piece);

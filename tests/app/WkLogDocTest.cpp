@@ -376,6 +376,9 @@ TEST(WkLogDoc, SavedAndStreamedFilesMatchTheReferenceBytes) {
     }
     ASSERT_TRUE(doc.OnSaveDocument(dir / "saved.log"));
     EXPECT_EQ(ReadFile(dir / "saved.log"), reference);
+    WkLogDoc kept; // the kept file opens to its lines
+    ASSERT_TRUE(kept.OnOpenDocument(CORVEL_TEST_DATA "/ProtocolLines.log"));
+    EXPECT_EQ(kept.Lines(), lines);
     EXPECT_EQ(ReadFile(dir / "streamed.log"), reference);
     doc.StopLogToFile();
     doc.Append("after the stop");

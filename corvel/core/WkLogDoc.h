@@ -7,8 +7,8 @@
 // taken in batches: the first line of a batch asks the view to drain within a few
 // milliseconds, a full batch asks for it at once, and while lines keep coming the view drains
 // again after the same time without being asked, so a flood costs one wake-up per batch, not
-// per line, and a burst one. A sender waits only while the queue is full. Each line travels whole,
-// and the queue keeps every thread's lines in their order.
+// per line, and a burst of frames one. A sender waits only while the queue is full. Each line
+// travels whole, and the queue keeps every thread's lines in their order.
 
 #include "WkDocument.h"
 #include "WkLogFileStream.h"

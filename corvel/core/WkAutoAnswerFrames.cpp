@@ -14,6 +14,34 @@ bool ChecksumAgrees(const unsigned char* frame, unsigned length) {
     return sum == 0;
 }
 
+// The length of the whole frame at `at`, or 0.
+std::size_t FrameAt(const std::vector<unsigned char>& bytes, std::size_t at) {
+    const unsigned length = bytes[at];
+    return length >= WkAutoAnswerFrames::kShortestFrame && length <= bytes.size() - at &&
+                   ChecksumAgrees(&bytes[at], length)
+               ? length
+               : 0;
+}
+
+// Where frames start again after bytes of no frame (the rest of a frame whose start was
+// flushed, say): a whole frame followed by another, by the start of one still coming, or by
+// the end of the bytes. A single frame-like run inside other bytes is not taken for one.
+std::size_t NextFrameStart(const std::vector<unsigned char>& bytes, std::size_t from) {
+    for (std::size_t at = from; at < bytes.size(); ++at) {
+        const std::size_t length = FrameAt(bytes, at);
+        if (length == 0) {
+            continue;
+        }
+        const std::size_t next = at + length;
+        if (next == bytes.size() || FrameAt(bytes, next) != 0 ||
+            (bytes[next] >= WkAutoAnswerFrames::kShortestFrame &&
+             next + bytes[next] > bytes.size())) {
+            return at;
+        }
+    }
+    return bytes.size();
+}
+
 } // namespace
 
 std::vector<WkAutoAnswerFrames::Piece> WkAutoAnswerFrames::Add(const unsigned char* bytes,
@@ -41,14 +69,15 @@ std::vector<WkAutoAnswerFrames::Piece> WkAutoAnswerFrames::Add(const unsigned ch
                 start = earlier;
                 continue;
             }
-            // No frame here: the burst is bare data up to its end.
-            for (; start < held_.size(); start += kLongestPiece) {
-                const std::size_t size = std::min(kLongestPiece, held_.size() - start);
+            // No frame here: bare data, up to where frames start again.
+            const std::size_t end = NextFrameStart(held_, start + 1);
+            for (; start < end; start += kLongestPiece) {
+                const std::size_t size = std::min(kLongestPiece, end - start);
                 const auto from = held_.begin() + static_cast<std::ptrdiff_t>(start);
                 pieces.emplace_back(from, from + static_cast<std::ptrdiff_t>(size));
             }
-            start = held_.size();
-            break;
+            start = end;
+            continue;
         }
         pieces.emplace_back(begin, begin + length);
         start += length;

@@ -1,10 +1,10 @@
 #pragma once
 // Cuts what auto-answer receives into the pieces that become lines: reader frames by their
-// LEN byte, where the length and the XOR checksum agree, and otherwise the bytes of one burst
-// up to the gap that ends it (bare data). A frame that arrives in two receive calls is held
-// until its last byte comes; a gap hands over whatever is held. Bytes that do not finish a
-// held frame leave its start as a piece of its own (the frame was cut: an exchange on the
-// same port empties the input queue) and are read as a new burst.
+// LEN byte, where the length and the XOR checksum agree, and otherwise bare data up to where
+// frames start again (two in a row, or one that ends the burst) or to the gap that ends it. A frame
+// that arrives in two receive calls is held until its last byte comes; a gap hands over whatever is
+// held. Bytes that do not finish a held frame leave its start as a piece of its own (the frame was
+// cut: an exchange on the same port empties the input queue) and are read as a new burst.
 
 #include <cstddef>
 #include <vector>

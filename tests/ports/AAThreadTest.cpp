@@ -166,12 +166,15 @@ TEST_F(AAThread, BytesAreCutIntoFramesAndBursts) {
     const auto split = Framed({0x00, 0x11, 0x01, 0x02, 0x03, 0x04});
     port.Push({split.begin(), split.begin() + 4}); // one frame over two receives
     port.Push({split.begin() + 4, split.end()});
-    port.Push({0x01, 0x02, 0x03});         // no LEN: bare data
-    std::vector<unsigned char> bare(1500); // bare data: lines of 1024 bytes at most
-    for (std::size_t i = 0; i < bare.size(); ++i) {
-        bare[i] = static_cast<unsigned char>(i);
-    }
+    port.Push({0x01, 0x02, 0x03});                     // no LEN: bare data
+    const std::vector<unsigned char> bare(1500, 0x01); // bare data: lines of 1024 bytes at most
     port.Push(bare);
+    // A burst that begins with the rest of a frame whose start was flushed: frames are read
+    // again from where two of them follow each other.
+    std::vector<unsigned char> rest = {0x02, 0x03, 0x04, 0x05, 0x18};
+    rest.insert(rest.end(), a.begin(), a.end());
+    rest.insert(rest.end(), b.begin(), b.end());
+    port.Push(rest);
     // The start of a frame whose rest an exchange on the port took: the next call's frames
     // do not finish it, it stands alone and they are read whole.
     port.Push({0x0B, 0x00, 0x11});
@@ -182,7 +185,7 @@ TEST_F(AAThread, BytesAreCutIntoFramesAndBursts) {
     port.Push(c);
     ASSERT_TRUE(thread.Start());
     thread.Enable(7);
-    ASSERT_TRUE(lines.WaitFor(12));
+    ASSERT_TRUE(lines.WaitFor(15));
     std::this_thread::sleep_for(60ms); // nothing more comes: empty receive calls add no line
     thread.Disable();
     const std::vector<std::string> all = lines.All();
@@ -193,6 +196,9 @@ TEST_F(AAThread, BytesAreCutIntoFramesAndBursts) {
                                                "01 02 03 ",
                                                Hex({bare.begin(), bare.begin() + 1024}),
                                                Hex({bare.begin() + 1024, bare.end()}),
+                                               "02 03 04 05 18 ",
+                                               Hex(a),
+                                               Hex(b),
                                                "0B 00 11 ",
                                                Hex(a),
                                                Hex(b),

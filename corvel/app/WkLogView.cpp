@@ -25,6 +25,7 @@
 #include <QSettings>
 #include <QTableView>
 #include <QTextDocument>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <set>
@@ -78,14 +79,20 @@ WkLogView::WkLogView(std::shared_ptr<WkLogDoc> document, QWidget* parent)
 
     ApplyFont(document_->Font());
     feed_ = std::make_unique<WkLogViewFeed>(document_, *model_);
-    // The view follows new lines only while it shows the last row.
+    // The view follows new lines only while it shows the last row. It scrolls at most once a
+    // batch time for all the rows taken meanwhile: a scroll lays the table out, which costs
+    // far more than taking a row.
+    scrollTimer_ = new QTimer(this);
+    scrollTimer_->setSingleShot(true);
+    scrollTimer_->setInterval(WkLogDoc::kBatchTime);
+    connect(scrollTimer_, &QTimer::timeout, table_, &QTableView::scrollToBottom);
     connect(feed_.get(), &WkLogViewFeed::RowsAboutToBeTaken, this, [this] {
         const QScrollBar* bar = table_->verticalScrollBar();
-        following_ = bar->value() >= bar->maximum();
+        following_ = scrollTimer_->isActive() || bar->value() >= bar->maximum();
     });
     connect(feed_.get(), &WkLogViewFeed::RowsTaken, this, [this] {
-        if (following_) {
-            table_->scrollToBottom();
+        if (following_ && !scrollTimer_->isActive()) {
+            scrollTimer_->start();
         }
     });
 }

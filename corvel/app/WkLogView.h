@@ -24,6 +24,7 @@ class QLineEdit;
 class QMenu;
 class QPrinter;
 class QTableView;
+class QTimer;
 class WkLogViewFeed;
 
 class WkLogView : public QWidget, public WkDocumentView {
@@ -95,5 +96,6 @@ private:
     std::function<bool(const std::string&)> addToMacro_;
     std::optional<std::uint64_t> menuRow_; ///< the row the context menu was opened on
     std::unique_ptr<WkLogViewFeed> feed_;
+    QTimer* scrollTimer_;
     bool following_ = true;
 };

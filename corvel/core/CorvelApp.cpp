@@ -113,13 +113,6 @@ bool CorvelApp::InitInstance(const std::function<WkFrameHost*()>& createFrame,
     RecentFilesChanged();
     started_ = true;
 
-    // 6. A file named on the command line.
-    if (!args.empty() && !args.front().empty()) {
-        if (!OpenFromCommandLine(args.front())) {
-            return false;
-        }
-    }
-
     // 7. Show the main window.
     frame_->ShowMainWindow();
 
@@ -140,6 +133,14 @@ bool CorvelApp::InitInstance(const std::function<WkFrameHost*()>& createFrame,
     // 10. Ports of the previous run.
     if (portKeeper_ != nullptr) {
         portKeeper_->RestorePorts(settingsPath_);
+    }
+
+    // 6. A file named on the command line, once its port is open: a reader file opened
+    // before would find no port, go offline and forget the one it names.
+    if (!args.empty() && !args.front().empty()) {
+        if (!OpenFromCommandLine(args.front())) {
+            return false;
+        }
     }
 
     // 11. Protocol lines of the reader library.

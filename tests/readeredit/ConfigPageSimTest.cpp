@@ -87,7 +87,7 @@ TEST_F(ConfigPageSim, EveryPageRoundTripsThroughTheReader) {
     WkReaderEditDoc& reader = NewDocument();
     for (const WkPageTable& table : ReaderPageTables()) {
         SCOPED_TRACE(table.caption);
-        WkConfigPage page(table, writer.Modul(), prompts);
+        WkConfigPage page(table, writer);
         page.ReadPageAndLoad(); // the factory values
         std::vector<std::uint32_t> sent(table.controls.size());
         for (std::size_t i = 0; i < table.controls.size(); ++i) {
@@ -108,7 +108,7 @@ TEST_F(ConfigPageSim, EveryPageRoundTripsThroughTheReader) {
 
         VELKReaderModul eeprom;
         SimBlocksInto(eeprom);
-        WkConfigPage fresh(table, reader.Modul(), prompts);
+        WkConfigPage fresh(table, reader);
         fresh.ReadPageAndLoad();
         for (std::size_t i = 0; i < table.controls.size(); ++i) {
             const WkPageControl& control = table.controls[i];
@@ -129,7 +129,7 @@ TEST_F(ConfigPageSim, EveryPageRoundTripsThroughTheReader) {
 
 TEST_F(ConfigPageSim, OneGroupIsSentAndReadFromItsMenu) {
     WkReaderEditDoc& doc = NewDocument();
-    WkConfigPage page(ReaderPageTables()[5], doc.Modul(), prompts);
+    WkConfigPage page(ReaderPageTables()[5], doc);
     page.ReadPageAndLoad();
     page.SetValue(0, 1); // locked
     EXPECT_EQ(page.OnMenu(32823), 0);

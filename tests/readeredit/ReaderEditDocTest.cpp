@@ -180,21 +180,36 @@ TEST_F(ReaderEditDocTest, OddFilesLoadPaddedOrKeptWholeAndGarbageOpensNothing) {
     }
 }
 
-TEST_F(ReaderEditDocTest, ResetEditorLoadsTheDefaultAndKeepsPathAndModifiedMark) {
+// A reset loads the reader's configuration, not how the workbench reaches the reader.
+TEST_F(ReaderEditDocTest, ResetEditorLoadsTheDefaultAndKeepsTheConnection) {
     WkReaderEditDoc def(nullptr);
     def.OnNewDocument();
     def.Modul().Config().SetByte("51 00 07 01 00 00", 0x05);
+    def.Modul().SetInfoString(1, "factory");
     ASSERT_TRUE(def.SaveFile((dir / "KRDDef.rdr").string()));
 
     WkReaderEditDoc doc(&host);
     doc.SetPrompts(&prompts);
     doc.OnNewDocument();
     doc.SetPathName((dir / "mine.rdr").string());
+    doc.SetBusAddress(7);
+    doc.SetBaseByte(WkReaderEditDoc::kPortNumber, 3);
+    doc.Modul().SetInfoString(1, "desk reader");
+    RecordingTransponder transponder;
+    doc.LinkTransponder(transponder, "tag.trp");
+    transponder.told.clear();
     host.readerType = 4;
     ASSERT_TRUE(doc.SelectReaderType());
     EXPECT_EQ(doc.Modul().Image(1)[7], 0x05);
     EXPECT_TRUE(doc.IsModified());
     EXPECT_EQ(doc.GetPathName(), (dir / "mine.rdr").string());
+    EXPECT_EQ(doc.Modul().BaseImage()[0], 7);
+    EXPECT_EQ(doc.Modul().BaseImage()[1], 3);
+    EXPECT_EQ(doc.Modul().BaseImage()[4], 1);
+    EXPECT_EQ(doc.Modul().GetInfoString(1), "desk reader");
+    EXPECT_EQ(doc.Modul().GetInfoString(WkReaderEditDoc::kLinkedPathEntry), "tag.trp");
+    EXPECT_EQ(doc.LinkedTransponders(), std::vector<WkTransponderLink*>{&transponder});
+    EXPECT_TRUE(transponder.told.empty()) << "nothing it was told has changed";
 
     // Found nowhere: the message names the file; the document stays as it was, modified.
     doc.SetModifiedFlag(false);

@@ -82,6 +82,9 @@ bool WkReaderEditDoc::CanCloseFrame() {
 }
 
 void WkReaderEditDoc::OnCloseDocument() {
+    if (WkReaderEditViewModel* view = EditView()) {
+        view->CancelBusy(); // also when the program ends without questions
+    }
     // A transponder document may unlink itself while it is told; work on a copy.
     const std::vector<WkTransponderLink*> linked = linked_;
     linked_.clear();

@@ -73,7 +73,8 @@ public:
     /// cancelled, views commit their fields (hint 1), then the active page commits (the base's
     /// pending edits); false when a value is out of range.
     bool CanCloseFrame() override;
-    /// The document closes: every linked transponder document is told, the list emptied.
+    /// The document closes: work under way in the view is cancelled, every linked transponder
+    /// document is told, the list emptied.
     void OnCloseDocument() override;
 
     /// The File Info dialog's content: every row, reader type and software version from the

@@ -1,5 +1,6 @@
 #include "KestraCommands.h"
 
+#include "KestraArguments.h"
 #include "KestraLink.h"
 #include "WkFrameDecoder.h"
 #include "sorn.h"
@@ -142,10 +143,16 @@ const char* ModelName(int hardwareType) {
     }
 }
 
-KestraReport Send(KestraLink& link, std::vector<unsigned char> bytes, bool checksum) {
-    if (bytes.empty()) {
-        throw KestraError(kExitUsage, "send: no bytes given");
+std::vector<unsigned char> ParseFrameBytes(const std::vector<std::string>& words, bool checksum) {
+    std::vector<unsigned char> bytes = ParseHex(words);
+    // LEN, the first byte, counts the whole frame, the checksum included.
+    if (bytes.empty() || bytes.size() + (checksum ? 1 : 0) > 255) {
+        throw KestraError(kExitUsage, "send: 1 to 255 bytes make a frame (the checksum counted)");
     }
+    return bytes;
+}
+
+KestraReport Send(KestraLink& link, std::vector<unsigned char> bytes, bool checksum) {
     const int length = static_cast<int>(bytes.size());
     bytes.push_back(0); // room for the checksum
     std::array<unsigned char, 1024> answer{};
@@ -170,14 +177,17 @@ KestraReport Send(KestraLink& link, std::vector<unsigned char> bytes, bool check
     return report;
 }
 
-KestraReport Login(KestraLink& link, const std::string& password) {
-    const std::vector<unsigned char> bytes = ParseHex({password});
+std::string ParsePassword(const std::string& text) {
+    const std::vector<unsigned char> bytes = ParseHex({text});
     if (bytes.size() != 4) {
         throw KestraError(kExitUsage, "login: the password is 4 bytes (8 hex digits)");
     }
-    const std::string raw(bytes.begin(), bytes.end());
-    return ExchangeReport(link, VELK_0xA0_RdLogin(link.Reader(), link.Address(), raw.data(), 0),
-                          "login");
+    return std::string(bytes.begin(), bytes.end());
+}
+
+KestraReport Login(KestraLink& link, const std::string& password) {
+    return ExchangeReport(
+        link, VELK_0xA0_RdLogin(link.Reader(), link.Address(), password.data(), 0), "login");
 }
 
 KestraReport Reset(KestraLink& link) {
@@ -189,41 +199,51 @@ KestraReport FactoryReset(KestraLink& link) {
                           "factory-reset");
 }
 
-KestraReport Tag(KestraLink& link, const std::string& what, const std::vector<std::string>& args) {
+TagRequest ParseTag(const std::string& what, const std::vector<std::string>& args) {
+    TagRequest request;
+    request.what = what;
+    // The request carries the block address and the block count in one byte each; a
+    // transponder block is 4 bytes, and one request moves 1 to 4 blocks.
+    if (what == "read-public" || what == "write-public") {
+        request.block = static_cast<int>(ParseNumber(args.at(0), 0, 255, "tag " + what + " ADDR"));
+    }
+    if (what == "read-public") {
+        request.count = static_cast<int>(ParseNumber(args.at(1), 1, 4, "tag read-public N"));
+    } else if (what == "write-public") {
+        request.data = ParseHex({args.at(1)});
+        if (request.data.empty() || request.data.size() > 16 || request.data.size() % 4 != 0) {
+            throw KestraError(kExitUsage, "tag write-public: the data are 1 to 4 blocks of 4 "
+                                          "bytes (8 to 32 hex digits), not " +
+                                              std::to_string(request.data.size()) + " bytes");
+        }
+    } else if (what == "write-id") {
+        request.data = ParseHex({args.at(0)});
+        if (request.data.empty() || request.data.size() > 12) {
+            throw KestraError(kExitUsage, "tag write-id: 1 to 12 bytes");
+        }
+    }
+    return request;
+}
+
+KestraReport Tag(KestraLink& link, const TagRequest& request) {
     const int reader = link.Reader();
     const int address = link.Address();
     char buffer[1024] = {};
-    auto number = [&](std::size_t i, int max) {
-        try {
-            std::size_t used = 0;
-            const int value = std::stoi(args.at(i), &used, 0);
-            if (used == args[i].size() && value >= 0 && value <= max) {
-                return value;
-            }
-        } catch (const std::exception&) {
-        }
-        throw KestraError(kExitUsage, "tag " + what + ": bad number '" + args.at(i) + "'");
-    };
+    const std::string raw(request.data.begin(), request.data.end());
+    const std::string& what = request.what;
     int result = 0;
     if (what == "serial") {
         unsigned char type = 0;
         result = VELK_0x11_GetSerNr(reader, address, &type, buffer, 1);
     } else if (what == "read-public") {
-        result = VELK_0x15_ReadPData(reader, address, number(0, 65535), number(1, 250), buffer, 1);
+        result = VELK_0x15_ReadPData(reader, address, request.block, request.count, buffer, 1);
     } else if (what == "write-public") {
-        const std::vector<unsigned char> data = ParseHex({args.at(1)});
-        const std::string raw(data.begin(), data.end());
-        result = VELK_0x14_WritePData(reader, address, number(0, 65535), raw.data(),
+        result = VELK_0x14_WritePData(reader, address, request.block, raw.data(),
                                       static_cast<int>(raw.size()), 0);
     } else if (what == "read-id") {
         unsigned char length = 0;
         result = VELK_0x13_ReadIDNr(reader, address, &length, buffer, 1);
     } else if (what == "write-id") {
-        const std::vector<unsigned char> data = ParseHex({args.at(0)});
-        if (data.empty() || data.size() > 12) {
-            throw KestraError(kExitUsage, "tag write-id: 1 to 12 bytes");
-        }
-        const std::string raw(data.begin(), data.end());
         result =
             VELK_0x12_WriteIDNr(reader, address, static_cast<int>(raw.size() * 8), raw.data(), 0);
     } else {
@@ -250,7 +270,12 @@ KestraReport DetectBaud(KestraLink& link) {
             link.SetPortPara("frame", tryFrame);
             link.SetPortPara("baud", rate);
             link.SetPortPara("timeout", wait);
-            if (VELK_0x52_GetBaud(link.Reader(), link.Address()) >= 0) {
+            const int result = VELK_0x52_GetBaud(link.Reader(), link.Address());
+            // Silence or a garbled answer: another rate. A failing line ends the search.
+            if (IsLineFault(result)) {
+                link.Check(result, "detect-baud");
+            }
+            if (result >= 0) {
                 link.SetPortPara("timeout", timeout);
                 report.json["baud"] = std::stoi(rate);
                 report.json["frame"] = tryFrame;

@@ -15,13 +15,19 @@ namespace kestra_cli {
 /// saves it at `path`.
 KestraReport ReadConfig(KestraLink& link, const std::string& path);
 
-/// Sends what the pages' send lists send, from the file at `path`. `link` may be null only for
-/// `dryRun`, which lists the commands instead. `verify` reads the reader back and fails with
-/// exit 1 when a value differs.
+/// Sends what the pages' send lists send, from the file at `path`, the access lock last. `link`
+/// may be null only for `dryRun`, which lists the commands instead. `verify` reads blocks 0 to
+/// 2 back and fails with exit 1 when a byte differs from what was sent (a file that locks the
+/// reader is read back before the lock goes out). A file of another type, or one whose
+/// configuration image lacks bytes of blocks 0 to 2, ends the run with exit 2 before anything
+/// is sent. On a failure every command is listed as sent, failed or not sent, with the
+/// command lines that finish the write or restore a kept copy.
 KestraReport WriteConfig(KestraLink* link, const std::string& path, bool verify, bool dryRun);
 
 /// One line per value of the file at `path` that differs from the reader (`link`) or from the
-/// file `other`: "Page / Group / Label: file value -> other value". Exit 1 when any differs.
+/// file `other`: "Page / Group / Label, column: file value -> other value", then one line per
+/// byte of blocks 0 to 2 that differs in bits no control shows, with why where the program
+/// knows. Exit 1 when any differs.
 KestraReport Diff(KestraLink* link, const std::string& path,
                   const std::optional<std::string>& other);
 

@@ -1,10 +1,19 @@
 #pragma once
 // The line to one reader for one run: the port (a number of the port map, or any device mapped
-// for this run through a temporary map file), its parameters, one reader object of the reader
-// library, and the protocol lines shown on standard error with -v.
+// for this run through a map file in a private folder made fresh for the run), its parameters,
+// one reader object of the reader library, and the protocol lines shown on standard error
+// with -v.
 
-#include <filesystem>
 #include <string>
+
+/// The serial library's code for a device that went away (unplugged, or its far end closed).
+inline constexpr int kDeviceGone = -1040;
+
+/// Whether an exchange's `code` says the line itself failed (the device gone, a write that
+/// failed), rather than that nothing or a broken answer came.
+inline bool IsLineFault(int code) {
+    return code <= -1000 && code > -2000 && code != -1030;
+}
 
 struct KestraLinkOptions {
     int port = 0;       ///< port map number; 0 when `device` is used
@@ -18,16 +27,17 @@ struct KestraLinkOptions {
 
 class KestraLink {
 public:
-    /// Maps the device when one is given; nothing is opened yet.
+    /// Maps the device when one is given; nothing is opened yet. The map's folder is removed
+    /// when the link ends, and also when the program is ended by SIGINT, SIGTERM or SIGHUP.
     explicit KestraLink(KestraLinkOptions options);
-    /// Deletes the reader object, closes the port and removes the temporary map.
+    /// Deletes the reader object, closes the port and removes the map.
     ~KestraLink();
     KestraLink(const KestraLink&) = delete;
     KestraLink& operator=(const KestraLink&) = delete;
 
     /// Opens the port with the options' baud, frame and time-out and creates the reader
-    /// object. Throws KestraError (exit 2 for a value the port refuses, 3 when it cannot be
-    /// opened).
+    /// object, which takes answers only from the bus address it asked. Throws KestraError
+    /// (exit 2 for a value the port refuses, 3 when it cannot be opened).
     void Open();
 
     int Port() const { return port_; }
@@ -36,8 +46,14 @@ public:
     const KestraLinkOptions& Options() const { return options_; }
     /// The port map number the run uses.
     std::string PortName() const;
+    /// The device given, or "port N".
+    std::string DeviceName() const;
+    /// "kestra --device PATH --address 7" and any other line settings given: the start of a
+    /// command line that reaches the same reader.
+    std::string CommandPrefix() const;
 
-    /// Sets a port parameter; throws KestraError (exit 2) when the port refuses it.
+    /// Sets a port parameter; throws KestraError: exit 3 when the device is gone, exit 2 when
+    /// the port refuses the value.
     void SetPortPara(const std::string& key, const std::string& value);
     std::string PortPara(const std::string& key) const;
 
@@ -52,7 +68,7 @@ public:
 
 private:
     KestraLinkOptions options_;
-    std::filesystem::path mapDir_;
+    std::string mapDir_; ///< empty unless a device is mapped
     int port_ = 0;
     int reader_ = 0;
 };

@@ -29,6 +29,7 @@ struct ScanOptions {
     int silenceMs = 0;
     bool json = false;     ///< readers only in the report's JSON, not printed as found
     bool progress = false; ///< draw a progress bar with the time remaining on standard error
+    bool verbose = false;  ///< print the broken answers of each address at the end
 };
 
 /// Line time of one character in ms: start bit, data bits, parity, stop bits.
@@ -44,6 +45,11 @@ std::vector<int> ParseAddresses(const std::string& text);
 /// "[#####.....]  50%  3 s left" for `done` of `total` after `elapsed`.
 std::string ProgressLine(int done, int total, std::chrono::duration<double> elapsed);
 
+/// Prints each reader as it answers (text), readers that answer with an error status included.
+/// A failing line (the device gone) ends the sweep with exit 3, the readers found so far still
+/// in the JSON; a sweep that finds no reader ends with exit 3. Broken answers (checksum,
+/// length, command, bus address) are counted per address in the JSON, and printed with
+/// `verbose`.
 KestraReport Scan(KestraLink& link, const ScanOptions& options);
 
 } // namespace kestra_cli

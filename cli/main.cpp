@@ -2,6 +2,7 @@
 // to the reader where a command needs one, runs the command and prints what it found as text
 // or JSON; the exit code says how it ended.
 
+#include "KestraArguments.h"
 #include "KestraCommands.h"
 #include "KestraConfig.h"
 #include "KestraLink.h"
@@ -10,6 +11,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -26,16 +29,17 @@ constexpr const char* kExitCodes = R"(Exit codes:
   0  success
   1  the reader answered with a status other than OK (diff, write-config --verify: values
      differ)
-  2  bad usage or a bad file
-  3  no answer, or a broken one (or the port cannot be opened)
-Errors go to standard error with the library's error text and code.)";
+  2  bad usage or a bad file; nothing was sent
+  3  no answer, or a broken one (or the port cannot be opened, or the device went away)
+Errors go to standard error with the library's error text and code. Numbers are decimal
+unless written 0x...: 010 is ten.)";
 
 constexpr const char* kGlobalOptions =
     R"(Global options (before or after the command; see kestra --help):
-  --port N | --device PATH   the serial line (port map number, or any tty)
+  --port N | --device PATH   the serial line (port map number 1..256, or any tty)
   --baud RATE --frame 8E1    line settings (default 9600, 8E1)
-  --timeout MS               block time-out
-  --address A                bus address (default 0)
+  --timeout MS               block time-out, 1..60000
+  --address A                bus address 0..255 (default 0)
   --json                     the result as JSON
   -v                         every protocol line, time-stamped, on standard error
 
@@ -106,6 +110,62 @@ void Print(const KestraReport& report, bool json) {
     }
 }
 
+// The options before the command that take a value.
+bool TakesValue(const std::string& option) {
+    for (const char* name : {"--port", "--device", "--baud", "--frame", "--timeout", "--address"}) {
+        if (option == name) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The first word that is no option and no option's value: the command as typed.
+std::string TypedCommand(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (!word.starts_with("-")) {
+            return word;
+        }
+        if (TakesValue(word)) {
+            ++i;
+        }
+    }
+    return {};
+}
+
+// A usage error that stops the run before anything is sent: exit 2, as JSON when asked.
+int UsageError(const std::string& text, bool json) {
+    KestraReport report;
+    report.Fail(kExitUsage, text);
+    Print(report, json);
+    return kExitUsage;
+}
+
+// The line settings as typed; empty where not given.
+struct TypedLine {
+    std::string port, baud, frame, timeout, address;
+
+    KestraLinkOptions Apply(KestraLinkOptions options) const {
+        if (!port.empty()) {
+            options.port = static_cast<int>(ParseNumber(port, 1, 256, "--port"));
+        }
+        if (!baud.empty()) {
+            options.baud = ParseBaud(baud, "--baud");
+        }
+        if (!frame.empty()) {
+            options.frame = ParseFrame(frame, "--frame");
+        }
+        if (!timeout.empty()) {
+            options.timeout = static_cast<int>(ParseNumber(timeout, 1, 60000, "--timeout"));
+        }
+        if (!address.empty()) {
+            options.address = static_cast<int>(ParseNumber(address, 0, 255, "--address"));
+        }
+        return options;
+    }
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -115,24 +175,26 @@ int main(int argc, char** argv) {
     app.fallthrough();
     app.set_version_flag("--version", "kestra " CORVEL_VERSION);
 
+    // Numbers are taken as text and read by ParseNumber: decimal unless written 0x....
     KestraLinkOptions link;
+    TypedLine typed;
     bool json = false;
-    app.add_option("--port", link.port, "port number of the serial port map (1..256)")
-        ->check(CLI::Range(1, 256));
+    app.add_option("--port", typed.port, "port number of the serial port map (1..256)");
     app.add_option("--device", link.device, "any tty, mapped as a port for this run");
-    app.add_option("--baud", link.baud, "baud rate (default 9600)")
-        ->check(CLI::IsMember({1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200}));
-    app.add_option("--frame", link.frame, "data bits, parity, stop bits (default 8E1)");
-    app.add_option("--timeout", link.timeout, "block time-out in milliseconds")
-        ->check(CLI::Range(1, 60000));
-    app.add_option("--address", link.address, "bus address of the reader (default 0)")
-        ->check(CLI::Range(0, 255));
+    app.add_option("--baud", typed.baud,
+                   "baud rate: 1200, 2400, 4800, 9600 (default), 19200, 38400, 57600, 115200");
+    app.add_option("--frame", typed.frame, "data bits, parity, stop bits (default 8E1)");
+    app.add_option("--timeout", typed.timeout, "block time-out in milliseconds (1..60000)");
+    app.add_option("--address", typed.address, "bus address of the reader (0..255, default 0)");
     app.add_flag("--json", json, "print the result as JSON");
     app.add_flag("-v,--verbose", link.verbose,
                  "print every protocol line with its time stamp to standard error");
 
-    // Each command sets `run`; a command that talks to the reader opens the link first.
+    // Each command sets `run`, and `prepare` where its arguments are checked before the line is
+    // opened; a command that talks to the reader opens the link first.
     std::function<KestraReport(KestraLink*)> run;
+    std::function<void()> prepare;
+    ScanOptions scanOptions;
     bool needsLink = true;
     auto command = [&](const char* name, const char* help) {
         CLI::App* sub = app.add_subcommand(name, help);
@@ -155,8 +217,11 @@ int main(int argc, char** argv) {
     send->add_option("bytes", hexWords, "the protocol in hex, e.g. 05 00 65 60 or 0500656")
         ->required();
     send->add_flag("--checksum", checksum, "append the XOR checksum");
-    send->callback(
-        [&] { run = [&](KestraLink* l) { return Send(*l, ParseHex(hexWords), checksum); }; });
+    std::vector<unsigned char> sendBytes;
+    send->callback([&] {
+        prepare = [&] { sendBytes = ParseFrameBytes(hexWords, checksum); };
+        run = [&](KestraLink* l) { return Send(*l, sendBytes, checksum); };
+    });
 
     std::string file;
     CLI::App* readConfig =
@@ -191,7 +256,7 @@ int main(int argc, char** argv) {
     command("detect-baud", "find the reader's baud rate and frame (8E1, then 8N1; 38400 .. 1200)")
         ->callback([&] { run = [](KestraLink* l) { return DetectBaud(*l); }; });
 
-    std::vector<int> bauds;
+    std::vector<std::string> bauds;
     std::vector<std::string> frames;
     std::string addresses = "0-253";
     CLI::App* scan = command(
@@ -203,26 +268,43 @@ int main(int argc, char** argv) {
     scan->add_option("--frames", frames, "frames to try (default: --frame)")->delimiter(',');
     scan->add_option("--addresses", addresses, "bus addresses, e.g. 0-253 (default), 5 or 1-5,200");
     scan->callback([&] {
-        run = [&](KestraLink* l) {
-            ScanOptions options;
-            options.bauds = bauds.empty() ? std::vector<int>{link.baud} : bauds;
-            options.frames = frames.empty() ? std::vector<std::string>{link.frame} : frames;
-            options.addresses = ParseAddresses(addresses);
-            options.silenceMs = link.timeout;
-            options.json = json;
-            options.progress = !json && isatty(STDERR_FILENO) && isatty(STDOUT_FILENO);
-            return Scan(*l, options);
+        // Every entry is checked before the first probe.
+        prepare = [&] {
+            scanOptions.bauds = {link.baud};
+            scanOptions.frames = {link.frame};
+            if (!bauds.empty()) {
+                scanOptions.bauds.clear();
+                for (const std::string& baud : bauds) {
+                    scanOptions.bauds.push_back(ParseBaud(baud, "--bauds"));
+                }
+            }
+            if (!frames.empty()) {
+                scanOptions.frames.clear();
+                for (const std::string& frame : frames) {
+                    scanOptions.frames.push_back(ParseFrame(frame, "--frames"));
+                }
+            }
+            scanOptions.addresses = ParseAddresses(addresses);
+            scanOptions.silenceMs = link.timeout;
+            scanOptions.json = json;
+            scanOptions.verbose = link.verbose;
+            scanOptions.progress = !json && isatty(STDERR_FILENO) && isatty(STDOUT_FILENO);
         };
+        run = [&](KestraLink* l) { return Scan(*l, scanOptions); };
     });
 
     std::string tagWhat;
+    TagRequest tagRequest;
     std::vector<std::string> tagArgs;
-    CLI::App* tag = command("tag", "transponder commands of the reader:\n"
-                                   "  serial                 serial number (0x11)\n"
-                                   "  read-public ADDR N     N public data bytes (0x15)\n"
-                                   "  write-public ADDR HEX  write public data (0x14)\n"
-                                   "  read-id                the identifier (0x13)\n"
-                                   "  write-id HEX           write the identifier (0x12)");
+    CLI::App* tag =
+        command("tag", "transponder commands of the reader:\n"
+                       "  serial                 serial number (0x11)\n"
+                       "  read-public ADDR N     N (1..4) public data blocks from block ADDR\n"
+                       "                         (0..255) (0x15)\n"
+                       "  write-public ADDR HEX  write 1..4 blocks of 4 bytes from block ADDR\n"
+                       "                         (0x14)\n"
+                       "  read-id                the identifier (0x13)\n"
+                       "  write-id HEX           write the identifier, 1..12 bytes (0x12)");
     tag->add_option("command", tagWhat, "serial, read-public, write-public, read-id, write-id")
         ->required()
         ->check(CLI::IsMember({"serial", "read-public", "write-public", "read-id", "write-id"}));
@@ -236,19 +318,32 @@ int main(int argc, char** argv) {
             throw CLI::ValidationError("tag " + tagWhat,
                                        "takes " + std::to_string(wanted) + " arguments");
         }
-        run = [&](KestraLink* l) { return Tag(*l, tagWhat, tagArgs); };
+        prepare = [&] { tagRequest = ParseTag(tagWhat, tagArgs); };
+        run = [&](KestraLink* l) { return Tag(*l, tagRequest); };
     });
 
+    std::string countText;
     int count = 0;
     CLI::App* monitor =
         command("monitor", "show auto-answer frames as they arrive, until Ctrl-C or N frames");
-    monitor->add_option("--count", count, "stop after N frames")->check(CLI::NonNegativeNumber);
-    monitor->callback([&] { run = nullptr; });
+    monitor->add_option("--count", countText, "stop after N frames (0: no limit)");
+    monitor->callback([&] {
+        prepare = [&] {
+            if (!countText.empty()) {
+                count = static_cast<int>(ParseNumber(countText, 0, INT_MAX, "monitor --count"));
+            }
+        };
+        run = nullptr;
+    });
 
+    std::string passwordText;
     std::string password;
     CLI::App* login = command("login", "log in with the reader password (0xA0)");
-    login->add_option("password", password, "4 bytes in hex, e.g. 00000000")->required();
-    login->callback([&] { run = [&](KestraLink* l) { return Login(*l, password); }; });
+    login->add_option("password", passwordText, "4 bytes in hex, e.g. 00000000")->required();
+    login->callback([&] {
+        prepare = [&] { password = ParsePassword(passwordText); };
+        run = [&](KestraLink* l) { return Login(*l, password); };
+    });
     command("reset", "restart the reader's processor (0x63)")->callback([&] {
         run = [](KestraLink* l) { return Reset(*l); };
     });
@@ -267,11 +362,31 @@ int main(int argc, char** argv) {
     } catch (const CLI::Success& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        app.exit(e);
-        return kExitUsage;
+        // The flag may not have been reached; a script that asked for JSON gets JSON.
+        json = std::any_of(argv + 1, argv + argc,
+                           [](const char* a) { return a == std::string("--json"); });
+        std::string text = e.what();
+        if (app.get_subcommands().empty()) {
+            std::string names;
+            for (const CLI::App* sub : app.get_subcommands({})) {
+                names += (names.empty() ? "" : ", ") + sub->get_name();
+            }
+            const std::string typed = TypedCommand(argc, argv);
+            text = (typed.empty() ? "no command given" : "unknown command '" + typed + "'") +
+                   "; the commands are: " + names;
+        }
+        if (!json && !app.get_subcommands().empty()) {
+            app.exit(e);
+            return kExitUsage;
+        }
+        return UsageError(text, json);
     }
 
     try {
+        link = typed.Apply(link);
+        if (prepare) {
+            prepare();
+        }
         KestraLink line(link);
         if (needsLink) {
             line.Open();

@@ -74,6 +74,11 @@ std::string CanonicalPath(const std::string& path) {
     return error ? path : canonical.string();
 }
 
+// A failed open or save, with the document's reason when it has one.
+std::string WithFileError(const char* text, const WkDocument& document) {
+    return document.FileError().empty() ? text : text + ("\n" + document.FileError());
+}
+
 std::string SaveQuestion(const WkDocument& document) {
     return "Save changes to " + document.Title() + "?";
 }
@@ -340,7 +345,7 @@ std::shared_ptr<WkDocument> CorvelApp::OpenDocumentFile(WkDocTemplate& docTempla
     }
     // The file is read before anything open is replaced, so a failed open changes nothing.
     if (!document->OnOpenDocument(path)) {
-        prompts_.ShowMessage(CorvelText::kOpenFailed);
+        prompts_.ShowMessage(WithFileError(CorvelText::kOpenFailed, *document));
         return nullptr;
     }
     if (replaceFirst) {
@@ -445,7 +450,7 @@ bool CorvelApp::SaveDocument(WkDocument& document, bool askName) {
     }
     path = CanonicalPath(path);
     if (!document.Save(path)) {
-        prompts_.ShowMessage(CorvelText::kSaveFailed);
+        prompts_.ShowMessage(WithFileError(CorvelText::kSaveFailed, document));
         return false;
     }
     recentFiles_.Add(path);

@@ -159,7 +159,7 @@ bool WkLogDoc::OnSaveDocument(const std::filesystem::path& path) {
     Drain(); // lines still queued belong to the text being saved
     // The text goes out in pieces: a long log is never held in memory twice.
     constexpr std::size_t kPieceBytes = 1 << 16;
-    return WriteFileAtomically(path, [this](const WkFileWriter& write) {
+    const auto produce = [this](const WkFileWriter& write) {
         std::string piece = RtfStart(font_);
         const bool all = store_.ForEachLine([&](std::string_view line) {
             AppendRtfUtf8Line(piece, line);
@@ -172,7 +172,11 @@ bool WkLogDoc::OnSaveDocument(const std::filesystem::path& path) {
         });
         piece += kRtfEnd;
         return all && write(piece);
-    });
+    };
+    std::string error;
+    const bool saved = WriteFileAtomically(path, produce, &error);
+    SetFileError(error);
+    return saved;
 }
 
 void WkLogDoc::BeforeSaveQuestion() {

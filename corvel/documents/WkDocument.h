@@ -107,6 +107,11 @@ public:
     /// Runs when the document is closed for good (windows are gone after this).
     virtual void OnCloseDocument() {}
 
+    /// Why the last open or save failed, for the message that reports it; empty when there is
+    /// nothing to add to the plain failure.
+    const std::string& FileError() const { return fileError_; }
+    void SetFileError(std::string text) { fileError_ = std::move(text); }
+
 private:
     std::string title_;
     std::string path_;
@@ -115,4 +120,5 @@ private:
     std::vector<WkViewObserver*> views_;
     Prompts* prompts_ = nullptr;
     std::optional<WkRect> pendingFrameRect_;
+    std::string fileError_;
 };

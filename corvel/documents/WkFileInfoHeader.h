@@ -26,4 +26,11 @@ public:
     /// The header of a new document of `fileType`: the type, an empty comment, the program
     /// title, "03.00.00" and 16 empty entries.
     static std::vector<std::string> MakeNew(const std::string& fileType);
+
+    /// Whether a file whose header names `found` holds a document of type `expected`: the
+    /// kind before the '-' ("RDR-") is the same; the number after it may differ.
+    static bool IsSameKind(const std::string& found, const std::string& expected);
+    /// The file type in words for messages: "a reader configuration file (RDR-02)", "a
+    /// transponder file (TRP-02)", ..., "a file of type 'XYZ'", "a file without a file type".
+    static std::string Describe(const std::string& fileType);
 };

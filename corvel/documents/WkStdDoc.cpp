@@ -2,6 +2,7 @@
 
 #include "WkArchive.h"
 #include "WkAtomicFile.h"
+#include "WkFileInfoHeader.h"
 
 #include <filesystem>
 #include <fstream>
@@ -22,8 +23,20 @@ std::vector<unsigned char> WkStdDoc::StoreToBytes() {
 }
 
 bool WkStdDoc::LoadFromBytes(const std::vector<unsigned char>& bytes) {
+    SetFileError({});
     WkArchive ar(bytes);
     try {
+        if (const std::string expected = ExpectedFileType(); !expected.empty()) {
+            // The header comes first in every document file; it is read again below.
+            WkArchive header(bytes);
+            const std::vector<std::string> entries = header.ReadStringList();
+            const std::string found = entries.empty() ? std::string() : entries.front();
+            if (!WkFileInfoHeader::IsSameKind(found, expected)) {
+                SetFileError(WkFileInfoHeader::Describe(found) + ", not " +
+                             WkFileInfoHeader::Describe(expected));
+                return false;
+            }
+        }
         Serialize(ar);
     } catch (const WkArchiveError&) {
         return false;
@@ -34,6 +47,7 @@ bool WkStdDoc::LoadFromBytes(const std::vector<unsigned char>& bytes) {
 }
 
 bool WkStdDoc::SaveFile(const std::string& path) {
+    SetFileError({});
     std::vector<unsigned char> bytes;
     try {
         bytes = StoreToBytes();
@@ -41,7 +55,9 @@ bool WkStdDoc::SaveFile(const std::string& path) {
         return false;
     }
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    if (!WriteFileAtomically(path, text)) {
+    std::string error;
+    if (!WriteFileAtomically(path, text, &error)) {
+        SetFileError(error);
         return false;
     }
     SetPathName(path);
@@ -50,8 +66,11 @@ bool WkStdDoc::SaveFile(const std::string& path) {
 }
 
 bool WkStdDoc::LoadFile(const std::string& path) {
+    SetFileError({});
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) {
+        const std::string kind = NonRegularFileKind(path);
+        SetFileError(path + (kind.empty() ? ": no such file" : " is " + kind));
         return false;
     }
     std::ifstream in(path, std::ios::binary);
@@ -65,7 +84,13 @@ bool WkStdDoc::LoadFile(const std::string& path) {
     } catch (const std::exception&) {
         return false;
     }
-    if (in.bad() || !LoadFromBytes(bytes)) {
+    if (in.bad()) {
+        return false;
+    }
+    if (!LoadFromBytes(bytes)) {
+        if (!FileError().empty()) {
+            SetFileError(path + " is " + FileError());
+        }
         return false;
     }
     SetPathName(path);

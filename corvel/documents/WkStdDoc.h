@@ -34,16 +34,23 @@ public:
     /// Writes or reads the document's data; the base writes nothing.
     virtual void Serialize(WkArchive& ar);
 
+    /// The file type (header entry 0, such as "RDR-02") a file must name to load into this
+    /// document; only its kind before the '-' is compared. Empty: any file type loads.
+    virtual std::string ExpectedFileType() const { return {}; }
+
     /// The bytes Serialize stores.
     std::vector<unsigned char> StoreToBytes();
-    /// Reads the document from `bytes`; false (and a document to be discarded) when the bytes
-    /// do not hold the document's layout.
+    /// Reads the document from `bytes`; false when the bytes do not hold the document's
+    /// layout (a document to be discarded) or name another file type (nothing changed; the
+    /// file error names both types).
     bool LoadFromBytes(const std::vector<unsigned char>& bytes);
 
     /// Saves to `path` atomically (WriteFileAtomically), so a failed save leaves the previous
-    /// file whole. On success the path is remembered and the modified flag cleared.
+    /// file whole and anything but a regular file is never replaced. On success the path is
+    /// remembered and the modified flag cleared; on failure the file error says why.
     bool SaveFile(const std::string& path);
-    /// Loads `path`. On success the path is remembered and the modified flag cleared.
+    /// Loads `path`. On success the path is remembered and the modified flag cleared; on
+    /// failure the file error says why where it can.
     bool LoadFile(const std::string& path);
 
     /// The application's open and save: LoadFile and SaveFile.

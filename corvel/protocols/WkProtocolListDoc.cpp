@@ -8,7 +8,7 @@
 
 WkProtocolListDoc::WkProtocolListDoc(const char* fileType, const char* caption,
                                      const WkRuntimeClass& itemClass, int readerHandle)
-    : caption_(caption), itemClass_(itemClass), modul_(this) {
+    : fileType_(fileType), caption_(caption), itemClass_(itemClass), modul_(this) {
     modul_.InfoStrings() = WkFileInfoHeader::MakeNew(fileType);
     SetReaderHandle(readerHandle > 0 ? readerHandle : 0);
 }

@@ -66,6 +66,8 @@ public:
     /// The header block, then the items as an object list. A load that fails leaves the list
     /// as it was; an object list holding a missing object fails.
     void Serialize(WkArchive& ar) override;
+    /// Only a file of the document's own type ("PRT-" or "MAC-") opens.
+    std::string ExpectedFileType() const override { return fileType_; }
 
     /// The File Info dialog: display mask 79, the file name and the header's entries.
     std::optional<WkFileInfoModel> GetFileInfo() override;
@@ -77,6 +79,7 @@ protected:
                       int readerHandle);
 
 private:
+    const char* fileType_;
     const char* caption_;
     const WkRuntimeClass& itemClass_;
     WkDataModul modul_;

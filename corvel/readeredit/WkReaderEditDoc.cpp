@@ -53,18 +53,31 @@ bool WkReaderEditDoc::OnOpenDocument(const std::filesystem::path& path) {
     if (!LoadFile(path.string())) {
         return false;
     }
-    known_.fill(true);
+    KnowLoadedBlocks();
     MoveFrame(kFrameRect);
     CreateReaderIfNone();
+    if (const std::string missing = MissingConfigText(); !missing.empty()) {
+        Prompts& prompts = host_ != nullptr ? host_->UserPrompts() : GetPrompts();
+        prompts.ShowMessage(path.filename().string() + ": " + missing, Prompts::Icon::Warning);
+    }
     TellConnection();
     return true;
 }
 
 void WkReaderEditDoc::Serialize(WkArchive& ar) {
-    modul_->Serialize(ar);
     if (ar.IsStoring()) {
+        modul_->Serialize(ar);
         written_ = true;
+        return;
     }
+    // The module pads a short configuration image with zeros; what the file held is counted
+    // here first: the header block, then the image's count.
+    WkArchive count(ar.Buffer());
+    count.ReadStringList();
+    count.ReadByteBlock();
+    const std::size_t configBytes = count.ReadCount();
+    modul_->Serialize(ar);
+    configBytesLoaded_ = configBytes;
 }
 
 void WkReaderEditDoc::SetTitle(const std::string& name) {
@@ -91,6 +104,19 @@ void WkReaderEditDoc::OnCloseDocument() {
     for (WkTransponderLink* transponder : linked) {
         transponder->OnReaderClosing();
     }
+}
+
+std::string WkReaderEditDoc::MissingConfigText() const {
+    if (configBytesLoaded_ >= kConfigBlockBytes) {
+        return {};
+    }
+    const auto at = [](std::size_t byte) {
+        return "block " + std::to_string(byte / 16) + " byte " + std::to_string(byte % 16);
+    };
+    return "the configuration image holds " + std::to_string(configBytesLoaded_) +
+           " of the 48 bytes of blocks 0 to 2: " + at(configBytesLoaded_) + " to " +
+           at(kConfigBlockBytes - 1) +
+           " are missing and stand as 00, which a send writes to the reader.";
 }
 
 WkFileInfoModel WkReaderEditDoc::MakeFileInfo() {
@@ -133,7 +159,7 @@ bool WkReaderEditDoc::SelectReaderType() {
     }
     modul_->SetInfoString(WkFileInfoHeader::kComment, comment);
     modul_->SetInfoString(kLinkedPathEntry, linkedPath);
-    known_.fill(true);
+    KnowLoadedBlocks();
     CreateReaderIfNone();
     UpdateAllViews(kHintReload);
     if (WkReaderEditViewModel* view = EditView()) {
@@ -172,6 +198,14 @@ void WkReaderEditDoc::LinkAtOpen(bool isNew) {
 void WkReaderEditDoc::DropLink() {
     modul_->Base().SetBit(kLinkFlag, false, false);
     modul_->SetInfoString(kLinkedPathEntry, "");
+}
+
+void WkReaderEditDoc::KnowLoadedBlocks() {
+    // A block the file held whole is known; one padded with zeros is asked about before a
+    // send, as are the values of a new document.
+    for (std::size_t block = 0; block < known_.size(); ++block) {
+        known_[block] = configBytesLoaded_ >= (block + 1) * 16;
+    }
 }
 
 void WkReaderEditDoc::SetBusAddress(std::uint8_t address) {

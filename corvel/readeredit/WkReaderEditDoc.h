@@ -5,6 +5,7 @@
 // its whole life and keeps the transponder documents linked to it.
 
 #include "VELKReaderModul.h"
+#include "WkFileInfoHeader.h"
 #include "WkFileInfoModel.h"
 #include "WkReaderDocLink.h"
 #include "WkStdEditDoc.h"
@@ -54,10 +55,17 @@ public:
     /// address 255, written flag set. Always succeeds.
     bool OnNewDocument() override;
     /// Reads `path`; false (and nothing changed) when it is not a reader file. Otherwise the
-    /// frame is placed and a reader object created as for a new document.
+    /// frame is placed and a reader object created as for a new document; a file whose
+    /// configuration image does not cover blocks 0 to 2 opens with MissingConfigText shown.
     bool OnOpenDocument(const std::filesystem::path& path) override;
     /// Stores or loads the module; storing sets the written flag.
     void Serialize(WkArchive& ar) override;
+    /// Only a reader configuration file ("RDR-") opens as a reader document.
+    std::string ExpectedFileType() const override { return WkFileInfoHeader::kReaderType; }
+    /// Empty when the last file loaded held the whole of configuration blocks 0 to 2 (or
+    /// nothing was loaded); otherwise the warning that names the bytes it lacks, which the
+    /// module holds as zeros and a send would write to the reader.
+    std::string MissingConfigText() const;
 
     /// Stores `name`, tells every linked transponder document "FILENAME" and titles the
     /// document "ReaderEditor - " + name.
@@ -128,8 +136,11 @@ public:
 
 private:
     void CreateReaderIfNone();
-    // Tells the linked transponder documents the bus address and port they were not told.
+    // Tells the linked transponder documents the bus address when it is not the one they
+    // were told last.
     void TellConnection();
+    // The configuration blocks the last loaded file held whole count as known.
+    void KnowLoadedBlocks();
 
     std::shared_ptr<WkReaderEditHost> sharedHost_;
     WkReaderEditHost* host_;
@@ -142,4 +153,7 @@ private:
     // agreed to send; a block the reader module holds as read counts too.
     std::array<bool, 3> known_{};
     bool written_ = false;
+    /// Bytes of the configuration image the last loaded file held (padded after that).
+    std::size_t configBytesLoaded_ = kConfigBlockBytes;
+    static constexpr std::size_t kConfigBlockBytes = 48; ///< blocks 0, 1, 2 of 16 bytes
 };

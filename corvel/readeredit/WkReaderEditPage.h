@@ -47,6 +47,8 @@ public:
     virtual void ReadPage(bool force) = 0;
     /// "&Read Page": a forced read, then Load.
     virtual void ReadPageAndLoad() = 0;
+    /// True for a page that sends the reader's access lock, which "Send All" sends last.
+    virtual bool SendsLock() const { return false; }
 
     /// The page became the active tab: sets the buttons, then loads.
     virtual void Activate(WkPageButtons& buttons) = 0;

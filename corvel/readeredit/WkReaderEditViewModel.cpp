@@ -8,6 +8,7 @@
 #include "WkResultText.h"
 #include "WkTransponderLink.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -301,7 +302,12 @@ WkPageSend WkReaderEditViewModel::SendAll() {
         all.refused = true;
         return all;
     }
-    for (WkReaderEditPage* page : pages_) {
+    // A reader that takes the lock refuses every later write: the page that sends it goes
+    // last (and sends the lock after its other values).
+    std::vector<WkReaderEditPage*> order = pages_;
+    std::stable_partition(order.begin(), order.end(),
+                          [](const WkReaderEditPage* page) { return !page->SendsLock(); });
+    for (WkReaderEditPage* page : order) {
         const WkPageSend send = page->SendPage();
         all.total += send.total;
         all.sent += send.sent;

@@ -2,6 +2,7 @@
 // The transponder document: a WkTransponderModul saved as a ".trp" file, and the binding to
 // the reader configuration document whose reader the transponder editor works through.
 
+#include "WkFileInfoHeader.h"
 #include "WkFileInfoModel.h"
 #include "WkStdEditDoc.h"
 #include "WkTransponderLink.h"
@@ -34,6 +35,8 @@ public:
     }
 
     void Serialize(WkArchive& ar) override;
+    /// Only a transponder file ("TRP-") opens as a transponder document.
+    std::string ExpectedFileType() const override { return WkFileInfoHeader::kTransponderType; }
 
     /// The name part of the title; SetTitle stores it and shows "TransponderEditor - " + name.
     const std::string& GetFileName() const { return fileName_; }

@@ -9,9 +9,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -174,6 +178,61 @@ TEST_F(StdDocFiles, FailedSaveKeepsThePreviousFileAndAShortFileDoesNotLoad) {
     WkStdDoc plain;
     EXPECT_FALSE(plain.LoadFile(dir_.string()));
     EXPECT_EQ(plain.GetPathName(), "");
+}
+
+TEST_F(StdDocFiles, OnlyARegularFileIsReplacedAndALinkIsSavedThrough) {
+    namespace fs = std::filesystem;
+    const fs::path fifo = dir_ / "f.rdr";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    const fs::path device = ::ptsname(master);
+    const fs::path folder = dir_ / "folder.rdr";
+    fs::create_directory(folder);
+    fs::create_symlink(fifo, dir_ / "to-fifo.rdr");
+    TestDoc doc;
+    for (const auto& [path, kind] : {std::pair{fifo, "a FIFO"},
+                                     {device, "a character device"},
+                                     {folder, "a directory"},
+                                     {dir_ / "to-fifo.rdr", "a FIFO"}}) {
+        EXPECT_FALSE(doc.SaveFile(path.string())) << path;
+        EXPECT_EQ(doc.FileError(), path.string() + " is " + kind + ", not a regular file");
+    }
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_TRUE(fs::is_character_file(device));
+    EXPECT_TRUE(fs::is_empty(folder));
+    ::close(master);
+
+    // A link stays a link; the file it points to takes the bytes.
+    const fs::path target = dir_ / "real.rdr";
+    std::ofstream(target) << "old";
+    fs::create_symlink(target, dir_ / "link.rdr");
+    ASSERT_TRUE(doc.SaveFile((dir_ / "link.rdr").string()));
+    EXPECT_TRUE(fs::is_symlink(dir_ / "link.rdr"));
+    EXPECT_GT(fs::file_size(target), 3u);
+}
+
+TEST_F(StdDocFiles, AFileOfAnotherTypeIsRefusedNamingBoth) {
+    struct ReaderDoc : TestDoc {
+        std::string ExpectedFileType() const override { return "RDR-02"; }
+    };
+    TestDoc transponder;
+    transponder.GetDataModul()->SetInfoString(0, "TRP-02");
+    transponder.GetParaModul()->Config().SetByte("40 00 00 01 00 00", 0x77);
+    const std::string path = (dir_ / "tag.rdr").string();
+    ASSERT_TRUE(transponder.SaveFile(path));
+    ReaderDoc doc;
+    EXPECT_FALSE(doc.LoadFile(path));
+    EXPECT_EQ(doc.FileError(),
+              path + " is a transponder file (TRP-02), not a reader configuration file (RDR-02)");
+    EXPECT_EQ(doc.GetParaModul()->Image(1)[0], 0); // nothing taken from the file
+    // Another number of the same kind loads.
+    transponder.GetDataModul()->SetInfoString(0, "RDR-01");
+    ASSERT_TRUE(transponder.SaveFile(path));
+    EXPECT_TRUE(doc.LoadFile(path));
+    EXPECT_EQ(doc.FileError(), "");
 }
 
 TEST_F(StdDocFiles, ModuleEditMarksTheOneFlagAndSaveKeepsTheFileMode) {

@@ -7,6 +7,8 @@
 #include "TestReaderHost.h"
 #include "WkConfigPage.h"
 #include "WkReaderEditDoc.h"
+#include "WkReaderEditPages.h"
+#include "WkReaderEditViewModel.h"
 #include "sorn.h"
 #include "velk.h"
 
@@ -142,6 +144,25 @@ TEST_F(ConfigPageSim, OneGroupIsSentAndReadFromItsMenu) {
     EXPECT_EQ(page.OnMenu(32824), -1030);
     EXPECT_EQ(page.Value(0), 0u);
     EXPECT_EQ(page.OnMenu(32824), 0x13); // the reader is locked now
+}
+
+TEST_F(ConfigPageSim, SendAllLocksTheReaderAfterEveryOtherValue) {
+    WkReaderEditDoc& doc = NewDocument();
+    SimBlocksInto(doc.Modul());
+    std::vector<unsigned char>& config = doc.Modul().Image(1);
+    config[32] = 0x01; // locked
+    config[33] = 0x13; // TTB mode, on the page after the lock's
+    config[46] = 0x01; // autopassword, on the lock's page
+    WkReaderEditPages pages(doc);
+    WkReaderEditViewModel view(doc);
+    view.SetPages(pages.All());
+    prompts.AnswerYesNo(true); // the values were never read: the user sends them anyway
+    view.SendAll();
+    VELKReaderModul eeprom;
+    SimBlocksInto(eeprom);
+    EXPECT_EQ(eeprom.Image(1)[32], 0x01);
+    EXPECT_EQ(eeprom.Image(1)[33], 0x13);
+    EXPECT_EQ(eeprom.Image(1)[46], 0x01);
 }
 
 } // namespace

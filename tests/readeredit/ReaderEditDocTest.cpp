@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -178,6 +179,52 @@ TEST_F(ReaderEditDocTest, OddFilesLoadPaddedOrKeptWholeAndGarbageOpensNothing) {
         EXPECT_EQ(doc.Modul().BaseImage()[0], 255) << name;
         EXPECT_TRUE(doc.GetPathName().empty()) << name;
     }
+}
+
+TEST_F(ReaderEditDocTest, ATransponderFileDoesNotOpenAndACutImageOpensWithAWarning) {
+    // A transponder file as its layout gives it: the header block with the file type
+    // "TRP-02", then seven images.
+    Bytes tag = HandWrittenNewFile();
+    tag.resize(42 + 2 + 1024);
+    std::copy_n("TRP", 3, tag.begin() + 3);
+    for (std::size_t count : {64, 64, 64, 512, 512, 512, 512}) {
+        Append(tag,
+               {static_cast<unsigned char>(count & 0xFF), static_cast<unsigned char>(count >> 8)});
+        AppendZeros(tag, count);
+    }
+    WriteAll(dir / "tag.rdr", tag);
+    WkReaderEditDoc foreign(&host);
+    EXPECT_FALSE(foreign.OnOpenDocument(dir / "tag.rdr"));
+    EXPECT_EQ(foreign.FileError(), (dir / "tag.rdr").string() +
+                                       " is a transponder file (TRP-02), not a reader "
+                                       "configuration file (RDR-02)");
+
+    // The configuration image cut to 16 bytes: block 0 only.
+    Bytes cut = HandWrittenNewFile();
+    const std::size_t config = cut.size() - 2048 - 2 - 1024 - 2;
+    cut[config] = 16;
+    cut[config + 1] = 0;
+    cut.erase(cut.begin() + static_cast<std::ptrdiff_t>(config + 2 + 16),
+              cut.begin() + static_cast<std::ptrdiff_t>(config + 2 + 1024));
+    WriteAll(dir / "cut.rdr", cut);
+    WkReaderEditDoc doc(&host);
+    ASSERT_TRUE(doc.OnOpenDocument(dir / "cut.rdr"));
+    EXPECT_EQ(prompts.Messages(),
+              std::vector<std::string>{"cut.rdr: the configuration image holds 16 of the 48 "
+                                       "bytes of blocks 0 to 2: block 1 byte 0 to block 2 byte "
+                                       "15 are missing and stand as 00, which a send writes to "
+                                       "the reader."});
+    // What the file lacked is asked about before it is sent; what it held is not.
+    doc.SetPrompts(&prompts);
+    EXPECT_TRUE(doc.ConfirmSend({0}, "send?"));
+    EXPECT_FALSE(doc.ConfirmSend({0, 1}, "send?"));
+    EXPECT_EQ(prompts.Records().back().text, "send?");
+    WriteAll(dir / "whole.rdr", HandWrittenNewFile());
+    ASSERT_TRUE(doc.OnOpenDocument(dir / "whole.rdr"));
+    EXPECT_EQ(doc.MissingConfigText(), "");
+    EXPECT_EQ(prompts.Messages().size(), 1u);
+    EXPECT_TRUE(doc.ConfirmSend({0, 1, 2}, "send?"));
+    EXPECT_EQ(prompts.Records().size(), 2u);
 }
 
 // A reset loads the reader's configuration, not how the workbench reaches the reader.

@@ -60,6 +60,7 @@ public:
 
     WkPageSend SendPage() override;
     WkPageSend CommitAndSendPage() override;
+    bool SendsLock() const override { return ::SendsLock(table_); }
     void ReadPage(bool force) override;
     void ReadPageAndLoad() override;
     void Activate(WkPageButtons& buttons) override;

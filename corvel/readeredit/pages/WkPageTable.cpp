@@ -2,6 +2,7 @@
 
 #include "WkParaModul.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace {
@@ -17,6 +18,11 @@ std::optional<std::uint32_t> ParseDecimal(std::string_view text) {
 }
 
 } // namespace
+
+bool SendsLock(const WkPageTable& page) {
+    return std::find(page.sendCodes.begin(), page.sendCodes.end(), kReaderLockCode) !=
+           page.sendCodes.end();
+}
 
 std::string OneHotDescriptor(const WkPageControl& control, int bit) {
     // The fifth field (bb) starts at character 12 of "CC BB PP LL bb nn".

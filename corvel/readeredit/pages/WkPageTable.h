@@ -83,6 +83,13 @@ struct WkPageTable {
     bool overTypes = false;
 };
 
+/// The reader's access lock. A reader that takes it refuses every later write until a login,
+/// so it is sent after every other value: last in its page's send list, and its page last
+/// when all pages are sent.
+inline constexpr int kReaderLockCode = 0xA1;
+/// Whether `page` sends the access lock.
+bool SendsLock(const WkPageTable& page);
+
 /// The transponder type value of the answer image that commands 0xA5 use.
 inline constexpr const char* kTransponderTypeDescriptor = "A5 33 11 01 00 00";
 

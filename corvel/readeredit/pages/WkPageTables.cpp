@@ -236,7 +236,7 @@ WkPageTable Page6() {
                  {1044, "", "TTC/.D Password"}};
     p.groups = {Group(access, 0xA1, 32823, 32824, {"A1 02 00 01 00 01"}),
                 Group(autopw, 0xA6, 32828, 32829, {"A6 02 14 01 00 00"})};
-    p.sendCodes = {0xA1, 0xA6};
+    p.sendCodes = {0xA6, kReaderLockCode};
     p.readList = {"A1 02 00 01 00 01", "A6 02 14 01 00 00"};
     p.readCodes = p.sendCodes;
     return p;

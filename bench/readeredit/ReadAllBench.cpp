@@ -1,12 +1,12 @@
 // "Read All" of the reader configuration view against kestra-sim --wire at 9600 and 38400
 // baud. The floor is the time the bytes of its exchanges need on the line: three block reads
-// (0x62), each a 5-byte request and a 21-byte answer of 11-bit characters (8E1). The pages
-// are stand-ins that read every configuration command from the blocks, as the real pages do.
+// (0x62), each a 5-byte request and a 21-byte answer of 11-bit characters (8E1), over the
+// editor's own pages, which then read every configuration command from the blocks.
 
 #include "WireReader.h"
 #include "WkReaderEditDoc.h"
+#include "WkReaderEditPages.h"
 #include "WkReaderEditViewModel.h"
-#include "WkRecordingPage.h"
 #include "sorn.h"
 
 #include "BenchSupport.h"
@@ -25,8 +25,6 @@ using Clock = std::chrono::steady_clock;
 constexpr int kPort = 215;
 constexpr int kCharacters = 3 * (5 + 21);
 constexpr int kBitsPerCharacter = 11;
-const std::vector<int> kReadCodes = {0x40, 0x41, 0x42, 0x43, 0x50, 0x51, 0x53, 0x54, 0x60, 0x66,
-                                     0x67, 0x6B, 0x70, 0x72, 0x73, 0x75, 0x80, 0xA1, 0xA6};
 
 // Mean time of one Read All in each run, and the time of every single one, in microseconds,
 // by baud rate.
@@ -50,10 +48,9 @@ void BM_ReadAllOnWire(benchmark::State& state) {
         WkReaderEditDoc doc(&reader.host);
         doc.SetPrompts(&prompts);
         doc.OnNewDocument();
-        WkRecordingPage commands("Miscellaneous Commands", true);
-        WkRecordingPage pages("Configuration", false, &doc.Modul(), kReadCodes);
+        WkReaderEditPages pages(doc);
         WkReaderEditViewModel view(doc);
-        view.SetPages({&commands, &pages});
+        view.SetPages(pages.All());
         view.OnInitialUpdate();
         const auto start = Clock::now();
         for (auto _ : state) {

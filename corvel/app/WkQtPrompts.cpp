@@ -58,6 +58,15 @@ bool WkQtPrompts::AskYesNo(const std::string& text) {
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
+bool WkQtPrompts::AskYesNoDefaultNo(const std::string& text) {
+    if (silent_) {
+        return false;
+    }
+    return QMessageBox::question(parent_, CorvelText::kProgramTitle, ToQt(text),
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
 Prompts::Answer WkQtPrompts::AskYesNoCancel(const std::string& text) {
     if (silent_) {
         return Answer::Cancel;

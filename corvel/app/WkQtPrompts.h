@@ -17,6 +17,7 @@ public:
 
     void ShowMessage(const std::string& text, Icon icon = Icon::Warning) override;
     bool AskYesNo(const std::string& text) override;
+    bool AskYesNoDefaultNo(const std::string& text) override;
     Answer AskYesNoCancel(const std::string& text) override;
     int SelectFromList(const std::string& title, const std::string& text,
                        const std::vector<std::string>& items, int preselected) override;

@@ -125,11 +125,6 @@ bool CorvelApp::InitInstance(const std::function<WkFrameHost*()>& createFrame,
     RecentFilesChanged();
     started_ = true;
 
-    // 6. A file named on the command line; one that does not open was reported.
-    if (!args.empty() && !args.front().empty()) {
-        OpenFromCommandLine(args.front());
-    }
-
     // 7. Show the main window.
     frame_->ShowMainWindow();
 
@@ -150,6 +145,13 @@ bool CorvelApp::InitInstance(const std::function<WkFrameHost*()>& createFrame,
     // 10. Ports of the previous run.
     if (portKeeper_ != nullptr) {
         portKeeper_->RestorePorts(settingsPath_);
+    }
+
+    // 6. A file named on the command line, once its port is open: a reader file opened
+    // before would find no port, go offline and forget the one it names. One that does not
+    // open was reported, and the program starts without it.
+    if (!args.empty() && !args.front().empty()) {
+        OpenFromCommandLine(args.front());
     }
 
     // 11. Protocol lines of the reader library.

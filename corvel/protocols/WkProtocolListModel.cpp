@@ -15,8 +15,24 @@ WkProtocolListModel::WkProtocolListModel(WkProtocolListDoc& document,
 
 WkProtocolListModel::~WkProtocolListModel() = default;
 
-WkProtocolListModel::Row WkProtocolListModel::RowOf(const WkProtocolItem& item) {
-    return Row{item.protocol, item.comment, item.FlagText()};
+WkProtocolListModel::Row WkProtocolListModel::RowOf(const WkProtocolItem& item) const {
+    return Row{item.protocol, item.comment, item.FlagText(),
+               WkProtocolBytes::Problem(item.protocol, AddsChecksum(item))};
+}
+
+bool WkProtocolListModel::EditChecked(WkProtocolItem& item) {
+    const std::unique_ptr<WkProtocolItem> draft = item.Clone();
+    while (editor_.EditItem(*draft)) {
+        const std::string problem = WkProtocolBytes::Problem(draft->protocol, AddsChecksum(*draft));
+        if (problem.empty()) {
+            item.protocol = draft->protocol;
+            item.comment = draft->comment;
+            item.flag = draft->flag;
+            return true;
+        }
+        document_.GetPrompts().ShowMessage(problem);
+    }
+    return false;
 }
 
 void WkProtocolListModel::Start() {
@@ -48,7 +64,7 @@ int WkProtocolListModel::ItemIndexOfRow(int row) const {
 
 bool WkProtocolListModel::New() {
     std::unique_ptr<WkProtocolItem> item = document_.MakeItem();
-    if (!editor_.EditItem(*item)) {
+    if (!EditChecked(*item)) {
         return false;
     }
     rows_.push_back(RowOf(*item));
@@ -62,7 +78,7 @@ bool WkProtocolListModel::Edit() {
         return false;
     }
     WkProtocolItem& item = *document_.Item(static_cast<std::size_t>(index));
-    if (!editor_.EditItem(item)) {
+    if (!EditChecked(item)) {
         return false;
     }
     document_.ItemChanged();
@@ -109,10 +125,11 @@ int WkProtocolListModel::BoundPortHandle() const {
     return std::atoi(value.c_str());
 }
 
-std::optional<int> WkProtocolListModel::SendBytes(const std::string& protocol, int addChecksum) {
+std::optional<int> WkProtocolListModel::SendItem(const WkProtocolItem& item) {
     WkProtocolBytes::Buffer request{};
     std::string problem;
-    const int count = WkProtocolBytes::Parse(protocol, request, &problem);
+    const bool checksum = AddsChecksum(item);
+    const int count = WkProtocolBytes::Parse(item.protocol, checksum, request, &problem);
     if (count == 0) {
         if (!problem.empty()) {
             document_.GetPrompts().ShowMessage(problem);
@@ -121,5 +138,5 @@ std::optional<int> WkProtocolListModel::SendBytes(const std::string& protocol, i
     }
     unsigned char answer[kAnswerSize] = {};
     return services_.libraries->SendTransparent(document_.GetReaderHandle(), request.data(), count,
-                                                answer, kAnswerSize, addChecksum);
+                                                answer, kAnswerSize, checksum ? 1 : 0);
 }

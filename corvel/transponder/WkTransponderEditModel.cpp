@@ -1,5 +1,6 @@
 #include "WkTransponderEditModel.h"
 
+#include "WkResultText.h"
 #include "WkTransponderEditDoc.h"
 #include "common/HexText.h"
 #include "hestel.h"
@@ -151,12 +152,27 @@ bool WkTransponderEditModel::Validate() const {
         failure = WkTransponderEditText::kAddressRange;
     } else if (!InRange(fields_.idLength, kMaxIdLength)) {
         failure = WkTransponderEditText::kIdLengthRange;
-    } else if (fields_.idNumber.size() > 24 || !IsHexText(fields_.idNumber)) {
+    } else if (fields_.idNumber.size() > 24) {
         failure = WkTransponderEditText::kIdNumberRange;
     }
     if (failure != nullptr) {
         document_.GetPrompts().ShowMessage(failure, Prompts::Icon::Warning);
         return false;
+    }
+    return CheckHex(fields_.idNumber) && CheckByteTexts();
+}
+
+bool WkTransponderEditModel::CheckByteTexts() const {
+    // An emptied edit is being retyped and keeps its byte; anything but hex digits is refused.
+    for (const std::string& text : fields_.data) {
+        if (!CheckHex(text)) {
+            return false;
+        }
+    }
+    for (const std::string& text : fields_.password) {
+        if (!CheckHex(text)) {
+            return false;
+        }
     }
     return true;
 }
@@ -172,13 +188,13 @@ bool WkTransponderEditModel::Take() {
     if (const M::DataCommand* command = M::FindDataCommand(SelectedCode())) {
         modul.Params().SetByte(command->address,
                                static_cast<std::uint8_t>(*ParseInt(fields_.address)));
-        // A stored count outside 1 .. 4 shows as the first entry; it is rewritten only when
-        // the user picks another, so that merely looking at a command changes nothing.
+        // The count the box shows is the count sent. A stored count outside 1 .. 4, which the
+        // box shows as "1", becomes 1 without marking the document: nothing was changed.
         std::uint8_t stored = 0;
-        if (command->blocks != nullptr && modul.Params().GetByte(command->blocks, stored) &&
-            BlocksPositionOf(stored) != fields_.blocks) {
+        if (command->blocks != nullptr && modul.Params().GetByte(command->blocks, stored)) {
             modul.Params().SetByte(command->blocks,
-                                   static_cast<std::uint8_t>(std::clamp(fields_.blocks, 0, 3) + 1));
+                                   static_cast<std::uint8_t>(std::clamp(fields_.blocks, 0, 3) + 1),
+                                   stored >= 1 && stored <= 4);
         }
         // Where the rows stand is a matter of the view: moving them is no change of the data.
         if (command->firstShown != nullptr) {
@@ -200,11 +216,11 @@ bool WkTransponderEditModel::Take() {
             modul.Params().SetByte(M::kPasswordBytes[i], *byte);
         }
     }
-    // As with the block count: a stored code the table lacks stays until another is chosen.
+    // As with the block count: the code the box shows is the code sent.
     std::uint8_t crypt = 0;
-    if (modul.Params().GetByte(M::kCryptCode, crypt) && CryptPositionOf(crypt) != fields_.crypt) {
-        modul.Params().SetByte(M::kCryptCode,
-                               static_cast<std::uint8_t>(CryptCodeAt(fields_.crypt)));
+    if (modul.Params().GetByte(M::kCryptCode, crypt)) {
+        modul.Params().SetByte(M::kCryptCode, static_cast<std::uint8_t>(CryptCodeAt(fields_.crypt)),
+                               CryptCodeAt(CryptPositionOf(crypt)) == crypt);
     }
     modul.Base().SetByte(M::kCommandPosition, static_cast<std::uint8_t>(fields_.selected));
     return true;
@@ -284,6 +300,7 @@ int WkTransponderEditModel::ExecuteSelected() {
     }
     M& modul = document_.Modul();
     const int result = modul.Execute(code);
+    fields_.outcome = std::string(Selected().text) + ": " + WkResultText(result);
     const bool select = code == 0x11 || code == 0x1B || code == 0x1C;
     if (select && result != 0) {
         modul.SerialImage().SetHexText(M::kSerial, "0000000000");
@@ -383,9 +400,12 @@ void WkTransponderEditModel::ScrollData(Scroll action, int thumb) {
         position = thumb;
         break;
     }
+    const int shown = fields_.firstShown;
     fields_.firstShown = std::clamp(position, 0, kMaxFirstShown);
     if (Take()) {
         Show();
+    } else {
+        fields_.firstShown = shown;
     }
 }
 
@@ -396,12 +416,13 @@ void WkTransponderEditModel::SetNumberBase(int base) {
     }
 }
 
-bool WkTransponderEditModel::CheckHex(const std::string& text) {
-    if (IsHexText(text)) {
-        return true;
+bool WkTransponderEditModel::CheckHex(const std::string& text) const {
+    const auto fault = FindNonHexDigit(text);
+    if (fault) {
+        document_.GetPrompts().ShowMessage(HexTextFaultMessage(text, *fault),
+                                           Prompts::Icon::Warning);
     }
-    document_.GetPrompts().ShowMessage(WkTransponderEditText::kNoHexString, Prompts::Icon::Warning);
-    return false;
+    return !fault;
 }
 
 bool WkTransponderEditModel::EditedData(int index, const std::string& text) {

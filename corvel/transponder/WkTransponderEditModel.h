@@ -16,7 +16,6 @@ class WkTransponderEditDoc;
 
 /// Texts of the transponder editor.
 namespace WkTransponderEditText {
-inline constexpr const char* kNoHexString = "No Hex String";
 inline constexpr const char* kCryptoSetupQuestion = "Do you really want to setup the CryptoReader?";
 inline constexpr const char* kPublicCaption = "Public Data (hex)";
 inline constexpr const char* kConfigCaption = "Configuration Data (hex)";
@@ -53,6 +52,8 @@ public:
         std::array<std::string, 4> password;
         int crypt = 0;
         std::string status = "Offline";
+        /// The last command run and what became of it ("[0x11] Read Serial Number: OK").
+        std::string outcome;
     };
 
     /// What is shown and editable for the selected command.
@@ -85,7 +86,8 @@ public:
     /// The code of the selected entry.
     int SelectedCode() const;
 
-    /// View to module. False when a range check fails: its message was shown, nothing taken.
+    /// View to module: every field as it is shown, the block count and sub-command boxes
+    /// included. False when a range or hex check fails: its message was shown, nothing taken.
     bool Take();
     /// Module to view, with the status line.
     void Show();
@@ -96,7 +98,8 @@ public:
     /// when the take failed; the previous entry stays selected.
     bool SelectCommand(int position);
     /// The action button and the popup entry: take, show, execute. The result of the module
-    /// (0 also when nothing ran because a take failed or the question was answered No).
+    /// (0 also when nothing ran because a take failed or the question was answered No); what
+    /// became of a command that ran is the outcome field.
     int ExecuteSelected();
     /// A double click on entry `position`: selects it and executes the read, halt and select
     /// commands; the others only select.
@@ -135,7 +138,8 @@ private:
     int StoredRowsBase();
     void ShowRows();
     bool Validate() const;
-    bool CheckHex(const std::string& text);
+    bool CheckHex(const std::string& text) const;
+    bool CheckByteTexts() const;
 
     WkTransponderEditDoc& document_;
     Fields fields_;

@@ -51,7 +51,8 @@ private slots:
         edit->setFocus();
         edit->selectAll();
         QTest::keyClicks(edit, "0G");
-        QCOMPARE(prompts.Messages(), std::vector<std::string>{"No Hex String"});
+        QCOMPARE(prompts.Messages().size(), std::size_t{1});
+        QCOMPARE(prompts.Messages()[0].substr(0, 19), std::string("No Hex String\n\n0[G]"));
         QCOMPARE(edit->selectedText(), QString("0G"));
         QTest::keyClicks(edit, "A7");
         QTest::keyClick(edit, Qt::Key_Return);

@@ -27,7 +27,7 @@ WkMacroEditView::~WkMacroEditView() = default;
 void WkMacroEditView::OnAction() {
     const WkMacroEditViewModel::RunResult result = model_.Run();
     if (result.ran && result.haltedAt == 0) {
-        ShowStatus("Macro: " + std::to_string(result.sent) + " protocols sent");
+        ShowStatus(WkMacroEditViewModel::Summary(result));
     }
 }
 

@@ -5,6 +5,7 @@
 #include "WkProtocolTemplates.h"
 #include "WkQtText.h"
 
+#include <QBrush>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -152,6 +153,11 @@ void WkProtocolListView::ShowRows() {
         auto* item = new QTreeWidgetItem(
             list_, QStringList{ToQt(row.protocol), ToQt(row.comment), ToQt(row.flag)});
         item->setTextAlignment(2, Qt::AlignCenter);
+        if (!row.problem.empty()) {
+            // A protocol that cannot be sent (a hand-made or old file) shows as such.
+            item->setForeground(0, QBrush(Qt::red));
+            item->setToolTip(0, ToQt(row.problem));
+        }
     }
     if (model_->Selected() >= 0) {
         QTreeWidgetItem* current = list_->topLevelItem(model_->Selected());

@@ -172,6 +172,9 @@ void WkTransponderEditView::Build() {
     buttons->addWidget(editSnr_);
     buttons->addWidget(status_, 1);
     right->addLayout(buttons);
+    outcome_ = new QLabel(this);
+    outcome_->setObjectName("outcome");
+    right->addWidget(outcome_);
     right->addStretch(1);
 
     auto* layout = new QHBoxLayout(this);
@@ -324,6 +327,7 @@ void WkTransponderEditView::Refresh() {
     action_->setEnabled(page.actionEnabled);
     editSnr_->setVisible(page.editSnrVisible);
     status_->setText(ToQt(fields.status));
+    outcome_->setText(ToQt(fields.outcome));
 }
 
 void WkTransponderEditView::OnUpdate(WkViewObserver*, int hint) {

@@ -85,6 +85,7 @@ private:
     QPushButton* action_ = nullptr;
     QPushButton* editSnr_ = nullptr;
     QLabel* status_ = nullptr;
+    QLabel* outcome_ = nullptr;
     QWidget* dataControls_ = nullptr;
     QWidget* passwordControls_ = nullptr;
 };

@@ -42,6 +42,20 @@ inline std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
+// A reader file ends with the configuration image (1024 bytes), the answer image's count and
+// the answer image (2048 bytes).
+inline std::size_t ConfigAt(const std::string& bytes) {
+    return bytes.size() - 3074;
+}
+// Where byte `index` of blocks 0 to 2 stands in a simulator's "state" answer: lines of
+// "block B: " and 16 bytes "XX " each.
+inline int StateAt(int index) {
+    return index / 16 * 57 + 9 + 3 * (index % 16);
+}
+inline std::string StateByte(const std::string& state, int index) {
+    return state.substr(static_cast<std::size_t>(StateAt(index)), 2);
+}
+
 class KestraCli : public ::testing::Test {
 protected:
     void SetUp() override {

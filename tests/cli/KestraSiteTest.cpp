@@ -68,7 +68,8 @@ TEST_F(KestraSite, AScannedSiteEditedIsWrittenAndThenComparesEqual) {
     EXPECT_EQ(apply.exit, 0) << apply.out << apply.err;
     const Outcome after = Kestra({"--json", "site", "check", Site()});
     EXPECT_EQ(after.exit, 0) << after.out;
-    for (const auto& reader : json::parse(after.out)["readers"]) {
+    const json checked = json::parse(after.out);
+    for (const auto& reader : checked["readers"]) {
         EXPECT_EQ(reader["result"], "equal") << reader;
     }
     EXPECT_EQ(StateByte(sims[0]->Control("state 1"), kPowerSaveMode), "02");

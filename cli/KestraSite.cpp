@@ -6,6 +6,7 @@
 #include "WkAtomicFile.h"
 #include "velk.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -332,7 +333,7 @@ KestraReport SiteScan(const std::vector<std::string>& ports, const std::string& 
         std::string why;
         const bool saved = WriteFileAtomically(output, SiteJson(result).dump(2) + "\n", &why);
         if (!saved) {
-            report.exitCode = kExitUsage;
+            report.exitCode = std::max(report.exitCode, static_cast<int>(kExitUsage));
             report.error = why;
         }
         report.json["site"] = saved ? nlohmann::ordered_json(output) : nlohmann::ordered_json();

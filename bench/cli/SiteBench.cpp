@@ -74,8 +74,7 @@ int main(int argc, char** argv) {
         std::ofstream(alone.back()) << SiteJson(one).dump(2);
     }
 
-    std::printf("%d buses x 4 readers, --wire at %d baud, apply without --verify\n", kBuses,
-                kBaud);
+    std::printf("%d buses x 4 readers, --wire at %d baud, apply without --verify\n", kBuses, kBaud);
     std::printf("%-6s %8s %8s %8s %8s %10s %8s %7s\n", "round", "bus1 s", "bus2 s", "bus3 s",
                 "bus4 s", "slowest s", "all s", "ratio");
     std::vector<double> ratios;
@@ -87,8 +86,8 @@ int main(int argc, char** argv) {
         const double slowest = *std::max_element(times.begin(), times.end());
         const double together = Apply(all);
         ratios.push_back(together / slowest);
-        std::printf("%-6d %8.2f %8.2f %8.2f %8.2f %10.2f %8.2f %7.3f\n", round, times[0],
-                    times[1], times[2], times[3], slowest, together, ratios.back());
+        std::printf("%-6d %8.2f %8.2f %8.2f %8.2f %10.2f %8.2f %7.3f\n", round, times[0], times[1],
+                    times[2], times[3], slowest, together, ratios.back());
     }
     std::sort(ratios.begin(), ratios.end());
     std::printf("median ratio (all buses / slowest bus alone): %.3f\n", ratios[ratios.size() / 2]);

@@ -13,6 +13,7 @@
 #include <memory>
 #include <spawn.h>
 #include <sstream>
+#include <stdlib.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -117,6 +118,39 @@ protected:
     }
 
     Outcome Kestra(const std::vector<std::string>& args) { return Finish(Start(args)); }
+
+    // kestra with `args` on a terminal of the test's own: what it showed there.
+    std::string OnTerminal(std::vector<std::string> args) {
+        const int master = posix_openpt(O_RDWR | O_NOCTTY);
+        EXPECT_GE(master, 0);
+        EXPECT_EQ(grantpt(master), 0);
+        EXPECT_EQ(unlockpt(master), 0);
+        const int terminal = open(ptsname(master), O_RDWR | O_NOCTTY);
+        EXPECT_GE(terminal, 0);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, terminal, 1);
+        posix_spawn_file_actions_adddup2(&actions, terminal, 2);
+        args.insert(args.begin(), KESTRA_PATH);
+        std::vector<char*> argv;
+        for (std::string& arg : args) {
+            argv.push_back(arg.data());
+        }
+        argv.push_back(nullptr);
+        pid_t pid = -1;
+        EXPECT_EQ(posix_spawn(&pid, KESTRA_PATH, &actions, nullptr, argv.data(), environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        close(terminal);
+        std::string shown;
+        char buffer[256];
+        for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;) {
+            shown.append(buffer, static_cast<std::size_t>(n));
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        close(master);
+        return shown;
+    }
 
     // Waits until `file` of the test holds `text` (a running kestra's output).
     bool WaitFor(const char* file, const std::string& text) {

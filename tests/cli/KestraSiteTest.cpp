@@ -1,6 +1,6 @@
 // kestra site against several kestra-sim buses, one per pseudo-terminal: a site scanned, edited,
-// written and compared; a bus lost in the middle of a write; a reader of another model; site
-// files that cannot be right.
+// written, compared and read; its progress on a terminal; a bus lost in the middle of a write;
+// a reader of another model; site files that cannot be right.
 
 #include "KestraRelay.h"
 #include "KestraRun.h"
@@ -45,9 +45,13 @@ protected:
 TEST_F(KestraSite, AScannedSiteEditedIsWrittenAndThenComparesEqual) {
     const std::string hall = StartSim({"--reader", "KRD:0", "--reader", "KRB:1"});
     const std::string gate = StartSim({"--reader", "KRC:1"});
-    const json site = ScanSite({hall, gate}, "0-1");
+    // The hall by a number of the user's port map, the gate by its device.
+    std::ofstream(dir / "ports") << "5=" << hall << "\n";
+    setenv("SORN_PORTS", (dir / "ports").c_str(), 1);
+    const json site = ScanSite({"5", gate}, "0-1");
     ASSERT_EQ(site["buses"].size(), 2u);
-    EXPECT_EQ(site["buses"][0]["port"], hall);
+    EXPECT_EQ(site["buses"][0]["port"], 5);
+    EXPECT_EQ(site["buses"][1]["port"], gate);
     std::vector<std::string> found;
     for (const auto& bus : site["buses"]) {
         for (const auto& reader : bus["readers"]) {
@@ -74,6 +78,29 @@ TEST_F(KestraSite, AScannedSiteEditedIsWrittenAndThenComparesEqual) {
     }
     EXPECT_EQ(StateByte(sims[0]->Control("state 1"), kPowerSaveMode), "02");
     EXPECT_EQ(StateByte(sims[0]->Control("state 0"), kPowerSaveMode), "00");
+
+    // Input 1 and the sabotage input of the gate reader.
+    ASSERT_EQ(sims[1]->Control("input 5 1"), "ok");
+    const Outcome status = Kestra({"--json", "site", "status", Site()});
+    unsetenv("SORN_PORTS");
+    EXPECT_EQ(status.exit, 0) << status.out;
+    const json gateReader = json::parse(status.out)["readers"][2];
+    EXPECT_EQ(gateReader["inputs"],
+              json({{"input1", true}, {"input2", false}, {"sabotage", true}}));
+    EXPECT_EQ(gateReader["software_version"], "03-01");
+}
+
+TEST_F(KestraSite, EachBusHasAProgressLineOnATerminal) {
+    const std::string hall = StartSim({"--reader", "KRA:0"});
+    const std::string gate = StartSim({"--reader", "KRA:0"});
+    ScanSite({hall, gate}, "0");
+    const std::string shown = OnTerminal({"--timeout", "5000", "site", "status", Site()});
+    // Both lines are drawn, then the cursor goes back over them to redraw them in place.
+    for (const std::string& line : {"bus1  " + hall, "bus2  " + gate}) {
+        EXPECT_NE(shown.find("\r\033[K" + line), std::string::npos) << shown;
+    }
+    EXPECT_NE(shown.find("\033[2A"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("bus2        0  bus2-0  KRA"), std::string::npos) << shown;
 }
 
 TEST_F(KestraSite, ABusLostMidApplyStopsThatBusAndNoOther) {
@@ -170,6 +197,13 @@ TEST_F(KestraSite, SiteFilesThatCannotBeRightAreRefusedBeforeAnythingIsSent) {
     EXPECT_NE(fifo.err.find("fifo.json is a FIFO, not a regular file"), std::string::npos);
     EXPECT_EQ(Kestra({"site", "scan", pty, "-o", Site()}).exit, 2);
     EXPECT_EQ(json::parse(ReadAll(Site())), site);
+    // A dry run opens no port.
+    json gone = site;
+    gone["buses"][0]["port"] = (dir / "gone").string();
+    WriteSite(gone);
+    const Outcome dry = Kestra({"site", "apply", Site(), "--dry-run"});
+    EXPECT_EQ(dry.exit, 0) << dry.err;
+    EXPECT_NE(dry.out.find("would send Password/Authentification / [0xA1]"), std::string::npos) << dry.out;
     EXPECT_EQ(sims[0]->Control("state"), factory);
 }
 

@@ -73,6 +73,9 @@ KestraPortMap::KestraPortMap(const std::vector<std::string>& devices,
         while (std::find(taken.begin(), taken.end(), next) != taken.end()) {
             --next;
         }
+        if (next < 1) {
+            throw KestraError(kExitUsage, "more devices than the port map has numbers");
+        }
         ports_.push_back(next);
         lines << next-- << '=' << device << '\n';
     }

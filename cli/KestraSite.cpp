@@ -26,7 +26,7 @@ int BaudOfCode(int code) {
     return code >= 2 && code <= 7 ? 1200 << (code - 2) : 0;
 }
 
-// The model the reader at the link's address answers as, from its version.
+// The version answer of the reader at the link's address; a failure throws.
 KestraReport AskVersion(KestraLink& link) {
     KestraReport version = Version(link);
     if (version.exitCode != kExitOk) {
@@ -70,10 +70,11 @@ FileCheck CheckFiles(const KestraSite& site) {
             const int baud = BaudOfCode(line & 0x07);
             const char parity = (line & 0x80) != 0 ? 'N' : 'E';
             if (baud != bus.baud || parity != bus.frame[1]) {
-                check.warnings.push_back(named + " sets " +
-                                         (baud != 0 ? std::to_string(baud) : "no") +
-                                         " baud with parity " + parity + "; " + bus.name +
-                                         " runs at " + std::to_string(bus.baud) + " " + bus.frame);
+                check.warnings.push_back(
+                    named + " sets " +
+                    (baud != 0 ? std::to_string(baud) + " baud" : "no valid baud rate") +
+                    (parity == 'E' ? ", even parity" : ", no parity") + "; " + bus.name +
+                    " runs at " + std::to_string(bus.baud) + " " + bus.frame);
             }
             const std::string fileModel = ModelName(facts.hardwareType);
             check.modelFaults.back().push_back(facts.hardwareType == 0 || fileModel == reader.model
@@ -299,14 +300,15 @@ KestraReport SiteScan(const std::vector<std::string>& ports, const std::string& 
             session.Progress().Show(b, "reading " + out.name);
             RunStep(out, [&] {
                 const fs::path file = site.folder / out.file;
-                if (fs::exists(fs::symlink_status(file, error)) && !force) {
+                std::error_code missing;
+                if (fs::exists(fs::symlink_status(file, missing)) && !force) {
                     throw KestraError(
                         kExitUsage, file.string() + " exists: not replaced (--force replaces it)");
                 }
                 KestraLink& link = session.Link(b);
                 link.SetLine(baud, frame);
                 link.SetAddress(address);
-                const KestraReport read = ReadConfig(link, file.string());
+                ReadConfig(link, file.string());
                 out.result = "saved";
                 bus.readers.push_back({address, out.model, out.file, out.name});
             });

@@ -66,7 +66,7 @@ std::vector<std::string> ProgressLabels(const KestraSite& site) {
 } // namespace
 
 SiteSession::SiteSession(const KestraSite& site, const SiteOptions& options)
-    : site_(site), options_(options), stopped_(site.buses.size(), 0), outcomes_(site.buses.size()),
+    : site_(site), stopped_(site.buses.size(), 0), outcomes_(site.buses.size()),
       progress_(ProgressLabels(site), options.progress) {
     std::vector<std::string> devices;
     std::vector<int> taken;

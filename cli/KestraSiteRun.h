@@ -93,7 +93,6 @@ private:
     void StopBus(std::size_t bus, std::size_t from, const SiteOutcome& cause);
 
     const KestraSite& site_;
-    SiteOptions options_;
     std::unique_ptr<KestraPortMap> map_;
     std::vector<std::unique_ptr<KestraLink>> links_;
     std::vector<char> stopped_; ///< one per bus, written only by the bus's thread

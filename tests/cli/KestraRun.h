@@ -91,18 +91,7 @@ protected:
         if (std::find(args.begin(), args.end(), "--timeout") == args.end()) {
             args.insert(args.begin(), {"--timeout", "5000"});
         }
-        args.insert(args.begin(), KESTRA_PATH);
-        std::vector<char*> argv;
-        for (std::string& arg : args) {
-            argv.push_back(arg.data());
-        }
-        argv.push_back(nullptr);
-        pid_t pid = -1;
-        if (posix_spawn(&pid, KESTRA_PATH, &actions, nullptr, argv.data(), environ) != 0) {
-            pid = -1;
-        }
-        posix_spawn_file_actions_destroy(&actions);
-        return pid;
+        return Spawn(std::move(args), actions);
     }
 
     // Waits for a kestra started with Start.
@@ -131,15 +120,8 @@ protected:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, terminal, 1);
         posix_spawn_file_actions_adddup2(&actions, terminal, 2);
-        args.insert(args.begin(), KESTRA_PATH);
-        std::vector<char*> argv;
-        for (std::string& arg : args) {
-            argv.push_back(arg.data());
-        }
-        argv.push_back(nullptr);
-        pid_t pid = -1;
-        EXPECT_EQ(posix_spawn(&pid, KESTRA_PATH, &actions, nullptr, argv.data(), environ), 0);
-        posix_spawn_file_actions_destroy(&actions);
+        const pid_t pid = Spawn(std::move(args), actions);
+        EXPECT_GT(pid, 0);
         close(terminal);
         std::string shown;
         char buffer[256];
@@ -165,6 +147,24 @@ protected:
 
     fs::path dir;
     std::vector<std::unique_ptr<simtest::SimProcess>> sims;
+
+private:
+    // kestra with `args` and the file actions `actions`, which it destroys; -1 when it could
+    // not be started.
+    static pid_t Spawn(std::vector<std::string> args, posix_spawn_file_actions_t& actions) {
+        args.insert(args.begin(), KESTRA_PATH);
+        std::vector<char*> argv;
+        for (std::string& arg : args) {
+            argv.push_back(arg.data());
+        }
+        argv.push_back(nullptr);
+        pid_t pid = -1;
+        if (posix_spawn(&pid, KESTRA_PATH, &actions, nullptr, argv.data(), environ) != 0) {
+            pid = -1;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+        return pid;
+    }
 };
 
 } // namespace kestratest

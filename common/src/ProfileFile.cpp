@@ -316,9 +316,17 @@ bool ProfileFile::Save() {
     ok = ::fsync(fd) == 0 && ok;
     ok = ::close(fd) == 0 && ok;
     if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {
+        const int error = errno;
         ::unlink(temp.c_str());
+        errno = error;
         return false;
     }
     changed_ = false;
     return true;
+}
+
+bool ProfileFile::SaveAs(std::filesystem::path path) {
+    path_ = std::move(path);
+    changed_ = true;
+    return Save();
 }

@@ -431,12 +431,19 @@ void CComPortDlg::OnTxTimeControl() {
 }
 
 void CComPortDlg::OnLineBox(const std::string& line, bool on) {
-    if (!ValidateEdits()) {
-        return;
-    }
+    QCheckBox* box = line == "RTS" ? ui_->checkRts : ui_->checkDtr;
     const int handle = ChosenNumber() > 0 ? manager_.FindHandleByNumber(ChosenNumber()) : 0;
-    if (handle > 0) {
+    const bool valid = ValidateEdits();
+    if (valid && handle > 0) {
         manager_.SetLine(handle, line, on);
+    }
+    // The box shows the line as it is, whatever reached it; before the port is open, what
+    // will be set when it opens (unchanged when the click was refused).
+    if (handle > 0) {
+        const WkLineStates states = manager_.LineStates(handle);
+        SetChecked(box, line == "RTS" ? states.rts : states.dtr);
+    } else if (!valid) {
+        SetChecked(box, !on);
     }
 }
 

@@ -27,16 +27,16 @@ CFileInfoDlg::CFileInfoDlg(WkFileInfoModel& model, QWidget* parent)
     };
     for (const auto& row : rows) {
         const WkFileInfoModel::Row& content = model_.RowOf(row.kind);
-        row.label->setText(ToQt(content.label));
+        row.label->setText(Utf8ToQt(content.label));
         row.label->setVisible(content.visible);
         if (auto* line = qobject_cast<QLineEdit*>(row.field)) {
-            line->setText(ToQt(content.value));
+            line->setText(Utf8ToQt(content.value));
         }
         if (row.field != nullptr) {
             row.field->setVisible(content.visible);
         }
     }
-    ui_->commentEdit->setPlainText(ToQt(model_.Comment()).replace("\r\n", "\n"));
+    ui_->commentEdit->setPlainText(Utf8ToQt(model_.Comment()).replace("\r\n", "\n"));
     connect(ui_->okButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui_->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -45,11 +45,12 @@ CFileInfoDlg::~CFileInfoDlg() = default;
 
 std::string CFileInfoDlg::Comment() const {
     // The comment keeps the platform's line ends.
-    return FromQt(ui_->commentEdit->toPlainText().replace("\n", "\r\n"));
+    return ui_->commentEdit->toPlainText().replace("\n", "\r\n").toUtf8().toStdString();
 }
 
 void CFileInfoDlg::accept() {
     model_.SetComment(Comment());
-    model_.Accept();
-    QDialog::accept();
+    if (model_.AcceptAsking()) {
+        QDialog::accept();
+    }
 }

@@ -19,7 +19,7 @@ public:
     explicit CFileInfoDlg(WkFileInfoModel& model, QWidget* parent = nullptr);
     ~CFileInfoDlg() override;
 
-    /// The comment as edited, with the platform's line ends.
+    /// The comment as edited (UTF-8), with the platform's line ends.
     std::string Comment() const;
 
     void accept() override;

@@ -32,6 +32,8 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
+#include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -382,7 +384,10 @@ void CMainFrame::SetAutoAnswerDeviceAway(bool away) {
 void CMainFrame::RefreshStatus() {
     using namespace CommandId;
     panes_[1]->setText(ToQt(AutoAnswerPaneText(app_.IsAutoAnswerOn(), autoAnswerDeviceAway_)));
+    locks_.Refresh();
+    panes_[2]->setText(locks_.ScrollLock() ? "S" : "");
     panes_[3]->setText(insertMode_ ? "INS" : "");
+    panes_[4]->setText(locks_.NumLock() ? "NUM" : "");
     actions_[kShowAutoAnswer]->setEnabled(app_.CanShowAutoAnswer());
     actions_[kStopAutoAnswer]->setEnabled(app_.CanStopAutoAnswer());
     actions_[kComPort]->setEnabled(static_cast<bool>(comPortCommand_));
@@ -626,36 +631,65 @@ std::vector<std::string> DroppedFiles(const QMimeData* mime) {
     }
     return files;
 }
+
+// A drop is taken as a copy, or as a link where the source offers no copy; never as a move,
+// which tells a file manager to delete its file.
+std::optional<Qt::DropAction> KeepingAction(Qt::DropActions possible) {
+    if (possible.testFlag(Qt::CopyAction)) {
+        return Qt::CopyAction;
+    }
+    if (possible.testFlag(Qt::LinkAction)) {
+        return Qt::LinkAction;
+    }
+    return std::nullopt;
+}
 } // namespace
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
-    if (!DroppedFiles(event->mimeData()).empty()) {
-        event->acceptProposedAction();
+    dragMoveEvent(event);
+}
+
+void CMainFrame::dragMoveEvent(QDragMoveEvent* event) {
+    const std::vector<std::string> files = DroppedFiles(event->mimeData());
+    const std::optional<Qt::DropAction> action = KeepingAction(event->possibleActions());
+    if (action && std::any_of(files.begin(), files.end(),
+                              [this](const std::string& path) { return app_.HasTypeFor(path); })) {
+        event->setDropAction(*action);
+        event->accept();
+    } else {
+        event->ignore();
     }
 }
 
 void CMainFrame::dropEvent(QDropEvent* event) {
-    if (OpenDroppedFiles(event->mimeData())) {
-        event->acceptProposedAction();
+    const std::optional<Qt::DropAction> action = KeepingAction(event->possibleActions());
+    if (action && OpenDroppedFiles(event->mimeData())) {
+        event->setDropAction(*action);
+        event->accept();
+    } else {
+        event->ignore();
     }
 }
 
 bool CMainFrame::OpenDroppedFiles(const QMimeData* mime) {
-    const std::vector<std::string> files = DroppedFiles(mime);
+    bool opened = false;
     // Each file opens as File > Open would open it.
-    for (const std::string& path : files) {
-        app_.OpenFileByExtension(path, false);
+    for (const std::string& path : DroppedFiles(mime)) {
+        opened = app_.OpenFileByExtension(path, false) || opened;
     }
     RefreshStatus();
-    return !files.empty();
+    return opened;
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         // Seen once per key press: at the window, before it reaches a widget.
-        if (watched->isWindowType() && key->key() == Qt::Key_Insert && !key->isAutoRepeat()) {
-            insertMode_ = !insertMode_;
+        if (watched->isWindowType() && !key->isAutoRepeat()) {
+            if (key->key() == Qt::Key_Insert) {
+                insertMode_ = !insertMode_;
+            }
+            locks_.KeyPressed(key->key());
         }
     }
     return QMainWindow::eventFilter(watched, event);

@@ -3,6 +3,7 @@
 // live in. Commands are QActions that carry their command id.
 
 #include "WkFrameHost.h"
+#include "WkKeyboardLocks.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -56,7 +57,7 @@ public:
     WkLogChildFrame* ProtocolFrame() const;
     /// Runs command `id` as its menu entry or button would.
     void RunCommand(int id);
-    /// Opens the local files of a drop, each as File > Open would; false when it held none.
+    /// Opens the local files of a drop, each as File > Open would; false when none opened.
     bool OpenDroppedFiles(const QMimeData* mime);
     /// Refreshes the auto-answer pane and the enabled state of the commands.
     void RefreshStatus();
@@ -75,6 +76,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -111,6 +113,7 @@ private:
     QTimer* statusTimer_;
     std::unique_ptr<QPrinter> printer_;
     bool insertMode_ = false;
+    WkKeyboardLocks locks_;
     bool autoAnswerDeviceAway_ = false;
     bool closing_ = false;
 };

@@ -20,6 +20,13 @@ WkLogChildFrame::WkLogChildFrame(CorvelApp& app, std::shared_ptr<WkLogDoc> docum
 }
 
 bool WkLogChildFrame::RequestClose() {
+    // Lines that are in no file are asked about once; the retries below only wait.
+    if (!closeConfirmed_) {
+        if (!App().QueryCloseDocument(*logDocument_)) {
+            return false;
+        }
+        closeConfirmed_ = true;
+    }
     if (App().TryCloseProtocolWindow(logDocument_)) {
         return true;
     }

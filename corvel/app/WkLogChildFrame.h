@@ -1,6 +1,7 @@
 #pragma once
-// The protocol window's frame. Closing it first stops the reader library from handing
-// lines over and waits, 20 ms at a time, until no hand-over runs.
+// The protocol window's frame. Closing it asks first when it holds lines that are in no file,
+// then stops the reader library from handing lines over and waits, 20 ms at a time, until no
+// hand-over runs.
 
 #include "CStdChildFrame.h"
 
@@ -28,4 +29,5 @@ private:
     std::shared_ptr<WkLogDoc> logDocument_;
     WkLogView* logView_;
     bool retryPending_ = false;
+    bool closeConfirmed_ = false;
 };

@@ -42,7 +42,10 @@ constexpr int kColumnChars[] = {13, 4, 7, 28, 22, 30, 40, 9};
 
 WkLogView::WkLogView(std::shared_ptr<WkLogDoc> document, QWidget* parent)
     : QWidget(parent), document_(std::move(document)) {
-    document_->SetLineLimit(QSettings().value(kLineLimitKey, 0).toULongLong());
+    document_->SetLineLimit(
+        QSettings()
+            .value(kLineLimitKey, static_cast<qulonglong>(WkLogStore::kDefaultLineLimit))
+            .toULongLong());
     model_ = new WkLogTableModel(document_->Store(), this);
     table_ = new QTableView(this);
     table_->setModel(model_);

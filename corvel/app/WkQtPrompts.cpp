@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -43,7 +44,7 @@ void WkQtPrompts::ShowMessage(const std::string& text, Icon icon) {
         return;
     }
 
-    QMessageBox box(ToQtIcon(icon), CorvelText::kProgramTitle, ToQt(text), QMessageBox::Ok,
+    QMessageBox box(ToQtIcon(icon), CorvelText::kProgramTitle, MessageToQt(text), QMessageBox::Ok,
                     parent_);
     box.exec();
 }
@@ -53,7 +54,7 @@ bool WkQtPrompts::AskYesNo(const std::string& text) {
         return false;
     }
 
-    return QMessageBox::question(parent_, CorvelText::kProgramTitle, ToQt(text),
+    return QMessageBox::question(parent_, CorvelText::kProgramTitle, MessageToQt(text),
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
@@ -62,7 +63,7 @@ Prompts::Answer WkQtPrompts::AskYesNoCancel(const std::string& text) {
         return Answer::Cancel;
     }
 
-    auto answer = QMessageBox::question(parent_, CorvelText::kProgramTitle, ToQt(text),
+    auto answer = QMessageBox::question(parent_, CorvelText::kProgramTitle, MessageToQt(text),
                                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (answer == QMessageBox::Yes) {
         return Answer::Yes;
@@ -79,13 +80,13 @@ int WkQtPrompts::SelectFromList(const std::string& title, const std::string& tex
     dialog.setWindowTitle(ToQt(title));
     auto* layout = new QVBoxLayout(&dialog);
     if (!text.empty()) {
-        auto* label = new QLabel(ToQt(text), &dialog);
+        auto* label = new QLabel(MessageToQt(text), &dialog);
         label->setWordWrap(true);
         layout->addWidget(label);
     }
     auto* list = new QListWidget(&dialog);
     for (const std::string& item : items) {
-        list->addItem(ToQt(item));
+        list->addItem(MessageToQt(item));
     }
     if (preselected >= 0 && preselected < list->count()) {
         list->setCurrentRow(preselected);
@@ -146,6 +147,17 @@ std::optional<std::string> WkQtPrompts::AskSaveFileName(const std::string& propo
 
 std::optional<std::string> WkQtPrompts::AskSaveFileOfType(const std::string& proposal,
                                                           const std::string& filter) {
+    return AskSaveFile(proposal, filter, true);
+}
+
+std::optional<std::string> WkQtPrompts::AskSaveFileKeepExisting(const std::string& proposal,
+                                                                const std::string& filter) {
+    return AskSaveFile(proposal, filter, false);
+}
+
+std::optional<std::string> WkQtPrompts::AskSaveFile(const std::string& proposal,
+                                                    const std::string& filter,
+                                                    bool confirmOverwrite) {
     if (silent_) {
         return std::nullopt;
     }
@@ -156,12 +168,35 @@ std::optional<std::string> WkQtPrompts::AskSaveFileOfType(const std::string& pro
     }
     names << kAllFiles;
     // The logic adds the type's extension to a bare name, so the dialog adds none.
-    QString path =
-        QFileDialog::getSaveFileName(parent_, QString(), PathToQt(proposal), names.join(";;"));
+    QString path = QFileDialog::getSaveFileName(
+        parent_, QString(), PathToQt(proposal), names.join(";;"), nullptr,
+        confirmOverwrite ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite);
     if (path.isEmpty()) {
         return std::nullopt;
     }
     return PathFromQt(path);
+}
+
+int WkQtPrompts::AskChoice(const std::string& text, const std::vector<std::string>& buttons,
+                           int preferred) {
+    if (silent_) {
+        return -1;
+    }
+    QMessageBox box(QMessageBox::Question, CorvelText::kProgramTitle, MessageToQt(text),
+                    QMessageBox::NoButton, parent_);
+    std::vector<QPushButton*> pushed;
+    for (const std::string& label : buttons) {
+        // The last button is the box's escape; the others only answer.
+        pushed.push_back(box.addButton(ToQt(label), &label == &buttons.back()
+                                                        ? QMessageBox::RejectRole
+                                                        : QMessageBox::AcceptRole));
+    }
+    if (preferred >= 0 && preferred < static_cast<int>(pushed.size())) {
+        box.setDefaultButton(pushed[static_cast<std::size_t>(preferred)]);
+    }
+    box.exec();
+    const auto it = std::find(pushed.begin(), pushed.end(), box.clickedButton());
+    return it == pushed.end() ? -1 : static_cast<int>(it - pushed.begin());
 }
 
 int WkQtPrompts::SelectComPort(const WkComPortChoice& choice) {

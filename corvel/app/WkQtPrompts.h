@@ -28,11 +28,18 @@ public:
     std::optional<std::string> AskOpenFileOfTypes(const std::vector<std::string>& filters) override;
     std::optional<std::string> AskSaveFileOfType(const std::string& proposal,
                                                  const std::string& filter) override;
+    std::optional<std::string> AskSaveFileKeepExisting(const std::string& proposal,
+                                                       const std::string& filter) override;
+    int AskChoice(const std::string& text, const std::vector<std::string>& buttons,
+                  int preferred) override;
     int SelectComPort(const WkComPortChoice& choice) override;
     std::optional<WkReaderSelection> SelectReader(const WkReaderChoice& choice) override;
     int SelectReaderType() override;
 
 private:
+    std::optional<std::string> AskSaveFile(const std::string& proposal, const std::string& filter,
+                                           bool confirmOverwrite);
+
     QPointer<QWidget> parent_;
     bool silent_ = false;
 };

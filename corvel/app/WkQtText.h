@@ -3,6 +3,7 @@
 // Unicode.
 
 #include <QString>
+#include <QStringDecoder>
 #include <string>
 
 inline QString ToQt(const std::string& text) {
@@ -17,6 +18,14 @@ inline std::string FromQt(const QString& text) {
 /// The protocol window's lines are UTF-8.
 inline QString Utf8ToQt(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+/// The texts of messages and questions: UTF-8 where they are (file names, characters a
+/// comment cannot keep), the 8-bit text otherwise. The fixed texts are ASCII either way.
+inline QString MessageToQt(const std::string& text) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString decoded = utf8(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+    return utf8.hasError() ? ToQt(text) : decoded;
 }
 
 /// File paths keep the local 8-bit encoding of the file system.

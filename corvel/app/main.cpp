@@ -78,9 +78,9 @@ int main(int argc, char** argv) {
     };
     app.SetDocumentHooks(hooks);
     WkComPortManager portManager(libraries, libraries, prompts);
+    portManager.SetFallbackSettingsPath(WkComPortManager::DefaultFallbackSettingsPath());
     app.SetPortKeeper(&portManager);
-    portManager.SetPortUsersSource(
-        [&app] { return WkReaderDocuments::PortUsers(app.Templates()); });
+    portManager.SetPortUsersSource([&app] { return app.PortUsers(); });
     WkAutoAnswer autoAnswer(app, libraries, prompts);
     app.SetAutoAnswer(&autoAnswer);
     std::unique_ptr<CMainFrame> frame;

@@ -2,15 +2,18 @@
 
 #include "WkAutoAnswerControl.h"
 #include "WkComPortChoice.h"
+#include "WkComPortManager.h"
 #include "WkDocTemplate.h"
 #include "WkDocument.h"
 #include "WkFrameHost.h"
 #include "WkLibraries.h"
 #include "WkLogDoc.h"
 #include "WkLogLineFrame.h"
+#include "WkOpenCheck.h"
 #include "WkPortKeeper.h"
 #include "WkPrompts.h"
 #include "WkRecovery.h"
+#include "WkStdDoc.h"
 #include "WkVersionText.h"
 
 #include <algorithm>
@@ -83,6 +86,10 @@ std::string SaveQuestion(const WkDocument& document) {
     return "Save changes to " + document.Title() + "?";
 }
 
+std::string OpenFailedText(const std::string& path, const std::string& reason) {
+    return std::string(CorvelText::kOpenFailed) + "\n" + path + "\n" + reason;
+}
+
 } // namespace
 
 CorvelApp::CorvelApp(WkLibraries& libraries, WkPrompts& prompts)
@@ -118,11 +125,9 @@ bool CorvelApp::InitInstance(const std::function<WkFrameHost*()>& createFrame,
     RecentFilesChanged();
     started_ = true;
 
-    // 6. A file named on the command line.
+    // 6. A file named on the command line; one that does not open was reported.
     if (!args.empty() && !args.front().empty()) {
-        if (!OpenFromCommandLine(args.front())) {
-            return false;
-        }
+        OpenFromCommandLine(args.front());
     }
 
     // 7. Show the main window.
@@ -178,13 +183,17 @@ void CorvelApp::OfferRecoveredDocuments() {
             if (docTemplate == nullptr) {
                 continue;
             }
-            auto document =
-                OpenDocumentFile(*docTemplate, entry.copy.string(), !type->multiple, nullptr);
+            // The copy is no file of the user's: it never enters the recent files.
+            auto document = OpenDocumentFile(*docTemplate, entry.copy.string(), !type->multiple,
+                                             false, nullptr);
             if (document) {
                 // The copy stands for the original: saving writes the original file.
                 document->SetPathName(entry.originalPath);
                 document->SetTitle(entry.title);
                 document->SetModified(true);
+                if (auto* log = dynamic_cast<WkLogDoc*>(document.get())) {
+                    log->MarkLinesUnsaved();
+                }
             }
         }
     }
@@ -260,6 +269,29 @@ std::shared_ptr<WkLogDoc> CorvelApp::ProtocolWindowDocument() const {
     return std::dynamic_pointer_cast<WkLogDoc>(log->FirstDocument());
 }
 
+std::vector<WkPortUser> CorvelApp::PortUsers() const {
+    std::vector<WkPortUser> users;
+    if (hooks_.listReaderDocuments) {
+        for (const WkReaderDocInfo& reader : hooks_.listReaderDocuments()) {
+            users.push_back({WkPortUser::Kind::Reader, reader.readerHandle, reader.busAddress,
+                             reader.storedName});
+        }
+    }
+    for (const auto& [name, kind] : {std::pair{"Prot", WkPortUser::Kind::ProtocolEditor},
+                                     std::pair{"Macro", WkPortUser::Kind::MacroEditor}}) {
+        WkDocTemplate* docTemplate = FindTemplate(name);
+        if (docTemplate == nullptr) {
+            continue;
+        }
+        for (const auto& document : docTemplate->Documents()) {
+            if (const auto* editor = dynamic_cast<const WkStdDoc*>(document.get())) {
+                users.push_back({kind, editor->GetReaderHandle(), 0, editor->SaveNameProposal()});
+            }
+        }
+    }
+    return users;
+}
+
 bool CorvelApp::AppendToProtocolWindow(const std::string& text) {
     std::shared_ptr<WkLogDoc> log = ProtocolWindowDocument();
     if (!log) {
@@ -324,19 +356,31 @@ std::shared_ptr<WkDocument> CorvelApp::FindOpenDocument(const std::string& path)
 
 std::shared_ptr<WkDocument> CorvelApp::OpenDocumentFile(WkDocTemplate& docTemplate,
                                                         const std::string& givenPath,
-                                                        bool replaceFirst, bool* wasOpen) {
+                                                        bool replaceFirst, bool remember,
+                                                        OpenOutcome* outcome) {
+    OpenOutcome ignored;
+    OpenOutcome& result = outcome != nullptr ? *outcome : ignored;
+    result = OpenOutcome::kFailed;
     const std::string path = CanonicalPath(givenPath);
+    const auto rememberPath = [&] {
+        if (remember) {
+            recentFiles_.Add(path);
+            RecentFilesChanged();
+        }
+    };
     if (std::shared_ptr<WkDocument> open = FindOpenDocument(path)) {
         // A file is open once: its window comes to the front.
         if (frame_ != nullptr) {
             frame_->ActivateFrameOf(*open);
         }
-        if (wasOpen != nullptr) {
-            *wasOpen = true;
-        }
-        recentFiles_.Add(path);
-        RecentFilesChanged();
+        result = OpenOutcome::kWasOpen;
+        rememberPath();
         return open;
+    }
+    // A FIFO or a device is never read: the read could wait for ever.
+    if (std::optional<std::string> reason = UnreadableFileReason(path)) {
+        prompts_.ShowMessage(OpenFailedText(givenPath, *reason));
+        return nullptr;
     }
     std::shared_ptr<WkDocument> document = docTemplate.CreateDocument();
     if (!document) {
@@ -344,12 +388,20 @@ std::shared_ptr<WkDocument> CorvelApp::OpenDocumentFile(WkDocTemplate& docTempla
     }
     // The file is read before anything open is replaced, so a failed open changes nothing.
     if (!document->OnOpenDocument(path)) {
-        prompts_.ShowMessage(WithFileError(CorvelText::kOpenFailed, *document));
+        // The document's own reason (another file type, a file cut short) when it gave one.
+        prompts_.ShowMessage(OpenFailedText(
+            givenPath, !document->FileError().empty()
+                           ? document->FileError()
+                           : "The file does not hold a " +
+                                 docTemplate.DocString(WkDocTemplate::kRegFileTypeName) + "."));
         return nullptr;
     }
     if (replaceFirst) {
-        if (std::shared_ptr<WkDocument> open = docTemplate.FirstDocument()) {
-            CloseDocument(open);
+        if (std::shared_ptr<WkDocument> open = docTemplate.FirstDocument();
+            open && !CloseDocument(open)) {
+            document->OnCloseDocument();
+            result = OpenOutcome::kCancelled;
+            return nullptr;
         }
     }
     document->SetPathName(path);
@@ -361,20 +413,23 @@ std::shared_ptr<WkDocument> CorvelApp::OpenDocumentFile(WkDocTemplate& docTempla
         document->OnCloseDocument();
         return nullptr;
     }
-    recentFiles_.Add(path);
-    RecentFilesChanged();
+    if (dynamic_cast<WkLogDoc*>(document.get()) != nullptr) {
+        ProtocolWindowOpened();
+    }
+    result = OpenOutcome::kOpened;
+    rememberPath();
     return document;
 }
 
-void CorvelApp::CloseDocument(const std::shared_ptr<WkDocument>& document) {
+bool CorvelApp::CloseDocument(const std::shared_ptr<WkDocument>& document) {
     if (!document) {
-        return;
+        return true;
     }
-    document->BeforeSaveQuestion();
-    if (document->IsModified() && prompts_.AskYesNo(SaveQuestion(*document))) {
-        SaveDocument(*document, false);
+    if (!QueryCloseDocument(*document)) {
+        return false;
     }
     CloseDocumentNow(document);
+    return true;
 }
 
 void CorvelApp::CloseDocumentNow(const std::shared_ptr<WkDocument>& document) {
@@ -395,23 +450,26 @@ bool CorvelApp::QueryCloseDocument(WkDocument& document) {
     if (!document.IsModified()) {
         return true;
     }
+    bool closes = false;
     switch (prompts_.AskYesNoCancel(SaveQuestion(document))) {
     case Prompts::Answer::Yes:
-        return SaveDocument(document, false);
+        closes = SaveDocument(document, false);
+        break;
     case Prompts::Answer::No:
-        return true;
+        closes = true;
+        break;
     case Prompts::Answer::Cancel:
         break;
     }
-    return false;
+    if (auto* log = dynamic_cast<WkLogDoc*>(&document); log != nullptr && !closes) {
+        // The question showed the plain title; the window that stays shows its own again.
+        log->SetTitle(log->PlainTitle());
+    }
+    return closes;
 }
 
 bool CorvelApp::RequestCloseDocument(const std::shared_ptr<WkDocument>& document) {
-    if (!document || !QueryCloseDocument(*document)) {
-        return false;
-    }
-    CloseDocumentNow(document);
-    return true;
+    return document && CloseDocument(document);
 }
 
 void CorvelApp::CloseAllDocuments() {
@@ -466,8 +524,12 @@ bool CorvelApp::TryCloseProtocolWindow(const std::shared_ptr<WkDocument>& docume
     if (libraries_.GetReaderPara(0, "IsProtToAppLocked", value) == 0) {
         return false;
     }
-    CloseDocument(document);
+    CloseDocumentNow(document);
     return true;
+}
+
+void CorvelApp::ProtocolWindowOpened() {
+    libraries_.SetReaderPara(0, "UnlockProtToApp", "0");
 }
 
 void CorvelApp::OnFileNewLog() {
@@ -476,12 +538,11 @@ void CorvelApp::OnFileNewLog() {
         prompts_.ShowMessage("No Template with Log found !");
         return;
     }
-    if (std::shared_ptr<WkDocument> open = log->FirstDocument()) {
-        CloseDocument(open);
+    if (std::shared_ptr<WkDocument> open = log->FirstDocument(); open && !CloseDocument(open)) {
+        return;
     }
     if (CreateNewDocument(*log)) {
-        // Readers whose hand-over was locked when the last window closed are logged again.
-        libraries_.SetReaderPara(0, "UnlockProtToApp", "0");
+        ProtocolWindowOpened();
     }
 }
 
@@ -492,8 +553,9 @@ bool CorvelApp::OpenDocumentByName(const std::string& name, bool multiple, bool 
         return false;
     }
     if (!multiple) {
-        if (std::shared_ptr<WkDocument> open = docTemplate->FirstDocument()) {
-            CloseDocument(open);
+        if (std::shared_ptr<WkDocument> open = docTemplate->FirstDocument();
+            open && !CloseDocument(open)) {
+            return false;
         }
     }
     if (!CreateNewDocument(*docTemplate)) {
@@ -525,6 +587,11 @@ void CorvelApp::BindTransponderToReader(WkDocTemplate& transTemplate) {
 }
 
 bool CorvelApp::OpenFileByExtension(const std::string& givenPath, bool keepUnbound) {
+    const OpenOutcome outcome = OpenFile(givenPath, keepUnbound);
+    return outcome == OpenOutcome::kOpened || outcome == OpenOutcome::kWasOpen;
+}
+
+CorvelApp::OpenOutcome CorvelApp::OpenFile(const std::string& givenPath, bool keepUnbound) {
     std::string path = givenPath;
     if (path.empty()) {
         std::vector<std::string> filters;
@@ -533,7 +600,7 @@ bool CorvelApp::OpenFileByExtension(const std::string& givenPath, bool keepUnbou
         }
         std::optional<std::string> chosen = prompts_.AskOpenFileOfTypes(filters);
         if (!chosen) {
-            return false;
+            return OpenOutcome::kCancelled;
         }
         path = *chosen;
     }
@@ -543,14 +610,12 @@ bool CorvelApp::OpenFileByExtension(const std::string& givenPath, bool keepUnbou
     const bool multiple = type != nullptr && type->multiple;
     if (docTemplate == nullptr) {
         prompts_.ShowMessage(CorvelText::kUnknownFileType);
-        return false;
+        return OpenOutcome::kFailed;
     }
-    bool wasOpen = false;
-    if (!OpenDocumentFile(*docTemplate, path, !multiple, &wasOpen)) {
-        return false;
-    }
-    if (wasOpen) {
-        return true;
+    OpenOutcome outcome = OpenOutcome::kFailed;
+    OpenDocumentFile(*docTemplate, path, !multiple, true, &outcome);
+    if (outcome != OpenOutcome::kOpened) {
+        return outcome;
     }
     if (extension == ".rdr" && hooks_.linkReader) {
         hooks_.linkReader(false);
@@ -558,19 +623,24 @@ bool CorvelApp::OpenFileByExtension(const std::string& givenPath, bool keepUnbou
     if (extension == ".trp" && !keepUnbound) {
         BindTransponderToReader(*docTemplate);
     }
-    return true;
+    return outcome;
 }
 
-bool CorvelApp::OpenFromCommandLine(const std::string& path) {
+bool CorvelApp::HasTypeFor(const std::string& path) const {
+    const ExtensionType* type = TypeOf(path);
+    return type != nullptr && FindTemplate(type->templateName) != nullptr;
+}
+
+void CorvelApp::OpenFromCommandLine(const std::string& path) {
     // The shell's route: the template whose registered extension matches, in any case.
     const std::string extension = LowerAscii(std::filesystem::path(path).extension().string());
     for (const auto& docTemplate : templates_.All()) {
         if (LowerAscii(docTemplate->DocString(WkDocTemplate::kFilterExt)) == extension) {
-            return OpenDocumentFile(*docTemplate, path, false, nullptr) != nullptr;
+            OpenDocumentFile(*docTemplate, path, false, true, nullptr);
+            return;
         }
     }
-    prompts_.ShowMessage(CorvelText::kUnknownFileType);
-    return false;
+    prompts_.ShowMessage(std::string(CorvelText::kUnknownFileType) + "\n" + path);
 }
 
 void CorvelApp::OnFileNewProtocol() {
@@ -621,7 +691,7 @@ void CorvelApp::OnOpenRecentFile(std::size_t index) {
         return;
     }
     const std::string path = recentFiles_.Entries()[index];
-    if (!OpenFileByExtension(path, false)) {
+    if (OpenFile(path, false) == OpenOutcome::kFailed) {
         // The open may have reordered the list; drop the entry by name.
         const auto& entries = recentFiles_.Entries();
         auto it = std::find(entries.begin(), entries.end(), path);

@@ -25,6 +25,7 @@ class WkLogDoc;
 class WkPortKeeper;
 class WkPrompts;
 class WkRecovery;
+struct WkPortUser;
 
 /// The texts the application shows.
 namespace CorvelText {
@@ -43,6 +44,7 @@ inline constexpr const char* kSornWarning =
     "greater.\nPlease contact Tarvo to get a new version.";
 inline constexpr const char* kNoAutoAnswerThread = "Error: Cannot create Thread for AutoAnswer!";
 inline constexpr const char* kUnknownFileType = "Unknown file type !";
+/// The first line of the message when a file does not open; the file and the reason follow.
 inline constexpr const char* kOpenFailed = "Failed to open document.";
 inline constexpr const char* kSaveFailed = "Failed to save document.";
 inline constexpr const char* kOfferRecovered =
@@ -96,7 +98,8 @@ public:
     void SetRecovery(WkRecovery* recovery) { recovery_ = recovery; }
 
     /// Start-up in order; `createFrame` makes the main window (null ends start-up), `args`
-    /// is the command line after the program name. False: the program exits.
+    /// is the command line after the program name. A file named there that does not open is
+    /// reported and start-up goes on without it. False: the program exits.
     bool InitInstance(const std::function<WkFrameHost*()>& createFrame,
                       const std::vector<std::string>& args);
     /// Shutdown in order; safe to call more than once.
@@ -131,6 +134,8 @@ public:
     /// True when a new document was created.
     bool OpenDocumentByName(const std::string& name, bool multiple, bool keepUnbound);
     bool OpenFileByExtension(const std::string& path, bool keepUnbound);
+    /// Whether OpenFileByExtension knows the type of `path` by its extension.
+    bool HasTypeFor(const std::string& path) const;
     bool IsAutoAnswerOn() const;
     /// Appends `protocol` to the open macro document, opening a new one when none is open.
     /// False when there is no macro type or no document could be made.
@@ -143,18 +148,19 @@ public:
     /// question with Yes, No and Cancel); false when the user cancels leaving or a save fails.
     bool SaveAllModified();
     /// The may-close step and the save question for one document: Yes saves (false when the
-    /// save fails or is cancelled), No discards, Cancel answers false.
+    /// save fails or is cancelled), No discards, Cancel answers false. The protocol window is
+    /// asked about only while it holds lines that are in no file.
     bool QueryCloseDocument(WkDocument& document);
     /// The close request of a document's window: QueryCloseDocument, then the document is
     /// closed and its window removed. False: the document and its window stay.
     bool RequestCloseDocument(const std::shared_ptr<WkDocument>& document);
     /// Closes every document without a question (the protocol window among them).
     void CloseAllDocuments();
-    /// Replaces (closes) a document: save question when modified, then closed whatever the
-    /// answer.
-    void CloseDocument(const std::shared_ptr<WkDocument>& document);
-    /// The protocol window's close request: locks the reader library's hand-over and closes
-    /// when no hand-over runs. False: try again a little later.
+    /// Replaces (closes) a document: QueryCloseDocument, then closed. False when the document
+    /// stays (Cancel, or a save that did not happen): the replacement stops.
+    bool CloseDocument(const std::shared_ptr<WkDocument>& document);
+    /// The protocol window's close request, after QueryCloseDocument: locks the reader
+    /// library's hand-over and closes when no hand-over runs. False: try again a little later.
     bool TryCloseProtocolWindow(const std::shared_ptr<WkDocument>& document);
     /// Save (asks for a name when the document has none) and Save As.
     bool SaveDocument(WkDocument& document, bool askName);
@@ -171,22 +177,33 @@ public:
     WkPrompts& UserPrompts() { return prompts_; }
     /// The first open protocol window's document, or none.
     std::shared_ptr<WkLogDoc> ProtocolWindowDocument() const;
+    /// The open reader documents (from the hooks), protocol editors and macro editors, for
+    /// the COM-Port dialog's association list.
+    std::vector<WkPortUser> PortUsers() const;
 
     /// The callback registered with the reader library.
     static void ProtocolCallback(const char* text, int code);
 
 private:
+    enum class OpenOutcome { kOpened, kWasOpen, kFailed, kCancelled };
+
     std::shared_ptr<WkDocument> CreateNewDocument(WkDocTemplate& docTemplate);
     void CloseDocumentNow(const std::shared_ptr<WkDocument>& document);
     /// Opens `path` as a document of `docTemplate`, replacing the template's first document
-    /// when `replaceFirst` is set and the file was read. A file already open is not opened
-    /// again: its window is activated, its document returned and `*wasOpen` (may be null) set.
+    /// when `replaceFirst` is set and the file was read (the replaced one may stay: then
+    /// nothing opens). A file already open is not opened again: its window is activated and
+    /// its document returned. `remember`: the file enters the recent files. `outcome` may be
+    /// null.
     std::shared_ptr<WkDocument> OpenDocumentFile(WkDocTemplate& docTemplate,
                                                  const std::string& path, bool replaceFirst,
-                                                 bool* wasOpen);
+                                                 bool remember, OpenOutcome* outcome);
+    OpenOutcome OpenFile(const std::string& path, bool keepUnbound);
+    /// A new protocol window is open: readers whose hand-over was locked when the last one
+    /// closed are logged again.
+    void ProtocolWindowOpened();
     /// The open document whose file has the canonical path `path`, or none.
     std::shared_ptr<WkDocument> FindOpenDocument(const std::string& path) const;
-    bool OpenFromCommandLine(const std::string& path);
+    void OpenFromCommandLine(const std::string& path);
     void BindTransponderToReader(WkDocTemplate& transTemplate);
     void RecentFilesChanged();
     void OfferRecoveredDocuments();

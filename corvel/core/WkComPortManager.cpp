@@ -6,8 +6,11 @@
 #include "common/TimeStamp.h"
 
 #include <array>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -69,10 +72,28 @@ void WkComPortManager::CheckSettingsFile(const std::filesystem::path& settingsPa
     }
 }
 
+std::filesystem::path WkComPortManager::DefaultFallbackSettingsPath() {
+    std::filesystem::path base;
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && *config != 0) {
+        base = config;
+    } else if (const char* home = std::getenv("HOME"); home != nullptr && *home != 0) {
+        base = std::filesystem::path(home) / ".config";
+    } else {
+        return {};
+    }
+    return base / "corvel" / "Corvel.ini";
+}
+
 void WkComPortManager::RestorePorts(const std::filesystem::path& settingsPath) {
-    CheckSettingsFile(settingsPath);
+    restoredFrom_ = settingsPath;
+    if (!fallbackPath_.empty() && !ProfileFile(settingsPath).Exists() &&
+        ProfileFile(fallbackPath_).Exists()) {
+        restoredFrom_ = fallbackPath_;
+    } else {
+        CheckSettingsFile(settingsPath);
+    }
     restored_ = true;
-    ProfileFile file(settingsPath);
+    ProfileFile file(restoredFrom_);
     file.Load();
     for (int n = 1; n <= kSectionCount; ++n) {
         const std::string section = SectionName(n);
@@ -143,7 +164,9 @@ void WkComPortManager::SavePorts(const std::filesystem::path& settingsPath) {
     if (!restored_) {
         return;
     }
-    CheckSettingsFile(settingsPath);
+    if (restoredFrom_ != fallbackPath_) {
+        CheckSettingsFile(settingsPath);
+    }
     std::vector<int> open;
     for (int port = libraries_.NextPort(0); port > 0; port = libraries_.NextPort(port)) {
         open.push_back(port);
@@ -152,7 +175,7 @@ void WkComPortManager::SavePorts(const std::filesystem::path& settingsPath) {
     for (int port : open) {
         openNumbers.insert(ParseNumber(PortPara(port, "PortNr", "")));
     }
-    ProfileFile file(settingsPath);
+    ProfileFile file(restoredFrom_);
     file.Load();
     auto next = open.begin();
     for (int n = 1; n <= kSectionCount; ++n) {
@@ -201,7 +224,30 @@ void WkComPortManager::SavePorts(const std::filesystem::path& settingsPath) {
         file.Set(section, "DTR", dtr);
         file.Set(section, "RTS", rts);
     }
-    file.Save();
+    WriteSettings(file, settingsPath);
+}
+
+void WkComPortManager::WriteSettings(ProfileFile& file, const std::filesystem::path& settingsPath) {
+    if (restoredFrom_ == settingsPath ? file.Save() : file.SaveAs(settingsPath)) {
+        return;
+    }
+    const int error = errno;
+    bool kept = false;
+    if (!fallbackPath_.empty()) {
+        std::error_code ignored;
+        std::filesystem::create_directories(fallbackPath_.parent_path(), ignored);
+        kept = file.SaveAs(fallbackPath_);
+    }
+    if (kept && restoredFrom_ == fallbackPath_) {
+        return; // the user heard of it when the fallback took over
+    }
+    std::string text = "Cannot write the settings file\n" + settingsPath.string() + "\n(" +
+                       std::strerror(error) + ").";
+    text += kept ? "\nThe ports are kept in\n" + fallbackPath_.string() +
+                       "\nand read from there while the run folder has no " +
+                       settingsPath.filename().string() + "."
+                 : "\nThe ports of this run are not kept.";
+    prompts_.ShowMessage(text);
 }
 
 int WkComPortManager::FindHandleByNumber(int number) {
@@ -263,8 +309,9 @@ std::vector<std::string> WkComPortManager::AssociationList(int number) {
     std::vector<std::string> texts;
     if (number > 0 && users_) {
         const std::vector<WkPortUser> users = users_();
-        // Reader documents first, then protocol editors, each in their own order.
-        for (WkPortUser::Kind kind : {WkPortUser::Kind::Reader, WkPortUser::Kind::ProtocolEditor}) {
+        // Reader documents first, then protocol and macro editors, each in their own order.
+        for (WkPortUser::Kind kind : {WkPortUser::Kind::Reader, WkPortUser::Kind::ProtocolEditor,
+                                      WkPortUser::Kind::MacroEditor}) {
             for (const WkPortUser& user : users) {
                 if (user.kind != kind) {
                     continue;
@@ -277,14 +324,16 @@ std::vector<std::string> WkComPortManager::AssociationList(int number) {
                 if (handle <= 0 || ParseNumber(PortPara(handle, "PortNr", "")) != number) {
                     continue;
                 }
-                char text[300];
                 if (kind == WkPortUser::Kind::Reader) {
+                    char text[300];
                     std::snprintf(text, sizeof text, "BusAdr:%3d - %s", user.busAddress,
                                   user.name.c_str());
+                    texts.emplace_back(text);
                 } else {
-                    std::snprintf(text, sizeof text, "ProtEdit - %s", user.name.c_str());
+                    texts.push_back((kind == WkPortUser::Kind::ProtocolEditor ? "ProtEdit - "
+                                                                              : "MacroEdit - ") +
+                                    user.name);
                 }
-                texts.emplace_back(text);
             }
         }
     }

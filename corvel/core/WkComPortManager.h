@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+class ProfileFile;
 class Prompts;
 class WkLibraries;
 
@@ -74,11 +75,11 @@ struct WkLineStates {
 
 /// A document that may use a port, for the association list.
 struct WkPortUser {
-    enum class Kind { Reader, ProtocolEditor, AutoAnswer };
+    enum class Kind { Reader, ProtocolEditor, MacroEditor, AutoAnswer };
     Kind kind = Kind::Reader;
     int readerHandle = 0;
     int busAddress = 0;
-    /// A reader document's stored name, a protocol editor's file name.
+    /// A reader document's stored name, a protocol or macro editor's file name.
     std::string name;
 };
 
@@ -98,13 +99,24 @@ public:
     WkComPortManager(const WkComPortManager&) = delete;
     WkComPortManager& operator=(const WkComPortManager&) = delete;
 
+    /// Where the ports are kept when the settings file cannot be written (a read-only run
+    /// folder), and read from when the run folder has none. Empty (the default): nowhere.
+    void SetFallbackSettingsPath(std::filesystem::path path) { fallbackPath_ = std::move(path); }
+    /// $XDG_CONFIG_HOME/corvel/Corvel.ini, else ~/.config/corvel/Corvel.ini; empty without
+    /// either variable.
+    static std::filesystem::path DefaultFallbackSettingsPath();
+
     // WkPortKeeper
+    /// Reads `settingsPath`, or the fallback file when `settingsPath` does not exist and the
+    /// fallback does; "not found" is told when neither exists.
     void RestorePorts(const std::filesystem::path& settingsPath) override;
     /// Does nothing unless RestorePorts ran: a run that ended before it never had the ports
     /// of the settings file. A section whose port could not be restored (no device, a value
     /// the library refused) stays as it is, unless the user opened or closed that port
     /// number during the run; the open ports fill the other sections in the library's order.
-    /// A value that is already in the file is not written again.
+    /// A value that is already in the file is not written again. When `settingsPath` cannot
+    /// be written the ports go to the fallback file, and the user is told once which file
+    /// could not be written and why (not again while the ports come from the fallback).
     void SavePorts(const std::filesystem::path& settingsPath) override;
 
     /// Section name of settings section `n` (1 .. 4): "n.COMPort".
@@ -121,13 +133,14 @@ public:
     /// that is not such an entry.
     static int NumberOfEntry(const std::string& entry);
 
-    /// Where the association list finds the open reader and protocol editor documents.
+    /// Where the association list finds the open reader, protocol and macro documents.
     void SetPortUsersSource(std::function<std::vector<WkPortUser>()> source);
     /// The port handle auto-answer reads while it is on, else 0.
     void SetAutoAnswerPortSource(std::function<int()> source);
-    /// "BusAdr:%3d - %s" for each reader document and "ProtEdit - %s" for each protocol
-    /// editor whose reader uses port `number`, then "Auto Answer" when auto-answer reads it;
-    /// the single entry "None" when there is none (also for number 0).
+    /// "BusAdr:%3d - %s" for each reader document, "ProtEdit - %s" for each protocol editor
+    /// and "MacroEdit - %s" for each macro editor whose reader uses port `number`, then
+    /// "Auto Answer" when auto-answer reads it; the single entry "None" when there is none
+    /// (also for number 0).
     std::vector<std::string> AssociationList(int number);
 
     /// Sets "baud", "frame", "timeout", "TxTimeControl", "Performance", "TxDelayTime",
@@ -178,6 +191,8 @@ public:
 private:
     /// Shows the missing-file message once per run.
     void CheckSettingsFile(const std::filesystem::path& settingsPath);
+    /// Writes `file` (loaded from restoredFrom_) to `settingsPath`, else to the fallback.
+    void WriteSettings(ProfileFile& file, const std::filesystem::path& settingsPath);
     std::string PortPara(int port, const std::string& key, const std::string& fallback);
     /// `message` (which ends in the library's code), then the library's text of `code` and
     /// the device path of port `number`.
@@ -198,6 +213,9 @@ private:
     int watchedPort_ = 0;
 
     bool restored_ = false;
+    std::filesystem::path fallbackPath_;
+    /// The file RestorePorts read.
+    std::filesystem::path restoredFrom_;
     bool missingFileShown_ = false;
     /// Per section: the port number it names when the run could not restore it, else 0.
     std::array<int, kSectionCount> unrestored_{};

@@ -67,8 +67,38 @@ void WkLogCommands::ToggleLogToFile(WkPrompts& prompts) {
         document_.StopLogToFile();
         return;
     }
-    std::optional<std::string> path = prompts.AskSaveFileOfType("Protocol.log", kLogFilter);
-    if (path && !document_.StartLogToFile(*path)) {
+    std::optional<std::string> path = prompts.AskSaveFileKeepExisting("Protocol.log", kLogFilter);
+    if (!path) {
+        return;
+    }
+    bool append = false;
+    const WkLogFileStream::Existing existing = WkLogFileStream::Inspect(*path);
+    switch (existing) {
+    case WkLogFileStream::Existing::kNothing:
+        break;
+    case WkLogFileStream::Existing::kOurLog:
+    case WkLogFileStream::Existing::kRichText: {
+        // A log of an earlier run is continued unless the user says otherwise.
+        const int answer = prompts.AskChoice(
+            *path + "\nalready exists.\nAppend the new lines to it, or replace it?",
+            {"Append", "Replace", "Cancel"},
+            existing == WkLogFileStream::Existing::kOurLog ? 0 : 1);
+        if (answer != 0 && answer != 1) {
+            return;
+        }
+        append = answer == 0;
+        break;
+    }
+    case WkLogFileStream::Existing::kOther:
+        if (!prompts.AskYesNo(*path + "\nalready exists and is no log.\nReplace it?")) {
+            return;
+        }
+        break;
+    case WkLogFileStream::Existing::kNotAFile:
+        ReportUnwritable(prompts, *path);
+        return;
+    }
+    if (!document_.StartLogToFile(*path, append)) {
         ReportUnwritable(prompts, *path);
     }
 }

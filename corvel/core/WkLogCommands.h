@@ -26,8 +26,9 @@ public:
     /// Writes the rows shown to `path`, replacing it whole or not at all.
     bool WriteCsv(const std::filesystem::path& path) const;
 
-    /// Stops logging to a file, or asks for one and starts; a file that cannot be written is
-    /// reported.
+    /// Stops logging to a file, or asks for one and starts. A rich-text file that exists is
+    /// appended to, replaced or left (Append is the default for a log of ours); any other
+    /// file is replaced only when the user agrees. A file that cannot be written is reported.
     void ToggleLogToFile(WkPrompts& prompts);
 
     /// Lets the user pick the line limit; true when it changed.

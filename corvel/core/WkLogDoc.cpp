@@ -116,7 +116,9 @@ void WkLogDoc::DrainLocked(std::unique_lock<std::mutex>& lock) {
     for (const std::string& line : lines) {
         store_.Append(line);
     }
-    stream_.Write(lines);
+    if (!stream_.Write(lines)) {
+        unsavedLines_ += lines.size();
+    }
     sink->AppendLines(lines);
     lock.lock();
     for (Pending& p : batch) {
@@ -152,6 +154,7 @@ bool WkLogDoc::OnOpenDocument(const std::filesystem::path& path) {
     for (const std::string& line : SplitTextLines(*text)) {
         store_.Append(line);
     }
+    unsavedLines_ = 0;
     return true;
 }
 
@@ -180,9 +183,15 @@ bool WkLogDoc::OnSaveDocument(const std::filesystem::path& path) {
 }
 
 void WkLogDoc::BeforeSaveQuestion() {
-    // The log is never worth a question: its text is kept only by an explicit save.
-    SetModified(false);
+    // Lines that are in no file are worth a question (those still queued count too); the
+    // comment is never stored.
+    Drain();
+    SetModified(HasUnsavedLines());
     WkDocument::SetTitle(plainTitle_);
+}
+
+void WkLogDoc::OnDocumentSaved(const std::filesystem::path& /*path*/) {
+    unsavedLines_ = 0;
 }
 
 void WkLogDoc::OnCloseDocument() {
@@ -199,6 +208,6 @@ std::vector<std::string> WkLogDoc::Lines() const {
     return lines;
 }
 
-bool WkLogDoc::StartLogToFile(const std::filesystem::path& path) {
-    return stream_.Open(path, font_);
+bool WkLogDoc::StartLogToFile(const std::filesystem::path& path, bool append) {
+    return stream_.Open(path, font_, append);
 }

@@ -66,9 +66,10 @@ public:
     void SetLineLimit(std::uint64_t maxLines) { store_.SetLineLimit(maxLines); }
     std::uint64_t LineLimit() const { return store_.LineLimit(); }
 
-    /// "Log to file...": from now on every line also goes into `path` (created or replaced),
-    /// in the window's font. False when the file cannot be written.
-    bool StartLogToFile(const std::filesystem::path& path);
+    /// "Log to file...": from now on every line also goes into `path` (created or replaced,
+    /// or with `append` added to the rich text it holds), in the window's font. False when
+    /// the file cannot be written.
+    bool StartLogToFile(const std::filesystem::path& path, bool append = false);
     void StopLogToFile() { stream_.Close(); }
     /// False also after a write to the file failed.
     bool IsLoggingToFile() const { return stream_.IsOpen(); }
@@ -79,9 +80,16 @@ public:
     void BeginClose();
     bool IsClosing() const;
 
+    /// Whether lines came in that are in no file: not saved, not logged to a file. Only then
+    /// is closing the window worth a question.
+    bool HasUnsavedLines() const { return unsavedLines_ > 0; }
+    /// The lines held are in no file of the user's (they came from a recovery copy).
+    void MarkLinesUnsaved() { unsavedLines_ = store_.Size(); }
+
     bool OnOpenDocument(const std::filesystem::path& path) override;
     bool OnSaveDocument(const std::filesystem::path& path) override;
     void BeforeSaveQuestion() override;
+    void OnDocumentSaved(const std::filesystem::path& path) override;
     void OnCloseDocument() override;
 
 private:
@@ -98,6 +106,7 @@ private:
     WkLogFont font_;
     WkLogStore store_;
     WkLogFileStream stream_;
+    std::uint64_t unsavedLines_ = 0; ///< user-interface thread
 
     mutable std::mutex mutex_;
     std::condition_variable consumed_;

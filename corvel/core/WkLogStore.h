@@ -36,7 +36,11 @@ public:
     void Append(std::string_view line, int reader = 0);
     void Clear();
 
-    /// The most lines kept, 0 for no limit (the default). Lowering it drops lines at once.
+    /// The limit of a new store: about 35 MB of lines, so that an auto-answer flood cannot
+    /// take the machine's memory.
+    static constexpr std::uint64_t kDefaultLineLimit = 1000000;
+
+    /// The most lines kept, 0 for no limit. Lowering it drops lines at once.
     void SetLineLimit(std::uint64_t maxLines);
     std::uint64_t LineLimit() const { return limit_; }
 
@@ -119,7 +123,7 @@ private:
     LineId chunkBase_ = 0; ///< id of the first line of chunks_.front()
     LineId first_ = 0;
     LineId end_ = 0;
-    std::uint64_t limit_ = 0;
+    std::uint64_t limit_ = kDefaultLineLimit;
     std::vector<Pending> pending_; ///< requests waiting for their answers, oldest first
     WkProtocolLine parts_;         ///< reused for every append
     std::string rendered_;         ///< reused for every append

@@ -32,6 +32,22 @@ public:
         (void)filter;
         return AskSaveFileName(proposal);
     }
+    /// As AskSaveFileOfType, but a file that exists is returned without the dialog's own
+    /// question about replacing it: the caller asks what to do with it.
+    virtual std::optional<std::string> AskSaveFileKeepExisting(const std::string& proposal,
+                                                               const std::string& filter) {
+        return AskSaveFileOfType(proposal, filter);
+    }
+    /// Asks `text` with one button per entry of `buttons`, the one at `preferred` being the
+    /// default and the last one that of the Escape key. Returns the index of the button
+    /// pressed, or -1 (the base, and a program that is ending, answer -1).
+    virtual int AskChoice(const std::string& text, const std::vector<std::string>& buttons,
+                          int preferred) {
+        (void)text;
+        (void)buttons;
+        (void)preferred;
+        return -1;
+    }
     /// The "Select a COM-Port" dialog over `choice`, shown only when the choice cannot be made
     /// without the user. Returns the chosen port handle, 0 for none.
     virtual int SelectComPort(const WkComPortChoice& choice) = 0;

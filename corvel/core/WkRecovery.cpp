@@ -25,12 +25,22 @@ std::filesystem::path WkRecovery::DefaultFolder() {
 }
 
 bool WkRecovery::Write(WkDocument& document, const std::string& extension) {
+    // The copies hold reader passwords and transponder secrets: the folder and every file in
+    // it are the user's alone.
+    using std::filesystem::perms;
     std::error_code error;
     std::filesystem::create_directories(folder_, error);
+    std::filesystem::permissions(folder_, perms::owner_all, error);
+    if (error) {
+        return false;
+    }
     const std::size_t number = Pending().size() + 1;
     const std::filesystem::path copy = folder_ / ("copy" + std::to_string(number) + extension);
+    // A stale copy of that name (or a link placed there) is never written through.
+    std::filesystem::remove(copy, error);
+    // The name part of the title: the window's prefix comes again when the copy is opened.
     // Titles and paths are single lines; a line break would split the entry.
-    std::string title = document.GetTitle();
+    std::string title = document.SaveNameProposal();
     std::string original = document.GetPathName();
     for (std::string* text : {&title, &original}) {
         for (char& c : *text) {
@@ -42,9 +52,13 @@ bool WkRecovery::Write(WkDocument& document, const std::string& extension) {
     if (!document.OnSaveDocument(copy)) {
         return false;
     }
-    std::ofstream index(folder_ / kIndexName, std::ios::app);
+    std::filesystem::permissions(copy, perms::owner_read | perms::owner_write, error);
+    const std::filesystem::path indexPath = folder_ / kIndexName;
+    std::ofstream index(indexPath, std::ios::app);
     index << copy.string() << '\t' << original << '\t' << title << '\n';
-    return static_cast<bool>(index);
+    index.close();
+    std::filesystem::permissions(indexPath, perms::owner_read | perms::owner_write, error);
+    return static_cast<bool>(index) && !error;
 }
 
 std::vector<WkRecovery::Entry> WkRecovery::Pending() const {

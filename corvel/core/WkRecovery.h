@@ -17,13 +17,15 @@ public:
         std::string title;
     };
 
-    /// Copies live in `folder` (created when the first copy is written).
+    /// Copies live in `folder` (created when the first copy is written). The folder is made
+    /// the user's alone (0700), and so is each file in it (0600).
     explicit WkRecovery(std::filesystem::path folder);
     /// $XDG_STATE_HOME/corvel/recovery, else ~/.local/state/corvel/recovery.
     static std::filesystem::path DefaultFolder();
 
     /// Writes `document` to a new copy named with `extension` (".log", ".rdr" ...) and lists
-    /// it. False when it could not be written.
+    /// it with the document's path and the name part of its title (SaveNameProposal). False
+    /// when it could not be written.
     bool Write(WkDocument& document, const std::string& extension);
     /// The copies listed, whose files exist.
     std::vector<Entry> Pending() const;

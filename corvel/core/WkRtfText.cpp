@@ -1,5 +1,7 @@
 #include "WkRtfText.h"
+
 #include "common/HexText.h"
+#include "common/Utf8Text.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -42,55 +44,17 @@ void AppendUnicode(std::string& out, char32_t code) {
 
 // The character of UTF-8 text at `i`; moves `i` past it. A byte that does not start a
 // well-formed sequence is taken as the Latin-1 character of that byte.
-char32_t NextUtf8(std::string_view text, std::size_t& i) {
+char32_t NextUtf8OrLatin1(std::string_view text, std::size_t& i) {
     const auto lead = static_cast<unsigned char>(text[i]);
-    const std::size_t extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
-    if (extra == 0 || i + extra >= text.size() + 1) {
-        ++i;
-        return lead;
-    }
-    char32_t code = lead & (0x3F >> extra);
-    for (std::size_t k = 1; k <= extra; ++k) {
-        const auto next = static_cast<unsigned char>(text[i + k]);
-        if ((next & 0xC0) != 0x80) {
-            ++i;
-            return lead;
-        }
-        code = (code << 6) | (next & 0x3F);
-    }
-    static constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
-    if (code < kSmallest[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-        ++i;
-        return lead;
-    }
-    i += extra + 1;
-    return code;
-}
-
-void AppendUtf8(std::string& out, char32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
+    return NextUtf8(text, i).value_or(lead);
 }
 
 enum class Encoding { kLatin1, kUtf8 };
 
 void AppendEscaped(std::string& out, std::string_view line, Encoding encoding) {
     for (std::size_t i = 0; i < line.size();) {
-        const char32_t code =
-            encoding == Encoding::kUtf8 ? NextUtf8(line, i) : static_cast<unsigned char>(line[i++]);
+        const char32_t code = encoding == Encoding::kUtf8 ? NextUtf8OrLatin1(line, i)
+                                                          : static_cast<unsigned char>(line[i++]);
         if (code < 0x100) {
             AppendEscaped(out, static_cast<unsigned char>(code));
         } else {

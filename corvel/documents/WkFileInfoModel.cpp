@@ -1,14 +1,17 @@
 #include "WkFileInfoModel.h"
 
+#include "WkCodePage.h"
 #include "WkDocument.h"
 #include "WkFileInfoHeader.h"
 
 #include <stdexcept>
 
 namespace {
+// Header entry `index` as UTF-8.
 std::string Entry(const std::vector<std::string>& header, int index) {
-    return static_cast<std::size_t>(index) < header.size() ? header[static_cast<std::size_t>(index)]
-                                                           : std::string();
+    return static_cast<std::size_t>(index) < header.size()
+               ? Cp1252ToUtf8(header[static_cast<std::size_t>(index)])
+               : std::string();
 }
 } // namespace
 
@@ -41,10 +44,28 @@ const WkFileInfoModel::Row& WkFileInfoModel::RowOf(RowKind kind) const {
     throw std::logic_error("file info row missing");
 }
 
+std::string WkFileInfoModel::UnstorableCharacters() const {
+    std::string missing;
+    Utf8ToCp1252(comment_, &missing);
+    return missing;
+}
+
 void WkFileInfoModel::Accept() {
     if (header_.size() <= static_cast<std::size_t>(WkFileInfoHeader::kComment)) {
         header_.resize(WkFileInfoHeader::kEntryCount);
     }
-    header_[WkFileInfoHeader::kComment] = comment_;
+    header_[WkFileInfoHeader::kComment] = Utf8ToCp1252(comment_);
     document_.SetModifiedFlag(true);
+}
+
+bool WkFileInfoModel::AcceptAsking() {
+    if (const std::string missing = UnstorableCharacters(); !missing.empty()) {
+        if (!document_.GetPrompts().AskYesNo(
+                "The comment holds characters that a file cannot store:\n" + missing +
+                "\nStore them as '?'?")) {
+            return false;
+        }
+    }
+    Accept();
+    return true;
 }

@@ -2,6 +2,9 @@
 // What the File Info dialog shows and takes back, without the dialog: its rows with label,
 // value and visibility from the document's display mask, and the editable comment. On OK the
 // comment goes to header entry 1 and the document is marked modified, changed or not.
+//
+// The header's 8-bit text is Windows-1252; rows and comment are UTF-8, as the dialog shows
+// them.
 
 #include <string>
 #include <vector>
@@ -58,11 +61,20 @@ public:
     const Row& RowOf(RowKind kind) const;
 
     const std::string& Comment() const { return comment_; }
-    /// The text the user typed into the comment field.
+    /// The text the user typed into the comment field (UTF-8).
     void SetComment(const std::string& text) { comment_ = text; }
 
-    /// OK: header entry 1 := the comment; the document is marked modified.
+    /// The characters of the comment a document file cannot hold, each once; empty when the
+    /// whole comment can be stored.
+    std::string UnstorableCharacters() const;
+
+    /// OK: header entry 1 := the comment in Windows-1252 (a character it lacks becomes '?');
+    /// the document is marked modified.
     void Accept();
+    /// OK as the dialog runs it: a comment with characters a file cannot hold is told first,
+    /// through the document's prompts, with the question whether to store them as '?'. No
+    /// changes nothing and answers false (the dialog stays open); otherwise Accept.
+    bool AcceptAsking();
     // Cancel changes nothing, so there is no operation for it.
 
 private:

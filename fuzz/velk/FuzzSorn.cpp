@@ -37,6 +37,9 @@ SORN_API int SORN_Transceive(int, const unsigned char*, int, unsigned char* rece
     std::copy_n(gAnswer.begin(), n, receive);
     return n > 0 ? n : SORN_ERR_NOTHING_RECEIVED;
 }
+SORN_API int SORN_NextAnswer(int, unsigned char*, int) {
+    return SORN_ERR_NOTHING_RECEIVED;
+}
 SORN_API int SORN_Transmit(int, const unsigned char*, int length) {
     return length;
 }

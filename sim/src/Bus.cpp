@@ -78,7 +78,8 @@ std::vector<Emission> Bus::TakeDue(TimePoint now) {
     std::vector<Emission> due;
     for (Reader& reader : readers_) {
         while (auto protocol = reader.TakeAutoAnswer(now)) {
-            due.push_back(Emission{now, std::move(*protocol), reader.Baud(), reader.Parity()});
+            due.push_back(
+                Emission{now, std::move(*protocol), reader.Baud(), reader.Parity(), true});
         }
     }
     return due;

@@ -138,6 +138,9 @@ std::string ControlChannel::Execute(std::string_view line, TimePoint now) {
             out += "block " + std::to_string(block) + ":" + HexBytes(bytes.data(), bytes.size()) +
                    "\n";
         }
+        if (dropped_ != nullptr) {
+            out += "dropped " + std::to_string(*dropped_) + "\n";
+        }
         return out + "ok\n";
     }
     if (command == "input") {

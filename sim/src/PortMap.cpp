@@ -31,6 +31,58 @@ int NumberOfLine(const std::string& line) {
     return number;
 }
 
+// What a map line sets its port to: the text after '=' without surrounding blanks.
+std::string DeviceOfLine(const std::string& line) {
+    const std::size_t eq = line.find('=');
+    const std::size_t first = line.find_first_not_of(" \t\r", eq + 1);
+    if (eq == std::string::npos || first == std::string::npos) {
+        return {};
+    }
+    return line.substr(first, line.find_last_not_of(" \t\r") - first + 1);
+}
+
+std::vector<std::string> ReadLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// Replaces the file at `path` by `text` atomically, making missing folders.
+bool ReplaceFile(const std::string& path, const std::string& text, std::string& error) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path target(path);
+    if (target.has_parent_path()) {
+        fs::create_directories(target.parent_path(), ec);
+        if (ec) {
+            error = "cannot create " + target.parent_path().string() + ": " + ec.message();
+            return false;
+        }
+    }
+    fs::path temporary = target;
+    temporary += ".tmp" + std::to_string(getpid());
+    {
+        std::ofstream file(temporary, std::ios::trunc);
+        file << text;
+        file.flush();
+        if (!file) {
+            error = "cannot write " + temporary.string();
+            fs::remove(temporary, ec);
+            return false;
+        }
+    }
+    fs::rename(temporary, target, ec);
+    if (ec) {
+        error = "cannot replace " + path + ": " + ec.message();
+        fs::remove(temporary, ec);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 std::string PortMapPath() {
@@ -48,7 +100,6 @@ std::string PortMapPath() {
 
 bool UpdatePortMap(const std::string& path, int number, const std::string& device,
                    std::string& error) {
-    namespace fs = std::filesystem;
     if (number < 1 || number > 256) {
         error = "port number must be 1..256";
         return false;
@@ -57,17 +108,10 @@ bool UpdatePortMap(const std::string& path, int number, const std::string& devic
         error = "no port map file (set SORN_PORTS or HOME)";
         return false;
     }
-    std::vector<std::string> lines;
-    {
-        std::ifstream in(path);
-        for (std::string line; std::getline(in, line);) {
-            lines.push_back(line);
-        }
-    }
     std::string entry = std::to_string(number) + "=" + device;
     bool placed = false;
     std::ostringstream out;
-    for (const std::string& line : lines) {
+    for (const std::string& line : ReadLines(path)) {
         if (NumberOfLine(line) == number) {
             if (!placed) {
                 out << entry << '\n';
@@ -80,35 +124,21 @@ bool UpdatePortMap(const std::string& path, int number, const std::string& devic
     if (!placed) {
         out << entry << '\n';
     }
+    return ReplaceFile(path, out.str(), error);
+}
 
-    std::error_code ec;
-    fs::path target(path);
-    if (target.has_parent_path()) {
-        fs::create_directories(target.parent_path(), ec);
-        if (ec) {
-            error = "cannot create " + target.parent_path().string() + ": " + ec.message();
-            return false;
+bool RemovePortMapEntry(const std::string& path, int number, const std::string& device,
+                        std::string& error) {
+    bool removed = false;
+    std::ostringstream out;
+    for (const std::string& line : ReadLines(path)) {
+        if (NumberOfLine(line) == number && DeviceOfLine(line) == device) {
+            removed = true;
+            continue;
         }
+        out << line << '\n';
     }
-    fs::path temporary = target;
-    temporary += ".tmp" + std::to_string(getpid());
-    {
-        std::ofstream file(temporary, std::ios::trunc);
-        file << out.str();
-        file.flush();
-        if (!file) {
-            error = "cannot write " + temporary.string();
-            fs::remove(temporary, ec);
-            return false;
-        }
-    }
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        error = "cannot replace " + path + ": " + ec.message();
-        fs::remove(temporary, ec);
-        return false;
-    }
-    return true;
+    return !removed || ReplaceFile(path, out.str(), error);
 }
 
 } // namespace kestra

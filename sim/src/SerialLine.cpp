@@ -3,7 +3,6 @@
 #include <array>
 #include <cerrno>
 #include <fcntl.h>
-#include <poll.h>
 #include <stdexcept>
 #include <stdlib.h>
 #include <system_error>
@@ -173,26 +172,16 @@ std::size_t SerialLine::Read(std::uint8_t* buffer, std::size_t size) {
     return n > 0 ? static_cast<std::size_t>(n) : 0;
 }
 
-bool SerialLine::Write(const std::uint8_t* bytes, std::size_t count) {
-    std::size_t done = 0;
-    while (done < count) {
-        ssize_t n = write(fd_, bytes + done, count - done);
-        if (n > 0) {
-            done += static_cast<std::size_t>(n);
-            continue;
+std::size_t SerialLine::WriteSome(const std::uint8_t* bytes, std::size_t count) {
+    for (;;) {
+        ssize_t n = write(fd_, bytes, count);
+        if (n >= 0) {
+            return static_cast<std::size_t>(n);
         }
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0 && errno != EAGAIN) {
-            return false;
-        }
-        pollfd pfd{fd_, POLLOUT, 0};
-        if (poll(&pfd, 1, 200) <= 0) {
-            return false;
+        if (errno != EINTR) {
+            return 0;
         }
     }
-    return true;
 }
 
 } // namespace kestra

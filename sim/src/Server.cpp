@@ -24,10 +24,14 @@ constexpr auto kWireSlice = std::chrono::microseconds(50);
 // A control line is a few words; a source that sends more without a newline is cut off.
 constexpr std::size_t kMaxControlLine = 4096;
 
+// Answers wait for a host that does not read only up to this much; beyond, they go too.
+constexpr std::size_t kLongestBacklog = 64 * 1024;
+
 } // namespace
 
 Server::Server(Bus& bus, SerialLine& line, bool wire, std::FILE* out)
-    : bus_(bus), line_(line), wire_(wire), out_(out), control_(bus), assembler_(kFrameGap) {}
+    : bus_(bus), line_(line), wire_(wire), out_(out), control_(bus, &dropped_),
+      assembler_(kFrameGap) {}
 
 Server::~Server() {
     for (const ControlSource& source : controls_) {
@@ -46,8 +50,9 @@ std::chrono::nanoseconds Server::CharTime(unsigned baud, bool parity) const {
 }
 
 void Server::Schedule(const Emission& emission) {
+    const std::uint64_t frame = nextFrame_++;
     if (!wire_) {
-        Pending pending{emission.at, emission.bytes};
+        Pending pending{emission.at, emission.bytes, emission.unasked, frame, true};
         auto after = std::upper_bound(output_.begin(), output_.end(), pending.at,
                                       [](TimePoint at, const Pending& p) { return at < p.at; });
         output_.insert(after, std::move(pending));
@@ -60,7 +65,8 @@ void Server::Schedule(const Emission& emission) {
         TimePoint done = start + charTime * static_cast<long>(i + 1);
         auto after = std::upper_bound(output_.begin(), output_.end(), done,
                                       [](TimePoint at, const Pending& p) { return at < p.at; });
-        output_.insert(after, Pending{done, Bytes{emission.bytes[i]}});
+        output_.insert(after,
+                       Pending{done, Bytes{emission.bytes[i]}, emission.unasked, frame, i == 0});
     }
     txFree_ = start + charTime * static_cast<long>(emission.bytes.size());
 }
@@ -146,15 +152,51 @@ void Server::DoDue(TimePoint now) {
         Schedule(emission);
     }
     while (!output_.empty() && output_.front().at <= now) {
-        line_.Write(output_.front().bytes.data(), output_.front().bytes.size());
+        Pending pending = std::move(output_.front());
         output_.pop_front();
+        WriteDue(std::move(pending));
     }
     // A device runs at the speed of its reader; after a reset to another speed the line
     // follows once the answer has left.
-    if (!line_.IsPty() && output_.empty() && !bus_.Readers().empty()) {
+    if (!line_.IsPty() && output_.empty() && backlog_.empty() && !bus_.Readers().empty()) {
         const Reader& reader = bus_.Readers().front();
         line_.SetSpeed(reader.Baud(), reader.Parity());
     }
+}
+
+void Server::Flush() {
+    while (!backlog_.empty()) {
+        const std::size_t n = line_.WriteSome(backlog_.data(), backlog_.size());
+        if (n == 0) {
+            return;
+        }
+        backlog_.erase(backlog_.begin(), backlog_.begin() + static_cast<std::ptrdiff_t>(n));
+    }
+}
+
+void Server::WriteDue(Pending pending) {
+    Flush();
+    if (pending.frame == droppedFrame_) {
+        return; // the rest of a frame that was dropped
+    }
+    const Bytes& bytes = pending.bytes;
+    std::size_t taken = 0;
+    if (pending.unasked && pending.first) {
+        // A protocol starts only on a line that has taken everything before it.
+        taken = backlog_.empty() ? line_.WriteSome(bytes.data(), bytes.size()) : 0;
+        if (taken == 0) {
+            droppedFrame_ = pending.frame;
+            ++dropped_;
+            return;
+        }
+    } else if (!pending.unasked && pending.first && backlog_.size() >= kLongestBacklog) {
+        droppedFrame_ = pending.frame;
+        ++dropped_;
+        return;
+    }
+    backlog_.insert(backlog_.end(), bytes.begin() + static_cast<std::ptrdiff_t>(taken),
+                    bytes.end());
+    Flush();
 }
 
 std::optional<TimePoint> Server::NextDeadline() const {
@@ -186,8 +228,9 @@ int Server::Run(int controlFd, int stopFd) {
         DoDue(now);
 
         // stop, line, control socket, then one entry per control source.
+        const short lineEvents = POLLIN | (backlog_.empty() ? 0 : POLLOUT);
         fds.assign({{stopFd, POLLIN, 0},
-                    {line_.Fd(), POLLIN, 0},
+                    {line_.Fd(), lineEvents, 0},
                     {socket_ != nullptr ? socket_->Fd() : -1, POLLIN, 0}});
         for (const ControlSource& source : controls_) {
             fds.push_back({source.fd, POLLIN, 0});
@@ -216,6 +259,9 @@ int Server::Run(int controlFd, int stopFd) {
         }
         if (fds[1].revents & (POLLERR | POLLNVAL)) {
             return 1;
+        }
+        if (fds[1].revents & POLLOUT) {
+            Flush();
         }
         if (fds[1].revents & POLLIN) {
             ReadLine(Clock::now());

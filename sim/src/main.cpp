@@ -12,6 +12,7 @@
 #include <exception>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <sys/prctl.h>
 #include <unistd.h>
 
@@ -72,6 +73,27 @@ void RemoveLink(const std::string& link, const std::string& target) {
     }
 }
 
+// The simulator's line in the port map, taken out again when the simulator ends (also after
+// SIGINT or SIGTERM), so the number no longer names a pseudo-terminal another program may get.
+class MapEntry {
+public:
+    MapEntry(std::string map, int number, std::string device)
+        : map_(std::move(map)), number_(number), device_(std::move(device)) {}
+    ~MapEntry() {
+        std::string error;
+        if (!kestra::RemovePortMapEntry(map_, number_, device_, error)) {
+            std::fprintf(stderr, "kestra-sim: port map: %s\n", error.c_str());
+        }
+    }
+    MapEntry(const MapEntry&) = delete;
+    MapEntry& operator=(const MapEntry&) = delete;
+
+private:
+    std::string map_;
+    int number_;
+    std::string device_;
+};
+
 int Serve(const kestra::Options& options) {
     kestra::Bus bus;
     for (const kestra::ReaderSpec& wanted : options.readers) {
@@ -95,6 +117,7 @@ int Serve(const kestra::Options& options) {
     if (!options.link.empty() && !MakeLink(options.link, line.Path())) {
         return 1;
     }
+    std::optional<MapEntry> mapEntry;
     if (options.mapPort != 0) {
         std::string error;
         std::string map = kestra::PortMapPath();
@@ -105,6 +128,7 @@ int Serve(const kestra::Options& options) {
             }
             return 1;
         }
+        mapEntry.emplace(map, options.mapPort, line.Path());
     }
     // Answers on the wire are timed to a few microseconds; the default timer slack of 50 us
     // would add up over a frame.

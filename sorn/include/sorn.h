@@ -5,8 +5,9 @@
  *
  * Every export has C linkage, takes NUL-terminated 8-bit text for keys and values, never
  * throws and returns an int: a handle (> 0), 0 for success, or a negative error code from
- * -1000 to -1999 (see SORN_GetErrorText). Every export may be called from several threads;
- * calls on one port are serialised.
+ * -1000 to -1999 (see SORN_GetErrorText). Every export may be called from several threads.
+ * Calls that use one port's line are serialised; a receive waiting for bytes holds up no
+ * other call, and questions about a port's settings and lines never wait for the line.
  */
 #pragma once
 
@@ -75,10 +76,15 @@ SORN_API int SORN_GetDevicePath(const char* name, char* path, int size);
  *         -1006 (null name), -1007, -1008, -1015, -1016 (the user may not open the device).
  *
  * When the device goes away (a USB adapter pulled, the far end of a pseudo-terminal closed),
- * its descriptor is released and every call on the port answers -1040 at once, until the
- * port is closed or, with "Reconnect" on, the device is back: its path (looked up again in
- * the port map) is watched about once a second, and the device is reopened inside the same
- * handle with the port's settings and lines.
+ * its descriptor is released and every call on the port answers -1040 (a receive after its
+ * time-out, the others at once), until the port is closed or, with "Reconnect" on, the
+ * device is back: its path (looked up again in the port map) is watched about once a second,
+ * and the device is reopened inside the same handle with the port's settings and lines, but
+ * only when the path leads to the same device as before: the same USB adapter (vendor,
+ * product, serial number or socket, interface), so a /dev/serial/by-id name follows its
+ * adapter; a pseudo-terminal whose master side the same program holds; any other terminal at
+ * the same place in sysfs. When that cannot be told, the port stays lost; "LostReason" says
+ * why.
  */
 SORN_API int SORN_OpenPort(const char* name);
 
@@ -99,8 +105,10 @@ SORN_API int SORN_GetPortList(int handle);
  * (block time-out, ms), "chartimeout" (base character time-out, ms), "TxTimeControl",
  * "Performance", "TxDelayTime", "CharTimeoutMpy", "Timeout" (receive time-out, ms),
  * "Reconnect" ("1": reopen a lost device when it is back), "Connected" ("1", or "0" while the
- * device is lost), "Losses" (how often the device went away). Parameters, and the commands
- * "GetRTS" and "GetDTR", answer also while the device is lost.
+ * device is lost), "Losses" (how often the device went away), "LostReason" ("0" while
+ * connected, else a code for SORN_GetErrorText: -1040 waiting for the device, -1041 the path
+ * now leads to another device, -1042 the port map no longer names the port's device).
+ * Parameters, and the commands "GetRTS" and "GetDTR", answer also while the device is lost.
  * @param value out, at least 8 bytes. @return 0, -1001, -1006 or -1010 (unknown key).
  */
 SORN_API int SORN_GetPortPara(int handle, const char* key, char* value);
@@ -114,8 +122,8 @@ SORN_API int SORN_GetPortPara(int handle, const char* key, char* value);
  * RTS raised for each write and dropped TxDelayTime ms after it, else no effect);
  * "TxDelayTime" 0..999; "Performance" "0" (asks the driver for low latency) | "1".
  * "Reconnect" "0"|"1" (default "1"). Numbers out of range give -1014. "PortNr", "Connected"
- * and "Losses" are read only (-1011). While the device is lost only "Reconnect" is set; the
- * others give -1040.
+ * "Losses" and "LostReason" are read only (-1011). While the device is lost only "Reconnect" is
+ * set; the others give -1040.
  * @return 0 or a negative code; a refused value leaves the port unchanged.
  */
 SORN_API int SORN_SetPortPara(int handle, const char* key, const char* value);
@@ -124,28 +132,51 @@ SORN_API int SORN_SetPortPara(int handle, const char* key, const char* value);
  * Port commands: "SetRTS"/"SetDTR" with value "ON" or "OFF"; "GetRTS"/"GetDTR" (the state
  * last set), "GetCTS"/"GetDSR" ("OFF" on devices without modem lines) write "ON" or "OFF"
  * into value (at least 4 bytes); "FlushInQ" empties the input queue (value ignored).
- * @return 0, -1001, -1006, -1020 (unknown command), -1021 (bad value).
+ * @return 0, -1001, -1006, -1020 (unknown command), -1021 (bad value), -1034 (another call
+ *         kept the port longer than its block time-out), -1040.
  */
 SORN_API int SORN_DoPortCmd(int handle, const char* command, char* value);
 
 /**
  * One request/answer exchange: empties the input queue, writes the request, waits up to the
- * block time-out for the first answer byte (its LEN, the whole frame's length), then reads
- * until LEN bytes have come or the character time-out passes between two bytes. A first byte
- * below 2 cannot be a LEN: then bytes are read until the character time-out.
- * @return the number of answer bytes (> 0, possibly fewer than LEN), -1030 when nothing came,
- *         -1040 when the device went away, or another negative code (-1001, -1006, -1025).
+ * block time-out for the first answer byte, then hands over the first whole frame that
+ * comes: LEN (the whole frame's length, at least 5) bytes whose last one is the XOR of the
+ * others. Bytes before it that belong to no such frame (the tail of a frame that was under
+ * way when the queue was emptied) are skipped. It returns as soon as the frame is complete.
+ * When the line falls silent (the character time-out passes between two bytes) without a
+ * whole frame, the bytes come as they are, as far as the first byte's LEN reaches (all of
+ * them when it is below 2, which cannot be a LEN).
+ *
+ * When the request is a reader frame (its first byte is its length) and what came does not
+ * answer it (the same command byte, and the same bus address unless it was 254 or 255), a
+ * reader may have sent it by itself: the exchange stays open for SORN_NextAnswer until the
+ * block time-out, and until then no other thread takes bytes off the port.
+ * @return the number of bytes (> 0), -1030 when nothing came, -1040 when the device went away,
+ *         or another negative code (-1001, -1006, -1025, -1034).
  */
 SORN_API int SORN_Transceive(int handle, const unsigned char* send, int sendLength,
                              unsigned char* receive, int receiveSize);
+
+/**
+ * The next frame of the calling thread's open exchange (see SORN_Transceive), without
+ * emptying the input queue, found the same way, until the exchange's block time-out. The
+ * exchange ends with a frame that answers the request, with a failure, or with any other
+ * call of this thread on the port.
+ * @return the number of bytes (> 0), -1030 when the time-out passed or no exchange of this
+ *         thread is open, -1040 when the device went away, -1001, -1006, -1025.
+ */
+SORN_API int SORN_NextAnswer(int handle, unsigned char* receive, int receiveSize);
 
 /** Writes bytes. @return the number written, or a negative code. */
 SORN_API int SORN_Transmit(int handle, const unsigned char* data, int length);
 
 /**
  * Hands over what arrives: waits up to the receive time-out ("Timeout") for a first byte,
- * then reads until the character time-out or `size` bytes.
- * @return bytes received (> 0), -1030 when nothing came, or another negative code.
+ * then reads until the character time-out or `size` bytes. While another thread's exchange
+ * is open, its bytes are left to it. On a port whose device is lost it waits the time-out
+ * too (a device back within it is read), so a receive loop never spins.
+ * @return bytes received (> 0), -1030 when nothing came, -1040 when the device is lost, or
+ *         another negative code.
  */
 SORN_API int SORN_Receive(int handle, unsigned char* buffer, int size);
 

@@ -34,7 +34,11 @@ constexpr Entry kTable[] = {
     {kErrWriteTimeout, "could not send within the time-out"},
     {kErrWriteFailed, "write to the port failed"},
     {kErrReadFailed, "read from the port failed"},
+    {kErrLineBusy, "the port was busy with another call for longer than its time-out"},
     {kErrDisconnected, "device disconnected"},
+    {kErrOtherDevice, "device disconnected; its path now leads to another device, which is not "
+                      "opened in its place"},
+    {kErrUnmapped, "device disconnected; the port map no longer names it"},
     {kErrHandlerExists, "event handler is already registered"},
     {kErrNoSuchHandler, "event handler is not registered"},
     {kErrBadHandler, "invalid event handler"},

@@ -31,17 +31,25 @@ PortRegistry::Entry* PortRegistry::EntryOf(int handle) {
 }
 
 int PortRegistry::Open(int number) {
-    std::lock_guard lock(mutex_);
-    for (const Entry& e : ports_) {
-        if (e.port->Number() == number) {
+    {
+        std::lock_guard lock(mutex_);
+        const bool open = std::any_of(ports_.begin(), ports_.end(), [number](const Entry& e) {
+            return e.port->Number() == number;
+        });
+        if (open || opening_.contains(number)) {
             return kErrAlreadyOpen;
         }
+        if (ports_.size() + opening_.size() >= kMaxOpenPorts) {
+            return kErrTooManyPorts;
+        }
+        opening_.insert(number);
     }
-    if (ports_.size() >= kMaxOpenPorts) {
-        return kErrTooManyPorts;
-    }
-    std::unique_ptr<SerialPort> port;
-    if (const int rc = SerialPort::Open(number, port); rc != kOk) {
+    // Outside the lock: a slow device holds up no other port.
+    std::shared_ptr<SerialPort> port;
+    const int rc = SerialPort::Open(number, port);
+    std::lock_guard lock(mutex_);
+    opening_.erase(number);
+    if (rc != kOk) {
         return rc;
     }
     const int handle = nextHandle_++;
@@ -62,7 +70,8 @@ int PortRegistry::Close(int handle) {
         closing = std::move(it->port);
         ports_.erase(it);
     }
-    // The device closes when the last call still running on it returns.
+    // Calls still running on the port end at once; the device is closed when this returns.
+    closing->Close();
     return kOk;
 }
 
@@ -159,29 +168,40 @@ void PortRegistry::EnsureEventThread() {
 }
 
 void PortRegistry::PollLines() {
-    std::vector<Delivery> deliveries;
+    std::vector<Watched> watched;
     {
         std::lock_guard lock(mutex_);
-        for (Entry& e : ports_) {
-            bool cts = false;
-            bool dsr = false;
-            if (e.handlers.empty() || !e.port->TryReadLines(cts, dsr)) {
-                continue;
+        for (const Entry& e : ports_) {
+            if (!e.handlers.empty()) {
+                watched.push_back({e.handle, e.port});
             }
-            if (e.linesKnown) {
-                for (const SORN_EVENT_HANDLER& h : e.handlers) {
-                    if (h.event == SORN_EVENT_CTS && cts != e.cts) {
-                        deliveries.push_back({h, e.handle, cts ? 1 : 0});
-                    }
-                    if (h.event == SORN_EVENT_DSR && dsr != e.dsr) {
-                        deliveries.push_back({h, e.handle, dsr ? 1 : 0});
-                    }
+        }
+    }
+    std::vector<Delivery> deliveries;
+    for (const Watched& w : watched) {
+        bool cts = false;
+        bool dsr = false;
+        if (!w.port->ReadLines(cts, dsr)) {
+            continue;
+        }
+        std::lock_guard lock(mutex_);
+        Entry* e = EntryOf(w.handle);
+        if (e == nullptr) {
+            continue; // closed meanwhile
+        }
+        if (e->linesKnown) {
+            for (const SORN_EVENT_HANDLER& h : e->handlers) {
+                if (h.event == SORN_EVENT_CTS && cts != e->cts) {
+                    deliveries.push_back({h, e->handle, cts ? 1 : 0});
+                }
+                if (h.event == SORN_EVENT_DSR && dsr != e->dsr) {
+                    deliveries.push_back({h, e->handle, dsr ? 1 : 0});
                 }
             }
-            e.linesKnown = true;
-            e.cts = cts;
-            e.dsr = dsr;
         }
+        e->linesKnown = true;
+        e->cts = cts;
+        e->dsr = dsr;
     }
     // Outside the lock: a callback may call back into Sorn.
     for (const Delivery& d : deliveries) {

@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -13,7 +14,8 @@ namespace sorn {
 
 // The process's open ports in opening order, their handles, and the thread that turns CTS
 // and DSR changes into events for registered handlers and, about once a second, watches the
-// ports for devices that went away or came back.
+// ports for devices that went away or came back. The registry's lock guards the table only:
+// no device is opened, closed or asked anything while it is held.
 class PortRegistry {
 public:
     // Never destroyed: other libraries' threads may still call in while the process exits.
@@ -37,6 +39,10 @@ private:
         bool cts = false;
         bool dsr = false;
     };
+    struct Watched {
+        int handle;
+        std::shared_ptr<SerialPort> port;
+    };
     struct Delivery {
         SORN_EVENT_HANDLER handler;
         int handle;
@@ -51,6 +57,7 @@ private:
 
     std::mutex mutex_;
     std::vector<Entry> ports_;
+    std::set<int> opening_; // port numbers whose device is being opened
     int nextHandle_ = 1;
     std::thread eventThread_;
     std::condition_variable wake_;

@@ -1,36 +1,30 @@
 #include "SerialPort.h"
 
+#include "SerialPortUse.h"
+
+#include "DeviceIdentity.h"
 #include "ErrorTable.h"
 #include "PortMap.h"
+#include "ReaderFrame.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
-#include <linux/serial.h>
-#include <poll.h>
-#include <sys/file.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
-#include <termios.h>
-#include <thread>
-#include <unistd.h>
 
 namespace sorn {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 // A receive time-out of 0 still waits this long, so that a loop calling Receive neither
 // spins a core nor sleeps through its stop flag.
 constexpr int kZeroTimeoutSliceMs = 20;
+// An answer is searched for in at most this many bytes; beyond, they are handed over as
+// they came.
+constexpr std::size_t kLongestSearch = 1024;
+constexpr int kChunk = 256;
 
-struct BaudEntry {
-    int baud;
-    speed_t speed;
-};
-constexpr BaudEntry kBauds[] = {{1200, B1200},   {2400, B2400},    {4800, B4800},
-                                {9600, B9600},   {19200, B19200},  {38400, B38400},
-                                {57600, B57600}, {115200, B115200}};
+constexpr int kBauds[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
 
 bool ParseInt(const std::string& text, int low, int high, int& value) {
     if (text.empty() || text.size() > 9) {
@@ -65,19 +59,9 @@ bool ValidFrame(const std::string& frame) {
            (frame[2] == '1' || frame[2] == '2');
 }
 
-// Unix98 pseudo-terminal slaves have majors 136 .. 143.
-bool IsPseudoTerminal(int fd) {
-    struct stat st {};
-    if (fstat(fd, &st) != 0) {
-        return false;
-    }
-    const unsigned m = major(st.st_rdev);
-    return m >= 136 && m <= 143;
-}
-
-int Remaining(std::chrono::steady_clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
+// Milliseconds until `deadline`, rounded up, so a wait never ends just before it.
+int MillisUntil(Clock::time_point deadline) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
@@ -87,217 +71,77 @@ std::string Text(bool on) {
 
 } // namespace
 
-int SerialPort::OpenDevice(int number, int& fd) {
+int SerialPort::Open(int number, std::shared_ptr<SerialPort>& port) {
     const std::string path = PortMap::PathOf(number);
     if (path.empty()) {
         return kErrNoDevice;
     }
-    fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        switch (errno) {
-        case ENOENT:
-        case ENXIO:
-        case ENODEV:
-            return kErrNoDevice;
-        case EACCES:
-        case EPERM:
-            return kErrNoPermission;
-        case EBUSY:
-            return kErrBusy;
-        default:
-            return kErrOpenFailed;
-        }
+    std::shared_ptr<Device> device;
+    if (const int rc = OpenDevice(path, device); rc != kOk) {
+        return rc;
     }
-    if (!isatty(fd)) {
-        ::close(fd);
-        return kErrNotATerminal;
+    if (const int rc = device->Apply(LineSettings{}); rc != kOk) {
+        return rc;
     }
-    // TIOCEXCL keeps other openers out (root excepted); the advisory lock also catches a
-    // second process of ours running as root.
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        return kErrBusy;
-    }
-    ioctl(fd, TIOCEXCL);
+    device->SetModemLine(true, false);
+    device->SetModemLine(false, false);
+    device->FlushInput();
+    port = std::make_shared<SerialPort>(Key{}, number, path, IdentityOf(path), std::move(device));
     return kOk;
 }
 
-int SerialPort::Open(int number, std::unique_ptr<SerialPort>& port) {
-    int fd = -1;
-    if (const int rc = OpenDevice(number, fd); rc != kOk) {
-        return rc;
-    }
-    auto opened = std::make_unique<SerialPort>(Key{}, fd, number, IsPseudoTerminal(fd));
-    opened->path_ = PortMap::PathOf(number);
-    if (const int rc = opened->ApplyTermios(opened->baud_, opened->frame_); rc != kOk) {
-        return rc;
-    }
-    if (opened->hasModemLines_) {
-        opened->SetLine(TIOCM_RTS, false);
-        opened->SetLine(TIOCM_DTR, false);
-    }
-    opened->FlushInput();
-    port = std::move(opened);
-    return kOk;
-}
-
-SerialPort::SerialPort(Key, int fd, int number, bool isPty)
-    : fd_(fd), number_(number), isPty_(isPty) {
-    int bits = 0;
-    hasModemLines_ = !isPty_ && ioctl(fd_, TIOCMGET, &bits) == 0;
-}
+SerialPort::SerialPort(Key, int number, std::string path, std::string identity,
+                       std::shared_ptr<Device> device)
+    : number_(number), device_(std::move(device)), path_(std::move(path)),
+      identity_(std::move(identity)) {}
 
 SerialPort::~SerialPort() {
-    std::lock_guard lock(mutex_);
-    if (fd_ >= 0) {
-        if (kernelRs485_) {
-            ApplyDirectionControl(false, 0);
-        }
-        ::close(fd_);
-    }
+    Close();
 }
 
-void SerialPort::MarkLost() {
-    if (lost_) {
+void SerialPort::Close() {
+    std::shared_ptr<Device> device;
+    std::unique_lock lock(mutex_);
+    if (closed_) {
         return;
     }
-    lost_ = true;
-    ++losses_;
-    kernelRs485_ = false;
-    ::close(fd_);
-    fd_ = -1;
+    closed_ = true;
+    device = std::move(device_);
+    if (device) {
+        device->Interrupt();
+    }
+    changed_.notify_all();
+    changed_.wait(lock, [this] { return users_ == 0; });
+    lock.unlock();
+    // `device` is the last reference now: the device closes here.
 }
 
-int SerialPort::Checked(int rc) {
-    if (rc == kErrDisconnected || (rc < 0 && HungUp())) {
-        MarkLost();
-        return kErrDisconnected;
-    }
-    return rc;
+bool SerialPort::LineFreeFor(std::thread::id thread) const {
+    return !lineBusy_ && (!exchange_.open || exchange_.thread == thread);
 }
 
-bool SerialPort::Reopen() {
-    int fd = -1;
-    if (OpenDevice(number_, fd) != kOk) {
-        return false;
+void SerialPort::EndExchangeOf(std::thread::id thread) {
+    if (exchange_.open && exchange_.thread == thread) {
+        exchange_.open = false;
+        changed_.notify_all();
     }
-    fd_ = fd;
-    path_ = PortMap::PathOf(number_);
-    isPty_ = IsPseudoTerminal(fd);
-    int bits = 0;
-    hasModemLines_ = !isPty_ && ioctl(fd_, TIOCMGET, &bits) == 0;
-    if (ApplyTermios(baud_, frame_) != kOk) {
-        ::close(fd_);
-        fd_ = -1;
-        return false;
-    }
-    if (txTimeControl_) {
-        ApplyDirectionControl(true, txDelayMs_);
-    }
-    if (!performance_) {
-        ApplyLowLatency(true);
-    }
-    if (hasModemLines_) {
-        SetLine(TIOCM_RTS, rts_);
-        SetLine(TIOCM_DTR, dtr_);
-    }
-    FlushInput();
-    lost_ = false;
-    return true;
 }
 
-void SerialPort::Watch() {
-    std::unique_lock lock(mutex_, std::try_to_lock);
-    if (!lock) {
-        return; // a call is running: it notices a hang-up itself
-    }
-    if (!lost_) {
-        if (HungUp()) {
-            MarkLost();
+void SerialPort::MarkLost(const std::shared_ptr<Device>& device) {
+    {
+        std::lock_guard lock(mutex_);
+        if (closed_ || device_ != device) {
+            return;
         }
-        return;
+        device_.reset();
+        lost_ = true;
+        ++losses_;
+        lostReason_ = kErrDisconnected;
+        leftover_.clear();
+        exchange_.open = false;
     }
-    // A port the map named is not taken to the number's default device when its entry goes.
-    struct stat st {};
-    const std::string path = PortMap::PathOf(number_);
-    const bool fellBack = path != path_ && path == PortMap::DefaultPathOf(number_);
-    if (reconnect_ && !path.empty() && !fellBack && ::stat(path.c_str(), &st) == 0) {
-        Reopen();
-    }
-}
-
-int SerialPort::ApplyTermios(int baud, const std::string& frame) {
-    speed_t speed = 0;
-    for (const BaudEntry& entry : kBauds) {
-        if (entry.baud == baud) {
-            speed = entry.speed;
-        }
-    }
-    termios tio{};
-    if (tcgetattr(fd_, &tio) != 0) {
-        return kErrApplyFailed;
-    }
-    cfmakeraw(&tio);
-    // 0x11 and 0x13 are ordinary protocol bytes: no software flow control, no hardware one.
-    tio.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK);
-    tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
-    tio.c_cflag |= CLOCAL | CREAD | (frame[0] == '7' ? CS7 : CS8);
-    if (frame[1] != 'N') {
-        tio.c_cflag |= PARENB;
-        tio.c_iflag |= INPCK;
-    }
-    if (frame[1] == 'O') {
-        tio.c_cflag |= PARODD;
-    }
-    if (frame[2] == '2') {
-        tio.c_cflag |= CSTOPB;
-    }
-    tio.c_cc[VMIN] = 0;
-    tio.c_cc[VTIME] = 0;
-    cfsetispeed(&tio, speed);
-    cfsetospeed(&tio, speed);
-    if (tcsetattr(fd_, TCSANOW, &tio) != 0) {
-        // A pseudo-terminal ignores parity and data bits; glibc then reports EINVAL although
-        // the speed and the rest were taken over.
-        if (!(isPty_ && errno == EINVAL)) {
-            return kErrApplyFailed;
-        }
-    }
-    baud_ = baud;
-    frame_ = frame;
-    return kOk;
-}
-
-int SerialPort::ApplyDirectionControl(bool on, int delayMs) {
-    serial_rs485 rs485{};
-    if (on) {
-        rs485.flags = SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND;
-        rs485.delay_rts_after_send = static_cast<__u32>(delayMs);
-    }
-    kernelRs485_ = ioctl(fd_, TIOCSRS485, &rs485) == 0 && on;
-    // Without the kernel's RS-485 mode, WriteLocked raises RTS around the write itself.
-    return kOk;
-}
-
-void SerialPort::ApplyLowLatency(bool on) {
-    serial_struct ss{};
-    if (ioctl(fd_, TIOCGSERIAL, &ss) != 0) {
-        return; // not a UART driver: nothing to ask for
-    }
-    if (on) {
-        ss.flags |= ASYNC_LOW_LATENCY;
-    } else {
-        ss.flags &= ~ASYNC_LOW_LATENCY;
-    }
-    ioctl(fd_, TIOCSSERIAL, &ss);
-}
-
-int SerialPort::SetLine(int bit, bool on) {
-    if (hasModemLines_ && ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &bit) != 0) {
-        return kErrApplyFailed;
-    }
-    (bit == TIOCM_RTS ? rts_ : dtr_) = on;
-    return kOk;
+    device->Interrupt();
+    changed_.notify_all();
 }
 
 int SerialPort::GetPara(const std::string& key, std::string& value) {
@@ -305,19 +149,19 @@ int SerialPort::GetPara(const std::string& key, std::string& value) {
     if (key == "PortNr") {
         value = std::to_string(number_);
     } else if (key == "baud") {
-        value = std::to_string(baud_);
+        value = std::to_string(line_.baud);
     } else if (key == "frame") {
-        value = frame_;
+        value = line_.frame;
     } else if (key == "timeout") {
         value = std::to_string(blockTimeoutMs_);
     } else if (key == "chartimeout") {
         value = std::to_string(charTimeoutMs_);
     } else if (key == "TxTimeControl") {
-        value = txTimeControl_ ? "1" : "0";
+        value = line_.directionControl ? "1" : "0";
     } else if (key == "Performance") {
-        value = performance_ ? "1" : "0";
+        value = line_.lowLatency ? "0" : "1";
     } else if (key == "TxDelayTime") {
-        value = std::to_string(txDelayMs_);
+        value = std::to_string(line_.directionDelayMs);
     } else if (key == "CharTimeoutMpy") {
         value = std::to_string(charTimeoutMpy_);
     } else if (key == "Timeout") {
@@ -326,6 +170,8 @@ int SerialPort::GetPara(const std::string& key, std::string& value) {
         value = lost_ ? "0" : "1";
     } else if (key == "Losses") {
         value = std::to_string(losses_ % 10'000'000);
+    } else if (key == "LostReason") {
+        value = std::to_string(lostReason_);
     } else if (key == "Reconnect") {
         value = reconnect_ ? "1" : "0";
     } else {
@@ -335,35 +181,17 @@ int SerialPort::GetPara(const std::string& key, std::string& value) {
 }
 
 int SerialPort::SetPara(const std::string& key, const std::string& value) {
-    std::lock_guard lock(mutex_);
-    if (key == "PortNr" || key == "Connected" || key == "Losses") {
+    if (key == "PortNr" || key == "Connected" || key == "Losses" || key == "LostReason") {
         return kErrReadOnlyKey;
     }
+    std::unique_lock lock(mutex_);
     if (key == "Reconnect") {
         return ParseFlag(value, reconnect_) ? kOk : kErrBadValue;
     }
     if (lost_) {
         return kErrDisconnected;
     }
-    return Checked(SetParaLocked(key, value));
-}
-
-int SerialPort::SetParaLocked(const std::string& key, const std::string& value) {
-    int number = 0;
-    bool flag = false;
-    if (key == "baud") {
-        if (!ParseInt(value, 1, 115200, number)) {
-            return kErrBadBaud;
-        }
-        bool listed = false;
-        for (const BaudEntry& entry : kBauds) {
-            listed = listed || entry.baud == number;
-        }
-        return listed ? ApplyTermios(number, frame_) : kErrBadBaud;
-    }
-    if (key == "frame") {
-        return ValidFrame(value) ? ApplyTermios(baud_, value) : kErrBadFrame;
-    }
+    // Time-outs are the port's own: nothing on the line changes.
     if (key == "timeout") {
         return ParseInt(value, 1, 60000, blockTimeoutMs_) ? kOk : kErrBadValue;
     }
@@ -376,238 +204,388 @@ int SerialPort::SetParaLocked(const std::string& key, const std::string& value) 
     if (key == "Timeout") {
         return ParseInt(value, 0, 60000, receiveTimeoutMs_) ? kOk : kErrBadValue;
     }
-    if (key == "TxDelayTime") {
-        if (!ParseInt(value, 0, 999, txDelayMs_)) {
-            return kErrBadValue;
+    lock.unlock();
+    int number = 0;
+    bool flag = false;
+    if (key == "baud") {
+        if (!ParseInt(value, 1, 115200, number) ||
+            std::find(std::begin(kBauds), std::end(kBauds), number) == std::end(kBauds)) {
+            return kErrBadBaud;
         }
-        return txTimeControl_ ? ApplyDirectionControl(true, txDelayMs_) : kOk;
+        return ChangeLine([number](LineSettings& line) { line.baud = number; });
+    }
+    if (key == "frame") {
+        return ValidFrame(value) ? ChangeLine([&value](LineSettings& line) { line.frame = value; })
+                                 : kErrBadFrame;
+    }
+    if (key == "TxDelayTime") {
+        return ParseInt(value, 0, 999, number)
+                   ? ChangeLine([number](LineSettings& line) { line.directionDelayMs = number; })
+                   : kErrBadValue;
     }
     if (key == "TxTimeControl") {
-        if (!ParseFlag(value, flag)) {
-            return kErrBadValue;
-        }
-        txTimeControl_ = flag;
-        return ApplyDirectionControl(flag, txDelayMs_);
+        return ParseFlag(value, flag)
+                   ? ChangeLine([flag](LineSettings& line) { line.directionControl = flag; })
+                   : kErrBadValue;
     }
     if (key == "Performance") {
-        if (!ParseFlag(value, flag)) {
-            return kErrBadValue;
-        }
-        performance_ = flag;
-        ApplyLowLatency(!flag); // "0" asks for maximum performance
-        return kOk;
+        // "0" asks for maximum performance.
+        return ParseFlag(value, flag)
+                   ? ChangeLine([flag](LineSettings& line) { line.lowLatency = !flag; })
+                   : kErrBadValue;
     }
     return kErrUnknownKey;
 }
 
+int SerialPort::ChangeLine(const std::function<void(LineSettings&)>& change) {
+    Use use(*this);
+    if (const int rc = use.TakeLine(Clock::now() + std::chrono::milliseconds(BlockTimeoutMs()));
+        rc != kOk) {
+        return rc;
+    }
+    LineSettings settings;
+    {
+        std::lock_guard lock(mutex_);
+        settings = line_;
+    }
+    change(settings);
+    if (const int rc = use.Dev().Apply(settings); rc != kOk) {
+        return use.Failed(rc);
+    }
+    std::lock_guard lock(mutex_);
+    line_ = settings;
+    return kOk;
+}
+
+int SerialPort::BlockTimeoutMs() {
+    std::lock_guard lock(mutex_);
+    return blockTimeoutMs_;
+}
+
 int SerialPort::DoCommand(const std::string& command, const std::string& in, std::string& out,
                           bool& hasOut) {
-    std::lock_guard lock(mutex_);
     hasOut = false;
-    if (lost_) {
-        // The lines set last are remembered, and set again when the device is back.
-        if (command == "GetRTS" || command == "GetDTR") {
-            return CommandLocked(command, in, out, hasOut);
-        }
-        return kErrDisconnected;
+    if (command == "GetRTS" || command == "GetDTR") {
+        // The lines set last are remembered, also while the device is lost, and set again
+        // when it is back.
+        std::lock_guard lock(mutex_);
+        out = Text(command == "GetRTS" ? rts_ : dtr_);
+        hasOut = true;
+        return kOk;
     }
-    return Checked(CommandLocked(command, in, out, hasOut));
-}
-
-int SerialPort::CommandLocked(const std::string& command, const std::string& in, std::string& out,
-                              bool& hasOut) {
-    if (command == "SetRTS" || command == "SetDTR") {
-        if (in != "ON" && in != "OFF") {
-            return kErrBadCommandValue;
+    Use use(*this);
+    if (command == "GetCTS" || command == "GetDSR") {
+        if (const int rc = use.TakeLease(); rc != kOk) {
+            return rc;
         }
-        return SetLine(command == "SetRTS" ? TIOCM_RTS : TIOCM_DTR, in == "ON");
+        bool cts = false;
+        bool dsr = false;
+        const bool known = use.Dev().ReadModemLines(cts, dsr);
+        out = Text(known && (command == "GetCTS" ? cts : dsr));
+        hasOut = true;
+        return kOk;
+    }
+    const bool rts = command == "SetRTS";
+    if (!rts && command != "SetDTR" && command != "FlushInQ") {
+        return kErrUnknownCommand;
+    }
+    if (command != "FlushInQ" && in != "ON" && in != "OFF") {
+        return kErrBadCommandValue;
+    }
+    if (const int rc = use.TakeLine(Clock::now() + std::chrono::milliseconds(BlockTimeoutMs()));
+        rc != kOk) {
+        return rc;
     }
     if (command == "FlushInQ") {
-        FlushInput();
+        use.Dev().FlushInput();
+        std::lock_guard lock(mutex_);
+        leftover_.clear();
         return kOk;
     }
-    hasOut = true;
-    if (command == "GetRTS") {
-        out = Text(rts_);
-        return kOk;
+    if (const int rc = use.Dev().SetModemLine(rts, in == "ON"); rc != kOk) {
+        return use.Failed(rc);
     }
-    if (command == "GetDTR") {
-        out = Text(dtr_);
-        return kOk;
-    }
-    if (command == "GetCTS" || command == "GetDSR") {
-        int bits = 0;
-        if (!hasModemLines_ || ioctl(fd_, TIOCMGET, &bits) != 0) {
-            out = "OFF";
-            return kOk;
-        }
-        out = Text((bits & (command == "GetCTS" ? TIOCM_CTS : TIOCM_DSR)) != 0);
-        return kOk;
-    }
-    hasOut = false;
-    return kErrUnknownCommand;
+    std::lock_guard lock(mutex_);
+    (rts ? rts_ : dtr_) = in == "ON";
+    return kOk;
 }
 
-void SerialPort::FlushInput() {
-    tcflush(fd_, TCIFLUSH);
+void SerialPort::KeepForLater(std::vector<unsigned char> bytes) {
+    std::lock_guard lock(mutex_);
+    bytes.insert(bytes.end(), leftover_.begin(), leftover_.end());
+    leftover_ = std::move(bytes);
 }
 
-bool SerialPort::HungUp() const {
-    pollfd pfd{fd_, POLLIN, 0};
-    return poll(&pfd, 1, 0) > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL));
-}
-
-int SerialPort::WaitReadable(int timeoutMs) {
-    pollfd pfd{fd_, POLLIN, 0};
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+int SerialPort::ReadFrame(Use& use, unsigned char* receive, int receiveSize,
+                          Clock::time_point deadline) {
+    std::vector<unsigned char> bytes;
+    int charTimeout = 0;
+    {
+        std::lock_guard lock(mutex_);
+        bytes.swap(leftover_);
+        charTimeout = CharTimeoutMs();
+    }
+    // Hands over bytes[at, at + count) and keeps what follows for the next read.
+    auto deliver = [&](std::size_t at, std::size_t count) {
+        const std::size_t n =
+            std::min({count, bytes.size() - at, static_cast<std::size_t>(receiveSize)});
+        std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(at), n, receive);
+        KeepForLater({bytes.begin() + static_cast<std::ptrdiff_t>(at + n), bytes.end()});
+        return static_cast<int>(n);
+    };
+    bool silent = false;
+    int failure = kOk;
     for (;;) {
-        const int n = poll(&pfd, 1, Remaining(deadline));
-        if (n > 0) {
-            if (pfd.revents & POLLIN) {
-                return 1;
+        if (const auto frame = FindFrame(bytes, silent)) {
+            return deliver(frame->at, frame->length);
+        }
+        if (silent || bytes.size() >= kLongestSearch) {
+            if (bytes.empty()) {
+                return failure != kOk ? failure : kErrNothingReceived;
             }
-            return kErrDisconnected; // POLLHUP, POLLERR or POLLNVAL without data
+            // No frame in them: as they came, as far as a first byte that may be a LEN
+            // reaches (below 2 it cannot be one).
+            return deliver(0, bytes[0] >= 2 ? bytes[0] : bytes.size());
         }
-        if (n == 0) {
-            return 0;
-        }
-        if (errno != EINTR) {
-            return kErrReadFailed;
-        }
-    }
-}
-
-int SerialPort::ReadUntilGap(unsigned char* buffer, int already, int wanted) {
-    int got = already;
-    while (got < wanted) {
-        const ssize_t n = ::read(fd_, buffer + got, static_cast<size_t>(wanted - got));
-        if (n > 0) {
-            got += static_cast<int>(n);
-            continue;
-        }
-        // With VMIN = VTIME = 0 an empty queue reads as 0, not as end of file; a device
-        // that went away answers EIO or shows in the poll below.
-        if ((n < 0 && errno == EIO) || (n == 0 && HungUp())) {
-            return got > 0 ? got : kErrDisconnected;
-        }
-        if (n < 0 && errno != EAGAIN && errno != EINTR) {
-            return got > 0 ? got : kErrReadFailed;
-        }
-        const int ready = WaitReadable(CharTimeoutMs());
-        if (ready <= 0) {
-            // The gap ends the answer; a vanished device after some bytes still hands
-            // over what came.
-            return got > 0 ? got : (ready < 0 ? ready : kErrNothingReceived);
-        }
-    }
-    return got;
-}
-
-int SerialPort::WriteAll(const unsigned char* data, int length) {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(blockTimeoutMs_);
-    int done = 0;
-    while (done < length) {
-        const ssize_t n = ::write(fd_, data + done, static_cast<size_t>(length - done));
-        if (n > 0) {
-            done += static_cast<int>(n);
-            continue;
-        }
-        if (n < 0 && errno == EIO) {
+        const int ready =
+            use.Dev().WaitReadable(bytes.empty() ? MillisUntil(deadline) : charTimeout);
+        if (ready == 0 && use.Interrupted()) {
             return kErrDisconnected;
         }
-        if (n < 0 && errno != EAGAIN && errno != EINTR) {
-            return kErrWriteFailed;
+        if (ready == 0 && bytes.empty() && Clock::now() < deadline) {
+            continue;
         }
-        pollfd pfd{fd_, POLLOUT, 0};
-        const int ready = poll(&pfd, 1, Remaining(deadline));
-        if (ready == 0) {
-            return kErrWriteTimeout;
+        int n = 0;
+        unsigned char chunk[kChunk];
+        if (ready > 0) {
+            n = use.Dev().ReadAvailable(chunk, kChunk);
         }
-        if (ready > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL))) {
-            return kErrDisconnected;
+        if (ready < 0 || n < 0) {
+            // A device that vanished after some bytes still hands over what came.
+            failure = ready < 0 ? ready : n;
+            silent = true;
+        } else if (ready == 0) {
+            silent = true; // the character time-out passed, or nothing came at all
         }
+        bytes.insert(bytes.end(), chunk, chunk + std::max(n, 0));
     }
-    return done;
-}
-
-int SerialPort::WriteLocked(const unsigned char* data, int length) {
-    // Direction control by hand: raise RTS for the write and drop it after the delay.
-    const bool manualRts = txTimeControl_ && !kernelRs485_ && hasModemLines_;
-    if (manualRts) {
-        int bit = TIOCM_RTS;
-        ioctl(fd_, TIOCMBIS, &bit);
-    }
-    const int rc = WriteAll(data, length);
-    if (manualRts) {
-        tcdrain(fd_);
-        std::this_thread::sleep_for(std::chrono::milliseconds(txDelayMs_));
-        int bit = TIOCM_RTS;
-        ioctl(fd_, rts_ ? TIOCMBIS : TIOCMBIC, &bit);
-    }
-    return rc;
 }
 
 int SerialPort::Transceive(const unsigned char* send, int sendLength, unsigned char* receive,
                            int receiveSize) {
-    std::lock_guard lock(mutex_);
-    if (lost_) {
-        return kErrDisconnected;
-    }
-    return Checked(TransceiveLocked(send, sendLength, receive, receiveSize));
-}
-
-int SerialPort::TransceiveLocked(const unsigned char* send, int sendLength, unsigned char* receive,
-                                 int receiveSize) {
-    FlushInput();
-    if (const int rc = WriteLocked(send, sendLength); rc < 0) {
+    Use use(*this);
+    if (const int rc = use.TakeLine(Clock::now() + std::chrono::milliseconds(BlockTimeoutMs()));
+        rc != kOk) {
         return rc;
     }
-    const int ready = WaitReadable(blockTimeoutMs_);
-    if (ready <= 0) {
-        return ready < 0 ? ready : kErrNothingReceived;
+    int blockTimeout = 0;
+    {
+        std::lock_guard lock(mutex_);
+        leftover_.clear();
+        blockTimeout = blockTimeoutMs_;
     }
-    // Read the LEN byte first; it tells how many bytes make the answer.
-    int got = ReadUntilGap(receive, 0, 1);
-    if (got <= 0) {
-        return got;
+    use.Dev().FlushInput();
+    if (const int rc = use.Dev().Write(send, sendLength, blockTimeout); rc < 0) {
+        return use.Failed(rc);
     }
-    const int len = receive[0];
-    // A first byte below 2 cannot be a LEN: read on until the line falls silent.
-    const int wanted = len >= 2 ? std::min(len, receiveSize) : receiveSize;
-    return ReadUntilGap(receive, got, wanted);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(blockTimeout);
+    const int n = ReadFrame(use, receive, receiveSize, deadline);
+    if (n < 0) {
+        return use.Failed(n);
+    }
+    const std::span<const unsigned char> request(send, static_cast<std::size_t>(sendLength));
+    if (IsRequestFrame(request) && !Answers(request, {receive, static_cast<std::size_t>(n)})) {
+        // Not the answer (a frame the reader sent by itself, say): the line stays this
+        // thread's for NextAnswer until the block time-out.
+        std::lock_guard lock(mutex_);
+        exchange_ = Exchange{true, std::this_thread::get_id(), deadline, {send, send + sendLength}};
+    }
+    return n;
+}
+
+int SerialPort::NextAnswer(unsigned char* receive, int receiveSize) {
+    const auto me = std::this_thread::get_id();
+    Exchange exchange;
+    {
+        std::lock_guard lock(mutex_);
+        if (!exchange_.open || exchange_.thread != me || Clock::now() >= exchange_.until) {
+            EndExchangeOf(me);
+            return kErrNothingReceived;
+        }
+        exchange = exchange_;
+    }
+    Use use(*this);
+    const int rc = use.TakeLine(exchange.until, true);
+    int n = rc == kOk ? ReadFrame(use, receive, receiveSize, exchange.until) : rc;
+    if (n == kErrLineBusy) {
+        n = kErrNothingReceived;
+    }
+    if (n <= 0 || Answers(exchange.request, {receive, static_cast<std::size_t>(n)})) {
+        std::lock_guard lock(mutex_);
+        EndExchangeOf(me);
+    }
+    return n < 0 && rc == kOk ? use.Failed(n) : n;
 }
 
 int SerialPort::Transmit(const unsigned char* data, int length) {
-    std::lock_guard lock(mutex_);
-    if (lost_) {
-        return kErrDisconnected;
+    Use use(*this);
+    if (const int rc = use.TakeLine(Clock::now() + std::chrono::milliseconds(BlockTimeoutMs()));
+        rc != kOk) {
+        return rc;
     }
-    return Checked(WriteLocked(data, length));
+    const int rc = use.Dev().Write(data, length, BlockTimeoutMs());
+    return rc < 0 ? use.Failed(rc) : rc;
 }
 
 int SerialPort::Receive(unsigned char* buffer, int size) {
-    std::lock_guard lock(mutex_);
-    if (lost_) {
-        return kErrDisconnected;
+    Clock::time_point until;
+    int charTimeout = 0;
+    {
+        std::unique_lock lock(mutex_);
+        EndExchangeOf(std::this_thread::get_id());
+        until = Clock::now() + std::chrono::milliseconds(
+                                   receiveTimeoutMs_ > 0 ? receiveTimeoutMs_ : kZeroTimeoutSliceMs);
+        charTimeout = CharTimeoutMs();
+        // A lost device answers only after the time-out, so that a receive loop above stays
+        // idle; one that is back within it is read.
+        changed_.wait_until(lock, until, [this] { return closed_ || !lost_; });
     }
-    const int timeout = receiveTimeoutMs_ > 0 ? receiveTimeoutMs_ : kZeroTimeoutSliceMs;
-    const int ready = WaitReadable(timeout);
-    if (ready <= 0) {
-        return ready < 0 ? Checked(ready) : kErrNothingReceived;
+    int got = 0;
+    for (;;) {
+        // Wait for bytes with a lease only: exchanges and questions go on meanwhile.
+        {
+            Use wait(*this);
+            if (const int rc = wait.TakeLease(); rc != kOk) {
+                return got > 0 ? got : rc;
+            }
+            bool leftover = false;
+            {
+                std::lock_guard lock(mutex_);
+                leftover = !leftover_.empty();
+            }
+            const int ready = leftover ? 1 : wait.Dev().WaitReadable(MillisUntil(until));
+            if (ready < 0) {
+                const int rc = wait.Failed(ready);
+                return got > 0 ? got : rc;
+            }
+            if (ready == 0) {
+                if (wait.Interrupted() || Clock::now() < until) {
+                    continue; // the lease tells what became of the port
+                }
+                return got > 0 ? got : kErrNothingReceived;
+            }
+        }
+        // Take the line just to read what came.
+        Use read(*this);
+        if (const int rc = read.TakeLine(until); rc != kOk) {
+            return got > 0 ? got : (rc == kErrLineBusy ? kErrNothingReceived : rc);
+        }
+        int n = 0;
+        {
+            std::lock_guard lock(mutex_);
+            n = static_cast<int>(std::min(leftover_.size(), static_cast<std::size_t>(size - got)));
+            std::copy_n(leftover_.begin(), n, buffer + got);
+            leftover_.erase(leftover_.begin(), leftover_.begin() + n);
+        }
+        if (n == 0) {
+            n = read.Dev().ReadAvailable(buffer + got, size - got);
+        }
+        if (n < 0) {
+            const int rc = read.Failed(n);
+            return got > 0 ? got : rc;
+        }
+        got += n;
+        if (got >= size) {
+            return got;
+        }
+        if (n > 0) {
+            // The next byte belongs to this burst only when it comes within the character
+            // time-out.
+            until = Clock::now() + std::chrono::milliseconds(charTimeout);
+        }
     }
-    const int got = ReadUntilGap(buffer, 0, size);
-    return got == 0 ? kErrNothingReceived : Checked(got);
 }
 
-bool SerialPort::TryReadLines(bool& cts, bool& dsr) {
-    std::unique_lock lock(mutex_, std::try_to_lock);
-    int bits = 0;
-    if (!lock || lost_ || !hasModemLines_ || ioctl(fd_, TIOCMGET, &bits) != 0) {
-        return false;
+bool SerialPort::ReadLines(bool& cts, bool& dsr) {
+    Use use(*this);
+    return use.TakeLease() == kOk && use.Dev().ReadModemLines(cts, dsr);
+}
+
+void SerialPort::Watch() {
+    bool lost = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (closed_) {
+            return;
+        }
+        lost = lost_;
     }
-    cts = (bits & TIOCM_CTS) != 0;
-    dsr = (bits & TIOCM_DSR) != 0;
-    return true;
+    if (lost) {
+        TryReopen();
+        return;
+    }
+    // A call that runs notices a hang-up itself.
+    Use use(*this);
+    if (use.TakeLeaseIfIdle() && use.Dev().HungUp()) {
+        MarkLost(use.Shared());
+    }
+}
+
+void SerialPort::TryReopen() {
+    std::string oldPath;
+    std::string oldIdentity;
+    LineSettings line;
+    bool rts = false;
+    bool dtr = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (!reconnect_) {
+            lostReason_ = kErrDisconnected;
+            return;
+        }
+        oldPath = path_;
+        oldIdentity = identity_;
+        line = line_;
+        rts = rts_;
+        dtr = dtr_;
+    }
+    // Nothing below holds a lock: looking at the device and opening it may take a while.
+    const std::string path = PortMap::PathOf(number_);
+    // A port the map named is not taken to the number's default device when its entry goes.
+    const bool fellBack = path != oldPath && path == PortMap::DefaultPathOf(number_);
+    struct stat st {};
+    int reason = kErrDisconnected;
+    std::shared_ptr<Device> device;
+    if (path.empty() || fellBack) {
+        reason = kErrUnmapped;
+    } else if (::stat(path.c_str(), &st) == 0) {
+        const Node node{st.st_dev, st.st_ino,
+                        st.st_ctim.tv_sec * 1'000'000'000LL + st.st_ctim.tv_nsec};
+        // When in doubt (an identity that cannot be told), the port stays lost.
+        if (node == refusedNode_ || IdentityOf(path) != oldIdentity || oldIdentity.empty()) {
+            reason = kErrOtherDevice;
+            refusedNode_ = node;
+        } else if (OpenDevice(path, device) == kOk && device->Apply(line) == kOk) {
+            device->SetModemLine(true, rts);
+            device->SetModemLine(false, dtr);
+            device->FlushInput();
+        } else {
+            device.reset();
+        }
+    }
+    std::lock_guard lock(mutex_);
+    if (closed_ || !lost_) {
+        return; // `device`, if any, closes again
+    }
+    if (!device) {
+        lostReason_ = reason;
+        return;
+    }
+    device_ = std::move(device);
+    path_ = path;
+    lost_ = false;
+    lostReason_ = kOk;
+    changed_.notify_all();
 }
 
 } // namespace sorn

@@ -1,22 +1,33 @@
 #pragma once
 
+#include "Device.h"
+
 #include <chrono>
+#include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace sorn {
 
-// One open serial device. Every public member takes the port's lock, so calls on one port
-// never interleave on the wire. Results are Sorn codes (ErrorTable.h) or byte counts.
+// One open port: its settings, its device (null while the device is lost), and the frame
+// logic of exchanges. Results are Sorn codes (ErrorTable.h) or byte counts.
+//
+// Locking: one mutex guards the state and is never held while anything waits on the device.
+// Calls that put bytes on the line or take them off it hold "the line", a token taken under
+// that mutex, one call at a time; an exchange keeps the line for its thread until its answer
+// has come or its time-out has passed, so an auto-answer frame before the answer never lets
+// another caller take the answer. A receive waits for bytes holding only a lease on the
+// device, and takes the line just to read what came. Questions about settings and modem
+// lines take neither the line nor a wait. Close ends every wait on the device at once.
 class SerialPort {
 public:
     // Opens port `number` (1..256) through the port map: raw, exclusive, no flow control,
-    // 9600 baud, "8E1". On success `port` holds the open port and 0 is returned.
-    static int Open(int number, std::unique_ptr<SerialPort>& port);
-    // Opens the device that port `number` names now, exclusive, without settings; 0 and the
-    // descriptor, or the code of the failure.
-    static int OpenDevice(int number, int& fd);
+    // 9600 baud, "8E1". Slow devices only slow this call: no lock is held while it opens.
+    static int Open(int number, std::shared_ptr<SerialPort>& port);
 
 private:
     struct Key {
@@ -24,12 +35,17 @@ private:
     };
 
 public:
-    SerialPort(Key, int fd, int number, bool isPty);
+    SerialPort(Key, int number, std::string path, std::string identity,
+               std::shared_ptr<Device> device);
     ~SerialPort();
     SerialPort(const SerialPort&) = delete;
     SerialPort& operator=(const SerialPort&) = delete;
 
     int Number() const { return number_; }
+
+    // The port is no longer in the registry: calls waiting on it end (-1001) and the device
+    // is closed before this returns.
+    void Close();
 
     int GetPara(const std::string& key, std::string& value);
     int SetPara(const std::string& key, const std::string& value);
@@ -39,69 +55,88 @@ public:
 
     int Transceive(const unsigned char* send, int sendLength, unsigned char* receive,
                    int receiveSize);
+    // The next frame of this thread's exchange that has not had its answer yet.
+    int NextAnswer(unsigned char* receive, int receiveSize);
     int Transmit(const unsigned char* data, int length);
     int Receive(unsigned char* buffer, int size);
 
-    // For the line-event thread: CTS and DSR states when the device has modem lines and the
-    // port is not busy. Returns false when they could not be read this time.
-    bool TryReadLines(bool& cts, bool& dsr);
+    // For the line-event thread: CTS and DSR when the device has modem lines.
+    bool ReadLines(bool& cts, bool& dsr);
 
-    // For the watch thread, never waiting for a call that runs on the port: notices a device
-    // that hung up while nobody used it, and reopens a lost device with the port's settings
-    // when its path exists again and "Reconnect" is on.
+    // For the watch thread, never waiting for a call on the port: notices a device that hung
+    // up while nobody used it, and reopens a lost device with the port's settings when the
+    // port map's path leads to the same device again and "Reconnect" is on.
     void Watch();
 
 private:
     using Clock = std::chrono::steady_clock;
+    class Use; // SerialPortUse.h
 
-    int SetParaLocked(const std::string& key, const std::string& value);
-    int CommandLocked(const std::string& command, const std::string& in, std::string& out,
-                      bool& hasOut);
-    int TransceiveLocked(const unsigned char* send, int sendLength, unsigned char* receive,
-                         int receiveSize);
-    int ApplyTermios(int baud, const std::string& frame);
-    int ApplyDirectionControl(bool on, int delayMs);
-    void ApplyLowLatency(bool on);
-    int SetLine(int bit, bool on);
-    int WriteAll(const unsigned char* data, int length);
-    int WriteLocked(const unsigned char* data, int length);
-    // 1 when a byte is readable within `timeoutMs`, 0 on time-out, a negative code when the
-    // device failed or went away.
-    int WaitReadable(int timeoutMs);
-    bool HungUp() const;
-    // The device went away: its descriptor is released, and every call on the port answers
-    // -1040 until the device is reopened.
-    void MarkLost();
-    // `rc`, or -1040 after marking the port lost when `rc` tells or the device hung up.
-    int Checked(int rc);
-    bool Reopen();
-    // Reads up to `wanted` bytes into `buffer`, waiting at most the character time-out for
-    // each next byte. Returns the count read or a negative code.
-    int ReadUntilGap(unsigned char* buffer, int already, int wanted);
-    void FlushInput();
+    // The exchange whose answer has not come: its thread, time-out and request.
+    struct Exchange {
+        bool open = false;
+        std::thread::id thread;
+        Clock::time_point until;
+        std::vector<unsigned char> request;
+    };
+
+    // Under mutex_: whether the line is free for this thread (an open exchange of another
+    // thread keeps it until its time-out).
+    bool LineFreeFor(std::thread::id thread) const;
+    // Under mutex_: ends this thread's exchange, if it has one.
+    void EndExchangeOf(std::thread::id thread);
+    int BlockTimeoutMs();
     int CharTimeoutMs() const { return charTimeoutMs_ * charTimeoutMpy_; }
 
-    std::mutex mutex_;
-    int fd_;           // -1 while the device is lost
-    std::string path_; // the device path at the last open
-    int number_;
-    bool isPty_;
-    bool hasModemLines_;
-    bool kernelRs485_ = false;
+    // Changes the line settings on the device (holding the line) and keeps them.
+    int ChangeLine(const std::function<void(LineSettings&)>& change);
+    // Reads the next answer frame, from what earlier reads left over and then from the
+    // device: the first whole frame whose LEN and checksum hold, skipping bytes before it
+    // that belong to no frame (the tail of a frame already under way). When the line falls
+    // silent without one, the bytes as they came, as far as the first byte's LEN reaches.
+    int ReadFrame(Use& use, unsigned char* receive, int receiveSize, Clock::time_point deadline);
+    // Keeps `bytes` for the next read of this port.
+    void KeepForLater(std::vector<unsigned char> bytes);
+    // The device went away: it is let go (closed once the last call on it returns), and
+    // calls answer -1040 until it is reopened.
+    void MarkLost(const std::shared_ptr<Device>& device);
+    // Reopens the lost device when its path leads to the same device as before.
+    void TryReopen();
 
-    int baud_ = 9600;
-    std::string frame_ = "8E1";
+    const int number_;
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::shared_ptr<Device> device_; // null while lost or closed
+    std::string path_;               // the port map's path at the last open
+    std::string identity_;           // what that path led to then
+    int users_ = 0;                  // calls holding a lease on the device
+    bool lineBusy_ = false;
+    Exchange exchange_;
+    std::vector<unsigned char> leftover_; // read past an answer, handed out next
+    bool closed_ = false;
+    bool lost_ = false;
+    int losses_ = 0;
+    int lostReason_ = 0;
+
+    // The watch thread's own: the device node last found to be another device. Until the
+    // path leads to another node (a new pseudo-terminal, a device plugged in again), the
+    // verdict stands without looking through the processes again.
+    struct Node {
+        unsigned long device = 0;
+        unsigned long inode = 0;
+        long long changedNs = 0;
+        bool operator==(const Node&) const = default;
+    };
+    Node refusedNode_;
+
+    LineSettings line_;
     int blockTimeoutMs_ = 800;
     int charTimeoutMs_ = 20;
     int charTimeoutMpy_ = 1;
     int receiveTimeoutMs_ = 200;
-    bool txTimeControl_ = false;
-    int txDelayMs_ = 10;
-    bool performance_ = true; // "1" = normal
     bool rts_ = false;
     bool dtr_ = false;
-    bool lost_ = false;
-    int losses_ = 0;
     bool reconnect_ = true;
 };
 

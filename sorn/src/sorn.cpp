@@ -185,6 +185,17 @@ int SORN_Transceive(int handle, const unsigned char* send, int sendLength, unsig
     });
 }
 
+int SORN_NextAnswer(int handle, unsigned char* receive, int receiveSize) {
+    if (!receive) {
+        return kErrNullArgument;
+    }
+    if (receiveSize <= 0) {
+        return kErrBadLength;
+    }
+    return WithPort(handle,
+                    [&](SerialPort& port) { return port.NextAnswer(receive, receiveSize); });
+}
+
 int SORN_Transmit(int handle, const unsigned char* data, int length) {
     if (!data && length > 0) {
         return kErrNullArgument;

@@ -125,6 +125,19 @@ public:
                        int) override {
         return -1;
     }
+    std::deque<int> choiceAnswers; // when empty, the box is closed (-1)
+    std::vector<int> choicePreferred;
+    int AskChoice(const std::string& text, const std::vector<std::string>&,
+                  int preferred) override {
+        messages.push_back(text);
+        choicePreferred.push_back(preferred);
+        if (choiceAnswers.empty()) {
+            return -1;
+        }
+        const int answer = choiceAnswers.front();
+        choiceAnswers.pop_front();
+        return answer;
+    }
     std::optional<std::string> AskOpenFileName() override {
         if (openAnswers.empty() || openAnswers.front().empty()) {
             if (!openAnswers.empty()) {

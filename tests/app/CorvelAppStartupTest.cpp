@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 
 namespace {
 
@@ -184,10 +185,30 @@ TEST_F(StartupTest, LogFileOnTheCommandLineStaysOpen) {
     std::filesystem::remove_all(dir);
 }
 
-TEST_F(StartupTest, UnknownCommandLineFileEndsStartUp) {
-    CorvelApp app(libs, prompts);
-    EXPECT_FALSE(Start(app, {"/tmp/nothing.xyz"}));
-    EXPECT_EQ(prompts.messages, (std::vector<std::string>{"Unknown file type !"}));
+TEST_F(StartupTest, CommandLineFileThatFailsIsNamedAndStartUpGoesOn) {
+    const auto dir = std::filesystem::temp_directory_path() / "corvel_startup_bad_cmdline";
+    std::filesystem::create_directories(dir);
+    { std::ofstream(dir / "cut.log") << "{\\rtf1\\ansi first\\par"; }
+    ASSERT_EQ(::mkfifo((dir / "pipe.log").c_str(), 0600), 0); // read, it would wait for ever
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {(dir / "cut.log").string(), "The file does not hold a Log Document."},
+        {(dir / "pipe.log").string(), "It is not a regular file (a device, a FIFO or a socket)."},
+        {(dir / "gone.log").string(), "No such file or directory."},
+        {(dir / "notes.xyz").string(), ""},
+    };
+    for (const auto& [path, reason] : cases) {
+        prompts.messages.clear();
+        CorvelApp app(libs, prompts);
+        ASSERT_TRUE(Start(app, {path}));
+        EXPECT_TRUE(frame.shown);
+        const std::string expected = reason.empty()
+                                         ? std::string(CorvelText::kUnknownFileType) + "\n" + path
+                                         : "Failed to open document.\n" + path + "\n" + reason;
+        EXPECT_EQ(prompts.messages, std::vector<std::string>{expected});
+        ASSERT_NE(app.ProtocolWindowDocument(), nullptr);
+        EXPECT_EQ(app.ProtocolWindowDocument()->PlainTitle(), "Log1");
+    }
+    std::filesystem::remove_all(dir);
 }
 
 TEST_F(StartupTest, CreateReaderObjectSetsThreeParametersInOrder) {

@@ -70,11 +70,61 @@ TEST(WkLogCommands, ExportLogToFileAndLineLimit) {
     choose.AnswerSelection(1);
     EXPECT_TRUE(commands.ChooseLineLimit(choose));
     EXPECT_EQ(doc.LineLimit(), 100000u);
-    EXPECT_EQ(choose.Records().back().preselected, 0);
+    EXPECT_EQ(choose.Records().back().preselected, 2); // the default: 1,000,000 lines
     EXPECT_EQ(choose.Records().back().items[2], "1,000,000 lines");
     choose.AnswerSelection(-1);
     EXPECT_FALSE(commands.ChooseLineLimit(choose));
     EXPECT_EQ(doc.LineLimit(), 100000u);
     doc.DetachSink();
+    std::filesystem::remove_all(dir);
+}
+
+TEST(WkLogCommands, LogToAnExistingFileAppendsReplacesOrLeavesIt) {
+    const auto dir = std::filesystem::temp_directory_path() / "corvel_log_append";
+    std::filesystem::create_directories(dir);
+    const auto path = dir / "day.log";
+    AppPrompts prompts;
+    // One run of the window: logs `lines` to `path`, the question answered with `choice`.
+    const auto run = [&](std::vector<std::string> lines, int choice) {
+        WkLogDoc doc;
+        NullSink sink;
+        doc.AttachSink(&sink, std::this_thread::get_id());
+        WkLogRows rows(doc.Store());
+        WkLogCommands commands(doc, rows);
+        prompts.saveAnswers = {path.string()};
+        prompts.choiceAnswers = {choice};
+        commands.ToggleLogToFile(prompts);
+        for (const std::string& line : lines) {
+            doc.Append(line);
+        }
+        doc.Drain();
+        const bool logged = doc.IsLoggingToFile();
+        doc.DetachSink();
+        return logged;
+    };
+    ASSERT_TRUE(run({"first run 1", "first run 2"}, 0));
+    EXPECT_TRUE(prompts.choicePreferred.empty()); // a new file needs no question
+
+    // After a restart, the same file: Append is the default and keeps the earlier lines.
+    ASSERT_TRUE(run({"second run"}, 0));
+    EXPECT_EQ(prompts.choicePreferred, std::vector<int>{0});
+    EXPECT_EQ(ReadRtfUtf8Text(ReadFile(path)), "first run 1\nfirst run 2\nsecond run\n");
+    // Cancel leaves it alone; Replace starts it afresh.
+    EXPECT_FALSE(run({"lost"}, 2));
+    EXPECT_EQ(ReadRtfUtf8Text(ReadFile(path)), "first run 1\nfirst run 2\nsecond run\n");
+    ASSERT_TRUE(run({"third run"}, 1));
+    EXPECT_EQ(ReadRtfUtf8Text(ReadFile(path)), "third run\n");
+
+    // Another program's rich text is offered Append, not as the default; its last paragraph
+    // stays a line of its own.
+    std::ofstream(path, std::ios::binary) << "{\\rtf1\\ansi notes}\r\n";
+    ASSERT_TRUE(run({"added"}, 0));
+    EXPECT_EQ(prompts.choicePreferred.back(), 1);
+    EXPECT_EQ(ReadRtfUtf8Text(ReadFile(path)), "notes\nadded\n");
+    // A file that is no rich text is only replaced when the user agrees.
+    std::ofstream(path, std::ios::binary) << "plain notes";
+    prompts.yesNoAnswers = {false};
+    EXPECT_FALSE(run({"lost"}, 0));
+    EXPECT_EQ(ReadFile(path), "plain notes");
     std::filesystem::remove_all(dir);
 }

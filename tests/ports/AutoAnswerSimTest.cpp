@@ -343,8 +343,8 @@ TEST(StartupFailure, CorvelIniStaysByteForByte) {
     const fs::path before = fs::current_path();
     fs::current_path(map.Dir());
 
-    enum class Step { OldSorn, UnknownFile, AutoAnswerThread };
-    for (Step step : {Step::OldSorn, Step::UnknownFile, Step::AutoAnswerThread}) {
+    enum class Step { OldSorn, AutoAnswerThread };
+    for (Step step : {Step::OldSorn, Step::AutoAnswerThread}) {
         VersionedSorn sorn;
         TestPrompts prompts;
         Frame frame;
@@ -358,10 +358,7 @@ TEST(StartupFailure, CorvelIniStaysByteForByte) {
         if (step == Step::AutoAnswerThread) {
             app.SetAutoAnswer(&failing);
         }
-        const std::vector<std::string> args = step == Step::UnknownFile
-                                                  ? std::vector<std::string>{"notes.xyz"}
-                                                  : std::vector<std::string>{};
-        EXPECT_FALSE(app.InitInstance([&] { return &frame; }, args));
+        EXPECT_FALSE(app.InitInstance([&] { return &frame; }, {}));
         // The last step fails after the ports were restored: port 1 is open, port 7 missing.
         EXPECT_EQ(sorn.GetPortHandle("1") > 0, step == Step::AutoAnswerThread);
         app.ExitInstance();

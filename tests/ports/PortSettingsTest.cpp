@@ -286,6 +286,49 @@ TEST_F(PortSettings, ASectionIsOverwrittenWhenTheUserOpenedOrClosedItsPort) {
     EXPECT_EQ(file.Read("4.COMPort", "Timeout", ""), "-5");
 }
 
+TEST_F(PortSettings, ARunFolderThatCannotBeWrittenKeepsThePortsInTheFallbackFile) {
+    const fs::path fallback = fs::path(map.Dir()) / "config" / "corvel" / "Corvel.ini";
+    // A read-only run folder; for a user whom permissions do not stop (root), a folder that
+    // is a file.
+    fs::path run = fs::path(map.Dir()) / "run";
+    fs::create_directories(run);
+    fs::permissions(run, fs::perms::owner_read | fs::perms::owner_exec);
+    if (::access(run.c_str(), W_OK) == 0) {
+        run = fs::path(map.Dir()) / "plain-file";
+        std::ofstream(run) << "";
+    }
+    const fs::path ini = run / "Corvel.ini";
+    manager.SetFallbackSettingsPath(fallback);
+    manager.RestorePorts(ini);
+    ASSERT_EQ(prompts.Messages(),
+              std::vector<std::string>{"Ini-File " + ini.string() + " not found"});
+    const int port = sorn.OpenPort("12");
+    ASSERT_EQ(sorn.SetPortPara(port, "baud", "19200"), 0);
+    prompts.Clear();
+    manager.SavePorts(ini);
+    // Told once: which file, why, and where the ports went.
+    ASSERT_EQ(prompts.Messages().size(), 1u);
+    const std::string told = prompts.Messages()[0];
+    EXPECT_EQ(told.rfind("Cannot write the settings file\n" + ini.string() + "\n(", 0), 0u) << told;
+    EXPECT_NE(told.find("The ports are kept in\n" + fallback.string() + "\n"), std::string::npos)
+        << told;
+    EXPECT_EQ(ReadFile(fallback).rfind("[1.COMPort]\nCOM=12\nBaud=19200\n", 0), 0u);
+    EXPECT_EQ(sorn.GetPortHandle("12"), 0);
+
+    // The next start reads them back without a word, and its exit says nothing more.
+    prompts.Clear();
+    WkComPortManager next{sorn, sorn, prompts};
+    next.SetFallbackSettingsPath(fallback);
+    next.RestorePorts(ini);
+    const int again = sorn.GetPortHandle("12");
+    ASSERT_GT(again, 0);
+    EXPECT_EQ(Para(again, "baud"), "19200");
+    next.SavePorts(ini);
+    EXPECT_TRUE(prompts.Messages().empty());
+    EXPECT_FALSE(fs::exists(ini));
+    fs::permissions(fs::path(map.Dir()) / "run", fs::perms::owner_all);
+}
+
 TEST_F(PortSettings, ALargeFileIsWrittenInOnePass) {
     // About 20 MB of other programs' sections around the port sections.
     std::string bytes = "[1.COMPort]\nCOM=2\n[2.COMPort]\nCOM=None\n";

@@ -311,6 +311,13 @@ void ComPortDlgTest::switchesLinesAtOnceAndShowsLineEvents() {
     QVERIFY(bench.manager.LineStates(port).dtr);
     c.Check("checkRts")->click();
     QVERIFY(!bench.manager.LineStates(port).rts);
+    // A click refused for an edit out of range leaves the box showing the line.
+    c.Type("editMultiplier", "50");
+    c.Check("checkRts")->click();
+    QCOMPARE(bench.prompts.Messages(),
+             std::vector<std::string>{"Please enter an integer between 1 and 10."});
+    QVERIFY(!c.Check("checkRts")->isChecked());
+    QVERIFY(!bench.manager.LineStates(port).rts);
 
     // Events come on another thread and are shown when the window handles them.
     std::thread([port] {

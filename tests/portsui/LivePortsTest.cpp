@@ -33,7 +33,8 @@ public:
         messages.push_back(text);
         return false;
     }
-    Answer AskYesNoCancel(const std::string&) override { return Answer::Cancel; }
+    // The protocol window's lines may go when the program ends.
+    Answer AskYesNoCancel(const std::string&) override { return Answer::No; }
     int SelectFromList(const std::string&, const std::string&, const std::vector<std::string>&,
                        int) override {
         return -1;

@@ -92,6 +92,10 @@ int SORN_Transceive(int, const unsigned char* send, int sendLength, unsigned cha
     return count;
 }
 
+int SORN_NextAnswer(int, unsigned char*, int) {
+    return SORN_ERR_NOTHING_RECEIVED;
+}
+
 int SORN_Transmit(int, const unsigned char*, int length) {
     return length;
 }

@@ -7,11 +7,14 @@
 #include "sorn.h"
 #include "velk.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <string>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 using namespace simtest;
 using namespace std::chrono_literals;
@@ -134,6 +137,36 @@ TEST_F(SimBus, AutoAnswerFramesArriveThroughReceive) {
                                       0x02, 0x03, 0x04, 0x05, 0x1A};
     ASSERT_EQ(n, static_cast<int>(sizeof expected));
     EXPECT_EQ(std::memcmp(buffer, expected, sizeof expected), 0);
+}
+
+std::vector<std::string> gLines;
+void RecordLine(const char* text, int) {
+    gLines.emplace_back(text);
+}
+
+TEST_F(SimBus, ExchangeGetsItsOwnAnswerAmongAutoAnswerFrames) {
+    Start({});
+    // Serial-number protocols, four 5 ms apart every 50 ms while the transponder stays.
+    ASSERT_EQ(VELK_0x41_WriteEEAANum(reader, 0, 4), 0);
+    ASSERT_EQ(VELK_0x42_WriteEEAATf(reader, 0, 1), 0);
+    ASSERT_EQ(VELK_0x60_WriteEEAATs(reader, 0, 10), 0);
+    ASSERT_EQ(VELK_0x40_WriteEEAAMode(reader, 0, 0x01), 0);
+    ASSERT_EQ(sim->Control("tag TTB 0102030405"), "ok");
+    // The answers come 100 ms late: protocols arrive between each request and its answer.
+    ASSERT_EQ(sim->Control("fault late=100 5"), "ok");
+    gLines.clear();
+    VELK_SetCbPtr_ProtStr(RecordLine);
+    ASSERT_EQ(VELK_SetReaderPara(reader, "LOGPROT", "1"), 0);
+    for (int i = 0; i < 5; ++i) {
+        char version[16] = {};
+        EXPECT_EQ(VELK_0x65_SoftVersion(reader, 0, version, 1), 0);
+        EXPECT_STREQ(version, "0301002003");
+    }
+    VELK_SetCbPtr_ProtStr(nullptr);
+    const auto unasked = std::count_if(gLines.begin(), gLines.end(), [](const std::string& line) {
+        return line.ends_with("  <<  0B 00 11 00 01 01 02 03 04 05 1A ");
+    });
+    EXPECT_GE(unasked, 5);
 }
 
 TEST_F(SimBus, EachFaultGivesItsCode) {

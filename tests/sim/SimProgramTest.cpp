@@ -60,8 +60,10 @@ TEST_F(SimProgram, LinksMapsServesAndCleansUp) {
     EXPECT_EQ(host.Exchange({0x04, 0x00, 0x65, 0x61}),
               (Bytes{0x0A, 0x00, 0x65, 0x00, 0x03, 0x01, 0x00, 0x20, 0x03, 0x4E}));
 
+    // Ended by SIGTERM, it takes its line out of the port map again.
     EXPECT_EQ(sim.Stop(), 0);
     EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
+    EXPECT_EQ(Slurp(ports), "# test map\n");
 }
 
 TEST_F(SimProgram, ControlLinesDriveTheReader) {
@@ -160,6 +162,33 @@ TEST_F(SimProgram, SendsAutoAnswerProtocolsUnasked) {
     EXPECT_EQ(host.ReadFrame(2s),
               (Bytes{0x0B, 0x00, 0x11, 0x00, 0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x1B}));
     EXPECT_TRUE(host.ReadFrame(300ms).empty());
+}
+
+TEST_F(SimProgram, BackedUpAutoAnswerLineNeitherDelaysControlNorStop) {
+    SimProcess sim({});
+    std::string slave = sim.WaitReady();
+    ASSERT_FALSE(slave.empty());
+    HostPort host(slave, 9600);
+    // 255 serial-number protocols a group, no gap, every 50 ms; the host never reads them.
+    EXPECT_EQ(host.Exchange(kestra::BuildRequest(0, 0x41, {0xFF}))[3], 0x00);
+    EXPECT_EQ(host.Exchange(kestra::BuildRequest(0, 0x42, {0x00, 0x00}))[3], 0x00);
+    EXPECT_EQ(host.Exchange(kestra::BuildRequest(0, 0x60, {0x00, 0x0A}))[3], 0x00);
+    EXPECT_EQ(host.Exchange(kestra::BuildRequest(0, 0x40, {0x01}))[3], 0x00);
+    EXPECT_EQ(sim.Control("tag TTA 0102030405"), "ok");
+    // Protocols the host does not take are dropped and counted.
+    auto dropped = [&](std::chrono::milliseconds timeout) {
+        const std::string state = sim.Control("state", timeout);
+        const auto at = state.find("dropped ");
+        return at == std::string::npos ? -1L : std::stol(state.substr(at + 8));
+    };
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (dropped(5s) <= 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_GT(dropped(1s), 0) << "state within a second of asking";
+    const auto stop = std::chrono::steady_clock::now();
+    EXPECT_EQ(sim.Stop(), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - stop, 1s);
 }
 
 TEST_F(SimProgram, WireModeTakesTheLineTime) {

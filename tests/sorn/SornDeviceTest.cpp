@@ -1,6 +1,7 @@
 // Devices in the real world: one that goes away and comes back behind the same link, one the
 // user may not open, and detection that never opens a device.
 #include "PtyPeer.h"
+#include "SimProcess.h"
 #include "sorn.h"
 
 #include <gtest/gtest.h>
@@ -55,7 +56,7 @@ void Relink(const std::string& link, const std::string& target) {
 
 } // namespace
 
-TEST(SornDeviceTest, LostDeviceAnswersAtOnceAndComesBackInTheSameHandle) {
+TEST(SornDeviceTest, LostDeviceComesBackInTheSameHandleOnlyAsTheSameDevice) {
     PortMapFile map;
     auto first = std::make_unique<PtyPeer>();
     const std::string link = map.Dir() + "/reader";
@@ -65,7 +66,9 @@ TEST(SornDeviceTest, LostDeviceAnswersAtOnceAndComesBackInTheSameHandle) {
     ASSERT_GT(handle, 0);
     ASSERT_EQ(SORN_SetPortPara(handle, "baud", "19200"), 0);
     ASSERT_EQ(SORN_DoPortCmd(handle, "SetDTR", std::string("ON").data()), 0);
+    ASSERT_EQ(SORN_SetPortPara(handle, "Timeout", "300"), 0);
     EXPECT_EQ(Para(handle, "Connected"), "1");
+    EXPECT_EQ(Para(handle, "LostReason"), "0");
 
     const std::string oldSlave = first->SlavePath();
     first->Close();
@@ -75,13 +78,25 @@ TEST(SornDeviceTest, LostDeviceAnswersAtOnceAndComesBackInTheSameHandle) {
     unsigned char answer[16];
     const unsigned char request[] = {0x04, 0x00, 0x52, 0x56};
     EXPECT_EQ(SORN_Transceive(handle, request, 4, answer, sizeof answer), -1040);
+    // A receive takes its time-out, so a receive loop above it does not spin.
+    const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(SORN_Receive(handle, answer, sizeof answer), -1040);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
     EXPECT_EQ(SORN_SetPortPara(handle, "baud", "9600"), -1040);
     EXPECT_EQ(Para(handle, "baud"), "19200");
     EXPECT_EQ(Para(handle, "Losses"), "1");
     char line[8] = {};
     EXPECT_EQ(SORN_DoPortCmd(handle, "GetDTR", line), 0); // kept for saving and for the return
     EXPECT_STREQ(line, "ON");
+
+    // The link now leads to a pseudo-terminal another program holds: not the device that went.
+    simtest::SimProcess other({});
+    const std::string foreign = other.WaitReady();
+    ASSERT_FALSE(foreign.empty());
+    Relink(link, foreign);
+    ASSERT_TRUE(WaitUntil([&] { return Para(handle, "LostReason") == "-1041"; }));
+    EXPECT_EQ(Para(handle, "Connected"), "0");
+    EXPECT_EQ(DescriptorsOn(foreign), 0);
 
     PtyPeer second;
     Relink(link, second.SlavePath());

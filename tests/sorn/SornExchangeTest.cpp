@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <future>
 #include <thread>
@@ -42,6 +43,16 @@ protected:
         took = duration_cast<milliseconds>(steady_clock::now() - start);
         answer.resize(n > 0 ? n : 0);
         return n;
+    }
+
+    // An exchange that the peer answers with `reply`, in which kAnswer is the answer frame.
+    void ExpectAnswerFrom(const Bytes& reply) {
+        std::thread reader = AnswerWith(reply);
+        Bytes answer;
+        milliseconds took{};
+        EXPECT_EQ(Exchange(answer, took), 5);
+        reader.join();
+        EXPECT_EQ(answer, kAnswer);
     }
 
     // Reads the 4-byte request on the master side, then sends `answer`.
@@ -95,10 +106,7 @@ TEST_F(SornExchangeTest, ByteAfterTheCharacterTimeOutIsNotPartOfTheAnswer) {
     ASSERT_TRUE(peer_.WaitUntilQueuedAtSlave(2));
 
     // The late bytes are flushed by the next exchange, whose answer comes whole.
-    std::thread second = AnswerWith(kAnswer);
-    EXPECT_EQ(Exchange(answer, took), 5);
-    second.join();
-    EXPECT_EQ(answer, kAnswer);
+    ExpectAnswerFrom(kAnswer);
 }
 
 TEST_F(SornExchangeTest, CharacterTimeOutScalesWithItsMultiplier) {
@@ -129,21 +137,11 @@ TEST_F(SornExchangeTest, FirstByteBelowTwoIsNoLengthSoTheLineDecides) {
 TEST_F(SornExchangeTest, BytesReceivedBeforeTheExchangeAreFlushed) {
     peer_.Write({0x07, 0xAA, 0xBB});
     ASSERT_TRUE(peer_.WaitUntilQueuedAtSlave(3));
-    std::thread reader = AnswerWith(kAnswer);
-    Bytes answer;
-    milliseconds took{};
-    EXPECT_EQ(Exchange(answer, took), 5);
-    reader.join();
-    EXPECT_EQ(answer, kAnswer);
+    ExpectAnswerFrom(kAnswer);
 }
 
 TEST_F(SornExchangeTest, AnswerStopsAtItsLengthAndAtTheCallersBuffer) {
-    std::thread reader = AnswerWith({0x05, 0x00, 0x65, 0x00, 0x60, 0xEE, 0xEE});
-    Bytes answer;
-    milliseconds took{};
-    EXPECT_EQ(Exchange(answer, took), 5);
-    reader.join();
-    EXPECT_EQ(answer, kAnswer);
+    ExpectAnswerFrom({0x05, 0x00, 0x65, 0x00, 0x60, 0xEE, 0xEE});
 
     std::thread small = AnswerWith({0x09, 1, 2, 3, 4, 5, 6, 7, 8});
     unsigned char buffer[4] = {};
@@ -187,6 +185,67 @@ TEST_F(SornExchangeTest, ClosedPeerGivesAnErrorQuickly) {
     EXPECT_LT(took.count(), 400);
     unsigned char buffer[16];
     EXPECT_EQ(SORN_Receive(handle_, buffer, sizeof buffer), -1040);
+}
+
+TEST_F(SornExchangeTest, FramesTheReaderSentByItselfLeaveTheAnswerToTheExchange) {
+    // After the request: the tail of a frame that was under way, a whole auto-answer frame,
+    // then the answer. A receive loop runs on the port all the while.
+    const Bytes tail = {0x30, 0x11, 0x22};
+    const Bytes unasked = {0x0B, 0x00, 0x11, 0x00, 0x01, 0x01, 0x02, 0x03, 0x04, 0x05, 0x1A};
+    std::atomic<bool> stop{false};
+    Bytes received;
+    Set("Timeout", "20");
+    std::thread receiver([&] {
+        unsigned char buffer[256];
+        while (!stop) {
+            const int n = SORN_Receive(handle_, buffer, sizeof buffer);
+            received.insert(received.end(), buffer, buffer + std::max(n, 0));
+        }
+    });
+    Bytes all = tail;
+    all.insert(all.end(), unasked.begin(), unasked.end());
+    all.insert(all.end(), kAnswer.begin(), kAnswer.end());
+    std::thread reader = AnswerWith(all);
+    Bytes answer;
+    milliseconds took{};
+    EXPECT_EQ(Exchange(answer, took), 11);
+    EXPECT_EQ(answer, unasked);
+    reader.join();
+    answer.assign(256, 0);
+    ASSERT_EQ(SORN_NextAnswer(handle_, answer.data(), 256), 5);
+    answer.resize(5);
+    EXPECT_EQ(answer, kAnswer);
+    // The answer ended the exchange.
+    EXPECT_EQ(SORN_NextAnswer(handle_, answer.data(), 256), -1030);
+    stop = true;
+    receiver.join();
+    EXPECT_TRUE(received.empty()) << received.size() << " bytes went to the receive";
+}
+
+TEST_F(SornExchangeTest, WaitingReceiveHoldsUpNeitherQuestionsNorExchanges) {
+    Set("Timeout", "60000");
+    std::atomic<int> received{0};
+    std::thread receiver([&] {
+        unsigned char buffer[16];
+        received = SORN_Receive(handle_, buffer, sizeof buffer);
+    });
+    std::vector<double> queries;
+    for (int i = 0; i < 50; ++i) {
+        char value[16] = {};
+        const auto start = steady_clock::now();
+        ASSERT_EQ(SORN_GetPortPara(handle_, "baud", value), 0);
+        ASSERT_EQ(SORN_DoPortCmd(handle_, "GetCTS", value), 0);
+        queries.push_back(duration<double, std::milli>(steady_clock::now() - start).count());
+        std::this_thread::sleep_for(milliseconds(2));
+    }
+    ExpectAnswerFrom(kAnswer);
+    EXPECT_EQ(received.load(), 0) << "the receive ended early or took the answer";
+    std::nth_element(queries.begin(), queries.begin() + 25, queries.end());
+    EXPECT_LT(queries[25], 10.0) << "median ms of a settings and a line question";
+
+    peer_.Write({0x42});
+    receiver.join();
+    EXPECT_EQ(received.load(), 1);
 }
 
 TEST_F(SornExchangeTest, ExchangesFromSeveralThreadsNeverInterleave) {

@@ -164,6 +164,14 @@ private slots:
         QVERIFY(frame.Action(CommandId::kStopAutoAnswer)->isEnabled());
         frame.Action(CommandId::kStopAutoAnswer)->trigger();
         QCOMPARE(frame.Pane(1)->text(), QString());
+        // The lock panes follow their keys (the offscreen platform has no lights to ask).
+        QTest::keyClick(frame.windowHandle(), Qt::Key_NumLock);
+        frame.RefreshStatus();
+        QCOMPARE(frame.Pane(4)->text(), QString("NUM"));
+        QCOMPARE(frame.Pane(2)->text(), QString());
+        QTest::keyClick(frame.windowHandle(), Qt::Key_ScrollLock);
+        frame.RefreshStatus();
+        QCOMPARE(frame.Pane(2)->text(), QString("S"));
     }
 
     void protocolWindowSitsInTheLowerThird() {
@@ -188,16 +196,16 @@ private slots:
     void newLogReplacesTheWindowAndMissingTypesReport() {
         Bench bench;
         bench.app->AppendToProtocolWindow("old line");
+        bench.prompts.yesNoCancelAnswers = {Prompts::Answer::No}; // the line may go
         bench.frame->RunCommand(CommandId::kNewLog);
         QTRY_COMPARE(bench.frame->MdiArea()->subWindowList().size(), 1);
         QCOMPARE(bench.frame->ProtocolFrame()->windowTitle(), QString("ProtocolWindow - Log2[*]"));
         QCOMPARE(bench.View()->toPlainText(), QString());
-        QVERIFY(bench.prompts.messages.empty());
+        QCOMPARE(bench.prompts.messages, std::vector<std::string>{"Save changes to Log1?"});
         bench.frame->RunCommand(CommandId::kNewReader);
-        QCOMPARE(bench.prompts.messages,
-                 (std::vector<std::string>{"No Template with Read found !"}));
+        QCOMPARE(bench.prompts.messages.back(), std::string("No Template with Read found !"));
         bench.frame->RunCommand(CommandId::kNothing);
-        QCOMPARE(bench.prompts.messages.size(), std::size_t{1});
+        QCOMPARE(bench.prompts.messages.size(), std::size_t{2});
     }
 
     void linesFromThreadsAppearOnceAndWhole() {
@@ -250,6 +258,28 @@ private slots:
         QVERIFY(!bench.app->AppendToProtocolWindow("closed"));
         QVERIFY(bench.prompts.messages.empty());
         QVERIFY(!bench.frame->Action(CommandId::kFileSave)->isEnabled());
+    }
+
+    void closingWithLinesInNoFileAsksAndCancelKeepsTheWindow() {
+        QTemporaryDir dir;
+        Bench bench;
+        WkLogChildFrame* log = bench.frame->ProtocolFrame();
+        QVERIFY(bench.app->AppendToProtocolWindow("12/07/26 13:00:00.000  >>  04 00 65 61 "));
+        bench.prompts.yesNoCancelAnswers = {Prompts::Answer::Cancel};
+        QVERIFY(!log->close());
+        QCOMPARE(bench.prompts.messages, std::vector<std::string>{"Save changes to Log1?"});
+        QCOMPARE(bench.frame->ProtocolFrame(), log);
+        QCOMPARE(log->windowTitle(), QString("ProtocolWindow - Log1[*]"));
+        QCOMPARE(bench.View()->Lines().size(), std::size_t{1});
+
+        // Saved lines, and lines that go into a file as they come, are in a file.
+        bench.prompts.saveAnswers = {PathFromQt(dir.filePath("kept.log"))};
+        bench.frame->RunCommand(CommandId::kFileSave);
+        QVERIFY(log->Document()->StartLogToFile(PathFromQt(dir.filePath("live.log"))));
+        QVERIFY(bench.app->AppendToProtocolWindow("12/07/26 13:00:01.000  >>  04 00 65 61 "));
+        QVERIFY(log->close());
+        QTRY_VERIFY(bench.frame->ProtocolFrame() == nullptr);
+        QCOMPARE(bench.prompts.messages.size(), std::size_t{1});
     }
 
     void saveAndReopenGiveTheSameLines() {
@@ -307,16 +337,43 @@ private slots:
         QCOMPARE(bench.prompts.messages.back(), std::string("Save changes to Prot1?"));
     }
 
-    void droppedFileOpensAsOpenWould() {
+    void aDropIsACopyOfFilesThatOpenAndNeverAMove() {
         Bench bench;
         QTemporaryDir dir;
-        const std::string path = PathFromQt(dir.filePath("dropped.log"));
-        std::ofstream(path, std::ios::binary) << WriteRtfLines({"dropped line"}, WkLogFont{});
-        QMimeData mime;
-        mime.setUrls({QUrl::fromLocalFile(dir.filePath("dropped.log"))});
-        QVERIFY(bench.frame->OpenDroppedFiles(&mime));
+        for (const char* name : {"dropped.log", "moved.log"}) {
+            std::ofstream(PathFromQt(dir.filePath(name)), std::ios::binary)
+                << WriteRtfLines({"dropped line"}, WkLogFont{});
+        }
+        std::ofstream(PathFromQt(dir.filePath("notes.txt"))) << "notes";
+        struct Outcome {
+            bool entered;
+            bool dropped;
+            Qt::DropAction action;
+        };
+        // A file manager offers `actions` and proposes a move.
+        const auto drop = [&](const char* name, Qt::DropActions actions) {
+            QMimeData mime;
+            mime.setUrls({QUrl::fromLocalFile(dir.filePath(name))});
+            QDragEnterEvent enter(QPoint(50, 50), actions, &mime, Qt::LeftButton, Qt::NoModifier);
+            enter.setDropAction(Qt::MoveAction);
+            QCoreApplication::sendEvent(bench.frame.get(), &enter);
+            QDropEvent event(QPointF(50, 50), actions, &mime, Qt::LeftButton, Qt::NoModifier);
+            event.setDropAction(Qt::MoveAction);
+            QCoreApplication::sendEvent(bench.frame.get(), &event);
+            return Outcome{enter.isAccepted(), event.isAccepted(), event.dropAction()};
+        };
+        Outcome copied = drop("dropped.log", Qt::CopyAction | Qt::MoveAction);
+        QVERIFY(copied.entered && copied.dropped);
+        QCOMPARE(copied.action, Qt::CopyAction);
         QCOMPARE(bench.app->ProtocolWindowDocument()->PlainTitle(), std::string("dropped.log"));
         QTRY_COMPARE(bench.View()->toPlainText(), QString("dropped line\n"));
+        // A source that offers only a move is refused, and nothing is opened.
+        Outcome moved = drop("moved.log", Qt::MoveAction);
+        QVERIFY(!moved.entered && !moved.dropped);
+        QCOMPARE(bench.app->ProtocolWindowDocument()->PlainTitle(), std::string("dropped.log"));
+        // A file of no known type is refused.
+        Outcome notes = drop("notes.txt", Qt::CopyAction | Qt::MoveAction);
+        QVERIFY(!notes.entered && !notes.dropped);
     }
 
     void signalClosesAMessageBoxAndNothingWaitsAfterIt() {

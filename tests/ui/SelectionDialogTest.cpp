@@ -6,15 +6,20 @@
 #include "CSelectComPortDlg.h"
 #include "CSelectReaderDlg.h"
 #include "CSelectReaderTypeDlg.h"
+#include "ScriptedPrompts.h"
 #include "WkLogDoc.h"
+#include "WkProtEditDoc.h"
+#include "WkQtText.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <fstream>
 
 namespace {
 
@@ -168,6 +173,55 @@ private slots:
         QTest::mouseClick(Button(dialog, "okButton"), Qt::LeftButton);
         QCOMPARE(log.InfoString(1), std::string("line 1\r\nline 2"));
         QVERIFY(log.IsModified());
+    }
+
+    void fileInfoCommentIsStoredInTheWindowsCodePage() {
+        QTemporaryDir dir;
+        const std::string path = PathFromQt(dir.filePath("euro.prt"));
+        const QString euro = QString::fromUtf8("5 \u20ac \u2013 \u201cok\u201d");
+        WkProtEditDoc doc;
+        QVERIFY(doc.OnNewDocument());
+        ScriptedPrompts prompts;
+        doc.SetPrompts(&prompts);
+        std::optional<WkFileInfoModel> model = doc.GetFileInfo();
+        {
+            CFileInfoDlg dialog(*model);
+            dialog.show();
+            dialog.findChild<QPlainTextEdit*>("commentEdit")->setPlainText(euro);
+            QTest::mouseClick(Button(dialog, "okButton"), Qt::LeftButton);
+            QVERIFY(!dialog.isVisible());
+        }
+        QVERIFY(prompts.Records().empty());
+        QVERIFY(doc.SaveFile(path));
+        // Header: 20 strings, the file type, then the comment: 10 bytes of Windows-1252.
+        std::ifstream in(path, std::ios::binary);
+        std::string bytes(20, '\0');
+        in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        QCOMPARE(bytes, std::string("\x14\x00\x06PRT-02\x0A"
+                                    "5 \x80 \x96 \x93ok\x94",
+                                    20));
+
+        WkProtEditDoc loaded;
+        QVERIFY(loaded.LoadFile(path));
+        loaded.SetPrompts(&prompts);
+        std::optional<WkFileInfoModel> again = loaded.GetFileInfo();
+        CFileInfoDlg dialog(*again);
+        dialog.show();
+        auto* comment = dialog.findChild<QPlainTextEdit*>("commentEdit");
+        QCOMPARE(comment->toPlainText(), euro);
+
+        // A character the code page lacks is told before anything is stored; No keeps the
+        // dialog open on it.
+        prompts.AnswerYesNo(false);
+        comment->setPlainText(QString::fromUtf8("gate \u5317"));
+        QTest::mouseClick(Button(dialog, "okButton"), Qt::LeftButton);
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(prompts.Records().size(), std::size_t{1});
+        QCOMPARE(prompts.Records()[0].text,
+                 std::string("The comment holds characters that a file cannot store:\n\u5317\n"
+                             "Store them as '?'?"));
+        QVERIFY(!loaded.IsModified());
+        QCOMPARE(loaded.GetFileInfo()->Comment(), euro.toUtf8().toStdString());
     }
 };
 

@@ -98,6 +98,34 @@ TEST_F(FrameTest, ExchangeRejectsWrongCommandAndForeignAddress) {
     }
 }
 
+TEST_F(FrameTest, ExchangeWaitsOnForItsOwnAnswerPastAutoAnswerFrames) {
+    const int reader = NewReader();
+    LogTo(reader);
+    const Bytes unasked1{0x0B, 0x00, 0x11, 0x00, 0x01, 0x01, 0x02, 0x03, 0x04, 0x05, 0x1A};
+    const Bytes unasked2{0x0B, 0x00, 0x11, 0x00, 0x01, 0x01, 0x02, 0x03, 0x04, 0x06, 0x19};
+    const Bytes answer{0x0A, 0x00, 0x65, 0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x6E};
+    fakesorn::QueueAnswer(unasked1);
+    fakesorn::QueueNextAnswer(unasked2);
+    fakesorn::QueueNextAnswer(answer);
+    char version[64] = {};
+    EXPECT_EQ(VELK_0x65_SoftVersion(reader, 0, version, 1), 0);
+    EXPECT_STREQ(version, "0102030405");
+    std::vector<std::string> lines;
+    for (const HandedLine& line : Lines())
+        lines.push_back(WithoutStamp(line.text));
+    // Frames that answer nothing are shown as the auto-answer thread shows them: bytes alone.
+    EXPECT_EQ(lines, (std::vector<std::string>{"  >>  04 00 65 61 ", "  <<  " + Spaced(unasked1),
+                                               "  <<  " + Spaced(unasked2),
+                                               "  <<  " + Spaced(answer) + "  OK"}));
+    EXPECT_EQ(WithoutStamp(Para(reader, "RECSTR")), lines.back());
+
+    // Several frames and none answers: nothing was received within the time-out.
+    fakesorn::QueueAnswer(unasked1);
+    fakesorn::QueueNextAnswer(unasked2);
+    EXPECT_EQ(VELK_0x65_SoftVersion(reader, 0, version, 1), -1030);
+    EXPECT_EQ(fakesorn::NextAnswerCalls(), 4);
+}
+
 TEST_F(FrameTest, TransportResultsPassThroughUnchangedAndAreNotRepeated) {
     const int reader = NewReader();
     char version[64] = "keep";

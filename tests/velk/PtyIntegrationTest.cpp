@@ -13,13 +13,16 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <mutex>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -92,7 +95,8 @@ protected:
         if (port_ > 0)
             SORN_ClosePort(port_);
         close(slave_);
-        close(master_);
+        if (master_ >= 0)
+            close(master_);
         std::filesystem::remove(mapFile_);
     }
 
@@ -222,6 +226,61 @@ TEST_F(PtyIntegrationTest, ScanThreadHandsReceivedBytesToTheEventHandler) {
     char timeout[16] = {};
     ASSERT_EQ(SORN_GetPortPara(port_, "Timeout", timeout), 0);
     EXPECT_STRNE(timeout, "0");
+}
+
+// The threads of this process, by their ids.
+std::vector<std::string> Tasks() {
+    std::vector<std::string> tasks;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task"))
+        tasks.push_back(entry.path().filename().string());
+    return tasks;
+}
+
+// Processor time of thread `task` so far, in milliseconds (user and system, in clock ticks).
+double ThreadCpuMs(const std::string& task) {
+    std::ifstream stat("/proc/self/task/" + task + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    // The fields after the parenthesised name: state is field 3, utime 14, stime 15.
+    std::istringstream fields(text.substr(text.rfind(')') + 2));
+    std::string field;
+    long ticks = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i) {
+        if (i >= 14)
+            ticks += std::stol(field);
+    }
+    return ticks * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+TEST_F(PtyIntegrationTest, ScanThreadStaysIdleWhileThePortIsLost) {
+    const std::vector<std::string> before = Tasks();
+    const VELK_EVENT_HANDLER handler{4, 0, 3, reinterpret_cast<intptr_t>(&IgnoreScanData)};
+    ASSERT_EQ(VELK_AddEventHandler(reader_, &handler), 0);
+    std::string scan;
+    for (const auto deadline = std::chrono::steady_clock::now() + 10s;
+         scan.empty() && std::chrono::steady_clock::now() < deadline;) {
+        for (const std::string& task : Tasks()) {
+            if (std::find(before.begin(), before.end(), task) == before.end())
+                scan = task;
+        }
+    }
+    ASSERT_FALSE(scan.empty());
+
+    close(master_); // the far end goes away
+    master_ = -1;
+    char connected[16] = "1";
+    for (const auto deadline = std::chrono::steady_clock::now() + 10s;
+         std::string(connected) != "0" && std::chrono::steady_clock::now() < deadline;) {
+        std::this_thread::sleep_for(10ms);
+        SORN_GetPortPara(port_, "Connected", connected);
+    }
+    ASSERT_STREQ(connected, "0");
+
+    const double start = ThreadCpuMs(scan);
+    std::this_thread::sleep_for(2s);
+    const double used = ThreadCpuMs(scan) - start;
+    std::printf("scan thread on a lost port: %.0f ms CPU in 2 s\n", used);
+    EXPECT_LT(used, 50.0);
+    ASSERT_EQ(VELK_DelEventHandler(reader_, &handler), 0);
 }
 
 TEST_F(PtyIntegrationTest, DeletingAReaderStopsItsScanThread) {

@@ -47,8 +47,7 @@ VELK_API int VELK_SendTransparent(int handle, unsigned char* request, int length
             answer[1] = 0;
         length = WithChecksum(request, length, addChecksum);
         reader->WriteSendLine(request, length);
-        const int r =
-            SORN_Transceive(reader->PortHandle(), request, length & 0xFF, answer, answerSize);
+        const int r = reader->TransceiveOwnAnswer(request, length & 0xFF, answer, answerSize);
         reader->WriteReceiveLine(answer, answerSize > 0 ? LoggedCount(r, answer, answerSize) : 0,
                                  r);
         reader->SetLastError(0);

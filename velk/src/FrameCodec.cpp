@@ -24,6 +24,18 @@ int BuildRequestFrame(int busAddress, int command, const unsigned char* data, in
     return length;
 }
 
+bool IsRequestFrame(const unsigned char* request, int length) {
+    return length >= 4 && request[0] == length;
+}
+
+bool AnswersRequest(const unsigned char* request, int requestLength, const unsigned char* answer,
+                    int count) {
+    constexpr unsigned char kFirstBroadcastAddress = 254;
+    return IsRequestFrame(request, requestLength) && count >= kMinAnswerLength &&
+           answer[0] == count && FrameChecksum(answer, count) == 0 && answer[2] == request[2] &&
+           (request[1] >= kFirstBroadcastAddress || answer[1] == request[1]);
+}
+
 int CheckAnswerFrame(const unsigned char* frame, int received, AnswerParts& parts) {
     if (received <= 0)
         return -2030;

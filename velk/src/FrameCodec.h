@@ -27,6 +27,15 @@ struct AnswerParts {
     int dataLength = 0;
 };
 
+/// True when the request is a frame: its first byte is its length, at least 4.
+bool IsRequestFrame(const unsigned char* request, int length);
+
+/// True when `answer` (count bytes) is a whole answer to the request frame: LEN at least 5 and
+/// equal to the count, the checksum holds, the same command byte, and the bus address asked
+/// unless it was 254 or 255 (which any reader answers).
+bool AnswersRequest(const unsigned char* request, int requestLength, const unsigned char* answer,
+                    int count);
+
 /// Checks an answer of `received` bytes: LEN at least 5 and equal to the low 8 bits of the
 /// count (-2030), checksum (-2031). Returns the status byte and fills parts on success.
 /// A count of 0 or less is a length error; frame is not read then.

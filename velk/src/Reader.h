@@ -59,6 +59,16 @@ public:
     /// or a negative code; every step leaves its log line.
     int Exchange(const CommandRequest& request, CommandAnswer& answer);
 
+    /// SORN_Transceive that waits on for the request's own answer. A frame that does not
+    /// answer a request frame (a reader in auto-answer mode sends them unasked) is handed to
+    /// the application as an auto-answer line, the bytes alone as the auto-answer thread
+    /// shows them, and the next frame is asked for (SORN_NextAnswer) until one answers or
+    /// the port's time-out passes. Without an answer, a lone frame stands as the answer, as
+    /// it always has; after several, nothing answered: -1030. Returns the serial-port
+    /// library's result, with the bytes it stands for in `answer`.
+    int TransceiveOwnAnswer(const unsigned char* request, int length, unsigned char* answer,
+                            int answerSize);
+
     /// Log lines of an exchange; each also hands its line to the application.
     void WriteSendLine(const unsigned char* bytes, int count);
     void WriteReceiveLine(const unsigned char* bytes, int count, int code);
@@ -97,6 +107,8 @@ public:
 private:
     void StoreAnswer(const unsigned char* bytes, int count);
     void HandOverSendLine();
+    /// The bytes of a frame that answered nothing, as an auto-answer line in `record`.
+    void BuildAutoAnswerLine(char* record, const unsigned char* bytes, int count);
     void HandOverLine(int channel, const char* line, int code);
     int AttemptExchange(const CommandRequest& request, const unsigned char* frame, int length,
                         CommandAnswer& answer);
@@ -125,6 +137,8 @@ private:
     char receiveLine_[kRecordSize] = {};
     char errorLine_[kRecordSize] = {};
     char hexRequest_[kRecordSize] = {};
+    char autoAnswerLine_[kRecordSize] = {};
+    char firstPassedLine_[kRecordSize] = {};
     unsigned char scanBuffer_[kScanBufferSize] = {};
 
     EventHandlerList handlers_;

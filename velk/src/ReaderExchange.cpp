@@ -1,10 +1,12 @@
 // The exchange procedure shared by every reader command.
+#include "LogLine.h"
 #include "Reader.h"
 #include "ReaderRegistry.h"
 #include "sorn.h"
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -39,7 +41,7 @@ int Reader::AttemptExchange(const CommandRequest& request, const unsigned char* 
     WriteSendLine(frame, length);
 
     unsigned char received[kAnswerBufferSize] = {};
-    const int r = SORN_Transceive(PortHandle(), frame, length, received, kAnswerBufferSize);
+    const int r = TransceiveOwnAnswer(frame, length, received, kAnswerBufferSize);
     if (request.paced)
         pacer.MarkExchangeEnd();
     if (r <= 0) {
@@ -68,4 +70,47 @@ int Reader::AttemptExchange(const CommandRequest& request, const unsigned char* 
     answer.dataLength = parts.dataLength;
     std::memcpy(answer.data, parts.data, static_cast<std::size_t>(parts.dataLength));
     return parts.status;
+}
+
+void Reader::BuildAutoAnswerLine(char* record, const unsigned char* bytes, int count) {
+    LogLine line(record, kRecordSize);
+    line.Append("  <<  ");
+    line.AppendHexBytes(bytes, count);
+}
+
+int Reader::TransceiveOwnAnswer(const unsigned char* request, int length, unsigned char* answer,
+                                int answerSize) {
+    const int port = PortHandle();
+    auto answers = [&](int r) {
+        return AnswersRequest(request, length, answer, std::min(r, answerSize));
+    };
+    const int first = SORN_Transceive(port, request, length, answer, answerSize);
+    if (first <= 0 || !IsRequestFrame(request, length) || answers(first)) {
+        return first;
+    }
+    // The first frame answers something else: it may still stand as the answer, so its line
+    // waits until another frame comes.
+    const int kept = std::min(first, answerSize);
+    const std::vector<unsigned char> firstBytes(answer, answer + kept);
+    BuildAutoAnswerLine(firstPassedLine_, answer, kept);
+    int passed = 1;
+    for (;;) {
+        const int r = SORN_NextAnswer(port, answer, answerSize);
+        if (r > 0 && passed == 1) {
+            HandOverLine(kChannelReceiveLine, firstPassedLine_, kept);
+        }
+        if (r > 0 && answers(r)) {
+            return r;
+        }
+        if (r <= 0) {
+            if (passed > 1) {
+                return SORN_ERR_NOTHING_RECEIVED;
+            }
+            std::copy(firstBytes.begin(), firstBytes.end(), answer);
+            return first;
+        }
+        ++passed;
+        BuildAutoAnswerLine(autoAnswerLine_, answer, std::min(r, answerSize));
+        HandOverLine(kChannelReceiveLine, autoAnswerLine_, r);
+    }
 }

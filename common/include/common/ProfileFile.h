@@ -51,8 +51,12 @@ public:
     /// Changes `key` in memory; nothing is written until Save.
     void Set(const std::string& section, const std::string& key, const std::string& value);
     /// Writes the content in one pass when a Set changed it. True when nothing had to be
-    /// written or the write succeeded; false leaves the old file unchanged.
+    /// written or the write succeeded; false (with errno telling why) leaves the old file
+    /// unchanged.
     bool Save();
+    /// Writes the whole content to `path`, which is the file's path from then on. False (with
+    /// errno telling why) leaves the file at `path` unchanged.
+    bool SaveAs(std::filesystem::path path);
     /// True when a Set changed the content since the last Load or Save.
     bool IsChanged() const { return changed_; }
 

@@ -15,6 +15,7 @@ struct Emission {
     Bytes bytes;
     unsigned baud = 9600;
     bool parity = true;
+    bool unasked = false; ///< an auto-answer protocol, not the answer to a request
 };
 
 /// The readers on one line. The bus does no I/O: it is given each complete frame with the

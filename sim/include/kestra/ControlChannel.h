@@ -19,7 +19,9 @@ namespace kestra {
 ///     fault NAME [COUNT]          the next COUNT answers (default 1) are faulty; NAME is
 ///                                 silent, checksum, busaddr, command, short, late[=MS] or
 ///                                 status=XX; "fault none" clears a pending fault
-///     state [ADDRESS]             EEPROM blocks 0..2 as "block B: XX XX ..." lines
+///     state [ADDRESS]             EEPROM blocks 0..2 as "block B: XX XX ..." lines, then
+///                                 "dropped N" when the channel counts the frames the line
+///                                 dropped because the host did not read them
 ///     input BITS [ADDRESS]        input 1, input 2 and the sabotage input (bits 0..2, hex)
 ///     memory AREA BLOCK COUNT [ADDRESS]
 ///                                 COUNT blocks of the transponder's public, config or
@@ -27,7 +29,9 @@ namespace kestra {
 ///     memory id [ADDRESS]         the identifier as "id BITS: XX ..."
 class ControlChannel {
 public:
-    explicit ControlChannel(Bus& bus) : bus_(bus) {}
+    /// `dropped`, when given, is the line's count of dropped frames (it must outlive this).
+    explicit ControlChannel(Bus& bus, const std::uint64_t* dropped = nullptr)
+        : bus_(bus), dropped_(dropped) {}
 
     /// The answer to `line` at `now`, each answer line ending in "\n"; empty for blank and
     /// comment lines.
@@ -37,6 +41,7 @@ private:
     std::string Memory(const std::vector<std::string_view>& words);
 
     Bus& bus_;
+    const std::uint64_t* dropped_;
 };
 
 } // namespace kestra

@@ -16,4 +16,10 @@ std::string PortMapPath();
 bool UpdatePortMap(const std::string& path, int number, const std::string& device,
                    std::string& error);
 
+/// Takes the lines for port `number` out of the map file at `path` while they still name
+/// `device` (another program may have mapped the number since); every other line is kept.
+/// Returns false with a reason in `error` when the file cannot be replaced.
+bool RemovePortMapEntry(const std::string& path, int number, const std::string& device,
+                        std::string& error);
+
 } // namespace kestra

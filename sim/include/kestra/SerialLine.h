@@ -44,9 +44,9 @@ public:
     /// Reads what is there, up to `size` bytes; 0 when nothing is.
     std::size_t Read(std::uint8_t* buffer, std::size_t size);
 
-    /// Writes all `count` bytes, waiting up to 200 ms for room; returns false when the host
-    /// does not take them (the rest is dropped, as on a line nobody listens to).
-    bool Write(const std::uint8_t* bytes, std::size_t count);
+    /// Writes what the line takes now, without waiting; returns how many bytes that was (0
+    /// when the host has not read what came before, or the device failed).
+    std::size_t WriteSome(const std::uint8_t* bytes, std::size_t count);
 
 private:
     SerialLine(int fd, int slaveFd, std::string path, unsigned baud, bool parity);

@@ -15,7 +15,10 @@
 namespace kestra {
 
 /// One thread, one poll loop: bytes from the host are cut into frames and handed to the bus,
-/// answers and auto-answer protocols are written when due, control lines are answered.
+/// answers and auto-answer protocols are written when due, control lines are answered. No
+/// step waits on the line: an auto-answer protocol due while the host has not read what came
+/// before is dropped (counted, and shown by `state`), as on a serial line, so control lines
+/// and the stop signal are served at once whatever the line does.
 /// With `wire` set, every byte in either direction takes its time on the line (start bit,
 /// 8 data bits, the parity bit when the frame has one, stop bit) at the line speed: a
 /// request counts as received when its last byte would have arrived, and each answer byte
@@ -38,9 +41,14 @@ public:
     void ListenForControl(ControlSocket* socket) { socket_ = socket; }
 
 private:
+    // Bytes due at `at`: a whole frame, or on the wire one byte of it (`first` for its
+    // first byte).
     struct Pending {
         TimePoint at;
         Bytes bytes;
+        bool unasked = false;
+        std::uint64_t frame = 0;
+        bool first = true;
     };
 
     // One source of control lines: standard input (answered on the output) or a connection.
@@ -56,6 +64,10 @@ private:
     void Reply(const ControlSource& source, const std::string& text);
     void Schedule(const Emission& emission);
     void DoDue(TimePoint now);
+    // Puts due bytes on the line, or drops an auto-answer protocol the line has no room for.
+    void WriteDue(Pending pending);
+    // Writes what the line takes of the backlog.
+    void Flush();
     std::optional<TimePoint> NextDeadline() const;
     std::chrono::nanoseconds CharTime(unsigned baud, bool parity) const;
 
@@ -71,6 +83,12 @@ private:
     std::deque<Pending> requests_;
     // Bytes to write, in time order.
     std::deque<Pending> output_;
+    // Bytes due already that the line has not taken yet: the rest of a frame under way, and
+    // answers behind it.
+    Bytes backlog_;
+    std::uint64_t nextFrame_ = 1;
+    std::uint64_t droppedFrame_ = 0;
+    std::uint64_t dropped_ = 0;
     TimePoint rxFree_{};
     TimePoint txFree_{};
 };

@@ -21,6 +21,8 @@ struct State {
     std::mutex mutex;
     std::string version = "02.08.02";
     std::deque<Scripted> transceive;
+    std::deque<Scripted> nextAnswer;
+    int nextAnswerCalls = 0;
     std::deque<Scripted> receive;
     int transmitResult = 0;
     std::vector<SentFrame> transceived;
@@ -38,6 +40,17 @@ State& S() {
     return gState;
 }
 
+// The next scripted answer of `script` into the caller's buffer; -1030 without a script.
+int Next(std::deque<Scripted>& script, unsigned char* receive, int receiveSize) {
+    if (script.empty())
+        return SORN_ERR_NOTHING_RECEIVED;
+    const Scripted next = script.front();
+    script.pop_front();
+    const std::size_t n = std::min(next.bytes.size(), static_cast<std::size_t>(receiveSize));
+    std::copy_n(next.bytes.begin(), n, receive);
+    return next.result;
+}
+
 } // namespace
 
 void Reset() {
@@ -45,6 +58,8 @@ void Reset() {
     std::lock_guard<std::mutex> lock(s.mutex);
     s.version = "02.08.02";
     s.transceive.clear();
+    s.nextAnswer.clear();
+    s.nextAnswerCalls = 0;
     s.receive.clear();
     s.transmitResult = 0;
     s.transceived.clear();
@@ -67,6 +82,16 @@ void QueueAnswer(const Bytes& bytes) {
 void QueueTransceiveResult(int result, const Bytes& partial) {
     std::lock_guard<std::mutex> lock(S().mutex);
     S().transceive.push_back({result, partial});
+}
+
+void QueueNextAnswer(const Bytes& bytes) {
+    std::lock_guard<std::mutex> lock(S().mutex);
+    S().nextAnswer.push_back({static_cast<int>(bytes.size()), bytes});
+}
+
+int NextAnswerCalls() {
+    std::lock_guard<std::mutex> lock(S().mutex);
+    return S().nextAnswerCalls;
 }
 
 void QueueReceive(const Bytes& bytes) {
@@ -164,13 +189,13 @@ SORN_API int SORN_Transceive(int handle, const unsigned char* send, int sendLeng
     std::lock_guard<std::mutex> lock(S().mutex);
     S().transceived.push_back(
         {handle, fakesorn::Bytes(send, send + sendLength), std::chrono::steady_clock::now()});
-    if (S().transceive.empty())
-        return SORN_ERR_NOTHING_RECEIVED;
-    const fakesorn::Scripted next = S().transceive.front();
-    S().transceive.pop_front();
-    const std::size_t n = std::min(next.bytes.size(), static_cast<std::size_t>(receiveSize));
-    std::copy_n(next.bytes.begin(), n, receive);
-    return next.result;
+    return fakesorn::Next(S().transceive, receive, receiveSize);
+}
+
+SORN_API int SORN_NextAnswer(int, unsigned char* receive, int receiveSize) {
+    std::lock_guard<std::mutex> lock(S().mutex);
+    ++S().nextAnswerCalls;
+    return fakesorn::Next(S().nextAnswer, receive, receiveSize);
 }
 
 SORN_API int SORN_Transmit(int handle, const unsigned char* data, int length) {

@@ -31,6 +31,11 @@ FAKESORN_API void QueueAnswer(const Bytes& bytes);
 FAKESORN_API void QueueTransceiveResult(int result, const Bytes& partial = {});
 /// Without a script SORN_Transceive returns -1030.
 
+/// The next SORN_NextAnswer copies `bytes` into the answer buffer and returns their count;
+/// without a script it returns -1030.
+FAKESORN_API void QueueNextAnswer(const Bytes& bytes);
+FAKESORN_API int NextAnswerCalls();
+
 /// The next SORN_Receive delivers `bytes` (returns their count). Without a script it waits
 /// about 5 ms and returns -1030.
 FAKESORN_API void QueueReceive(const Bytes& bytes);

@@ -82,7 +82,6 @@ public:
 
     /// The bus's link, opened at its first use.
     KestraLink& Link(std::size_t bus);
-    bool Stopped(std::size_t bus) const { return stopped_[bus]; }
 
     std::vector<std::vector<SiteOutcome>>& Outcomes() { return outcomes_; }
     SiteProgress& Progress() { return progress_; }

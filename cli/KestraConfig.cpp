@@ -24,6 +24,8 @@ namespace {
 constexpr int kStatusLoginRequest = 0x13;
 // Block 2 byte 0: the access lock.
 constexpr int kLockByte = 32;
+// The hardware type in the answer of 0x65, as the reader file keeps it.
+constexpr const char* kHardwareTypeDescriptor = "65 33 03 01 00 00";
 
 struct Difference {
     std::string name; ///< "Page / Group / Label" or "block B byte N (...)"
@@ -469,7 +471,7 @@ KestraReport ReadConfig(KestraLink& link, const std::string& path) {
                                                                     : doc.Doc().FileError());
     }
     std::uint8_t type = 0;
-    doc.Modul().Answer().GetByte("65 33 03 01 00 00", type);
+    doc.Modul().Answer().GetByte(kHardwareTypeDescriptor, type);
     const std::string typeText = Hex(type);
     KestraReport report;
     report.json["file"] = path;
@@ -481,13 +483,30 @@ KestraReport ReadConfig(KestraLink& link, const std::string& path) {
     return report;
 }
 
+ReaderFileFacts InspectReaderFile(const std::string& path) {
+    LinkedDocument file(nullptr, path);
+    ReaderFileFacts facts;
+    facts.bytes = ImageBytes(file.Modul());
+    file.Modul().Answer().GetByte(kHardwareTypeDescriptor, facts.hardwareType);
+    return facts;
+}
+
 KestraReport WriteConfig(KestraLink* link, const std::string& path, bool verify, bool dryRun) {
     return ConfigWriter(link, path, verify, dryRun).Run();
 }
 
 KestraReport Diff(KestraLink* link, const std::string& path,
-                  const std::optional<std::string>& other) {
+                  const std::optional<std::string>& other, bool asSent) {
     LinkedDocument file(nullptr, path);
+    if (asSent) {
+        std::vector<unsigned char>& image = file.Modul().Image(1);
+        for (int i = 0; i < kConfigBytes; ++i) {
+            if (WrittenByWriteConfig(i)) {
+                image[static_cast<std::size_t>(i)] =
+                    SentValue(i, image[static_cast<std::size_t>(i)]);
+            }
+        }
+    }
     std::unique_ptr<LinkedDocument> second;
     if (other) {
         second = std::make_unique<LinkedDocument>(nullptr, *other);

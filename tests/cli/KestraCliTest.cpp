@@ -298,35 +298,8 @@ TEST_F(KestraCli, TheDevicesPortMapLivesInAFolderOfItsOwn) {
 
 TEST_F(KestraCli, ScanDrawsItsProgressOnATerminal) {
     const std::string pty = StartSim({"--model", "KRA"});
-    const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(grantpt(master), 0);
-    ASSERT_EQ(unlockpt(master), 0);
-    const int terminal = open(ptsname(master), O_RDWR | O_NOCTTY);
-    ASSERT_GE(terminal, 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, terminal, 1);
-    posix_spawn_file_actions_adddup2(&actions, terminal, 2);
-    std::vector<std::string> args{KESTRA_PATH, "--device", pty,           "--timeout",
-                                  "50",        "scan",     "--addresses", "0-3"};
-    std::vector<char*> argv;
-    for (std::string& arg : args) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    ASSERT_EQ(posix_spawn(&pid, KESTRA_PATH, &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    close(terminal);
-    std::string shown;
-    char buffer[256];
-    for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;) {
-        shown.append(buffer, static_cast<std::size_t>(n));
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    close(master);
+    const std::string shown =
+        OnTerminal({"--device", pty, "--timeout", "50", "scan", "--addresses", "0-3"});
     EXPECT_NE(shown.find("s left"), std::string::npos) << shown;
     EXPECT_NE(shown.find("KRA"), std::string::npos) << shown;
 }

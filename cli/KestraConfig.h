@@ -37,9 +37,10 @@ KestraReport WriteConfig(KestraLink* link, const std::string& path, bool verify,
 /// One line per value of the file at `path` that differs from the reader (`link`) or from the
 /// file `other`: "Page / Group / Label, column: file value -> other value", then one line per
 /// byte of blocks 0 to 2 that differs in bits no control shows, with why where the program
-/// knows. Exit 1 when any differs. With `asSent` the file's bytes are taken as write-config
-/// sends them, so that a reader written with the file compares equal.
+/// knows. A byte the other side holds exactly as write-config sends the file's byte (the TTD
+/// mode, which goes out in a form of its own) is told in a "note: " line and does not count,
+/// so a reader written with the file compares equal. Exit 1 when any other value differs.
 KestraReport Diff(KestraLink* link, const std::string& path,
-                  const std::optional<std::string>& other, bool asSent = false);
+                  const std::optional<std::string>& other);
 
 } // namespace kestra_cli

@@ -110,10 +110,11 @@ TEST_F(KestraCli, ConfigurationCarriesFromOneModelToAnother) {
                              "0x00, sent as 0x01"),
               std::string::npos)
         << write.out;
-    // What the write cannot carry: the TTD mode as it is sent, and the KRD's own calibration.
+    // What the write cannot carry: the TTD mode as it is sent (a note, not a difference), and
+    // the KRD's own calibration.
     const std::string left =
-        "block 2 byte 3 ([0xA5] transponder mode TTD): 0x00 -> 0x01 (write-config sends 0x01: "
-        "the TTD mode goes out with bit 0 set and bits 1 to 3 clear)\n"
+        "note: block 2 byte 3 ([0xA5] transponder mode TTD): 0x00 -> 0x01 (write-config sends "
+        "0x01: the TTD mode goes out with bit 0 set and bits 1 to 3 clear)\n"
         "block 2 byte 11 ([0x6B] calibration value): 0x00 -> 0x80 (not written by "
         "write-config)\n";
     const Outcome same = Kestra({"--device", krd, "diff", file});
@@ -132,6 +133,13 @@ TEST_F(KestraCli, ConfigurationCarriesFromOneModelToAnother) {
     ASSERT_EQ(differences.size(), 3u);
     EXPECT_EQ(differences[0]["name"], "Reader Settings / [0x51] Async Parameter / Baud");
     EXPECT_EQ(differences[0]["to"], "0x07: 38400");
+    EXPECT_EQ(differences[1]["as_sent"], true);
+
+    // A reader written with its own file compares equal: the TTD mode is only a note.
+    ASSERT_EQ(Kestra({"--device", krb, "write-config", file}).exit, 0);
+    const Outcome equal = Kestra({"--device", krb, "diff", file});
+    EXPECT_EQ(equal.exit, 0) << equal.out;
+    EXPECT_EQ(equal.out.rfind("note: block 2 byte 3", 0), 0u) << equal.out;
 
     // Two files whose baud rate codes 0x01 (no rate at all) and 0x03 show as different.
     std::string bytes = ReadAll(file);

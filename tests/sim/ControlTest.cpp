@@ -181,28 +181,3 @@ TEST_F(SimPortMap, ReplacesTheLineForTheNumberAndKeepsTheRest) {
     EXPECT_EQ(Slurp(nested), "256=/dev/pts/9\n");
     EXPECT_FALSE(UpdatePortMap(nested.string(), 257, "/dev/x", error));
 }
-
-TEST_F(SimPortMap, FileComesFromTheEnvironment) {
-    const char* saved[3] = {std::getenv("SORN_PORTS"), std::getenv("XDG_CONFIG_HOME"),
-                            std::getenv("HOME")};
-    std::string keep[3];
-    for (int i = 0; i < 3; ++i) {
-        keep[i] = saved[i] ? saved[i] : "";
-    }
-    setenv("SORN_PORTS", "/x/ports", 1);
-    setenv("XDG_CONFIG_HOME", "/cfg", 1);
-    setenv("HOME", "/home/u", 1);
-    EXPECT_EQ(PortMapPath(), "/x/ports");
-    unsetenv("SORN_PORTS");
-    EXPECT_EQ(PortMapPath(), "/cfg/sorn/ports");
-    unsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(PortMapPath(), "/home/u/.config/sorn/ports");
-    const char* names[3] = {"SORN_PORTS", "XDG_CONFIG_HOME", "HOME"};
-    for (int i = 0; i < 3; ++i) {
-        if (saved[i]) {
-            setenv(names[i], keep[i].c_str(), 1);
-        } else {
-            unsetenv(names[i]);
-        }
-    }
-}

@@ -130,7 +130,16 @@ TEST(SimOptions, ReadersBaudAndLine) {
     EXPECT_EQ(send->sendPath, "/tmp/s");
     EXPECT_EQ(send->sendLine, "tag none --wire");
 
+    auto listen = ParseOptions({"--listen", "rfc2217:4001"}, error);
+    ASSERT_TRUE(listen && listen->listen);
+    EXPECT_EQ(listen->listen->Url(), "rfc2217://127.0.0.1:4001");
+    EXPECT_EQ(ParseOptions({"--listen", "tcp:[::1]:0"}, error)->listen->Url(), "tcp://[::1]:0");
+
     const std::vector<std::vector<std::string>> bad = {{"--baud", "57600"},
+                                                       {"--listen", "udp:4001"},
+                                                       {"--listen", "tcp"},
+                                                       {"--listen", "tcp:70000"},
+                                                       {"--listen", "tcp:1", "--link", "a"},
                                                        {"--model", "KRX"},
                                                        {"--address", "254"},
                                                        {"--reader", "KRA:1", "--reader", "KRB:1"},

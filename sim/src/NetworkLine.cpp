@@ -99,6 +99,7 @@ bool NetworkLine::DropHost() {
         host_ = -1;
     }
     pending_.clear();
+    full_ = false;
     return true;
 }
 
@@ -134,11 +135,11 @@ std::size_t NetworkLine::Read(std::uint8_t* buffer, std::size_t size) {
         std::copy(received.begin(), received.end(), buffer);
         return received.size();
     }
-    // Undoubling and taking out commands only shortens the bytes: they fit.
+    // Undoubling and taking out commands only shortens the bytes: they fit. The answers wait
+    // for the next bytes to the host (an answer frame, as a rule), to go in one packet.
     Bytes data;
     telnet_->Feed(received, data, pending_);
     std::copy(data.begin(), data.end(), buffer);
-    Drain();
     return data.size();
 }
 
@@ -146,14 +147,16 @@ std::size_t NetworkLine::WriteSome(const std::uint8_t* bytes, std::size_t count)
     if (host_ < 0) {
         return count;
     }
-    Drain();
-    if (!pending_.empty()) {
-        return 0;
+    if (full_) {
+        Drain();
+        if (full_) {
+            return 0;
+        }
     }
     if (telnet_) {
         telnet::AppendEscaped(pending_, {bytes, count});
     } else {
-        pending_.assign(bytes, bytes + count);
+        pending_.insert(pending_.end(), bytes, bytes + count);
     }
     Drain();
     return count;
@@ -169,6 +172,7 @@ void NetworkLine::Drain() {
     } else if ((n < 0 && errno != EAGAIN && errno != EINTR) || pending_.size() > kLongestPending) {
         DropHost();
     }
+    full_ = !pending_.empty();
 }
 
 } // namespace kestra

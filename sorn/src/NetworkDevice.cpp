@@ -192,14 +192,18 @@ void NetworkDevice::Lose(int reason) {
 }
 
 void NetworkDevice::UpdateReady() {
-    const bool ready = !inbox_.empty() || lost_ != 0;
-    if (ready == readySet_) {
-        return;
-    }
+    // A thread that is not waiting looks at the inbox before it waits, so the descriptor is
+    // needed only while others wait.
     eventfd_t value = 1;
-    [[maybe_unused]] const ssize_t n =
-        ready ? ::write(ready_, &value, sizeof value) : ::read(ready_, &value, sizeof value);
-    readySet_ = ready;
+    if (lost_ != 0 || (!inbox_.empty() && waiters_ > 0)) {
+        if (!readySet_) {
+            [[maybe_unused]] const ssize_t n = ::write(ready_, &value, sizeof value);
+            readySet_ = true;
+        }
+    } else if (inbox_.empty() && readySet_) {
+        [[maybe_unused]] const ssize_t n = ::read(ready_, &value, sizeof value);
+        readySet_ = false;
+    }
 }
 
 void NetworkDevice::TakeIn() {
@@ -218,6 +222,9 @@ void NetworkDevice::TakeIn() {
                     telnet_->Feed({chunk, static_cast<std::size_t>(n)}, data, outbox_);
                 } else {
                     data.insert(data.end(), chunk, chunk + n);
+                }
+                if (static_cast<std::size_t>(n) < sizeof chunk) {
+                    break; // all there was
                 }
                 continue;
             }
@@ -291,19 +298,11 @@ int NetworkDevice::SendAll(const telnet::Bytes& bytes, Clock::time_point deadlin
 
 int NetworkDevice::WaitReadable(int timeoutMs) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    // What came already is taken without a wait: an answer is often there by the time its
+    // request has been sent.
+    TakeIn();
     for (;;) {
-        pollfd fds[] = {{wake_, POLLIN, 0}, {ready_, POLLIN, 0}, {fd_, POLLIN, 0}};
-        const int n = poll(fds, 3, Remaining(deadline));
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return kErrReadFailed;
-        }
-        if (n == 0 || fds[0].revents != 0) {
-            return 0;
-        }
-        if (fds[1].revents != 0) {
+        {
             std::lock_guard lock(mutex_);
             if (!inbox_.empty()) {
                 return 1;
@@ -311,14 +310,36 @@ int NetworkDevice::WaitReadable(int timeoutMs) {
             if (lost_ != 0) {
                 return kErrDisconnected;
             }
-            continue; // another thread read it meanwhile
+            ++waiters_;
         }
-        TakeIn(); // protocol bytes alone keep the wait going
+        pollfd fds[] = {{wake_, POLLIN, 0}, {ready_, POLLIN, 0}, {fd_, POLLIN, 0}};
+        const int n = poll(fds, 3, Remaining(deadline));
+        const int error = errno;
+        {
+            std::lock_guard lock(mutex_);
+            --waiters_;
+        }
+        if (n < 0 && error != EINTR) {
+            return kErrReadFailed;
+        }
+        if (n == 0 || fds[0].revents != 0) {
+            return 0;
+        }
+        if (fds[2].revents != 0) {
+            TakeIn(); // protocol bytes alone keep the wait going
+        }
     }
 }
 
 int NetworkDevice::ReadAvailable(unsigned char* buffer, int size) {
-    TakeIn();
+    bool empty = false;
+    {
+        std::lock_guard lock(mutex_);
+        empty = inbox_.empty();
+    }
+    if (empty) {
+        TakeIn();
+    }
     std::lock_guard lock(mutex_);
     if (inbox_.empty()) {
         return lost_ != 0 ? kErrDisconnected : 0;
@@ -354,15 +375,14 @@ int NetworkDevice::Write(const unsigned char* data, int length, int timeoutMs) {
 
 void NetworkDevice::FlushInput() {
     TakeIn();
-    {
-        std::lock_guard lock(mutex_);
-        inbox_.clear();
-        UpdateReady();
-        if (telnet_) {
-            telnet_->Purge(outbox_);
-        }
+    std::lock_guard lock(mutex_);
+    inbox_.clear();
+    UpdateReady();
+    if (telnet_) {
+        // It goes out with the next bytes sent (a request, as a rule, in the same packet) or
+        // the next look at the socket.
+        telnet_->Purge(outbox_);
     }
-    FlushOutbox();
 }
 
 int NetworkDevice::Apply(const LineSettings& settings, int timeoutMs) {

@@ -18,9 +18,9 @@ namespace sorn {
 // No thread of its own. Whoever looks at the device (a read, a wait, the line-event thread
 // asking for CTS) takes in what the socket holds, without waiting, under the device's lock:
 // protocol answers are handled at once and data bytes wait in the device for the next read.
-// An event descriptor is readable exactly while such bytes wait (or the connection ended), so
-// every waiting thread sees them. Sends are serialised by a lock of their own; nothing waits
-// while holding the state lock.
+// While other threads wait, an event descriptor is readable exactly as long as such bytes wait
+// (or the connection ended), so every waiting thread sees them. Sends are serialised by a lock
+// of their own; nothing waits while holding the state lock.
 //
 // A connection that ends (the server closes it, or stops answering: keep-alive probes and a
 // time-out on unacknowledged data find a server that vanished) makes the device hung up.
@@ -60,7 +60,8 @@ private:
     void TakeIn();
     // Under mutex_: the connection ended for `reason`.
     void Lose(int reason);
-    // Under mutex_: makes `ready_` readable exactly while data waits or the connection ended.
+    // Under mutex_: makes `ready_` readable exactly while data waits for a waiting thread, or
+    // the connection ended.
     void UpdateReady();
     // Sends the protocol's pending bytes if no other send runs; never waits.
     void FlushOutbox();
@@ -70,13 +71,14 @@ private:
     const NetworkAddress address_;
     int fd_ = -1;
     const int wake_;  // eventfd, readable once Interrupt was called
-    const int ready_; // eventfd, readable while data waits in inbox_ or lost_ is set
+    const int ready_; // eventfd, see UpdateReady
 
     std::mutex sendMutex_; // one sender on the socket at a time; taken before mutex_
     std::mutex mutex_;     // guards everything below
     std::optional<Rfc2217Client> telnet_;
     std::deque<unsigned char> inbox_;
     telnet::Bytes outbox_; // protocol bytes due to the server
+    int waiters_ = 0;      // threads waiting in WaitReadable
     bool readySet_ = false;
     bool negotiationWaited_ = false; // Apply waited for the opening answers once
     int lost_ = 0;                   // the code of the connection's end, 0 while it lasts

@@ -49,6 +49,8 @@ private:
     bool rfc2217_;
     // Bytes for the host its socket has not taken yet (data escaped, and protocol answers).
     Bytes pending_;
+    // The socket did not take all of pending_ the last time.
+    bool full_ = false;
 };
 
 } // namespace kestra

@@ -121,8 +121,7 @@ std::size_t NetworkLine::Read(std::uint8_t* buffer, std::size_t size) {
     if (host_ < 0) {
         return 0;
     }
-    Bytes received(size);
-    const ssize_t n = recv(host_, received.data(), size, MSG_DONTWAIT);
+    const ssize_t n = recv(host_, buffer, size, MSG_DONTWAIT);
     if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) {
         DropHost();
         return 0;
@@ -130,17 +129,15 @@ std::size_t NetworkLine::Read(std::uint8_t* buffer, std::size_t size) {
     if (n < 0) {
         return 0;
     }
-    received.resize(static_cast<std::size_t>(n));
     if (!telnet_) {
-        std::copy(received.begin(), received.end(), buffer);
-        return received.size();
+        return static_cast<std::size_t>(n);
     }
     // Undoubling and taking out commands only shortens the bytes: they fit. The answers wait
     // for the next bytes to the host (an answer frame, as a rule), to go in one packet.
-    Bytes data;
-    telnet_->Feed(received, data, pending_);
-    std::copy(data.begin(), data.end(), buffer);
-    return data.size();
+    data_.clear();
+    telnet_->Feed({buffer, static_cast<std::size_t>(n)}, data_, pending_);
+    std::copy(data_.begin(), data_.end(), buffer);
+    return data_.size();
 }
 
 std::size_t NetworkLine::WriteSome(const std::uint8_t* bytes, std::size_t count) {

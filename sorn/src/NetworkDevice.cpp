@@ -213,7 +213,8 @@ void NetworkDevice::TakeIn() {
         if (lost_ != 0) {
             return;
         }
-        std::vector<std::uint8_t> data;
+        std::vector<std::uint8_t>& data = incoming_;
+        data.clear();
         unsigned char chunk[kChunk];
         for (int round = 0; round < kChunksPerLook; ++round) {
             const ssize_t n = recv(fd_, chunk, sizeof chunk, MSG_DONTWAIT);
@@ -298,9 +299,16 @@ int NetworkDevice::SendAll(const telnet::Bytes& bytes, Clock::time_point deadlin
 
 int NetworkDevice::WaitReadable(int timeoutMs) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    // What came already is taken without a wait: an answer is often there by the time its
-    // request has been sent.
-    TakeIn();
+    // Right after a request, what came already is taken without a wait: an answer is often
+    // there by the time its request has been sent.
+    bool sent = false;
+    {
+        std::lock_guard lock(mutex_);
+        std::swap(sent, sent_);
+    }
+    if (sent) {
+        TakeIn();
+    }
     for (;;) {
         {
             std::lock_guard lock(mutex_);
@@ -370,6 +378,8 @@ int NetworkDevice::Write(const unsigned char* data, int length, int timeoutMs) {
         bytes.insert(bytes.end(), payload.begin(), payload.end());
     }
     const int rc = SendAll(bytes, deadline);
+    std::lock_guard lock(mutex_);
+    sent_ = true;
     return rc == kOk ? length : rc;
 }
 

@@ -77,8 +77,10 @@ private:
     std::mutex mutex_;     // guards everything below
     std::optional<Rfc2217Client> telnet_;
     std::deque<unsigned char> inbox_;
-    telnet::Bytes outbox_; // protocol bytes due to the server
-    int waiters_ = 0;      // threads waiting in WaitReadable
+    telnet::Bytes outbox_;   // protocol bytes due to the server
+    telnet::Bytes incoming_; // the data of one look at the socket, kept for its room
+    int waiters_ = 0;        // threads waiting in WaitReadable
+    bool sent_ = false;      // data went out since the last wait began
     bool readySet_ = false;
     bool negotiationWaited_ = false; // Apply waited for the opening answers once
     int lost_ = 0;                   // the code of the connection's end, 0 while it lasts

@@ -51,6 +51,7 @@ private:
     Bytes pending_;
     // The socket did not take all of pending_ the last time.
     bool full_ = false;
+    Bytes data_; // the data of the bytes read last, kept for its room
 };
 
 } // namespace kestra

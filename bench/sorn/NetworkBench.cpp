@@ -11,6 +11,7 @@
 
 #include "BenchSupport.h"
 #include "OwnPortList.h"
+#include "SocketPeer.h"
 #include <algorithm>
 #include <arpa/inet.h>
 #include <benchmark/benchmark.h>
@@ -85,13 +86,10 @@ void RunVelk(benchmark::State& state, const char* mode, int mapPort) {
 // The same exchange on a socket of its own: write the request, read until LEN bytes came.
 void RunPlain(benchmark::State& state, const char* mode, int mapPort) {
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<uint16_t>(Listener(mode, mapPort)));
+    const sockaddr_in address = LoopbackAddress(Listener(mode, mapPort));
     const int one = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         state.SkipWithError("cannot connect");
         close(fd);
         return;

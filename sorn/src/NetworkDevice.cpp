@@ -176,10 +176,8 @@ int NetworkDevice::Connect(Clock::time_point deadline) {
         return failure;
     }
     if (telnet_) {
-        std::lock_guard send(sendMutex_);
-        telnet::Bytes opening;
-        telnet_->Start(opening);
-        return SendAll(opening, deadline + kControlSendTime);
+        return Ask([this](telnet::Bytes& out) { telnet_->Start(out); },
+                   deadline + kControlSendTime);
     }
     return kOk;
 }
@@ -360,24 +358,17 @@ int NetworkDevice::ReadAvailable(unsigned char* buffer, int size) {
 }
 
 int NetworkDevice::Write(const unsigned char* data, int length, int timeoutMs) {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    telnet::Bytes bytes;
-    std::lock_guard send(sendMutex_);
-    {
-        std::lock_guard lock(mutex_);
-        if (lost_ != 0) {
-            return kErrDisconnected;
-        }
-        // Protocol answers still due go first.
-        bytes.swap(outbox_);
-    }
     const std::span<const unsigned char> payload(data, static_cast<std::size_t>(length));
-    if (telnet_) {
-        telnet::AppendEscaped(bytes, payload);
-    } else {
-        bytes.insert(bytes.end(), payload.begin(), payload.end());
-    }
-    const int rc = SendAll(bytes, deadline);
+    // Behind the protocol bytes still due.
+    const int rc = Ask(
+        [&](telnet::Bytes& out) {
+            if (telnet_) {
+                telnet::AppendEscaped(out, payload);
+            } else {
+                out.insert(out.end(), payload.begin(), payload.end());
+            }
+        },
+        Clock::now() + std::chrono::milliseconds(timeoutMs));
     std::lock_guard lock(mutex_);
     sent_ = true;
     return rc == kOk ? length : rc;
@@ -395,25 +386,31 @@ void NetworkDevice::FlushInput() {
     }
 }
 
+int NetworkDevice::Ask(const std::function<void(telnet::Bytes&)>& requests,
+                       Clock::time_point deadline) {
+    telnet::Bytes bytes;
+    std::lock_guard send(sendMutex_);
+    {
+        std::lock_guard lock(mutex_);
+        if (lost_ != 0) {
+            return kErrDisconnected;
+        }
+        requests(outbox_);
+        bytes.swap(outbox_);
+    }
+    return SendAll(bytes, deadline);
+}
+
 int NetworkDevice::Apply(const LineSettings& settings, int timeoutMs) {
     if (!telnet_) {
         return kOk;
     }
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    telnet::Bytes requests;
-    {
-        std::lock_guard send(sendMutex_);
-        {
-            std::lock_guard lock(mutex_);
-            if (lost_ != 0) {
-                return kErrDisconnected;
-            }
-            telnet_->SetLine(settings.baud, settings.frame, outbox_);
-            requests.swap(outbox_);
-        }
-        if (const int rc = SendAll(requests, deadline); rc != kOk) {
-            return rc;
-        }
+    if (const int rc =
+            Ask([&](telnet::Bytes& out) { telnet_->SetLine(settings.baud, settings.frame, out); },
+                deadline);
+        rc != kOk) {
+        return rc;
     }
     for (;;) {
         TakeIn();
@@ -447,17 +444,8 @@ int NetworkDevice::SetModemLine(bool rts, bool on) {
     if (!telnet_) {
         return kOk;
     }
-    telnet::Bytes request;
-    std::lock_guard send(sendMutex_);
-    {
-        std::lock_guard lock(mutex_);
-        if (lost_ != 0) {
-            return kErrDisconnected;
-        }
-        telnet_->SetModemLine(rts, on, outbox_);
-        request.swap(outbox_);
-    }
-    return SendAll(request, Clock::now() + kControlSendTime);
+    return Ask([&](telnet::Bytes& out) { telnet_->SetModemLine(rts, on, out); },
+               Clock::now() + kControlSendTime);
 }
 
 bool NetworkDevice::ReadModemLines(bool& cts, bool& dsr) {

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 
@@ -67,6 +68,9 @@ private:
     void FlushOutbox();
     // Holding sendMutex_: sends all of `bytes` until `deadline`. 0 or a code.
     int SendAll(const telnet::Bytes& bytes, Clock::time_point deadline);
+    // Sends the protocol bytes still due and what `requests` adds to them (under mutex_), all
+    // of it until `deadline`. 0 or a code.
+    int Ask(const std::function<void(telnet::Bytes&)>& requests, Clock::time_point deadline);
 
     const NetworkAddress address_;
     int fd_ = -1;

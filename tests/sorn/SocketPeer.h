@@ -23,6 +23,15 @@
 #include <thread>
 #include <unistd.h>
 
+/// 127.0.0.1 at `port`.
+inline sockaddr_in LoopbackAddress(unsigned port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    return address;
+}
+
 class SocketPeer : public LinePeer {
 public:
     enum class Mode { Raw, Rfc2217 };
@@ -125,10 +134,7 @@ private:
         listen_ = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
         const int one = 1;
         setsockopt(listen_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(static_cast<uint16_t>(port_));
+        sockaddr_in address = LoopbackAddress(port_);
         socklen_t length = sizeof address;
         if (bind(listen_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
             listen(listen_, 4) != 0) {

@@ -46,6 +46,16 @@ template <typename F> bool WaitUntil(F done, milliseconds timeout = seconds(10))
     return true;
 }
 
+// Maps port `number` to `entry` and opens it, with a block time-out for a busy machine.
+int OpenAt(PortMapFile& map, int number, const std::string& entry) {
+    map.Map(number, entry);
+    const int handle = SORN_OpenPort(std::to_string(number).c_str());
+    if (handle > 0) {
+        SORN_SetPortPara(handle, "timeout", "3000");
+    }
+    return handle;
+}
+
 int Exchange(int handle, Bytes& answer) {
     answer.assign(256, 0);
     const int n = SORN_Transceive(handle, kRequest.data(), 4, answer.data(), 256);
@@ -58,9 +68,7 @@ class RefusingPort {
 public:
     RefusingPort() {
         fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        sockaddr_in address = LoopbackAddress(0);
         socklen_t length = sizeof address;
         bind(fd_, reinterpret_cast<sockaddr*>(&address), length);
         getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
@@ -84,20 +92,14 @@ public:
             fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
             const int one = 1;
             setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-            sockaddr_in address{};
-            address.sin_family = AF_INET;
-            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            address.sin_port = htons(static_cast<uint16_t>(port));
-            bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+            const sockaddr_in address = LoopbackAddress(port);
+            bind(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address);
             port_ = port;
         }
         listen(fd_, 0);
         filler_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(static_cast<uint16_t>(port_));
-        connect(filler_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        const sockaddr_in address = LoopbackAddress(port_);
+        connect(filler_, reinterpret_cast<const sockaddr*>(&address), sizeof address);
     }
     ~SilentHost() { close(filler_); }
 
@@ -187,10 +189,8 @@ TEST(SornNetworkTest, ServerThatIgnoresTelnetStillCarriesTheData) {
 TEST(SornNetworkTest, TelnetAmidAnAnswerFrameLeavesTheFrameWhole) {
     PortMapFile map;
     SocketPeer peer(SocketPeer::Mode::Rfc2217);
-    map.Map(65, peer.MapEntry());
-    const int handle = SORN_OpenPort("65");
+    const int handle = OpenAt(map, 65, peer.MapEntry());
     ASSERT_GT(handle, 0);
-    ASSERT_EQ(SORN_SetPortPara(handle, "timeout", "3000"), 0);
     EXPECT_EQ(Para(handle, "LineControl"), "1");
     EXPECT_EQ(Para(handle, "LineBaud"), "9600");
     EXPECT_EQ(Para(handle, "LineFrame"), "8E1");
@@ -231,10 +231,8 @@ TEST(SornNetworkTest, TelnetAmidAnAnswerFrameLeavesTheFrameWhole) {
 TEST(SornNetworkTest, LostConnectionComesBackInTheSameHandleOnceWithoutSpinning) {
     PortMapFile map;
     SocketPeer peer(SocketPeer::Mode::Rfc2217);
-    map.Map(66, peer.MapEntry());
-    const int handle = SORN_OpenPort("66");
+    const int handle = OpenAt(map, 66, peer.MapEntry());
     ASSERT_GT(handle, 0);
-    ASSERT_EQ(SORN_SetPortPara(handle, "timeout", "3000"), 0);
     ASSERT_EQ(SORN_SetPortPara(handle, "baud", "19200"), 0);
     EXPECT_EQ(peer.AskServer([](kestra::Rfc2217Server& s) { return s.Baud(); }), 19200u);
 

@@ -152,7 +152,9 @@ SORN_API int SORN_SetPortPara(int handle, const char* key, const char* value);
 /**
  * Port commands: "SetRTS"/"SetDTR" with value "ON" or "OFF"; "GetRTS"/"GetDTR" (the state
  * last set), "GetCTS"/"GetDSR" ("OFF" on devices without modem lines) write "ON" or "OFF"
- * into value (at least 4 bytes); "FlushInQ" empties the input queue (value ignored).
+ * into value (at least 4 bytes); "FlushInQ" empties the input queue (value ignored). Over
+ * RFC 2217, "SetRTS" and "SetDTR" wait up to the block time-out for the server's answer, so
+ * that "GetCTS" and "GetDSR" after them tell what the server reported since.
  * @return 0, -1001, -1006, -1020 (unknown command), -1021 (bad value), -1034 (another call
  *         kept the port longer than its block time-out), -1040.
  */

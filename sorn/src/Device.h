@@ -43,8 +43,9 @@ public:
     // Applies the settings, waiting up to `timeoutMs` where the far end answers them. 0, or a
     // code when the device refused them (it may have taken some of them).
     virtual int Apply(const LineSettings& settings, int timeoutMs) = 0;
-    // Sets RTS (`rts`) or DTR; a device without modem lines accepts and ignores it.
-    virtual int SetModemLine(bool rts, bool on) = 0;
+    // Sets RTS (`rts`) or DTR, waiting up to `timeoutMs` where the far end answers it; a
+    // device without modem lines accepts and ignores it.
+    virtual int SetModemLine(bool rts, bool on, int timeoutMs) = 0;
     // CTS and DSR; false when the device has no modem lines or they could not be read.
     virtual bool ReadModemLines(bool& cts, bool& dsr) = 0;
     // What the device knows of the line; may be asked from any thread at any time.

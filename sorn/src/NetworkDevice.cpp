@@ -401,17 +401,7 @@ int NetworkDevice::Ask(const std::function<void(telnet::Bytes&)>& requests,
     return SendAll(bytes, deadline);
 }
 
-int NetworkDevice::Apply(const LineSettings& settings, int timeoutMs) {
-    if (!telnet_) {
-        return kOk;
-    }
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    if (const int rc =
-            Ask([&](telnet::Bytes& out) { telnet_->SetLine(settings.baud, settings.frame, out); },
-                deadline);
-        rc != kOk) {
-        return rc;
-    }
+int NetworkDevice::AwaitAnswers(Clock::time_point deadline) {
     for (;;) {
         TakeIn();
         {
@@ -421,7 +411,7 @@ int NetworkDevice::Apply(const LineSettings& settings, int timeoutMs) {
             }
             // The opening answers are waited for once; a server that ignored them is not
             // waited for again.
-            if ((telnet_->Negotiated() || negotiationWaited_) && telnet_->LineConfirmed()) {
+            if ((telnet_->Negotiated() || negotiationWaited_) && telnet_->Answered()) {
                 negotiationWaited_ = true;
                 return kOk;
             }
@@ -440,12 +430,26 @@ int NetworkDevice::Apply(const LineSettings& settings, int timeoutMs) {
     }
 }
 
-int NetworkDevice::SetModemLine(bool rts, bool on) {
+int NetworkDevice::Apply(const LineSettings& settings, int timeoutMs) {
     if (!telnet_) {
         return kOk;
     }
-    return Ask([&](telnet::Bytes& out) { telnet_->SetModemLine(rts, on, out); },
-               Clock::now() + kControlSendTime);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    const int rc =
+        Ask([&](telnet::Bytes& out) { telnet_->SetLine(settings.baud, settings.frame, out); },
+            deadline);
+    return rc == kOk ? AwaitAnswers(deadline) : rc;
+}
+
+int NetworkDevice::SetModemLine(bool rts, bool on, int timeoutMs) {
+    if (!telnet_) {
+        return kOk;
+    }
+    // The answer is waited for, so that a question about the lines that follows hears what
+    // the server told of them after the change.
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    const int rc = Ask([&](telnet::Bytes& out) { telnet_->SetModemLine(rts, on, out); }, deadline);
+    return rc == kOk ? AwaitAnswers(deadline) : rc;
 }
 
 bool NetworkDevice::ReadModemLines(bool& cts, bool& dsr) {

@@ -46,7 +46,8 @@ public:
     // the server, and the call waits for its answers until `timeoutMs`; a server that does not
     // answer slows the call but does not fail it.
     int Apply(const LineSettings& settings, int timeoutMs) override;
-    int SetModemLine(bool rts, bool on) override;
+    // Over RFC 2217 the server's answer is waited for until `timeoutMs`.
+    int SetModemLine(bool rts, bool on, int timeoutMs) override;
     bool ReadModemLines(bool& cts, bool& dsr) override;
     LineReport Report() override;
     bool HungUp() override;
@@ -71,6 +72,10 @@ private:
     // Sends the protocol bytes still due and what `requests` adds to them (under mutex_), all
     // of it until `deadline`. 0 or a code.
     int Ask(const std::function<void(telnet::Bytes&)>& requests, Clock::time_point deadline);
+    // Waits until the server answered what was asked last (and, the first time, the opening
+    // requests), or until `deadline`: 0, or -1040 when the connection ended or the device was
+    // interrupted.
+    int AwaitAnswers(Clock::time_point deadline);
 
     const NetworkAddress address_;
     int fd_ = -1;

@@ -56,6 +56,7 @@ void Rfc2217Client::Feed(std::span<const std::uint8_t> in, std::vector<std::uint
     } else if (!ComPortActive()) {
         announced_ = false;
         awaiting_.reset();
+        control_ = false;
     }
 }
 
@@ -87,6 +88,9 @@ void Rfc2217Client::OnSubnegotiation(std::span<const std::uint8_t> body) {
     case kNotifyModemState:
         modemState_ = value[0];
         break;
+    case kSetControl:
+        control_ = false; // answers come in order: the last request's answer comes last
+        break;
     default:
         break;
     }
@@ -104,6 +108,7 @@ void Rfc2217Client::SetLine(int baud, const std::string& frame, Bytes& out) {
         return; // it goes out when the server agrees to the option
     }
     awaiting_.reset(); // answers still missing from before will not come any more
+    control_ = false;
     const auto rate = static_cast<std::uint32_t>(baud);
     if (all || rate != askedBaud_) {
         const std::uint8_t value[4] = {
@@ -148,6 +153,7 @@ void Rfc2217Client::SetModemLine(bool rts, bool on, Bytes& out) {
         const std::uint8_t code =
             rts ? (on ? kControlRtsOn : kControlRtsOff) : (on ? kControlDtrOn : kControlDtrOff);
         Send(kSetControl, {&code, 1}, out);
+        control_ = true;
     }
 }
 
@@ -158,8 +164,8 @@ void Rfc2217Client::Purge(Bytes& out) {
     }
 }
 
-bool Rfc2217Client::LineConfirmed() const {
-    return awaiting_.none();
+bool Rfc2217Client::Answered() const {
+    return awaiting_.none() && !control_;
 }
 
 std::string Rfc2217Client::ConfirmedFrame() const {

@@ -38,14 +38,15 @@ public:
     bool ComPortActive() const;
 
     /// Asks for `baud` and `frame` ("8E1"): only the values that differ from those asked last.
-    /// LineConfirmed then waits for the answers to these.
+    /// Answered then waits for the answers to these.
     void SetLine(int baud, const std::string& frame, telnet::Bytes& out);
-    /// RTS (`rts`) or DTR on or off.
+    /// RTS (`rts`) or DTR on or off; Answered then waits for the server's answer to it.
     void SetModemLine(bool rts, bool on, telnet::Bytes& out);
     /// Asks the server to drop what it received from the line and has not sent yet.
     void Purge(telnet::Bytes& out);
-    /// Every setting asked for has had its answer (true while the option is off).
-    bool LineConfirmed() const;
+    /// The settings or the line asked for last have had their answers (true while the option is
+    /// off). Answers still missing from before do not count: they will not come any more.
+    bool Answered() const;
 
     /// The baud rate the server answered last; 0 before any answer.
     int ConfirmedBaud() const { return static_cast<int>(confirmedBaud_); }
@@ -76,6 +77,7 @@ private:
     std::uint32_t askedBaud_ = 0;
 
     std::bitset<16> awaiting_; // settings sent (by command) without an answer yet
+    bool control_ = false;     // a SET-CONTROL of SetModemLine without an answer yet
     std::uint32_t confirmedBaud_ = 0;
     std::uint8_t confirmed_[3] = {};
     std::optional<std::uint8_t> modemState_;

@@ -82,13 +82,14 @@ std::string KindOf(const std::string& path) {
 }
 
 // Brings a device that was just opened to the port's state: its line settings, RTS and DTR,
-// nothing queued.
+// nothing queued; all of it within `timeoutMs`.
 int SetUp(Device& device, const LineSettings& line, bool rts, bool dtr, int timeoutMs) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     if (const int rc = device.Apply(line, timeoutMs); rc != kOk) {
         return rc;
     }
-    device.SetModemLine(true, rts);
-    device.SetModemLine(false, dtr);
+    device.SetModemLine(true, rts, MillisUntil(deadline));
+    device.SetModemLine(false, dtr, MillisUntil(deadline));
     device.FlushInput();
     return kOk;
 }
@@ -344,7 +345,7 @@ int SerialPort::DoCommand(const std::string& command, const std::string& in, std
         leftover_.clear();
         return kOk;
     }
-    if (const int rc = use.Dev().SetModemLine(rts, in == "ON"); rc != kOk) {
+    if (const int rc = use.Dev().SetModemLine(rts, in == "ON", BlockTimeoutMs()); rc != kOk) {
         return use.Failed(rc);
     }
     std::lock_guard lock(mutex_);

@@ -285,7 +285,7 @@ void TerminalDevice::ApplyLowLatency(bool on) {
     ioctl(fd_, TIOCSSERIAL, &ss);
 }
 
-int TerminalDevice::SetModemLine(bool rts, bool on) {
+int TerminalDevice::SetModemLine(bool rts, bool on, int /*timeoutMs*/) {
     int bit = rts ? TIOCM_RTS : TIOCM_DTR;
     if (hasModemLines_ && ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &bit) != 0) {
         return kErrApplyFailed;

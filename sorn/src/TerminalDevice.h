@@ -24,7 +24,7 @@ public:
     int Write(const unsigned char* data, int length, int timeoutMs) override;
     void FlushInput() override;
     int Apply(const LineSettings& settings, int timeoutMs) override;
-    int SetModemLine(bool rts, bool on) override;
+    int SetModemLine(bool rts, bool on, int timeoutMs) override;
     bool ReadModemLines(bool& cts, bool& dsr) override;
     LineReport Report() override;
     bool HungUp() override;

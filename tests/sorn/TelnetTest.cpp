@@ -108,7 +108,7 @@ TEST(Rfc2217ClientTest, SettingsGoOutWhenTheServerAgreesAndItsAnswersAreKept) {
                           0xFF, 0xFA, 0x2C, 0x02, 0x08, 0xFF, 0xF0,                   // 8 data bits
                           0xFF, 0xFA, 0x2C, 0x03, 0x03, 0xFF, 0xF0,                   // even parity
                           0xFF, 0xFA, 0x2C, 0x04, 0x01, 0xFF, 0xF0}));                // 1 stop bit
-    EXPECT_FALSE(client.LineConfirmed());
+    EXPECT_FALSE(client.Answered());
     EXPECT_EQ(client.ConfirmedBaud(), 0);
     out.clear();
     const Bytes answers = {0xFF, 0xFA, 0x2C, 0x65, 0x00, 0x00, 0x4B, 0x00, 0xFF, 0xF0,
@@ -117,7 +117,7 @@ TEST(Rfc2217ClientTest, SettingsGoOutWhenTheServerAgreesAndItsAnswersAreKept) {
                            0xF0, 0xFF, 0xFA, 0x2C, 0x6B, 0x10, 0xFF, 0xF0};
     client.Feed(answers, data, out);
     EXPECT_TRUE(out.empty() && data.empty());
-    EXPECT_TRUE(client.LineConfirmed());
+    EXPECT_TRUE(client.Answered());
     EXPECT_EQ(client.ConfirmedBaud(), 19200);
     EXPECT_EQ(client.ConfirmedFrame(), "8E1");
     bool cts = false;
@@ -151,7 +151,7 @@ TEST(Rfc2217ClientTest, ServerThatRefusesTheOptionGetsDataOnly) {
     client.Feed(refusal, data, out);
     EXPECT_TRUE(client.Negotiated());
     EXPECT_FALSE(client.ComPortActive());
-    EXPECT_TRUE(client.LineConfirmed());
+    EXPECT_TRUE(client.Answered());
     client.SetModemLine(false, true, out);
     client.Purge(out);
     EXPECT_TRUE(out.empty());

@@ -136,10 +136,10 @@ void BM_PlainRfc2217(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_VelkTcp)->Iterations(500)->Repetitions(24)->UseRealTime();
-BENCHMARK(BM_PlainTcp)->Iterations(500)->Repetitions(24)->UseRealTime();
-BENCHMARK(BM_VelkRfc2217)->Iterations(500)->Repetitions(24)->UseRealTime();
-BENCHMARK(BM_PlainRfc2217)->Iterations(500)->Repetitions(24)->UseRealTime();
+BENCHMARK(BM_VelkTcp)->Iterations(300)->Repetitions(60)->UseRealTime();
+BENCHMARK(BM_PlainTcp)->Iterations(300)->Repetitions(60)->UseRealTime();
+BENCHMARK(BM_VelkRfc2217)->Iterations(300)->Repetitions(60)->UseRealTime();
+BENCHMARK(BM_PlainRfc2217)->Iterations(300)->Repetitions(60)->UseRealTime();
 
 int main(int argc, char** argv) {
     const int cpu = benchsupport::PinToOneProcessor();

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 TEST(PortMapTest, DefaultNumberingCoversThreeDeviceFamilies) {
     PortMapFile map; // empty map file: only the defaults
     EXPECT_EQ(PortMap::DeviceOf(1), "/dev/ttyS0");
@@ -26,12 +28,15 @@ TEST(PortMapTest, MapFileOverridesWithCommentsBlanksAndLaterLinesWinning) {
               "300=/dev/ttyS9\n"
               "3=/tmp/later\n"
               "5=/dev/pts/3\n"
-              "5=\n");
+              "5=\n"
+              " 7 = rfc2217://[::1]:4001 \n");
     EXPECT_EQ(PortMap::DeviceOf(3), "/tmp/later");
     EXPECT_EQ(PortMap::DeviceOf(5), ""); // an empty entry takes the device away
     EXPECT_EQ(PortMap::DeviceOf(200), "/dev/pts/7");
     EXPECT_EQ(PortMap::DeviceOf(4), "/dev/ttyS3");
     EXPECT_EQ(PortMap::DeviceOf(256), ""); // 300 is no port number, so it maps nothing
+    EXPECT_EQ(PortMap::DeviceOf(7), "rfc2217://[::1]:4001");
+    EXPECT_EQ(PortMap::MappedNumbers(), (std::set<int>{3, 5, 7, 200}));
 }
 
 TEST(PortMapTest, MapFileLocationFollowsTheEnvironment) {

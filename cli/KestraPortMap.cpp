@@ -1,6 +1,7 @@
 #include "KestraPortMap.h"
 
 #include "KestraError.h"
+#include "common/PortMap.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -45,22 +46,11 @@ bool Remember(char (&into)[4096], const std::string& path) {
 
 } // namespace
 
-std::string KestraPortMap::UserMapFile() {
-    if (const char* file = std::getenv("SORN_PORTS"); file && *file) {
-        return file;
-    }
-    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) {
-        return std::string(config) + "/sorn/ports";
-    }
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/.config/sorn/ports";
-}
-
 KestraPortMap::KestraPortMap(const std::vector<std::string>& devices,
                              const std::vector<int>& taken) {
     // A later line for a number wins, so the devices' lines follow the user's.
     std::ostringstream lines;
-    const std::string userMap = UserMapFile();
+    const std::string userMap = PortMap::FilePath();
     std::error_code error;
     if (std::filesystem::is_regular_file(userMap, error)) {
         std::ifstream user(userMap);

@@ -19,10 +19,6 @@ public:
     KestraPortMap(const KestraPortMap&) = delete;
     KestraPortMap& operator=(const KestraPortMap&) = delete;
 
-    /// The map file the serial library reads, as it chooses it: $SORN_PORTS, else
-    /// $XDG_CONFIG_HOME/sorn/ports, else ~/.config/sorn/ports.
-    static std::string UserMapFile();
-
     /// The number `devices[index]` was given.
     int PortOf(std::size_t index) const { return ports_.at(index); }
 

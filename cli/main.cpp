@@ -9,6 +9,7 @@
 #include "KestraPortMap.h"
 #include "KestraScan.h"
 #include "KestraSite.h"
+#include "common/PortMap.h"
 #include "sorn.h"
 
 #include <CLI/CLI.hpp>
@@ -16,7 +17,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <iostream>
 #include <optional>
@@ -38,7 +38,8 @@ unless written 0x...: 010 is ten.)";
 
 constexpr const char* kGlobalOptions =
     R"(Global options (before or after the command; see kestra --help):
-  --port N | --device PATH   the serial line (port map number 1..256, or any tty)
+  --port N | --device PATH   the serial line (port map number 1..256, any tty, or a device
+                             server: rfc2217://host:port or tcp://host:port)
   --baud RATE --frame 8E1    line settings (default 9600, 8E1)
   --timeout MS               block time-out, 1..60000
   --address A                bus address 0..255 (default 0)
@@ -47,21 +48,12 @@ constexpr const char* kGlobalOptions =
 
 )";
 
-// Every port whose device exists, and every number the map file names, present or not.
+// Every port whose device exists, and every number the map file names, present or not. A
+// network port is present when its address is well-formed: nothing connects to it here.
 KestraReport Ports() {
     KestraReport report;
-    const std::string mapFile = KestraPortMap::UserMapFile();
-    std::set<int> mapped;
-    std::ifstream map(mapFile);
-    for (std::string line; std::getline(map, line);) {
-        const std::size_t equals = line.find('=');
-        if (!line.starts_with('#') && equals != std::string::npos) {
-            try {
-                mapped.insert(std::stoi(line.substr(0, equals)));
-            } catch (const std::exception&) {
-            }
-        }
-    }
+    const std::string mapFile = PortMap::FilePath();
+    const std::set<int> mapped = PortMap::MappedNumbers();
     report.json["map_file"] = mapFile;
     report.lines.push_back("map file: " + mapFile);
     nlohmann::ordered_json ports = nlohmann::ordered_json::array();
@@ -184,7 +176,9 @@ int main(int argc, char** argv) {
     TypedLine typed;
     bool json = false;
     app.add_option("--port", typed.port, "port number of the serial port map (1..256)");
-    app.add_option("--device", link.device, "any tty, mapped as a port for this run");
+    app.add_option("--device", link.device,
+                   "any tty, or rfc2217://host:port or tcp://host:port, mapped as a port for "
+                   "this run");
     app.add_option("--baud", typed.baud,
                    "baud rate: 1200, 2400, 4800, 9600 (default), 19200, 38400, 57600, 115200");
     app.add_option("--frame", typed.frame, "data bits, parity, stop bits (default 8E1)");

@@ -60,8 +60,10 @@ TEST_F(KestraCli, JsonHoldsTheFactsOfTheText) {
     const Outcome verbose = Kestra({"--device", pty, "-v", "version"});
     EXPECT_NE(verbose.err.find(">>  04 00 65 61"), std::string::npos) << verbose.err;
 
-    // The port map: the simulator as port 5 of it, and a port whose device is missing.
-    std::ofstream(dir / "ports") << "5=" << pty << "\n6=/dev/kestra-missing\n";
+    // The port map: the simulator as port 5 of it, a port whose device is missing, and a
+    // device server that nobody asks while the ports are listed.
+    std::ofstream(dir / "ports") << "5=" << pty
+                                 << "\n6=/dev/kestra-missing\n7=rfc2217://192.0.2.1:4001\n";
     setenv("SORN_PORTS", (dir / "ports").c_str(), 1);
     const auto ports = nlohmann::json::parse(Kestra({"--json", "ports"}).out)["ports"];
     const Outcome byPort = Kestra({"--port", "5", "version"});
@@ -74,6 +76,7 @@ TEST_F(KestraCli, JsonHoldsTheFactsOfTheText) {
     EXPECT_EQ(exists[5], true) << ports;
     EXPECT_EQ(exists.count(6), 1u) << ports;
     EXPECT_EQ(exists[6], false);
+    EXPECT_EQ(exists[7], true);
 
     // A failure is JSON too, with the code the program ends with.
     ASSERT_EQ(sims[0]->Control("fault silent"), "ok");

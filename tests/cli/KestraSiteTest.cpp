@@ -1,6 +1,6 @@
-// kestra site against several kestra-sim buses, one per pseudo-terminal: a site scanned, edited,
-// written, compared and read; its progress on a terminal; a bus lost in the middle of a write;
-// a reader of another model; site files that cannot be right.
+// kestra site against several kestra-sim buses, one per pseudo-terminal or network listener: a
+// site scanned, edited, written, compared and read; its progress on a terminal; a bus lost in
+// the middle of a write; a reader of another model; site files that cannot be right.
 
 #include "KestraRelay.h"
 #include "KestraRun.h"
@@ -44,8 +44,10 @@ protected:
 
 TEST_F(KestraSite, AScannedSiteEditedIsWrittenAndThenComparesEqual) {
     const std::string hall = StartSim({"--reader", "KRD:0", "--reader", "KRB:1"});
-    const std::string gate = StartSim({"--reader", "KRC:1"});
-    // The hall by a number of the user's port map, the gate by its device.
+    // The gate's bus is behind a device server.
+    const std::string gate = StartSim({"--listen", "rfc2217:0", "--reader", "KRC:1"});
+    ASSERT_EQ(gate.rfind("rfc2217://127.0.0.1:", 0), 0u) << gate;
+    // The hall by a number of the user's port map, the gate by its address.
     std::ofstream(dir / "ports") << "5=" << hall << "\n";
     setenv("SORN_PORTS", (dir / "ports").c_str(), 1);
     const json site = ScanSite({"5", gate}, "0-1");
@@ -203,7 +205,8 @@ TEST_F(KestraSite, SiteFilesThatCannotBeRightAreRefusedBeforeAnythingIsSent) {
     WriteSite(gone);
     const Outcome dry = Kestra({"site", "apply", Site(), "--dry-run"});
     EXPECT_EQ(dry.exit, 0) << dry.err;
-    EXPECT_NE(dry.out.find("would send Password/Authentification / [0xA1]"), std::string::npos) << dry.out;
+    EXPECT_NE(dry.out.find("would send Password/Authentification / [0xA1]"), std::string::npos)
+        << dry.out;
     EXPECT_EQ(sims[0]->Control("state"), factory);
 }
 

@@ -9,11 +9,14 @@
 #include "WkDocumentView.h"
 #include "WkLogChildFrame.h"
 #include "WkLogDoc.h"
+#include "WkPrompts.h"
 #include "WkQtText.h"
 #include "WkWindowCommands.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
@@ -27,8 +30,10 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
@@ -40,13 +45,20 @@ namespace {
 constexpr const char* kRecentSection = "Recent File List";
 constexpr int kRecentCapacity = 9;
 
-QString MenuText(const WkCommand& command) {
-    QString text = command.menuText;
-    if (command.shortcutText[0] != '\0') {
-        text += '\t';
-        text += command.shortcutText;
-    }
-    return text;
+// The windows the Window menu lists with a number; the others are reached through "More
+// Windows...".
+constexpr int kListedWindows = 9;
+
+QString WindowName(const QMdiSubWindow* window) {
+    return window->windowTitle().remove(QStringLiteral("[*]"));
+}
+
+QRect ToQRect(const WkRect& rect) {
+    return QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+}
+
+WkSize ToWkSize(const QSize& size) {
+    return {size.width(), size.height()};
 }
 
 } // namespace
@@ -83,7 +95,10 @@ CMainFrame::~CMainFrame() {
 
 QAction* CMainFrame::MakeAction(int id, const char* icon) {
     const WkCommand* command = FindCommand(id);
-    auto* action = new QAction(command != nullptr ? MenuText(*command) : QString(), this);
+    auto* action = new QAction(command != nullptr ? ToQt(command->menuText) : QString(), this);
+    if (command != nullptr && command->shortcut[0] != '\0') {
+        action->setShortcut(QKeySequence(ToQt(command->shortcut)));
+    }
     action->setData(id);
     action->setStatusTip(ToQt(CommandPrompt(id)));
     action->setToolTip(ToQt(CommandToolTip(id)));
@@ -104,22 +119,22 @@ void CMainFrame::CreateActions() {
     MakeAction(kNewMacro);
     MakeAction(kNewLog);
     MakeAction(kNewPopup, "new");
-    MakeAction(kFileOpen, "open")->setShortcut(QKeySequence::Open);
+    MakeAction(kFileOpen, "open");
     MakeAction(kFileClose);
-    MakeAction(kFileSave, "save")->setShortcut(QKeySequence::Save);
+    MakeAction(kFileSave, "save");
     MakeAction(kFileSaveAs);
     MakeAction(kFileInfo);
     MakeAction(kPrintSetup);
-    MakeAction(kPrint, "print")->setShortcut(QKeySequence::Print);
+    MakeAction(kPrint, "print");
     MakeAction(kPrintDirect);
     MakeAction(kPrintPreview);
     MakeAction(kExit);
-    MakeAction(kEditUndo)->setShortcut(QKeySequence::Undo);
-    MakeAction(kEditCut, "cut")->setShortcut(QKeySequence::Cut);
-    MakeAction(kEditCopy, "copy")->setShortcut(QKeySequence::Copy);
-    MakeAction(kEditPaste, "paste")->setShortcut(QKeySequence::Paste);
+    MakeAction(kEditUndo);
+    MakeAction(kEditCut, "cut");
+    MakeAction(kEditCopy, "copy");
+    MakeAction(kEditPaste, "paste");
     MakeAction(kEditInsert);
-    MakeAction(kEditDelete)->setShortcut(QKeySequence::Delete);
+    MakeAction(kEditDelete);
     MakeAction(kViewToolbar)->setCheckable(true);
     MakeAction(kViewStatusBar)->setCheckable(true);
     MakeAction(kComPort, "comport");
@@ -128,8 +143,10 @@ void CMainFrame::CreateActions() {
     MakeAction(kStopAutoAnswer, "stop");
     MakeAction(kWindowCascade);
     MakeAction(kWindowTileHorizontal);
+    MakeAction(kWindowTileVertical);
     MakeAction(kWindowArrange);
     MakeAction(kArrangeProtocolWindow);
+    MakeAction(kWindowMore);
     MakeAction(kAbout);
     for (int i = 0; i < kRecentCapacity; ++i) {
         auto* action = new QAction(this);
@@ -148,8 +165,8 @@ void CMainFrame::CreateActions() {
 
 void CMainFrame::CreateMenus() {
     using namespace CommandId;
-    fileMenu_ = menuBar()->addMenu("&File");
-    newMenu_ = fileMenu_->addMenu("New");
+    fileMenu_ = menuBar()->addMenu(ToQt(MenuTitle(kMenuFile)));
+    newMenu_ = fileMenu_->addMenu(ToQt(MenuTitle(kMenuFileNew)));
     newMenu_->addAction(actions_[kNewReader]);
     newMenu_->addAction(actions_[kNewTransponder]);
     newMenu_->addAction(actions_[kNewProtocol]);
@@ -174,7 +191,7 @@ void CMainFrame::CreateMenus() {
     exitAction_ = actions_[kExit];
     fileMenu_->addAction(exitAction_);
 
-    editMenu_ = menuBar()->addMenu("&Edit");
+    editMenu_ = menuBar()->addMenu(ToQt(MenuTitle(kMenuEdit)));
     editMenu_->addAction(actions_[kEditUndo]);
     editMenu_->addSeparator();
     editMenu_->addAction(actions_[kEditCut]);
@@ -183,24 +200,27 @@ void CMainFrame::CreateMenus() {
     editMenu_->addAction(actions_[kEditInsert]);
     editMenu_->addAction(actions_[kEditDelete]);
 
-    QMenu* view = menuBar()->addMenu("&View");
+    QMenu* view = menuBar()->addMenu(ToQt(MenuTitle(kMenuView)));
     view->addAction(actions_[kViewToolbar]);
     view->addAction(actions_[kViewStatusBar]);
 
-    QMenu* options = menuBar()->addMenu("Options");
+    QMenu* options = menuBar()->addMenu(ToQt(MenuTitle(kMenuOptions)));
     options->addAction(actions_[kComPort]);
     options->addAction(actions_[kFont]);
     options->addSeparator();
     options->addAction(actions_[kShowAutoAnswer]);
     options->addAction(actions_[kStopAutoAnswer]);
 
-    windowMenu_ = menuBar()->addMenu("&Window");
+    windowMenu_ = menuBar()->addMenu(ToQt(MenuTitle(kMenuWindow)));
     windowMenu_->addAction(actions_[kWindowCascade]);
     windowMenu_->addAction(actions_[kWindowTileHorizontal]);
+    windowMenu_->addAction(actions_[kWindowTileVertical]);
     windowMenu_->addAction(actions_[kWindowArrange]);
     windowMenu_->addAction(actions_[kArrangeProtocolWindow]);
+    windowListSeparator_ = windowMenu_->addSeparator();
+    connect(windowMenu_, &QMenu::aboutToShow, this, &CMainFrame::ListWindows);
 
-    QMenu* help = menuBar()->addMenu("&?");
+    QMenu* help = menuBar()->addMenu(ToQt(MenuTitle(kMenuHelp)));
     help->addAction(actions_[kAbout]);
 }
 
@@ -348,10 +368,14 @@ void CMainFrame::RunCommand(int id) {
         app_.OnStopAutoAnswer();
         break;
     case kWindowCascade:
-        mdiArea_->cascadeSubWindows();
+        Cascade();
         break;
     case kWindowTileHorizontal:
-        mdiArea_->tileSubWindows();
+    case kWindowTileVertical:
+        Tile(id == kWindowTileHorizontal);
+        break;
+    case kWindowMore:
+        ChooseWindow();
         break;
     case kWindowArrange:
         ArrangeIcons();
@@ -447,10 +471,14 @@ void CMainFrame::Print(int id) {
         return;
     }
     if (id == CommandId::kPrint) {
+        // The dialog asks itself before it replaces a file.
         QPrintDialog dialog(printer_.get(), this);
         if (dialog.exec() != QDialog::Accepted) {
             return;
         }
+    } else if (printer_->outputFormat() == QPrinter::PdfFormat &&
+               !MayReplaceFile(PathFromQt(printer_->outputFileName()), app_.UserPrompts())) {
+        return;
     }
     view->PrintOn(*printer_);
 }
@@ -472,15 +500,107 @@ void CMainFrame::ShowFileInfo() {
     }
 }
 
-void CMainFrame::ArrangeIcons() {
-    int x = 0;
-    const int bottom = mdiArea_->viewport()->height();
-    for (QMdiSubWindow* window : mdiArea_->subWindowList()) {
-        if (window->isMinimized()) {
-            window->move(x, bottom - window->height());
-            x += window->width();
+WkSize CMainFrame::Workspace() const {
+    return ToWkSize(mdiArea_->viewport()->size());
+}
+
+std::vector<QMdiSubWindow*> CMainFrame::Windows(bool minimised) const {
+    std::vector<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* window : mdiArea_->subWindowList(QMdiArea::CreationOrder)) {
+        if (window->isVisible() && window->isMinimized() == minimised) {
+            windows.push_back(window);
         }
     }
+    return windows;
+}
+
+void CMainFrame::Place(const std::vector<QMdiSubWindow*>& windows,
+                       const std::vector<WkRect>& rects) {
+    for (std::size_t i = 0; i < windows.size() && i < rects.size(); ++i) {
+        if (windows[i]->isMaximized()) {
+            windows[i]->showNormal();
+        }
+        windows[i]->setGeometry(ToQRect(rects[i]));
+    }
+}
+
+void CMainFrame::Tile(bool stacked) {
+    const std::vector<QMdiSubWindow*> windows = Windows(false);
+    Place(windows, TileRects(static_cast<int>(windows.size()), Workspace(), stacked,
+                             {kSmallestTileWidth, kSmallestTileHeight}));
+}
+
+void CMainFrame::Cascade() {
+    const std::vector<QMdiSubWindow*> windows = Windows(false);
+    // Each window steps down by its title bar, so every title stays in view.
+    const int step = style()->pixelMetric(QStyle::PM_TitleBarHeight) +
+                     style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+    Place(windows, CascadeRects(static_cast<int>(windows.size()), Workspace(), step));
+    if (!windows.empty()) {
+        mdiArea_->setActiveSubWindow(windows.back());
+    }
+}
+
+void CMainFrame::ArrangeIcons() {
+    const std::vector<QMdiSubWindow*> icons = Windows(true);
+    if (icons.empty()) {
+        return;
+    }
+    const QSize icon = icons.front()->size();
+    const std::vector<WkRect> rects =
+        IconRects(static_cast<int>(icons.size()), ToWkSize(icon), Workspace());
+    for (std::size_t i = 0; i < icons.size(); ++i) {
+        icons[i]->move(rects[i].left, rects[i].top);
+    }
+}
+
+void CMainFrame::ListWindows() {
+    for (QAction* action : windowListActions_) {
+        windowMenu_->removeAction(action);
+        action->deleteLater();
+    }
+    windowListActions_.clear();
+    const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList(QMdiArea::CreationOrder);
+    windowListSeparator_->setVisible(!windows.isEmpty());
+    for (qsizetype i = 0; i < windows.size() && i < kListedWindows; ++i) {
+        QMdiSubWindow* window = windows[i];
+        auto* action = new QAction(QString("&%1 %2").arg(i + 1).arg(WindowName(window)), this);
+        action->setCheckable(true);
+        action->setChecked(window == mdiArea_->activeSubWindow());
+        action->setStatusTip("Activate this window.");
+        connect(action, &QAction::triggered, this, [this, window = QPointer(window)] {
+            if (window) {
+                ActivateWindow(window);
+            }
+        });
+        windowMenu_->addAction(action);
+        windowListActions_.push_back(action);
+    }
+    QAction* more = actions_[CommandId::kWindowMore];
+    more->setVisible(windows.size() > kListedWindows);
+    windowMenu_->removeAction(more);
+    windowMenu_->addAction(more);
+}
+
+void CMainFrame::ChooseWindow() {
+    const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList(QMdiArea::CreationOrder);
+    std::vector<std::string> names;
+    for (QMdiSubWindow* window : windows) {
+        names.push_back(FromQt(WindowName(window)));
+    }
+    const int chosen = app_.UserPrompts().SelectFromList(
+        "Select Window", "", names, static_cast<int>(windows.indexOf(mdiArea_->activeSubWindow())));
+    if (chosen >= 0 && chosen < windows.size()) {
+        ActivateWindow(windows[chosen]);
+    }
+}
+
+void CMainFrame::ActivateWindow(QMdiSubWindow* window) {
+    if (window->isMinimized()) {
+        window->showNormal();
+    }
+    mdiArea_->setActiveSubWindow(window);
+    window->raise();
 }
 
 WkLogChildFrame* CMainFrame::ProtocolFrame() const {
@@ -503,6 +623,7 @@ void CMainFrame::ArrangeProtocolWindow() {
     const QSize client = mdiArea_->viewport()->size();
     const int top = client.height() * 2 / 3;
     frame->setGeometry(0, top, client.width(), client.height() - top);
+    ActivateWindow(frame);
 }
 
 bool CMainFrame::CreateFrameFor(const std::shared_ptr<WkDocument>& document) {
@@ -534,6 +655,8 @@ bool CMainFrame::CreateFrameFor(const std::shared_ptr<WkDocument>& document) {
     frame->show();
     if (isLog) {
         ArrangeProtocolWindow();
+    } else if (auto* standard = qobject_cast<CStdChildFrame*>(frame)) {
+        standard->FitIntoWorkspace();
     }
     UpdateForActiveWindow();
     return true;
@@ -565,6 +688,10 @@ void CMainFrame::ActivateFrameOf(WkDocument& document) {
 void CMainFrame::ShowMainWindow() {
     QSettings settings;
     restoreState(settings.value("Settings/WindowState").toByteArray());
+    // Without a window manager nothing maximises: the window takes the screen itself.
+    if (QScreen* shown = screen()) {
+        setGeometry(shown->availableGeometry());
+    }
     showMaximized();
     RefreshStatus();
 }
@@ -671,6 +798,25 @@ void CMainFrame::dropEvent(QDropEvent* event) {
     }
 }
 
+bool CMainFrame::OpenContextMenuByKey(QKeyEvent* key) {
+    // Shift+F10 opens the context menu of the focused control, as the Menu key does: for a
+    // list at its current row.
+    QWidget* target = QApplication::focusWidget();
+    if (target == nullptr || key->isAutoRepeat()) {
+        return false;
+    }
+    QPoint at = target->rect().center();
+    if (auto* view = qobject_cast<QAbstractItemView*>(target)) {
+        const QRect current = view->visualRect(view->currentIndex());
+        target = view->viewport();
+        at = current.isValid() ? current.center() : QPoint(4, 4);
+    }
+    QContextMenuEvent menu(QContextMenuEvent::Keyboard, at, target->mapToGlobal(at),
+                           key->modifiers());
+    QCoreApplication::sendEvent(target, &menu);
+    return true;
+}
+
 bool CMainFrame::OpenDroppedFiles(const QMimeData* mime) {
     bool opened = false;
     // Each file opens as File > Open would open it.
@@ -684,6 +830,10 @@ bool CMainFrame::OpenDroppedFiles(const QMimeData* mime) {
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier &&
+            watched == QApplication::focusWidget() && OpenContextMenuByKey(key)) {
+            return true;
+        }
         // Seen once per key press: at the window, before it reaches a widget.
         if (watched->isWindowType() && !key->isAutoRepeat()) {
             if (key->key() == Qt::Key_Insert) {

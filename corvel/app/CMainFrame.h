@@ -4,6 +4,7 @@
 
 #include "WkFrameHost.h"
 #include "WkKeyboardLocks.h"
+#include "WkWindowCommands.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -14,6 +15,7 @@
 class CorvelApp;
 class QLabel;
 class QMdiArea;
+class QKeyEvent;
 class QMdiSubWindow;
 class QMenu;
 class QMimeData;
@@ -52,8 +54,13 @@ public:
     /// The COM-Port dialog; the command is disabled until one is set.
     void SetComPortCommand(std::function<void()> command);
 
-    /// Restores the protocol window and puts it in the lower third of the client area.
+    /// Restores the protocol window, puts it in the lower third of the client area and
+    /// brings it to the front.
     void ArrangeProtocolWindow();
+    /// The smallest window that Tile Horizontally and Tile Vertically make; more windows go
+    /// into a grid.
+    static constexpr int kSmallestTileWidth = 200;
+    static constexpr int kSmallestTileHeight = 100;
     WkLogChildFrame* ProtocolFrame() const;
     /// Runs command `id` as its menu entry or button would.
     void RunCommand(int id);
@@ -94,6 +101,18 @@ private:
     void SaveActive(bool askName);
     void ShowFileInfo();
     void ArrangeIcons();
+    void Tile(bool stacked);
+    void Cascade();
+    /// The Window menu's list of the open windows, made each time the menu opens.
+    void ListWindows();
+    /// "More Windows...": every open window in a list to choose from.
+    void ChooseWindow();
+    void ActivateWindow(QMdiSubWindow* window);
+    WkSize Workspace() const;
+    /// The open windows in the order they were made: the minimised ones, or the others.
+    std::vector<QMdiSubWindow*> Windows(bool minimised) const;
+    void Place(const std::vector<QMdiSubWindow*>& windows, const std::vector<WkRect>& rects);
+    bool OpenContextMenuByKey(QKeyEvent* key);
 
     CorvelApp& app_;
     QMdiArea* mdiArea_;
@@ -102,6 +121,8 @@ private:
     QMenu* editMenu_ = nullptr;
     QMenu* windowMenu_ = nullptr;
     QAction* recentSeparator_ = nullptr;
+    QAction* windowListSeparator_ = nullptr;
+    std::vector<QAction*> windowListActions_;
     QAction* exitAction_ = nullptr;
     std::map<int, QAction*> actions_;
     std::vector<QAction*> recentActions_;

@@ -135,9 +135,19 @@ WkQtPrompts::AskOpenFileOfTypes(const std::vector<std::string>& filters) {
         return std::nullopt;
     }
 
+    // Every document type at once first, then each type, then any file.
     QStringList names;
+    QStringList patterns;
     for (const std::string& filter : filters) {
-        names << ToQt(filter);
+        const QString name = ToQt(filter);
+        names << name;
+        const qsizetype open = name.indexOf('(');
+        if (open >= 0 && name.endsWith(')')) {
+            patterns << name.mid(open + 1, name.size() - open - 2);
+        }
+    }
+    if (!patterns.isEmpty()) {
+        names.prepend(QString("All Corvel files (%1)").arg(patterns.join(' ')));
     }
     names << kAllFiles;
     QFileDialog dialog(parent_);

@@ -82,8 +82,9 @@ std::string WithFileError(const char* text, const WkDocument& document) {
     return document.FileError().empty() ? text : text + ("\n" + document.FileError());
 }
 
+// Names the document ("Trans2"), not its window ("TransponderEditor - Trans2").
 std::string SaveQuestion(const WkDocument& document) {
-    return "Save changes to " + document.Title() + "?";
+    return "Save changes to " + document.SaveNameProposal() + "?";
 }
 
 std::string OpenFailedText(const std::string& path, const std::string& reason) {

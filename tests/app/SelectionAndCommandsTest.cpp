@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <map>
 #include <set>
 
 TEST(WkComPortChoice, ListsOpenPortsInLibraryOrder) {
@@ -63,6 +65,31 @@ TEST(WkCommandTable, PromptsAndToolTipsSplitAtTheLineBreak) {
     EXPECT_EQ(AutoAnswerPaneText(false), "");
     EXPECT_EQ(AutoAnswerPaneText(true, true), "Auto Answer waits for device");
     EXPECT_EQ(AutoAnswerPaneText(false, true), "");
+}
+
+// Every menu and context-menu entry can be reached from the keyboard: it has a mnemonic or
+// keys of its own, and no two entries or sub-menus of one menu share a mnemonic.
+TEST(WkCommandTable, EveryEntryIsReachableFromTheKeyboard) {
+    std::map<unsigned, std::set<char>> taken; // mnemonics per menu (0: the menu bar)
+    const auto take = [&](unsigned menus, const char* text) {
+        const char mnemonic = static_cast<char>(std::tolower(MnemonicOf(text)));
+        for (unsigned menu = 1; menu <= kMenuToolbar; menu <<= 1) {
+            if ((menus & menu) != 0 && mnemonic != 0) {
+                EXPECT_TRUE(taken[menu].insert(mnemonic).second) << text;
+            }
+        }
+        return mnemonic;
+    };
+    for (const WkCommand& command : CommandTable()) {
+        EXPECT_TRUE(take(command.menus, command.menuText) != 0 || command.shortcut[0] != '\0')
+            << command.menuText;
+        EXPECT_NE(command.menus, 0u) << command.menuText;
+    }
+    for (const WkMenuTitle& title : MenuTitles()) {
+        const char mnemonic = static_cast<char>(std::tolower(MnemonicOf(title.text)));
+        EXPECT_NE(mnemonic, 0) << title.text;
+        EXPECT_TRUE(taken[title.parent].insert(mnemonic).second) << title.text;
+    }
 }
 
 TEST(WkRecentFileList, NewestFirstWithoutDuplicatesUpToNine) {

@@ -9,6 +9,7 @@
 #include "WkCommandTable.h"
 #include "WkDocTemplate.h"
 #include "WkDocumentView.h"
+#include "WkEditors.h"
 #include "WkLogChildFrame.h"
 #include "WkLogDoc.h"
 #include "WkLogView.h"
@@ -118,7 +119,7 @@ private slots:
         QCOMPARE(frame.Action(CommandId::kShowAutoAnswer)->statusTip(),
                  QString("Protocol Window accept Protocols of Auto Answer Mode"));
         QCOMPARE(frame.Action(CommandId::kShowAutoAnswer)->toolTip(), QString("Show AA-Protocols"));
-        QCOMPARE(frame.Action(CommandId::kFileOpen)->text(), QString("Open..."));
+        QCOMPARE(frame.Action(CommandId::kFileOpen)->text(), QString("&Open..."));
         QCOMPARE(frame.Action(CommandId::kFileSave)->text(), QString("&Save "));
         // Standard key sequences: Ctrl+O asks for a file to open.
         bench.prompts.openAnswers = {""};
@@ -323,7 +324,7 @@ private slots:
         QVERIFY(bench.frame->Action(CommandId::kFileSave)->isEnabled());
         QVERIFY(bench.frame->Action(CommandId::kEditCopy)->isEnabled());
         bench.frame->RunCommand(CommandId::kEditCopy);
-        QCOMPARE(static_cast<Bench::NoteView*>(editor->widget())->commandsRun, 1);
+        QCOMPARE(static_cast<Bench::NoteView*>(editor->View())->commandsRun, 1);
 
         // Cancel keeps the window and the document; No closes both.
         QPointer<CStdChildFrame> watched(editor);
@@ -393,6 +394,51 @@ private slots:
         QVERIFY(!prompts.AskYesNo("never asked"));
         bench.app->ExitWithoutQuestions();
         QVERIFY(bench.libs.callback == nullptr);
+    }
+
+    // Editors larger than their share of the workspace scroll inside their windows instead of
+    // pushing the windows out of it.
+    void tileHorizontallyStacksEveryWindowInsideTheWorkspace() {
+        FakeLibraries libraries;
+        AppPrompts prompts;
+        CorvelApp app(libraries, prompts);
+        CorvelDocumentHooks hooks;
+        hooks.registerTemplates = [&app](WkTemplateList& templates) {
+            RegisterEditorTemplates(app, templates);
+        };
+        app.SetDocumentHooks(hooks);
+        std::unique_ptr<CMainFrame> frame;
+        QVERIFY(app.InitInstance(
+            [&]() -> WkFrameHost* {
+                frame = std::make_unique<CMainFrame>(app);
+                RegisterEditorViews(app, *frame);
+                return frame.get();
+            },
+            {}));
+        frame->showNormal();
+        frame->resize(1000, 700);
+        QMdiArea* area = frame->MdiArea();
+        for (int count : {2, 5}) {
+            while (area->subWindowList().size() < count) { // the protocol window is the first
+                app.OnFileNewTransponder();
+            }
+            frame->RunCommand(CommandId::kWindowTileHorizontal);
+            const QRect workspace = area->viewport()->rect();
+            int top = 0;
+            for (QMdiSubWindow* window : area->subWindowList(QMdiArea::CreationOrder)) {
+                QVERIFY(workspace.contains(window->geometry()));
+                QCOMPARE(window->x(), 0);
+                QCOMPARE(window->width(), workspace.width());
+                QCOMPARE(window->y(), top);
+                top = window->geometry().bottom() + 1;
+                // Its controls keep their room: the view scrolls, nothing is squeezed.
+                const QWidget* view = qobject_cast<CStdChildFrame*>(window)->View();
+                QVERIFY(view->height() >= view->minimumSizeHint().height());
+            }
+            QCOMPARE(top, workspace.height());
+        }
+        frame->close();
+        frame.reset();
     }
 
     void exitEndsThroughTheShutdownSteps() {

@@ -12,7 +12,6 @@ public:
     /// Where Insert puts the copy.
     enum class InsertPosition { Head, Before, After, Tail };
     /// The Insert sub-menu's entries, by InsertPosition.
-    static constexpr std::array<const char*, 4> kInsertNames = {"Head", "Before", "After", "Tail"};
 
     /// What a run did.
     struct RunResult {

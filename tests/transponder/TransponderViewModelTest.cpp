@@ -50,7 +50,7 @@ TEST_F(TransponderEditor, NewDocumentShowsOfflineAndTheFirstEntry) {
     EXPECT_EQ(page.actionCaption, "&Read");
     EXPECT_FALSE(page.actionEnabled);
     EXPECT_FALSE(model.PopupEnabled());
-    EXPECT_EQ(model.PopupText(), "Send [0x11] Read Serial Number");
+    EXPECT_EQ(model.PopupText(), "&Send [0x11] Read Serial Number");
     EXPECT_EQ(page.groupCaption, "Public Data (hex)");
     EXPECT_EQ(page.rowLabels[3], "D3");
     EXPECT_FALSE(doc.IsModified());

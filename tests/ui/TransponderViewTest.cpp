@@ -8,6 +8,7 @@
 #include "ScriptedPrompts.h"
 #include "WkDocTemplate.h"
 #include "WkEditors.h"
+#include "WkElidedLabel.h"
 #include "WkTemplateList.h"
 #include "WkTransponderEditDoc.h"
 #include "WkTransponderEditView.h"
@@ -72,7 +73,7 @@ private slots:
         QTimer::singleShot(0, [] {
             auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
             QVERIFY(menu != nullptr);
-            QCOMPARE(menu->actions().front()->text(), QString("Send [0x1A] Halt"));
+            QCOMPARE(menu->actions().front()->text(), QString("&Send [0x1A] Halt"));
             QVERIFY(!menu->actions().front()->isEnabled());
             menu->close();
         });
@@ -103,7 +104,7 @@ private slots:
         QCOMPARE(trans->DocumentCount(), std::size_t(1));
         CStdChildFrame* window = nullptr;
         for (CStdChildFrame* child : frame->findChildren<CStdChildFrame*>()) {
-            if (qobject_cast<WkTransponderEditView*>(child->widget()) != nullptr) {
+            if (qobject_cast<WkTransponderEditView*>(child->View()) != nullptr) {
                 QVERIFY(window == nullptr);
                 window = child;
             }

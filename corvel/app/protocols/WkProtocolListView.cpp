@@ -1,5 +1,6 @@
 #include "WkProtocolListView.h"
 
+#include "WkElidedLabel.h"
 #include "WkProtocolListDoc.h"
 #include "WkProtocolListModel.h"
 #include "WkProtocolTemplates.h"
@@ -48,8 +49,12 @@ WkProtocolListView::WkProtocolListView(CorvelApp& app, std::shared_ptr<WkProtoco
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setAllColumnsShowFocus(true);
     list_->setUniformRowHeights(true);
+    // Grid lines. A style sheet that draws the items draws their selection too: in the
+    // palette's colours, or the selected text would stand on a pale ground.
     list_->setStyleSheet("QTreeView::item { border-right: 1px solid palette(mid); "
-                         "border-bottom: 1px solid palette(mid); }");
+                         "border-bottom: 1px solid palette(mid); }"
+                         "QTreeView::item:selected { background: palette(highlight); "
+                         "color: palette(highlighted-text); }");
     list_->header()->setSectionsMovable(true);
     list_->header()->setStretchLastSection(false);
     QStringList titles;
@@ -89,6 +94,9 @@ WkProtocolListView::WkProtocolListView(CorvelApp& app, std::shared_ptr<WkProtoco
     }
     layout->addWidget(list_);
     layout->addLayout(buttons);
+    outcome_ = new WkElidedLabel(this);
+    outcome_->setObjectName("outcome");
+    layout->addWidget(outcome_);
 
     connect(actionButton_, &QPushButton::clicked, this, [this] {
         TakeSelection();
@@ -172,6 +180,10 @@ void WkProtocolListView::TakeSelection() {
     QTreeWidgetItem* current = list_->currentItem();
     model_->Select(current != nullptr && current->isSelected() ? list_->indexOfTopLevelItem(current)
                                                                : -1);
+}
+
+void WkProtocolListView::ShowOutcome() {
+    outcome_->SetFullText(ToQt(model_->Outcome()));
 }
 
 void WkProtocolListView::ShowStatus(const std::string& text) {

@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -216,6 +217,17 @@ int WkQtPrompts::AskChoice(const std::string& text, const std::vector<std::strin
     box.exec();
     const auto it = std::find(pushed.begin(), pushed.end(), box.clickedButton());
     return it == pushed.end() ? -1 : static_cast<int>(it - pushed.begin());
+}
+
+std::optional<std::string> WkQtPrompts::AskText(const std::string& title, const std::string& text,
+                                                const std::string& initial) {
+    if (silent_) {
+        return std::nullopt;
+    }
+    bool ok = false;
+    const QString typed = QInputDialog::getText(parent_, ToQt(title), MessageToQt(text),
+                                                QLineEdit::Normal, ToQt(initial), &ok);
+    return ok ? std::optional<std::string>(FromQt(typed)) : std::nullopt;
 }
 
 int WkQtPrompts::SelectComPort(const WkComPortChoice& choice) {

@@ -81,16 +81,19 @@ void CStdChildFrame::MoveFrame(const WkRect& rect, bool repaint) {
     }
 }
 
+QSize CStdChildFrame::SmallestFullSize() {
+    // The frame around the view: title bar and borders.
+    layout()->activate();
+    const QSize decoration = size() - widget()->size();
+    return viewWidget_->minimumSizeHint().expandedTo(viewWidget_->minimumSize()) + decoration;
+}
+
 void CStdChildFrame::FitIntoWorkspace() {
     QMdiArea* area = mdiArea();
     if (area == nullptr || isMinimized() || isMaximized()) {
         return;
     }
-    // The frame around the view: title bar and borders.
-    layout()->activate();
-    const QSize decoration = size() - widget()->size();
-    const QSize content =
-        viewWidget_->minimumSizeHint().expandedTo(viewWidget_->minimumSize()) + decoration;
+    const QSize content = SmallestFullSize();
     const QRect now = geometry();
     const WkRect fitted =
         FitWindowRect({now.left(), now.top(), now.left() + now.width(), now.top() + now.height()},

@@ -27,6 +27,8 @@ public:
     WkDocumentView* DocumentView() const { return view_; }
     /// The view widget (the frame shows it in a scroll area).
     QWidget* View() const { return viewWidget_; }
+    /// The smallest window that shows every control of the view without scrolling.
+    QSize SmallestFullSize();
     /// Grows the window to the smallest size that shows every control of its view and keeps
     /// it inside the workspace, moving it where needed.
     void FitIntoWorkspace();

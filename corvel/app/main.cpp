@@ -6,6 +6,7 @@
 #include "WkAutoAnswer.h"
 #include "WkComPortManager.h"
 #include "WkEditors.h"
+#include "WkFirstSession.h"
 #include "WkLinkedLibraries.h"
 #include "WkProtocolTemplates.h"
 #include "WkQtPrompts.h"
@@ -55,9 +56,14 @@ int main(int argc, char** argv) {
     });
 
     std::vector<std::string> args;
+    bool firstSession = false;
     const QStringList arguments = QCoreApplication::arguments();
     for (qsizetype i = 1; i < arguments.size(); ++i) {
-        args.push_back(PathFromQt(arguments[i]));
+        if (arguments[i] == WkFirstSession::kOption) {
+            firstSession = true;
+        } else {
+            args.push_back(PathFromQt(arguments[i]));
+        }
     }
 
     CorvelApp app(libraries, prompts);
@@ -123,6 +129,9 @@ int main(int argc, char** argv) {
         return started ? 0 : 1;
     }
 
+    if (firstSession) {
+        QTimer::singleShot(0, frame.get(), [&] { WkFirstSession::Run(app, *frame); });
+    }
     const int result = QApplication::exec();
     // Exit from the menu has run the exit steps already; after a signal they run here.
     app.ExitWithoutQuestions();

@@ -4,12 +4,19 @@
 #include "CMainFrame.h"
 #include "CorvelApp.h"
 #include "WkComPortManager.h"
+#include "WkEditors.h"
+#include "WkElidedLabel.h"
+#include "WkFirstSession.h"
 #include "WkLinkedLibraries.h"
 #include "WkLogChildFrame.h"
 #include "WkLogView.h"
+#include "WkReaderDocuments.h"
+#include "WkReaderEditView.h"
+#include "WkTransponderEditView.h"
 #include "velk.h"
 
 #include <QFile>
+#include <QLineEdit>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -27,7 +34,8 @@ private slots:
         QFile(dir_.path() + "/ports").open(QIODevice::WriteOnly);
         // The simulator ends with this process, also when a failed test takes it down.
         sim_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-        sim_.start(KESTRA_SIM, {"--link", dir_.path() + "/kestra0", "--map-port", "1"});
+        sim_.start(KESTRA_SIM, {"--link", dir_.path() + "/kestra0", "--map-port", "1", "--model",
+                                "KRD", "--tag", "TTD:0102030405"});
         QVERIFY(sim_.waitForStarted(5000));
         QTRY_VERIFY_WITH_TIMEOUT(MapNamesPortOne(), 5000);
         QFile ini(dir_.path() + "/Corvel.ini");
@@ -91,6 +99,47 @@ private slots:
         frame->close();
         // The port was saved and closed at exit.
         QVERIFY(libs.GetPortHandle("1") <= 0);
+    }
+
+    // What scripts/run starts with: a new reader configuration on the open port, read from
+    // the reader, and its transponder editor after reading the serial number.
+    void firstSessionReadsTheReaderAndItsTransponder() {
+        WkLinkedLibraries libs;
+        AppPrompts prompts;
+        WkComPortManager ports(libs, libs, prompts);
+        CorvelApp app(libs, prompts);
+        app.SetPortKeeper(&ports);
+        CorvelDocumentHooks hooks;
+        hooks.registerTemplates = [&app](WkTemplateList& templates) {
+            RegisterEditorTemplates(app, templates);
+        };
+        hooks.linkReader = [&app](bool isNew) {
+            WkReaderDocuments::LinkLast(app.Templates(), isNew);
+        };
+        app.SetDocumentHooks(hooks);
+        std::unique_ptr<CMainFrame> frame;
+        QVERIFY(app.InitInstance(
+            [&]() -> WkFrameHost* {
+                frame = std::make_unique<CMainFrame>(app);
+                RegisterEditorViews(app, *frame);
+                return frame.get();
+            },
+            {}));
+        frame->showNormal();
+        frame->resize(1280, 760);
+        WkFirstSession::Run(app, *frame);
+
+        auto* reader = frame->findChild<WkReaderEditView*>();
+        auto* transponder = frame->findChild<WkTransponderEditView*>();
+        QVERIFY(reader != nullptr && transponder != nullptr);
+        QCOMPARE(reader->Model().Outcome(),
+                 std::string("Read All: configuration blocks 0, 1 and 2 read."));
+        QCOMPARE(transponder->OutcomeLabel()->FullText(), QString("[0x11] Read Serial Number: OK"));
+        QCOMPARE(transponder->TypeEdit()->text(), QString("TTD"));
+        QVERIFY2(prompts.messages.empty(),
+                 prompts.messages.empty() ? "" : prompts.messages.front().c_str());
+        app.ExitWithoutQuestions();
+        frame.reset();
     }
 
     void cleanupTestCase() {

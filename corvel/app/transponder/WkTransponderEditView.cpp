@@ -110,6 +110,9 @@ void WkTransponderEditView::Build() {
     identity->addWidget(new QLabel(tr("Tr.-Type"), this), 0, 0);
     identity->addWidget(type_, 0, 1);
     serial_ = new QLineEdit(this);
+    // Room for the ten digits of a serial number in either base.
+    serial_->setMinimumWidth(
+        serial_->fontMetrics().horizontalAdvance(QStringLiteral("0000000000W")));
     decimal_ = new QRadioButton(tr("dez"), this);
     hex_ = new QRadioButton(tr("hex"), this);
     identity->addWidget(new QLabel(tr("SN"), this), 0, 2);

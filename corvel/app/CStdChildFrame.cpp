@@ -27,6 +27,7 @@ CStdChildFrame::CStdChildFrame(CorvelApp& app, std::shared_ptr<WkDocument> docum
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setMinimumSize(1, 1);
+    scroll->setFocusPolicy(Qt::NoFocus); // the keys go to the view's controls
     scroll->setWidget(view);
     setWidget(scroll);
     // First among the document's views, so that the document's frame operations reach here.

@@ -70,7 +70,7 @@ TEST_F(TransponderEditor, FailedSelectResetsTypeAndSerialNumber) {
     // A double click on a write entry only selects it.
     doc.BindToReader(&reader);
     EXPECT_EQ(model.DoubleClick(3), 0);
-    EXPECT_EQ(model.GetPage().actionCaption, "&Write");
+    EXPECT_EQ(model.GetPage().actionCaption, "W&rite");
     EXPECT_EQ(model.DoubleClick(9), M::kNoReaderHandle);
 }
 

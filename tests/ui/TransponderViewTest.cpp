@@ -45,7 +45,7 @@ private slots:
         WkTransponderEditView view(doc);
         view.show();
         view.CommandList()->setCurrentRow(3); // [0x14] Write public Data
-        QCOMPARE(view.ActionButton()->text(), QString("&Write"));
+        QCOMPARE(view.ActionButton()->text(), QString("W&rite"));
         QVERIFY(!view.EditSnrButton()->isHidden());
         QLineEdit* edit = view.DataEdit(5);
         QVERIFY(!edit->isReadOnly());

@@ -79,12 +79,14 @@ WkProtocolListView::WkProtocolListView(CorvelApp& app, std::shared_ptr<WkProtoco
     combo_ = portCombo;
     actionButton_ = new QPushButton(actionText, this);
     newButton_ = new QPushButton("&New...", this);
-    editButton_ = new QPushButton("&Edit...", this);
+    editButton_ = new QPushButton("Ed&it...", this);
     deleteButton_ = new QPushButton("&Delete", this);
 
+    auto* comLabel = new QLabel("CO&M", this);
+    comLabel->setBuddy(combo_);
     auto* buttons = new QHBoxLayout;
     for (QWidget* widget : std::initializer_list<QWidget*>{actionButton_, newButton_, editButton_,
-                                                           deleteButton_, combo_}) {
+                                                           deleteButton_, comLabel, combo_}) {
         buttons->addWidget(widget);
     }
     buttons->addStretch();

@@ -69,6 +69,13 @@ void SetReadOnly(QLineEdit* edit, bool readOnly) {
     edit->setPalette(colours);
 }
 
+// A label whose mnemonic moves the focus to `control`.
+QLabel* Buddy(const QString& text, QWidget* control, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setBuddy(control);
+    return label;
+}
+
 // A widget that keeps its place in the layout while hidden, so that nothing moves.
 void KeepPlace(QWidget* widget) {
     QSizePolicy policy = widget->sizePolicy();
@@ -113,8 +120,8 @@ void WkTransponderEditView::Build() {
     // Room for the ten digits of a serial number in either base.
     serial_->setMinimumWidth(
         serial_->fontMetrics().horizontalAdvance(QStringLiteral("0000000000W")));
-    decimal_ = new QRadioButton(tr("dez"), this);
-    hex_ = new QRadioButton(tr("hex"), this);
+    decimal_ = new QRadioButton(tr("&dez"), this);
+    hex_ = new QRadioButton(tr("&hex"), this);
     identity->addWidget(new QLabel(tr("SN"), this), 0, 2);
     identity->addWidget(serial_, 0, 3);
     auto* base = new QHBoxLayout;
@@ -130,9 +137,9 @@ void WkTransponderEditView::Build() {
     idLength_->setRange(0, WkTransponderEditModel::kMaxIdLength);
     idNumber_ = new QLineEdit(this);
     idNumber_->setMaxLength(24);
-    identity->addWidget(new QLabel(tr("IDL (dez)"), this), 1, 0);
+    identity->addWidget(Buddy(tr("ID&L (dez)"), idLength_, this), 1, 0);
     identity->addWidget(idLength_, 1, 1);
-    identity->addWidget(new QLabel(tr("ID"), this), 1, 2);
+    identity->addWidget(Buddy(tr("&ID"), idNumber_, this), 1, 2);
     identity->addWidget(idNumber_, 1, 3, 1, 2);
     identity->setColumnStretch(3, 1);
     right->addLayout(identity);
@@ -156,9 +163,9 @@ void WkTransponderEditView::Build() {
     blocks_ = new QComboBox(dataControls_);
     blocks_->addItems({"1", "2", "3", "4"});
     auto* parameters = new QHBoxLayout;
-    parameters->addWidget(new QLabel(tr("Adress (dez)"), dataControls_));
+    parameters->addWidget(Buddy(tr("&Adress (dez)"), address_, dataControls_));
     parameters->addWidget(address_);
-    parameters->addWidget(new QLabel(tr("Nr of Blocks"), dataControls_));
+    parameters->addWidget(Buddy(tr("&Nr of Blocks"), blocks_, dataControls_));
     parameters->addWidget(blocks_);
     parameters->addStretch(1);
     dataLayout->addLayout(parameters, 0, 0, 1, 6);
@@ -198,7 +205,7 @@ void WkTransponderEditView::Build() {
 
     auto* buttons = new QHBoxLayout;
     action_ = new QPushButton(this);
-    editSnr_ = new QPushButton(tr("&Edit Snr..."), this);
+    editSnr_ = new QPushButton(tr("Edit &Snr..."), this);
     KeepPlace(editSnr_);
     buttons->addWidget(action_);
     buttons->addWidget(editSnr_);
@@ -214,8 +221,11 @@ void WkTransponderEditView::Build() {
     right->addWidget(outcome_);
     right->addStretch(1);
 
+    auto* commands = new QVBoxLayout;
+    commands->addWidget(Buddy(tr("&Commands"), list_, this));
+    commands->addWidget(list_);
     auto* layout = new QHBoxLayout(this);
-    layout->addWidget(list_);
+    layout->addLayout(commands);
     layout->addLayout(right, 1);
 }
 

@@ -217,6 +217,6 @@ TEST(WkLogRows, CsvQuotesWhatNeedsIt) {
     store.Append("a line, with \"quotes\"");
     WkLogRows rows(store);
     EXPECT_EQ(WkLogRows::CsvHeader(), "Time,Dir,Address,Command,Status,Data (hex),Decoded,Latency");
-    EXPECT_EQ(rows.CsvLine(0), "13:00:00.000,>>,0,[0x71] SetOut,,06 00 71 00 01 76,output 1: 1,");
+    EXPECT_EQ(rows.CsvLine(0), "13:00:00.000,>>,0,[0x71] Set Output,,06 00 71 00 01 76,output 1: 1,");
     EXPECT_EQ(rows.CsvLine(1), ",,,,,,\"a line, with \"\"quotes\"\"\",");
 }

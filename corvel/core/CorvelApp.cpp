@@ -205,6 +205,10 @@ void CorvelApp::OfferRecoveredDocuments() {
 
 bool CorvelApp::RequestExit() {
     if (!SaveAllModified()) {
+        // The questions set the protocol window's plain title; the window stays, with its own.
+        if (const auto log = ProtocolWindowDocument()) {
+            log->SetTitle(log->PlainTitle());
+        }
         return false;
     }
     CloseAllDocuments();

@@ -441,6 +441,17 @@ private slots:
         frame.reset();
     }
 
+    void exitCancelledAtAnotherWindowKeepsTheProtocolWindowsTitle() {
+        Bench bench;
+        bench.app->OnFileNewProtocol();
+        bench.app->FindTemplate("Prot")->FirstDocument()->SetModified(true);
+        bench.prompts.yesNoCancelAnswers = {Prompts::Answer::Cancel};
+        bench.frame->RunCommand(CommandId::kExit);
+        QVERIFY(bench.frame->isVisible());
+        QCOMPARE(bench.frame->ProtocolFrame()->windowTitle(), QString("ProtocolWindow - Log1[*]"));
+        bench.app->FindTemplate("Prot")->FirstDocument()->SetModified(false);
+    }
+
     void exitEndsThroughTheShutdownSteps() {
         Bench bench;
         QVERIFY(bench.libs.callback != nullptr);

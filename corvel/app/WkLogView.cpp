@@ -1,6 +1,7 @@
 #include "WkLogView.h"
 
 #include "CFontDlg.h"
+#include "WkCommandMenu.h"
 #include "WkLogCommands.h"
 #include "WkLogDoc.h"
 #include "WkLogLineFrame.h"
@@ -108,18 +109,20 @@ void WkLogView::BuildFilterBar() {
     }
     direction_ = new QComboBox(this);
     direction_->addItems({"Both directions", "Requests", "Answers"});
-    errorsOnly_ = new QCheckBox("Errors only", this);
+    errorsOnly_ = new QCheckBox("Errors onl&y", this);
     errorsOnly_->setObjectName("errorsOnly");
     search_ = new QLineEdit(this);
     search_->setPlaceholderText("Search");
     search_->setClearButtonEnabled(true);
     auto* previous = new QToolButton(this);
-    previous->setText("Find Previous");
+    previous->setText("Find &Previous");
     auto* next = new QToolButton(this);
-    next->setText("Find Next");
-    plainText_ = new QCheckBox("Plain text", this);
+    next->setText("Find &Next");
+    plainText_ = new QCheckBox("Plain &text", this);
 
-    bar->addWidget(new QLabel("Address:", this));
+    auto* addressLabel = new QLabel("&Address:", this);
+    addressLabel->setBuddy(address_);
+    bar->addWidget(addressLabel);
     bar->addWidget(address_);
     bar->addWidget(command_);
     bar->addWidget(direction_);
@@ -143,29 +146,30 @@ void WkLogView::BuildFilterBar() {
 }
 
 void WkLogView::BuildContextMenu() {
+    using namespace CommandId;
     contextMenu_ = new QMenu(this);
-    contextMenu_->addAction("&Copy", this, &WkLogView::copy);
-    contextMenu_->addAction("Select &All", table_, &QTableView::selectAll);
+    AddCommandEntry(*contextMenu_, kLogCopy, this, &WkLogView::copy);
+    AddCommandEntry(*contextMenu_, kLogSelectAll, table_, &QTableView::selectAll);
     contextMenu_->addSeparator();
-    contextMenu_->addAction("Export CSV...", this, [this] {
+    AddCommandEntry(*contextMenu_, kLogExportCsv, this, [this] {
         if (prompts_ != nullptr) {
             WkLogCommands(*document_, model_->Rows()).ExportCsv(*prompts_);
         }
     });
-    QAction* logToFile = contextMenu_->addAction("Log to File...", this, [this] {
+    QAction* logToFile = AddCommandEntry(*contextMenu_, kLogToFile, this, [this] {
         if (prompts_ != nullptr) {
             WkLogCommands(*document_, model_->Rows()).ToggleLogToFile(*prompts_);
         }
     });
     logToFile->setCheckable(true);
-    contextMenu_->addAction("Line Limit...", this, [this] {
+    AddCommandEntry(*contextMenu_, kLogLineLimit, this, [this] {
         if (prompts_ != nullptr &&
             WkLogCommands(*document_, model_->Rows()).ChooseLineLimit(*prompts_)) {
             QSettings().setValue(kLineLimitKey, static_cast<qulonglong>(document_->LineLimit()));
             TakeNewRows();
         }
     });
-    addToMacroAction_ = contextMenu_->addAction("Add to Macro", this, [this] {
+    addToMacroAction_ = AddCommandEntry(*contextMenu_, kLogAddToMacro, this, [this] {
         if (addToMacro_ && menuRow_) {
             addToMacro_(model_->Rows().RowText(*menuRow_));
         }

@@ -37,8 +37,18 @@ constexpr double kTwipsPerPoint = 20.0;
 constexpr int kBatchMs = 10;
 constexpr double kPrintMarginMillimetres = 720 / 1440.0 * 25.4;
 constexpr const char* kLineLimitKey = "ProtocolWindow/LineLimit";
-// Starting widths of the decoded columns, in average characters.
-constexpr int kColumnChars[] = {13, 4, 7, 28, 22, 30, 40, 9};
+// What the decoded columns are made wide enough for, in the window's font (or their titles,
+// where those are wider): a whole time stamp, an address, a command and a status as most are
+// named, a short frame and what it means.
+constexpr const char* kColumnSamples[] = {"00:00:00.000",
+                                          ">>",
+                                          "255",
+                                          "[0x51] Reader Settings: Async",
+                                          "Transponder: Address Error",
+                                          "0B 00 11 00 03 01 02 03 04 05",
+                                          "type: 3 (TTD), serial number: 0102030405",
+                                          "99999 ms"};
+static_assert(std::size(kColumnSamples) == WkLogRows::kColumnCount);
 } // namespace
 
 WkLogView::WkLogView(std::shared_ptr<WkLogDoc> document, QWidget* parent)
@@ -204,9 +214,15 @@ void WkLogView::SetPlainText(bool plain) {
     plainText_->setChecked(plain);
     model_->SetPlainText(plain);
     if (!plain) {
-        const QFontMetrics metrics(table_->font());
+        const QFontMetrics cells(table_->font());
+        const QFontMetrics titles(table_->horizontalHeader()->font());
+        // Room for the cell's margins and the header's sort arrow.
+        const int margin = 3 * cells.averageCharWidth();
         for (int column = 0; column < WkLogRows::kColumnCount; ++column) {
-            table_->setColumnWidth(column, metrics.averageCharWidth() * kColumnChars[column]);
+            table_->setColumnWidth(
+                column, std::max(cells.horizontalAdvance(kColumnSamples[column]),
+                                 titles.horizontalAdvance(WkLogRows::ColumnTitle(column))) +
+                            margin);
         }
     }
 }

@@ -73,6 +73,35 @@ private slots:
         QCOMPARE(model.columnCount(), 1);
         QCOMPARE(model.index(0, 0).data().toString(), Stamp(0) + "  >>  04 00 11 15 ");
     }
+
+    // The columns are as wide as what their cells need, in the window's font and after the
+    // font changes: a time stamp stays whole.
+    void columnsFitTheirCellsInEveryFont() {
+        auto doc = std::make_shared<WkLogDoc>();
+        WkLogView view(doc);
+        view.resize(1200, 300);
+        view.show();
+        QVERIFY(doc->Append((Stamp(0) + "  >>  04 00 65 61 ").toStdString()));
+        QTRY_COMPARE(view.Model()->rowCount(), 1);
+        // What the cells of a column need, as the view measures them.
+        QAbstractItemView& table = *view.Table();
+        for (int points : {0, 20}) {
+            if (points > 0) {
+                WkLogFont font = doc->Font();
+                font.heightTwips = 20 * points;
+                view.ApplyFont(font);
+            }
+            for (int column : {WkLogRows::kTime, WkLogRows::kAddress, WkLogRows::kCommand}) {
+                const int width = view.Table()->columnWidth(column);
+                QVERIFY2(width >= table.sizeHintForColumn(column),
+                         qPrintable(QString("%1 pt, column %2: %3 < %4")
+                                        .arg(points)
+                                        .arg(column)
+                                        .arg(width)
+                                        .arg(table.sizeHintForColumn(column))));
+            }
+        }
+    }
 };
 
 QTEST_MAIN(LogViewTest)

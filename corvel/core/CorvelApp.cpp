@@ -7,6 +7,7 @@
 #include "WkDocument.h"
 #include "WkFrameHost.h"
 #include "WkLibraries.h"
+#include "WkLinePort.h"
 #include "WkLogDoc.h"
 #include "WkLogLineFrame.h"
 #include "WkOpenCheck.h"
@@ -304,7 +305,7 @@ bool CorvelApp::AppendToProtocolWindow(const std::string& text) {
     if (!log) {
         return false;
     }
-    return log->Append(text);
+    return log->Append(text, WkLinePort::Current());
 }
 
 int CorvelApp::CreateReaderObject(int portHandle) {

@@ -2,6 +2,8 @@
 
 #include "WkArchive.h"
 #include "WkFileInfoHeader.h"
+#include "WkLinePort.h"
+#include "WkLinkedLibraries.h"
 #include "WkModulOwner.h"
 #include "WkParamDescriptor.h"
 #include "WkWaitCursor.h"
@@ -228,6 +230,8 @@ int VELKReaderModul::Execute(int code) {
     }
     std::uint8_t busAddress = 0;
     Base().GetByte(kBusAddress, busAddress);
+    WkLinkedLibraries libraries;
+    const WkLinePort port(WkLinePort::OfReader(libraries, handle));
     return RunCommand(code, handle, busAddress);
 }
 

@@ -1,6 +1,7 @@
 #include "WkProtocolListModel.h"
 
 #include "WkLibraries.h"
+#include "WkLinePort.h"
 #include "WkProtocolBytes.h"
 #include "WkProtocolEditPrompt.h"
 #include "WkProtocolListDoc.h"
@@ -141,6 +142,7 @@ std::optional<int> WkProtocolListModel::SendItem(const WkProtocolItem& item,
         return std::nullopt;
     }
     unsigned char answer[kAnswerSize] = {};
+    const WkLinePort port(WkLinePort::OfReader(*services_.libraries, document_.GetReaderHandle()));
     const int result = services_.libraries->SendTransparent(
         document_.GetReaderHandle(), request.data(), count, answer, kAnswerSize, checksum ? 1 : 0);
     if (answerText == nullptr) {

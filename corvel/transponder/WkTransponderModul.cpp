@@ -3,6 +3,8 @@
 #include "VELKReaderModul.h"
 #include "WkArchive.h"
 #include "WkFileInfoHeader.h"
+#include "WkLinePort.h"
+#include "WkLinkedLibraries.h"
 #include "WkModulOwner.h"
 #include "WkReaderDocLink.h"
 #include "WkWaitCursor.h"
@@ -201,6 +203,8 @@ int WkTransponderModul::Execute(int code) {
         return rc;
     }
     const int bus = reader_->LinkedBusAddress();
+    WkLinkedLibraries libraries;
+    const WkLinePort port(WkLinePort::OfReader(libraries, handle));
     if (IsRead(code)) {
         return ReadCommand(code, handle, bus);
     }

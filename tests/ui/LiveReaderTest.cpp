@@ -9,6 +9,7 @@
 #include "WkFirstSession.h"
 #include "WkLinkedLibraries.h"
 #include "WkLogChildFrame.h"
+#include "WkLogDoc.h"
 #include "WkLogView.h"
 #include "WkReaderDocuments.h"
 #include "WkReaderEditView.h"
@@ -136,6 +137,10 @@ private slots:
                  std::string("Read All: configuration blocks 0, 1 and 2 read."));
         QCOMPARE(transponder->OutcomeLabel()->FullText(), QString("[0x11] Read Serial Number: OK"));
         QCOMPARE(transponder->TypeEdit()->text(), QString("TTD"));
+        // Their lines know the port they came through.
+        const WkLogDoc& log = *frame->ProtocolFrame()->Document();
+        QTRY_VERIFY(log.Store().Size() >= 8);
+        QCOMPARE(log.Store().Ports(), std::vector<int>{1});
         QVERIFY2(prompts.messages.empty(),
                  prompts.messages.empty() ? "" : prompts.messages.front().c_str());
         app.ExitWithoutQuestions();

@@ -23,6 +23,7 @@
 #include <QPrinter>
 #include <QScrollBar>
 #include <QSettings>
+#include <QSignalBlocker>
 #include <QTableView>
 #include <QTextDocument>
 #include <QTimer>
@@ -119,6 +120,10 @@ void WkLogView::BuildFilterBar() {
     }
     direction_ = new QComboBox(this);
     direction_->addItems({"Both directions", "Requests", "Answers"});
+    port_ = new QComboBox(this);
+    port_->setObjectName("portFilter");
+    port_->addItem("Any port", -1);
+    port_->setVisible(false);
     errorsOnly_ = new QCheckBox("Errors onl&y", this);
     errorsOnly_->setObjectName("errorsOnly");
     search_ = new QLineEdit(this);
@@ -136,6 +141,7 @@ void WkLogView::BuildFilterBar() {
     bar->addWidget(address_);
     bar->addWidget(command_);
     bar->addWidget(direction_);
+    bar->addWidget(port_);
     bar->addWidget(errorsOnly_);
     bar->addSpacing(12);
     bar->addWidget(search_, 1);
@@ -148,6 +154,7 @@ void WkLogView::BuildFilterBar() {
     connect(address_, &QLineEdit::textChanged, this, &WkLogView::ApplyFilter);
     connect(command_, &QComboBox::currentIndexChanged, this, &WkLogView::ApplyFilter);
     connect(direction_, &QComboBox::currentIndexChanged, this, &WkLogView::ApplyFilter);
+    connect(port_, &QComboBox::currentIndexChanged, this, &WkLogView::ApplyFilter);
     connect(errorsOnly_, &QCheckBox::toggled, this, &WkLogView::ApplyFilter);
     connect(search_, &QLineEdit::returnPressed, this, &WkLogView::FindNext);
     connect(next, &QToolButton::clicked, this, &WkLogView::FindNext);
@@ -202,6 +209,7 @@ void WkLogView::ApplyFilter() {
     filter.address = address_->text().isEmpty() ? -1 : address_->text().toInt();
     filter.command = command_->currentData().toInt();
     filter.direction = static_cast<WkLogFilter::Direction>(direction_->currentIndex());
+    filter.port = port_->currentData().toInt();
     filter.errorsOnly = errorsOnly_->isChecked();
     if (filter == model_->Rows().Filter()) {
         return;
@@ -213,6 +221,7 @@ void WkLogView::ApplyFilter() {
 void WkLogView::SetPlainText(bool plain) {
     plainText_->setChecked(plain);
     model_->SetPlainText(plain);
+    ShowPorts();
     if (!plain) {
         const QFontMetrics cells(table_->font());
         const QFontMetrics titles(table_->horizontalHeader()->font());
@@ -224,6 +233,11 @@ void WkLogView::SetPlainText(bool plain) {
                                  titles.horizontalAdvance(WkLogRows::ColumnTitle(column))) +
                             margin);
         }
+        // The port stands after the time.
+        QHeaderView* header = table_->horizontalHeader();
+        header->moveSection(header->visualIndex(WkLogTableModel::kPortColumn), 1);
+        table_->setColumnWidth(WkLogTableModel::kPortColumn,
+                               titles.horizontalAdvance("Port") + margin);
     }
 }
 
@@ -236,9 +250,30 @@ void WkLogView::TakeNewRows() {
     QScrollBar* bar = table_->verticalScrollBar();
     const bool atEnd = bar->value() >= bar->maximum();
     model_->Refresh();
+    ShowPorts();
     if (atEnd) {
         table_->scrollToBottom();
     }
+}
+
+void WkLogView::ShowPorts() {
+    const std::vector<int>& ports = document_->Store().Ports();
+    const bool several = ports.size() > 1;
+    table_->setColumnHidden(WkLogTableModel::kPortColumn, !several || model_->PlainText());
+    port_->setVisible(several);
+    if (ports == listedPorts_) {
+        return;
+    }
+    listedPorts_ = ports;
+    const QSignalBlocker quiet(port_);
+    const int chosen = port_->currentData().toInt();
+    while (port_->count() > 1) {
+        port_->removeItem(1);
+    }
+    for (int port : ports) {
+        port_->addItem(QString("Port %1").arg(port), port);
+    }
+    port_->setCurrentIndex(std::max(0, port_->findData(chosen)));
 }
 
 void WkLogView::RequestDrain(bool callerWaits) {

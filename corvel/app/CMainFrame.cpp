@@ -33,7 +33,6 @@
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
-#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
@@ -45,22 +44,6 @@ namespace {
 constexpr const char* kRecentSection = "Recent File List";
 constexpr int kRecentCapacity = 9;
 
-// The windows the Window menu lists with a number; the others are reached through "More
-// Windows...".
-constexpr int kListedWindows = 9;
-
-QString WindowName(const QMdiSubWindow* window) {
-    return window->windowTitle().remove(QStringLiteral("[*]"));
-}
-
-QRect ToQRect(const WkRect& rect) {
-    return QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
-}
-
-WkSize ToWkSize(const QSize& size) {
-    return {size.width(), size.height()};
-}
-
 } // namespace
 
 // The icons live in the static UI library; register them before the first action needs one.
@@ -69,7 +52,8 @@ static void InitIconResources() {
 }
 
 CMainFrame::CMainFrame(CorvelApp& app, QWidget* parent)
-    : QMainWindow(parent), app_(app), mdiArea_(new QMdiArea(this)), statusTimer_(new QTimer(this)) {
+    : QMainWindow(parent), app_(app), mdiArea_(new QMdiArea(this)),
+      windows_(*mdiArea_, app.UserPrompts()), statusTimer_(new QTimer(this)) {
     InitIconResources();
     setWindowTitle(CorvelText::kMainTitle);
     mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -217,8 +201,9 @@ void CMainFrame::CreateMenus() {
     windowMenu_->addAction(actions_[kWindowTileVertical]);
     windowMenu_->addAction(actions_[kWindowArrange]);
     windowMenu_->addAction(actions_[kArrangeProtocolWindow]);
-    windowListSeparator_ = windowMenu_->addSeparator();
-    connect(windowMenu_, &QMenu::aboutToShow, this, &CMainFrame::ListWindows);
+    windowMenu_->addSeparator();
+    connect(windowMenu_, &QMenu::aboutToShow, this,
+            [this] { windows_.List(*windowMenu_, actions_[CommandId::kWindowMore]); });
 
     QMenu* help = menuBar()->addMenu(ToQt(MenuTitle(kMenuHelp)));
     help->addAction(actions_[kAbout]);
@@ -368,17 +353,17 @@ void CMainFrame::RunCommand(int id) {
         app_.OnStopAutoAnswer();
         break;
     case kWindowCascade:
-        Cascade();
+        windows_.Cascade();
         break;
     case kWindowTileHorizontal:
     case kWindowTileVertical:
-        Tile(id == kWindowTileHorizontal);
+        windows_.Tile(id == kWindowTileHorizontal);
         break;
     case kWindowMore:
-        ChooseWindow();
+        windows_.Choose();
         break;
     case kWindowArrange:
-        ArrangeIcons();
+        windows_.ArrangeIcons();
         break;
     case kArrangeProtocolWindow:
         ArrangeProtocolWindow();
@@ -500,109 +485,6 @@ void CMainFrame::ShowFileInfo() {
     }
 }
 
-WkSize CMainFrame::Workspace() const {
-    return ToWkSize(mdiArea_->viewport()->size());
-}
-
-std::vector<QMdiSubWindow*> CMainFrame::Windows(bool minimised) const {
-    std::vector<QMdiSubWindow*> windows;
-    for (QMdiSubWindow* window : mdiArea_->subWindowList(QMdiArea::CreationOrder)) {
-        if (window->isVisible() && window->isMinimized() == minimised) {
-            windows.push_back(window);
-        }
-    }
-    return windows;
-}
-
-void CMainFrame::Place(const std::vector<QMdiSubWindow*>& windows,
-                       const std::vector<WkRect>& rects) {
-    for (std::size_t i = 0; i < windows.size() && i < rects.size(); ++i) {
-        if (windows[i]->isMaximized()) {
-            windows[i]->showNormal();
-        }
-        windows[i]->setGeometry(ToQRect(rects[i]));
-    }
-}
-
-void CMainFrame::Tile(bool stacked) {
-    const std::vector<QMdiSubWindow*> windows = Windows(false);
-    Place(windows, TileRects(static_cast<int>(windows.size()), Workspace(), stacked,
-                             {kSmallestTileWidth, kSmallestTileHeight}));
-}
-
-void CMainFrame::Cascade() {
-    const std::vector<QMdiSubWindow*> windows = Windows(false);
-    // Each window steps down by its title bar, so every title stays in view.
-    const int step = style()->pixelMetric(QStyle::PM_TitleBarHeight) +
-                     style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
-    Place(windows, CascadeRects(static_cast<int>(windows.size()), Workspace(), step));
-    if (!windows.empty()) {
-        mdiArea_->setActiveSubWindow(windows.back());
-    }
-}
-
-void CMainFrame::ArrangeIcons() {
-    const std::vector<QMdiSubWindow*> icons = Windows(true);
-    if (icons.empty()) {
-        return;
-    }
-    const QSize icon = icons.front()->size();
-    const std::vector<WkRect> rects =
-        IconRects(static_cast<int>(icons.size()), ToWkSize(icon), Workspace());
-    for (std::size_t i = 0; i < icons.size(); ++i) {
-        icons[i]->move(rects[i].left, rects[i].top);
-    }
-}
-
-void CMainFrame::ListWindows() {
-    for (QAction* action : windowListActions_) {
-        windowMenu_->removeAction(action);
-        action->deleteLater();
-    }
-    windowListActions_.clear();
-    const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList(QMdiArea::CreationOrder);
-    windowListSeparator_->setVisible(!windows.isEmpty());
-    for (qsizetype i = 0; i < windows.size() && i < kListedWindows; ++i) {
-        QMdiSubWindow* window = windows[i];
-        auto* action = new QAction(QString("&%1 %2").arg(i + 1).arg(WindowName(window)), this);
-        action->setCheckable(true);
-        action->setChecked(window == mdiArea_->activeSubWindow());
-        action->setStatusTip("Activate this window.");
-        connect(action, &QAction::triggered, this, [this, window = QPointer(window)] {
-            if (window) {
-                ActivateWindow(window);
-            }
-        });
-        windowMenu_->addAction(action);
-        windowListActions_.push_back(action);
-    }
-    QAction* more = actions_[CommandId::kWindowMore];
-    more->setVisible(windows.size() > kListedWindows);
-    windowMenu_->removeAction(more);
-    windowMenu_->addAction(more);
-}
-
-void CMainFrame::ChooseWindow() {
-    const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList(QMdiArea::CreationOrder);
-    std::vector<std::string> names;
-    for (QMdiSubWindow* window : windows) {
-        names.push_back(FromQt(WindowName(window)));
-    }
-    const int chosen = app_.UserPrompts().SelectFromList(
-        "Select Window", "", names, static_cast<int>(windows.indexOf(mdiArea_->activeSubWindow())));
-    if (chosen >= 0 && chosen < windows.size()) {
-        ActivateWindow(windows[chosen]);
-    }
-}
-
-void CMainFrame::ActivateWindow(QMdiSubWindow* window) {
-    if (window->isMinimized()) {
-        window->showNormal();
-    }
-    mdiArea_->setActiveSubWindow(window);
-    window->raise();
-}
-
 WkLogChildFrame* CMainFrame::ProtocolFrame() const {
     for (QMdiSubWindow* window : mdiArea_->subWindowList()) {
         if (auto* frame = qobject_cast<WkLogChildFrame*>(window)) {
@@ -623,7 +505,7 @@ void CMainFrame::ArrangeProtocolWindow() {
     const QSize client = mdiArea_->viewport()->size();
     const int top = client.height() * 2 / 3;
     frame->setGeometry(0, top, client.width(), client.height() - top);
-    ActivateWindow(frame);
+    windows_.Activate(frame);
 }
 
 bool CMainFrame::CreateFrameFor(const std::shared_ptr<WkDocument>& document) {

@@ -4,7 +4,7 @@
 
 #include "WkFrameHost.h"
 #include "WkKeyboardLocks.h"
-#include "WkWindowCommands.h"
+#include "WkMdiWindows.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -57,10 +57,7 @@ public:
     /// Restores the protocol window, puts it in the lower third of the client area and
     /// brings it to the front.
     void ArrangeProtocolWindow();
-    /// The smallest window that Tile Horizontally and Tile Vertically make; more windows go
-    /// into a grid.
-    static constexpr int kSmallestTileWidth = 200;
-    static constexpr int kSmallestTileHeight = 100;
+
     WkLogChildFrame* ProtocolFrame() const;
     /// Runs command `id` as its menu entry or button would.
     void RunCommand(int id);
@@ -100,29 +97,16 @@ private:
     void Print(int id);
     void SaveActive(bool askName);
     void ShowFileInfo();
-    void ArrangeIcons();
-    void Tile(bool stacked);
-    void Cascade();
-    /// The Window menu's list of the open windows, made each time the menu opens.
-    void ListWindows();
-    /// "More Windows...": every open window in a list to choose from.
-    void ChooseWindow();
-    void ActivateWindow(QMdiSubWindow* window);
-    WkSize Workspace() const;
-    /// The open windows in the order they were made: the minimised ones, or the others.
-    std::vector<QMdiSubWindow*> Windows(bool minimised) const;
-    void Place(const std::vector<QMdiSubWindow*>& windows, const std::vector<WkRect>& rects);
     bool OpenContextMenuByKey(QKeyEvent* key);
 
     CorvelApp& app_;
     QMdiArea* mdiArea_;
+    WkMdiWindows windows_;
     QMenu* newMenu_ = nullptr;
     QMenu* fileMenu_ = nullptr;
     QMenu* editMenu_ = nullptr;
     QMenu* windowMenu_ = nullptr;
     QAction* recentSeparator_ = nullptr;
-    QAction* windowListSeparator_ = nullptr;
-    std::vector<QAction*> windowListActions_;
     QAction* exitAction_ = nullptr;
     std::map<int, QAction*> actions_;
     std::vector<QAction*> recentActions_;

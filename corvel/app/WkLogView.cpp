@@ -44,8 +44,8 @@ constexpr const char* kLineLimitKey = "ProtocolWindow/LineLimit";
 constexpr const char* kColumnSamples[] = {"00:00:00.000",
                                           ">>",
                                           "255",
-                                          "[0x51] Reader Settings: Async",
-                                          "Transponder: Address Error",
+                                          "[0x11] Read Serial Number",
+                                          "Address Error",
                                           "0B 00 11 00 03 01 02 03 04 05",
                                           "type: 3 (TTD), serial number: 0102030405",
                                           "99999 ms"};
@@ -104,13 +104,19 @@ WkLogView::~WkLogView() {
 }
 
 void WkLogView::BuildFilterBar() {
+    // Two rows, the filters and the search, so that a window of half the screen shows all.
     auto* bar = new QHBoxLayout();
     bar->setContentsMargins(4, 2, 4, 0);
+    auto* searchBar = new QHBoxLayout();
+    searchBar->setContentsMargins(4, 0, 4, 0);
     address_ = new QLineEdit(this);
     address_->setPlaceholderText("any");
     address_->setValidator(new QIntValidator(0, 255, address_));
     address_->setMaximumWidth(48);
     command_ = new QComboBox(this);
+    // As wide as a short name, not the longest: the bar fits a narrow window.
+    command_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    command_->setMinimumContentsLength(20);
     command_->addItem("Any command", -1);
     std::set<int> listed;
     for (const WkReaderCommand& command : ReaderCommands()) {
@@ -143,13 +149,14 @@ void WkLogView::BuildFilterBar() {
     bar->addWidget(direction_);
     bar->addWidget(port_);
     bar->addWidget(errorsOnly_);
-    bar->addSpacing(12);
-    bar->addWidget(search_, 1);
-    bar->addWidget(previous);
-    bar->addWidget(next);
-    bar->addSpacing(12);
-    bar->addWidget(plainText_);
+    bar->addStretch(1);
+    searchBar->addWidget(search_, 1);
+    searchBar->addWidget(previous);
+    searchBar->addWidget(next);
+    searchBar->addSpacing(12);
+    searchBar->addWidget(plainText_);
     static_cast<QVBoxLayout*>(layout())->addLayout(bar);
+    static_cast<QVBoxLayout*>(layout())->addLayout(searchBar);
 
     connect(address_, &QLineEdit::textChanged, this, &WkLogView::ApplyFilter);
     connect(command_, &QComboBox::currentIndexChanged, this, &WkLogView::ApplyFilter);
@@ -225,17 +232,20 @@ void WkLogView::SetPlainText(bool plain) {
     if (!plain) {
         const QFontMetrics cells(table_->font());
         const QFontMetrics titles(table_->horizontalHeader()->font());
-        // Room for the cell's margins and the header's sort arrow.
-        const int margin = 3 * cells.averageCharWidth();
+        // Room for the cell's margins.
+        const int margin = 2 * cells.averageCharWidth();
         for (int column = 0; column < WkLogRows::kColumnCount; ++column) {
             table_->setColumnWidth(
                 column, std::max(cells.horizontalAdvance(kColumnSamples[column]),
                                  titles.horizontalAdvance(WkLogRows::ColumnTitle(column))) +
                             margin);
         }
-        // The port stands after the time.
+        // The port stands after the time; what a frame means before its bytes, so that a
+        // narrow window shows it.
         QHeaderView* header = table_->horizontalHeader();
         header->moveSection(header->visualIndex(WkLogTableModel::kPortColumn), 1);
+        header->moveSection(header->visualIndex(WkLogRows::kDecoded),
+                            header->visualIndex(WkLogRows::kData));
         table_->setColumnWidth(WkLogTableModel::kPortColumn,
                                titles.horizontalAdvance("Port") + margin);
     }

@@ -18,8 +18,10 @@ CFontDlg::CFontDlg(const QFont& font, const QColor& color, QWidget* parent)
     fonts_->setOptions(QFontDialog::NoButtons);
     // The dialog lists the fonts installed: it starts on the one the window really shows (a
     // face that is not installed is replaced by another), at the window's size.
+    const QFontInfo really(font);
     QFont shown = font;
-    shown.setFamily(QFontInfo(font).family());
+    shown.setFamily(really.family());
+    shown.setStyleName(really.styleName());
     fonts_->setCurrentFont(shown);
     colorButton_->setText("&Color...");
     connect(colorButton_, &QPushButton::clicked, this, [this] {

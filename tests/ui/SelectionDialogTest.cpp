@@ -154,6 +154,7 @@ private slots:
         QCOMPARE(dialog.SelectedColor(), QColor(Qt::red));
         QCOMPARE(dialog.SelectedFont().pointSize(), 11);
         QCOMPARE(dialog.SelectedFont().family(), QFontInfo(window).family());
+        QVERIFY(!dialog.SelectedFont().italic());
     }
 
     void fileInfoShowsTheDocumentsModelAndTakesTheComment() {

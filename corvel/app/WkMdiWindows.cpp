@@ -61,6 +61,10 @@ void WkMdiWindows::Cascade() {
     const int step = style->pixelMetric(QStyle::PM_TitleBarHeight) +
                      style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
     Place(windows, CascadeRects(static_cast<int>(windows.size()), Workspace(), step));
+    // Each in front of the one before it, so that every title shows.
+    for (QMdiSubWindow* window : windows) {
+        window->raise();
+    }
     if (!windows.empty()) {
         area_.setActiveSubWindow(windows.back());
     }
@@ -76,6 +80,7 @@ void WkMdiWindows::ArrangeIcons() {
         IconRects(static_cast<int>(icons.size()), {icon.width(), icon.height()}, Workspace());
     for (std::size_t i = 0; i < icons.size(); ++i) {
         icons[i]->move(rects[i].left, rects[i].top);
+        icons[i]->raise(); // in front of the windows that reach down to the bottom
     }
 }
 

@@ -8,13 +8,10 @@
 #include "WkEditors.h"
 #include "WkFirstSession.h"
 #include "WkLinkedLibraries.h"
-#include "WkProtocolTemplates.h"
 #include "WkQtPrompts.h"
 #include "WkQtText.h"
-#include "WkReaderDocuments.h"
 #include "WkRecovery.h"
 #include "WkSignalExit.h"
-#include "WkTransponderTemplate.h"
 #include "common/MessageHook.h"
 
 #include <QApplication>
@@ -69,20 +66,7 @@ int main(int argc, char** argv) {
     CorvelApp app(libraries, prompts);
     WkRecovery recovery(WkRecovery::DefaultFolder());
     app.SetRecovery(&recovery);
-    CorvelDocumentHooks hooks;
-    hooks.registerTemplates = [&app](WkTemplateList& templates) {
-        RegisterEditorTemplates(app, templates);
-        RegisterLateEditorTemplates(app, templates);
-    };
-    hooks.appendToMacro = &WkProtocolTemplates::AppendToMacro;
-    hooks.listReaderDocuments = [&app] {
-        return WkReaderDocuments::SelectionInfo(app.Templates());
-    };
-    hooks.linkReader = [&app](bool isNew) { WkReaderDocuments::LinkLast(app.Templates(), isNew); };
-    hooks.bindTransponder = [&app](WkDocument& transponder, const WkReaderSelection& reader) {
-        WkTransponderTemplate::Bind(app, transponder, reader);
-    };
-    app.SetDocumentHooks(hooks);
+    app.SetDocumentHooks(EditorDocumentHooks(app));
     WkComPortManager portManager(libraries, libraries, prompts);
     portManager.SetFallbackSettingsPath(WkComPortManager::DefaultFallbackSettingsPath());
     app.SetPortKeeper(&portManager);

@@ -4,7 +4,6 @@
 #include "WkArchive.h"
 #include "WkFileInfoHeader.h"
 #include "WkLinePort.h"
-#include "WkLinkedLibraries.h"
 #include "WkModulOwner.h"
 #include "WkReaderDocLink.h"
 #include "WkWaitCursor.h"
@@ -203,8 +202,7 @@ int WkTransponderModul::Execute(int code) {
         return rc;
     }
     const int bus = reader_->LinkedBusAddress();
-    WkLinkedLibraries libraries;
-    const WkLinePort port(WkLinePort::OfReader(libraries, handle));
+    const WkLinePort port(VELKReaderModul::PortNumberOf(handle));
     if (IsRead(code)) {
         return ReadCommand(code, handle, bus);
     }

@@ -5,10 +5,10 @@
 #include "CMainFrame.h"
 #include "CStdChildFrame.h"
 #include "CorvelApp.h"
+#include "EditorBench.h"
 #include "SelectionContrast.h"
 #include "WkCommandTable.h"
 #include "WkDocTemplate.h"
-#include "WkEditors.h"
 #include "WkMacroEditDoc.h"
 #include "WkMacroEditView.h"
 #include "WkProtEditDoc.h"
@@ -71,23 +71,9 @@ private slots:
     void TheMacroEditorIsReachableFromTheMenusAndTheProtocolWindow() {
         FakeLibraries libraries;
         AppPrompts prompts;
-        CorvelApp app(libraries, prompts);
-        CorvelDocumentHooks hooks;
-        hooks.registerTemplates = [&app](WkTemplateList& templates) {
-            RegisterEditorTemplates(app, templates);
-            RegisterLateEditorTemplates(app, templates);
-        };
-        hooks.appendToMacro = &WkProtocolTemplates::AppendToMacro;
-        app.SetDocumentHooks(hooks);
-        std::unique_ptr<CMainFrame> frame;
-        QVERIFY(app.InitInstance(
-            [&]() -> WkFrameHost* {
-                frame = std::make_unique<CMainFrame>(app);
-                RegisterEditorViews(app, *frame);
-                return frame.get();
-            },
-            {}));
-        frame->showNormal();
+        EditorBench bench(libraries, prompts);
+        CMainFrame* frame = bench.frame.get();
+        CorvelApp& app = bench.app;
 
         frame->RunCommand(CommandId::kNewMacro);
         auto* view = qobject_cast<WkMacroEditView*>(
@@ -105,8 +91,7 @@ private slots:
         frame->RunCommand(CommandId::kEditInsert);
         QCOMPARE(view->List()->topLevelItemCount(), 2);
         QCOMPARE(app.FindTemplate("Macro")->DocumentCount(), 1u);
-        frame->close();
-        app.ExitInstance();
+        app.FindTemplate("Macro")->FirstDocument()->SetModifiedFlag(false);
     }
 
     // In a window that is not the active one too (a bare X server activates none).

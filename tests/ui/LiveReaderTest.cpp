@@ -3,15 +3,14 @@
 #include "AppFakes.h"
 #include "CMainFrame.h"
 #include "CorvelApp.h"
+#include "EditorBench.h"
 #include "WkComPortManager.h"
-#include "WkEditors.h"
 #include "WkElidedLabel.h"
 #include "WkFirstSession.h"
 #include "WkLinkedLibraries.h"
 #include "WkLogChildFrame.h"
 #include "WkLogDoc.h"
 #include "WkLogView.h"
-#include "WkReaderDocuments.h"
 #include "WkReaderEditView.h"
 #include "WkTransponderEditView.h"
 #include "velk.h"
@@ -108,27 +107,10 @@ private slots:
         WkLinkedLibraries libs;
         AppPrompts prompts;
         WkComPortManager ports(libs, libs, prompts);
-        CorvelApp app(libs, prompts);
-        app.SetPortKeeper(&ports);
-        CorvelDocumentHooks hooks;
-        hooks.registerTemplates = [&app](WkTemplateList& templates) {
-            RegisterEditorTemplates(app, templates);
-        };
-        hooks.linkReader = [&app](bool isNew) {
-            WkReaderDocuments::LinkLast(app.Templates(), isNew);
-        };
-        app.SetDocumentHooks(hooks);
-        std::unique_ptr<CMainFrame> frame;
-        QVERIFY(app.InitInstance(
-            [&]() -> WkFrameHost* {
-                frame = std::make_unique<CMainFrame>(app);
-                RegisterEditorViews(app, *frame);
-                return frame.get();
-            },
-            {}));
-        frame->showNormal();
+        EditorBench bench(libs, prompts, &ports);
+        CMainFrame* frame = bench.frame.get();
         frame->resize(1280, 760);
-        WkFirstSession::Run(app, *frame);
+        WkFirstSession::Run(bench.app, *frame);
 
         auto* reader = frame->findChild<WkReaderEditView*>();
         auto* transponder = frame->findChild<WkTransponderEditView*>();
@@ -143,8 +125,7 @@ private slots:
         QCOMPARE(log.Store().Ports(), std::vector<int>{1});
         QVERIFY2(prompts.messages.empty(),
                  prompts.messages.empty() ? "" : prompts.messages.front().c_str());
-        app.ExitWithoutQuestions();
-        frame.reset();
+        bench.app.ExitWithoutQuestions();
     }
 
     void cleanupTestCase() {

@@ -5,11 +5,11 @@
 #include "CMainFrame.h"
 #include "CStdChildFrame.h"
 #include "CorvelApp.h"
+#include "EditorBench.h"
 #include "WkAutoAnswerControl.h"
 #include "WkCommandTable.h"
 #include "WkDocTemplate.h"
 #include "WkDocumentView.h"
-#include "WkEditors.h"
 #include "WkLogChildFrame.h"
 #include "WkLogDoc.h"
 #include "WkLogView.h"
@@ -401,28 +401,14 @@ private slots:
     void tileHorizontallyStacksEveryWindowInsideTheWorkspace() {
         FakeLibraries libraries;
         AppPrompts prompts;
-        CorvelApp app(libraries, prompts);
-        CorvelDocumentHooks hooks;
-        hooks.registerTemplates = [&app](WkTemplateList& templates) {
-            RegisterEditorTemplates(app, templates);
-        };
-        app.SetDocumentHooks(hooks);
-        std::unique_ptr<CMainFrame> frame;
-        QVERIFY(app.InitInstance(
-            [&]() -> WkFrameHost* {
-                frame = std::make_unique<CMainFrame>(app);
-                RegisterEditorViews(app, *frame);
-                return frame.get();
-            },
-            {}));
-        frame->showNormal();
-        frame->resize(1000, 700);
-        QMdiArea* area = frame->MdiArea();
+        EditorBench bench(libraries, prompts);
+        bench.frame->resize(1000, 700);
+        QMdiArea* area = bench.frame->MdiArea();
         for (int count : {2, 5}) {
             while (area->subWindowList().size() < count) { // the protocol window is the first
-                app.OnFileNewTransponder();
+                bench.app.OnFileNewTransponder();
             }
-            frame->RunCommand(CommandId::kWindowTileHorizontal);
+            bench.frame->RunCommand(CommandId::kWindowTileHorizontal);
             const QRect workspace = area->viewport()->rect();
             int top = 0;
             for (QMdiSubWindow* window : area->subWindowList(QMdiArea::CreationOrder)) {
@@ -437,8 +423,6 @@ private slots:
             }
             QCOMPARE(top, workspace.height());
         }
-        frame->close();
-        frame.reset();
     }
 
     void exitCancelledAtAnotherWindowKeepsTheProtocolWindowsTitle() {

@@ -680,11 +680,10 @@ void CMainFrame::dropEvent(QDropEvent* event) {
     }
 }
 
-bool CMainFrame::OpenContextMenuByKey(QKeyEvent* key) {
+bool CMainFrame::OpenContextMenuByKey(QWidget* target, QKeyEvent* key) {
     // Shift+F10 opens the context menu of the focused control, as the Menu key does: for a
     // list at its current row.
-    QWidget* target = QApplication::focusWidget();
-    if (target == nullptr || key->isAutoRepeat()) {
+    if (key->isAutoRepeat()) {
         return false;
     }
     QPoint at = target->rect().center();
@@ -712,8 +711,10 @@ bool CMainFrame::OpenDroppedFiles(const QMimeData* mime) {
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
+        // The first widget a key reaches is the focused one.
+        auto* widget = qobject_cast<QWidget*>(watched);
         if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier &&
-            watched == QApplication::focusWidget() && OpenContextMenuByKey(key)) {
+            widget != nullptr && OpenContextMenuByKey(widget, key)) {
             return true;
         }
         // Seen once per key press: at the window, before it reaches a widget.

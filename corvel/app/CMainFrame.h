@@ -97,7 +97,7 @@ private:
     void Print(int id);
     void SaveActive(bool askName);
     void ShowFileInfo();
-    bool OpenContextMenuByKey(QKeyEvent* key);
+    bool OpenContextMenuByKey(QWidget* target, QKeyEvent* key);
 
     CorvelApp& app_;
     QMdiArea* mdiArea_;

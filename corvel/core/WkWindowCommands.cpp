@@ -89,8 +89,10 @@ std::vector<WkRect> TileRects(int count, WkSize workspace, bool stacked, WkSize 
     for (int i = 0; i < count; ++i) {
         const int line = i / perLine;
         const int cell = i % perLine;
-        const int a0 = along * cell / perLine;
-        const int a1 = along * (cell + 1) / perLine;
+        // The last line's windows share its whole length, so no part of the workspace is left.
+        const int cells = line == lines - 1 ? count - line * perLine : perLine;
+        const int a0 = along * cell / cells;
+        const int a1 = along * (cell + 1) / cells;
         const int c0 = across * line / lines;
         const int c1 = across * (line + 1) / lines;
         rects.push_back(stacked ? At(c0, a0, c1 - c0, a1 - a0) : At(a0, c0, a1 - a0, c1 - c0));

@@ -38,8 +38,9 @@ struct WkSize {
 
 /// Tile Horizontally (`stacked`): the windows one below the other, each the workspace's width;
 /// Tile Vertically: side by side, each the workspace's height. Where `count` windows would be
-/// smaller than `smallest` they share the workspace as a grid instead. Every rectangle lies
-/// inside the workspace; windows go in the order given, top to bottom, then left to right.
+/// smaller than `smallest` they share the workspace as a grid instead. The windows cover the
+/// workspace once, every one inside it; they go in the order given, top to bottom, then left
+/// to right (Tile Vertically: left to right, then top to bottom).
 std::vector<WkRect> TileRects(int count, WkSize workspace, bool stacked, WkSize smallest);
 /// Cascade: the windows overlapped, each `step` further right and down and all of one size,
 /// as large as the workspace allows (at least half of it); when the steps would leave the

@@ -425,6 +425,25 @@ private slots:
         }
     }
 
+    // A new reader editor, whose tabs need more than the usual 620 pixels, opens wide enough
+    // to show all of them, inside the workspace.
+    void aNewWindowShowsEveryControlInsideTheWorkspace() {
+        FakeLibraries libraries;
+        AppPrompts prompts;
+        EditorBench bench(libraries, prompts);
+        bench.frame->resize(1280, 760);
+        bench.frame->ArrangeProtocolWindow();
+        bench.app.OnFileNewReader();
+        const QRect workspace = bench.frame->MdiArea()->viewport()->rect();
+        for (auto* window : bench.frame->findChildren<CStdChildFrame*>()) {
+            QVERIFY2(workspace.contains(window->geometry()), qPrintable(window->windowTitle()));
+            const QWidget* view = window->View();
+            QVERIFY2(view->width() >= view->minimumSizeHint().width(),
+                     qPrintable(window->windowTitle()));
+            QVERIFY(window->width() >= 620);
+        }
+    }
+
     void exitCancelledAtAnotherWindowKeepsTheProtocolWindowsTitle() {
         Bench bench;
         bench.app->OnFileNewProtocol();

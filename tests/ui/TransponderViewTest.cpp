@@ -101,7 +101,36 @@ private slots:
         QVERIFY(!window->isWindowModified());
         trans->FirstDocument()->SetModifiedFlag(true);
         QVERIFY(window->isWindowModified());
-        trans->FirstDocument()->SetModifiedFlag(false);
+        // The save question names the document, not its window.
+        prompts.yesNoCancelAnswers = {Prompts::Answer::No};
+        window->close();
+        QCOMPARE(prompts.messages.back(), std::string("Save changes to Trans1?"));
+    }
+
+    // From the keyboard: Enter runs a read entry as a double click does; Shift+F10 opens the
+    // entry's popup, at the entry.
+    void theCommandListAnswersEnterAndShiftF10() {
+        FakeLibraries libraries;
+        AppPrompts prompts;
+        EditorBench bench(libraries, prompts);
+        bench.app.OnFileNewTransponder();
+        auto* view = bench.frame->findChild<WkTransponderEditView*>();
+        QVERIFY(view != nullptr);
+        view->CommandList()->setFocus();
+        view->CommandList()->setCurrentRow(2); // [0x13] Read ID Number, unbound
+        QTest::keyClick(view->CommandList(), Qt::Key_Return);
+        QCOMPARE(view->OutcomeLabel()->FullText(),
+                 QString("[0x13] Read ID Number: not bound to a reader (ErrorCode: -4)"));
+        QString popup;
+        QTimer::singleShot(0, [&popup] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                popup = menu->actions().front()->text();
+                menu->close();
+            }
+        });
+        QTest::keyClick(view->CommandList(), Qt::Key_F10, Qt::ShiftModifier);
+        QCOMPARE(popup, QString("&Send [0x13] Read ID Number"));
+        bench.app.FindTemplate("Trans")->FirstDocument()->SetModifiedFlag(false);
     }
 };
 

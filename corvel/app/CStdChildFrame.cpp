@@ -4,7 +4,6 @@
 #include "WkDocument.h"
 #include "WkDocumentView.h"
 #include "WkQtText.h"
-
 #include "WkWindowCommands.h"
 
 #include <QCloseEvent>

@@ -33,6 +33,8 @@ public:
                                                        const std::string& filter) override;
     int AskChoice(const std::string& text, const std::vector<std::string>& buttons,
                   int preferred) override;
+    std::optional<std::string> AskText(const std::string& title, const std::string& text,
+                                       const std::string& initial) override;
     int SelectComPort(const WkComPortChoice& choice) override;
     std::optional<WkReaderSelection> SelectReader(const WkReaderChoice& choice) override;
     int SelectReaderType() override;

@@ -7,6 +7,7 @@
 #include "WkDocument.h"
 #include "WkFrameHost.h"
 #include "WkLibraries.h"
+#include "WkLinePort.h"
 #include "WkLogDoc.h"
 #include "WkLogLineFrame.h"
 #include "WkOpenCheck.h"
@@ -82,8 +83,9 @@ std::string WithFileError(const char* text, const WkDocument& document) {
     return document.FileError().empty() ? text : text + ("\n" + document.FileError());
 }
 
+// Names the document ("Trans2"), not its window ("TransponderEditor - Trans2").
 std::string SaveQuestion(const WkDocument& document) {
-    return "Save changes to " + document.Title() + "?";
+    return "Save changes to " + document.SaveNameProposal() + "?";
 }
 
 std::string OpenFailedText(const std::string& path, const std::string& reason) {
@@ -204,6 +206,10 @@ void CorvelApp::OfferRecoveredDocuments() {
 
 bool CorvelApp::RequestExit() {
     if (!SaveAllModified()) {
+        // The questions set the protocol window's plain title; the window stays, with its own.
+        if (const auto log = ProtocolWindowDocument()) {
+            log->SetTitle(log->PlainTitle());
+        }
         return false;
     }
     CloseAllDocuments();
@@ -299,7 +305,7 @@ bool CorvelApp::AppendToProtocolWindow(const std::string& text) {
     if (!log) {
         return false;
     }
-    return log->Append(text);
+    return log->Append(text, WkLinePort::Current());
 }
 
 int CorvelApp::CreateReaderObject(int portHandle) {

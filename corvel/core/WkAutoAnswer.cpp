@@ -6,6 +6,7 @@
 #include "WkComPortManager.h"
 #include "WkDocTemplate.h"
 #include "WkLibraries.h"
+#include "WkLinePort.h"
 #include "WkLogDoc.h"
 
 WkAutoAnswer::WkAutoAnswer(CorvelApp& app, WkPortAccess& access, Prompts& prompts)
@@ -23,7 +24,10 @@ bool WkAutoAnswer::Create() {
         [this](int port, unsigned char* buffer, int size) {
             return access_.Receive(port, buffer, size);
         },
-        [this](const std::string& line) { return app_.AppendToProtocolWindow(line); },
+        [this](const std::string& line) {
+            const WkLinePort port(watchedPortNumber_.load());
+            return app_.AppendToProtocolWindow(line);
+        },
         [this] {
             if (stoppedNotice_) {
                 stoppedNotice_();
@@ -61,6 +65,7 @@ bool WkAutoAnswer::Show() {
         return false;
     }
     on_ = true;
+    watchedPortNumber_ = WkLinePort::OfPort(app_.Libraries(), port);
     // Bytes that came before Show are not shown: the input queue is emptied before and after
     // the port is handed over, and the worker starts only then.
     std::string empty;

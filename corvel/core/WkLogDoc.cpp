@@ -67,14 +67,14 @@ void WkLogDoc::DropPendingLocked() {
     consumed_.notify_all();
 }
 
-bool WkLogDoc::Append(const std::string& line) {
+bool WkLogDoc::Append(const std::string& line, int port) {
     std::unique_lock lock(mutex_);
     if (closing_ || sink_ == nullptr) {
         return false;
     }
     const bool uiThread = std::this_thread::get_id() == uiThread_;
     LineState state = LineState::kQueued;
-    pending_.push_back({line, uiThread ? nullptr : &state});
+    pending_.push_back({line, port, uiThread ? nullptr : &state});
     // A caller that waits must not sit behind a drain that was asked for at leisure.
     if (!drainRequested_ || (!uiThread && !urgentDrainRequested_)) {
         drainRequested_ = true;
@@ -111,10 +111,8 @@ void WkLogDoc::DrainLocked(std::unique_lock<std::mutex>& lock) {
     std::vector<std::string> lines;
     lines.reserve(batch.size());
     for (Pending& p : batch) {
+        store_.Append(p.line, p.port);
         lines.push_back(std::move(p.line));
-    }
-    for (const std::string& line : lines) {
-        store_.Append(line);
     }
     if (!stream_.Write(lines)) {
         unsavedLines_ += lines.size();

@@ -53,7 +53,8 @@ public:
     /// Appends one line (without line end) from any thread. Another thread waits until the
     /// line is in the window; the user-interface thread queues it for its next Drain. Returns
     /// false when the line was dropped (no view, or the window is closing).
-    bool Append(const std::string& line);
+    /// `port` is the number of the serial port the line came through, 0 when not known.
+    bool Append(const std::string& line, int port = 0);
     /// User-interface thread: moves every queued line into the store (and the file that is
     /// logged to), then tells the view.
     void Drain();
@@ -96,6 +97,7 @@ private:
     enum class LineState { kQueued, kShown, kDropped };
     struct Pending {
         std::string line;
+        int port;
         LineState* state; // the waiting caller's, null for the user-interface thread's own
     };
     void DrainLocked(std::unique_lock<std::mutex>& lock);

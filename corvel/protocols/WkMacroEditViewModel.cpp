@@ -50,6 +50,7 @@ WkMacroEditViewModel::RunResult WkMacroEditViewModel::Run() {
     RunResult result;
     const int reader = document_.GetReaderHandle();
     if (reader == 0 || BoundPortHandle() == 0) {
+        outcome_ = kNothingSentNoPort;
         return result;
     }
     result.ran = true;
@@ -78,6 +79,7 @@ WkMacroEditViewModel::RunResult WkMacroEditViewModel::Run() {
             result.haltedAt = static_cast<int>(i) + 1;
             result.haltCode = *sent;
             const std::string message = HaltMessage(result.haltedAt, item, *sent);
+            outcome_ = message;
             if (services_.showStatus) {
                 services_.showStatus(message);
             }
@@ -88,6 +90,9 @@ WkMacroEditViewModel::RunResult WkMacroEditViewModel::Run() {
         }
     }
     libraries.SetReaderPara(reader, "SendProtToApp", kept);
+    if (result.haltedAt == 0) {
+        outcome_ = Summary(result);
+    }
     return result;
 }
 

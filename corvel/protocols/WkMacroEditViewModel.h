@@ -4,15 +4,12 @@
 
 #include "WkProtocolListModel.h"
 
-#include <array>
 #include <string>
 
 class WkMacroEditViewModel : public WkProtocolListModel {
 public:
-    /// Where Insert puts the copy.
+    /// Where Insert puts the copy (the Insert sub-menu's entries, in this order).
     enum class InsertPosition { Head, Before, After, Tail };
-    /// The Insert sub-menu's entries, by InsertPosition.
-    static constexpr std::array<const char*, 4> kInsertNames = {"Head", "Before", "After", "Tail"};
 
     /// What a run did.
     struct RunResult {

@@ -107,6 +107,7 @@ bool WkProtEditViewModel::Insert() {
 
 std::optional<int> WkProtEditViewModel::Send() {
     if (document_.GetReaderHandle() == 0 || BoundPortHandle() == 0) {
+        outcome_ = kNothingSentNoPort;
         return std::nullopt;
     }
     const int index = ItemIndexOfRow(selected_);
@@ -114,5 +115,10 @@ std::optional<int> WkProtEditViewModel::Send() {
         return std::nullopt;
     }
     const WkProtocolItem& item = *document_.Item(static_cast<std::size_t>(index));
-    return SendItem(item);
+    std::string answer;
+    const std::optional<int> result = SendItem(item, &answer);
+    if (result) {
+        outcome_ = "Send " + item.protocol + ": " + answer;
+    }
+    return result;
 }

@@ -1,11 +1,15 @@
 #include "WkProtocolListModel.h"
 
 #include "WkLibraries.h"
+#include "WkLinePort.h"
 #include "WkProtocolBytes.h"
 #include "WkProtocolEditPrompt.h"
 #include "WkProtocolListDoc.h"
 #include "WkProtocolServices.h"
 
+#include "common/ReaderTexts.h"
+
+#include <cstdio>
 #include <cstdlib>
 
 WkProtocolListModel::WkProtocolListModel(WkProtocolListDoc& document,
@@ -125,7 +129,8 @@ int WkProtocolListModel::BoundPortHandle() const {
     return std::atoi(value.c_str());
 }
 
-std::optional<int> WkProtocolListModel::SendItem(const WkProtocolItem& item) {
+std::optional<int> WkProtocolListModel::SendItem(const WkProtocolItem& item,
+                                                 std::string* answerText) {
     WkProtocolBytes::Buffer request{};
     std::string problem;
     const bool checksum = AddsChecksum(item);
@@ -137,6 +142,26 @@ std::optional<int> WkProtocolListModel::SendItem(const WkProtocolItem& item) {
         return std::nullopt;
     }
     unsigned char answer[kAnswerSize] = {};
-    return services_.libraries->SendTransparent(document_.GetReaderHandle(), request.data(), count,
-                                                answer, kAnswerSize, checksum ? 1 : 0);
+    const WkLinePort port(WkLinePort::OfReader(*services_.libraries, document_.GetReaderHandle()));
+    const int result = services_.libraries->SendTransparent(
+        document_.GetReaderHandle(), request.data(), count, answer, kAnswerSize, checksum ? 1 : 0);
+    if (answerText == nullptr) {
+        return result;
+    }
+    // An answer frame: LEN, bus address, command, status, data.
+    constexpr int kStatusByte = 3;
+    if (result < 0) {
+        const std::string reason = services_.libraries->ErrorText(result);
+        *answerText = (reason.empty() ? std::string("send failed") : reason) +
+                      " (ErrorCode: " + std::to_string(result) + ")";
+    } else if (result <= kStatusByte) {
+        *answerText = result == 0 ? "no answer" : std::to_string(result) + " bytes answered";
+    } else if (answer[kStatusByte] == 0) {
+        *answerText = "OK";
+    } else {
+        char status[8];
+        std::snprintf(status, sizeof status, "0x%02X", answer[kStatusByte]);
+        *answerText = ReaderStatusText(answer[kStatusByte]) + " (Statusbyte: " + status + ")";
+    }
+    return result;
 }

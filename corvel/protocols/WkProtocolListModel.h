@@ -19,6 +19,7 @@ struct WkProtocolServices;
 class WkProtocolListModel {
 public:
     static constexpr const char* kDeleteQuestion = "Delete this entry ?";
+    static constexpr const char* kNothingSentNoPort = "No COM port chosen: nothing was sent.";
     /// Answer buffer of a send.
     static constexpr int kAnswerSize = 256;
 
@@ -68,6 +69,10 @@ public:
     /// Whether the row commands (Edit, Delete, Copy, Send) have a row to act on.
     bool HasSelection() const { return selected_ >= 0; }
 
+    /// What the last Send or Run came to, for the line under the buttons: "OK", the
+    /// reader's status, the library's error, or why nothing went out.
+    const std::string& Outcome() const { return outcome_; }
+
     WkComPortBinding& Port() { return port_; }
     const WkComPortBinding& Port() const { return port_; }
     WkProtocolListDoc& Document() { return document_; }
@@ -87,14 +92,15 @@ protected:
     int BoundPortHandle() const;
     /// Sends the protocol of `item` through the document's reader object. None when nothing
     /// went out: no bytes, or a text with a problem (which is shown to the user). The caller
-    /// checks reader and port first.
-    std::optional<int> SendItem(const WkProtocolItem& item);
+    /// checks reader and port first. `answerText` (may be null) gets what the answer says.
+    std::optional<int> SendItem(const WkProtocolItem& item, std::string* answerText = nullptr);
 
     WkProtocolListDoc& document_;
     const WkProtocolServices& services_;
     WkProtocolEditPrompt& editor_;
     std::vector<Row> rows_;
     int selected_ = -1;
+    std::string outcome_;
 
 private:
     std::unique_ptr<WkProtocolItem> clipboard_;

@@ -249,6 +249,12 @@ void WkReaderEditDoc::Report(const std::string& text) {
     }
 }
 
+void WkReaderEditDoc::ShowOutcome(const std::string& text) {
+    if (WkReaderEditViewModel* view = EditView()) {
+        view->ShowStatus(text);
+    }
+}
+
 void WkReaderEditDoc::TellLinked(const std::string& key, const std::string& value) {
     const std::vector<WkTransponderLink*> linked = linked_;
     for (WkTransponderLink* transponder : linked) {

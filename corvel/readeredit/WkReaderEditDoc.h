@@ -119,6 +119,8 @@ public:
     bool ConfirmSend(const std::vector<int>& blocks, const char* question);
     /// Tells the user what a send or read came to: the protocol window and the status bar.
     void Report(const std::string& text);
+    /// Shows the outcome of a command beside the editor's buttons and in the status bar.
+    void ShowOutcome(const std::string& text);
     /// The bus address as "%3d".
     std::string BusAddressText() const;
     const std::vector<WkTransponderLink*>& LinkedTransponders() const { return linked_; }

@@ -21,11 +21,11 @@ protected:
     WkPageButtons& operator=(const WkPageButtons&) = default;
 };
 
-/// What a send of a page's commands came to.
+/// What a send (or a read) of a page's commands came to.
 struct WkPageSend {
     bool refused = false; ///< nothing went out: a value out of range, or the user said No
     int sent = 0;         ///< commands the reader took (status 0)
-    int total = 0;        ///< commands the page sends
+    int total = 0;        ///< commands the page sends (or reads)
     std::string failed;   ///< the first command that failed, by its group title ("" if none)
     int result = 0;       ///< its result: a reader status or a negative code
 };
@@ -43,10 +43,11 @@ public:
     /// that fails.
     virtual WkPageSend CommitAndSendPage() = 0;
     /// "Read All" (force off): reads the page's commands into the module; with force on the
-    /// page's blocks are read fresh from the reader.
-    virtual void ReadPage(bool force) = 0;
+    /// page's blocks are read fresh from the reader. A command that fails does not stop the
+    /// others; the first that failed is in the result.
+    virtual WkPageSend ReadPage(bool force) = 0;
     /// "&Read Page": a forced read, then Load.
-    virtual void ReadPageAndLoad() = 0;
+    virtual WkPageSend ReadPageAndLoad() = 0;
     /// True for a page that sends the reader's access lock, which "Send All" sends last.
     virtual bool SendsLock() const { return false; }
 

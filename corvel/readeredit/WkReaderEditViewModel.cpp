@@ -88,9 +88,11 @@ void WkReaderEditViewModel::CancelBusy() {
 }
 
 void WkReaderEditViewModel::ShowStatus(const std::string& text) {
+    outcome_ = text;
     if (status_) {
         status_(text);
     }
+    Changed();
 }
 
 bool WkReaderEditViewModel::SelectPage(int index) {
@@ -290,8 +292,17 @@ WkPageSend WkReaderEditViewModel::SendPage() {
 }
 
 void WkReaderEditViewModel::ReadPage() {
-    if (WkReaderEditPage* page = Active(); page != nullptr && !IsBusy()) {
-        page->ReadPageAndLoad();
+    WkReaderEditPage* page = Active();
+    if (page == nullptr || IsBusy()) {
+        return;
+    }
+    const WkPageSend read = page->ReadPageAndLoad();
+    if (!read.failed.empty()) {
+        document_.Report("Read Page: " + read.failed + " failed: " + WkResultText(read.result) +
+                         ". " + std::to_string(read.sent) + " of " + std::to_string(read.total) +
+                         " commands of the page were read.");
+    } else if (read.total > 0) {
+        ShowStatus("Read Page: " + std::to_string(read.sent) + " commands read.");
     }
 }
 

@@ -44,8 +44,11 @@ public:
     void SetStatusListener(std::function<void(const std::string&)> listener) {
         status_ = std::move(listener);
     }
-    /// Puts `text` into the status bar.
+    /// Puts `text` into the status bar and beside the buttons (what the last command came
+    /// to).
     void ShowStatus(const std::string& text);
+    /// What the last command came to: "OK", the reader's status or the library's error.
+    const std::string& Outcome() const { return outcome_; }
 
     // What the view shows.
     const std::string& BusAddressText() const { return busAddressText_; }
@@ -77,6 +80,7 @@ public:
     // the protocol window and the status bar.
     /// The active page's commit and send.
     WkPageSend SendPage();
+    /// The active page's forced read; says which command failed first.
     void ReadPage();
     /// Commits the active page (a value out of range stops here), asks once when values that
     /// were never read, loaded or reset would go out, then sends every page in tab order up
@@ -137,6 +141,7 @@ private:
     std::string portText_;
     std::array<bool, 4> enabled_{};
     std::string sendPageText_ = kSendPageText;
+    std::string outcome_;
     bool online_ = true;
     std::function<void()> changed_;
     std::function<void(const std::string&)> status_;

@@ -1,5 +1,6 @@
 #include "WkTransponderEditModel.h"
 
+#include "WkCommandTable.h"
 #include "WkResultText.h"
 #include "WkTransponderEditDoc.h"
 #include "common/HexText.h"
@@ -53,6 +54,13 @@ int FirstShownOf(std::uint8_t stored) {
 
 int BlocksPositionOf(std::uint8_t stored) {
     return stored >= 1 && stored <= 4 ? stored - 1 : 0;
+}
+
+// The index of a data image among public, configuration and secret data.
+std::size_t UnreadIndex(int image) {
+    return image == WkTransponderModul::kPublicImage   ? 0
+           : image == WkTransponderModul::kConfigImage ? 1
+                                                       : 2;
 }
 
 bool IsScrolled(int code) {
@@ -228,10 +236,40 @@ bool WkTransponderEditModel::Take() {
 
 void WkTransponderEditModel::ShowRows() {
     rowsBase_ = StoredRowsBase();
-    const auto& image = document_.Modul().Image(M::FindDataCommand(RowsCode())->image);
+    const M::DataCommand& rows = *M::FindDataCommand(RowsCode());
+    const auto& image = document_.Modul().Image(rows.image);
+    const auto& unread = unread_[UnreadIndex(rows.image)];
+    const int editable = GetPage().editableDataCells;
     for (std::size_t i = 0; i < fields_.data.size(); ++i) {
         const std::size_t index = static_cast<std::size_t>(rowsBase_) + i;
-        fields_.data[i] = Hex(index < image.size() ? image[index] : 0);
+        const std::size_t block = index / M::kBlockBytes;
+        fields_.unread[i] =
+            block < unread.size() && unread[block] && static_cast<int>(i) >= editable;
+        fields_.data[i] =
+            fields_.unread[i] ? std::string() : Hex(index < image.size() ? image[index] : 0);
+    }
+}
+
+void WkTransponderEditModel::NoteDataResult(int code, int result) {
+    const M::DataCommand* command = M::FindDataCommand(code);
+    if (command == nullptr) {
+        return;
+    }
+    const bool read = WkTransponderCommand::Kind::Read == Selected().kind;
+    if (!read && result != 0) {
+        return; // a failed write tells nothing of what the transponder holds
+    }
+    std::uint8_t address = 0;
+    std::uint8_t blocks = 1;
+    M& modul = document_.Modul();
+    modul.Params().GetByte(command->address, address);
+    if (command->blocks != nullptr) {
+        modul.Params().GetByte(command->blocks, blocks);
+    }
+    auto& unread = unread_[UnreadIndex(command->image)];
+    for (std::size_t block = address;
+         block < std::size_t{address} + blocks && block < unread.size(); ++block) {
+        unread[block] = result != 0;
     }
 }
 
@@ -249,7 +287,10 @@ void WkTransponderEditModel::Show() {
     fields_.idLength = std::to_string(modul.Image(M::kIdImage)[0]);
     fields_.idNumber = modul.IdNumberText();
     const int code = SelectedCode();
-    if (const M::DataCommand* command = M::FindDataCommand(code)) {
+    const M::DataCommand* command = M::FindDataCommand(code);
+    // Only a command with a block count shows one.
+    fields_.blocks = -1;
+    if (command != nullptr) {
         lastDataCode_ = code;
         std::uint8_t value = 0;
         modul.Params().GetByte(command->address, value);
@@ -301,6 +342,7 @@ int WkTransponderEditModel::ExecuteSelected() {
     M& modul = document_.Modul();
     const int result = modul.Execute(code);
     fields_.outcome = std::string(Selected().text) + ": " + WkResultText(result);
+    NoteDataResult(code, result);
     const bool select = code == 0x11 || code == 0x1B || code == 0x1C;
     if (select && result != 0) {
         modul.SerialImage().SetHexText(M::kSerial, "0000000000");
@@ -325,7 +367,7 @@ int WkTransponderEditModel::DoubleClick(int position) {
 }
 
 std::string WkTransponderEditModel::PopupText() const {
-    return WkTransponderEditText::kSendPrefix + std::string(Selected().text);
+    return FindCommand(CommandId::kTransponderSend)->menuText + std::string(Selected().text);
 }
 
 bool WkTransponderEditModel::PopupEnabled() const {

@@ -7,6 +7,7 @@
 #include "WkTransponderCommands.h"
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -23,7 +24,6 @@ inline constexpr const char* kSecretCaption = "Secret Data (hex)";
 inline constexpr const char* kPasswordCaption = "Password";
 inline constexpr const char* kCryptCaption = "ZiduzeDavi Command";
 inline constexpr const char* kEditSnrTitle = "Edit Serial Number";
-inline constexpr const char* kSendPrefix = "Send ";
 inline constexpr const char* kAddressRange = "Please enter an integer between 0 and 99.";
 inline constexpr const char* kIdLengthRange = "Please enter an integer between 0 and 96.";
 inline constexpr const char* kIdNumberRange = "Please enter no more than 24 hex digits.";
@@ -46,9 +46,14 @@ public:
         std::string idLength = "0";
         std::string idNumber;
         std::string address = "0";
-        int blocks = 0;     ///< combo position: blocks - 1
+        int blocks = 0;     ///< combo position: blocks - 1; -1 (empty) for a command without
+                            ///< a block count
         int firstShown = 0; ///< scroll position
         std::array<std::string, 16> data;
+        /// Cells whose block the last read of it did not bring back: shown empty (their
+        /// text is "") while they are read-only, never as the bytes the document happens to
+        /// hold.
+        std::array<bool, 16> unread{};
         std::array<std::string, 4> password;
         int crypt = 0;
         std::string status = "Offline";
@@ -104,7 +109,7 @@ public:
     /// A double click on entry `position`: selects it and executes the read, halt and select
     /// commands; the others only select.
     int DoubleClick(int position);
-    /// The popup entry's text and whether it is enabled.
+    /// The popup entry's text ("&Send " and the entry's) and whether it is enabled.
     std::string PopupText() const;
     bool PopupEnabled() const;
 
@@ -140,8 +145,15 @@ private:
     bool Validate() const;
     bool CheckHex(const std::string& text) const;
     bool CheckByteTexts() const;
+    // After a data command ran: the blocks it covered were read (or written) or, for a read
+    // that failed, are not known.
+    void NoteDataResult(int code, int result);
+
+    static constexpr std::size_t kImageBlocks = 128;
 
     WkTransponderEditDoc& document_;
+    // Per data image (public, configuration, secret): the blocks whose last read failed.
+    std::array<std::bitset<kImageBlocks>, 3> unread_{};
     Fields fields_;
     int lastDataCode_ = 0x14;
     int rowsBase_ = 0; // the byte index of the rows as last shown

@@ -266,6 +266,19 @@ TEST_F(ReaderViewSim, APageSendToASilentReaderSaysWhichCommandFailed) {
     ASSERT_EQ(sim->Control("fault none"), "ok");
 }
 
+// A command that has no result field (the outputs, the login) says what it came to beside
+// the buttons: here the reader's status for a command a KRD does not have.
+TEST_F(ReaderViewSim, ASingleCommandShowsWhatItCameToBesideTheButtons) {
+    ShowOnPort();
+    pages->Commands().Select(9); // [0x77] Set KRB Output and Quit
+    view->SendPage();
+    EXPECT_EQ(view->Outcome().rfind("[0x77] Set KRB Output and Quit: ", 0), 0u) << view->Outcome();
+    EXPECT_NE(view->Outcome().find("(Statusbyte: 0x"), std::string::npos) << view->Outcome();
+    pages->Commands().Select(4); // [0x65] Software Version
+    view->SendPage();
+    EXPECT_EQ(view->Outcome(), "[0x65] Software Version: OK");
+}
+
 TEST_F(ReaderViewSim, TypedBusAddressIsCommittedAndToldToLinkedTransponders) {
     ShowOnPort();
     RecordingTransponder transponder;

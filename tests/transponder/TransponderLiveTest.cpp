@@ -303,3 +303,33 @@ TEST_F(TransponderLive, ANewDocumentSendsWhatItsBoxesShow) {
     EXPECT_EQ(model.GetFields().outcome,
               "[0xAA] Process ZiduzeDavi: no reader object (ErrorCode: -1)");
 }
+
+// A read the transponder refuses (a TTD has 64 secret blocks) leaves its rows showing nothing
+// rather than the bytes the document happens to hold, and the editor says why; a read that
+// succeeds shows its blocks again.
+TEST_F(TransponderLive, AFailedReadLeavesItsRowsNotRead) {
+    ASSERT_EQ(Control("tag TTD 0102030405"), "ok");
+    WkTransponderEditModel model(doc_);
+    doc_.OnReaderParameter("COMNR", std::to_string(kPort));
+    model.InitialUpdate();
+    ASSERT_TRUE(model.SelectCommand(8)); // [0x19] Read secret Data
+    model.TypedAddress("62");
+    model.GetFields().blocks = 3; // 4 blocks: 62 .. 65
+    EXPECT_GT(model.ExecuteSelected(), 0);
+    EXPECT_EQ(model.GetFields().outcome,
+              "[0x19] Read secret Data: Transponder: Address Error (Statusbyte: 0x04)");
+    const auto& fields = model.GetFields();
+    EXPECT_EQ(model.GetPage().rowLabels[0], "S62");
+    for (std::size_t i = 0; i < 16; ++i) {
+        EXPECT_TRUE(fields.unread[i]) << i;
+        EXPECT_EQ(fields.data[i], "") << i;
+    }
+
+    model.TypedAddress("60");
+    model.GetFields().blocks = 1;
+    EXPECT_EQ(model.ExecuteSelected(), 0);
+    EXPECT_EQ(model.GetFields().outcome, "[0x19] Read secret Data: OK");
+    EXPECT_EQ(fields.data[0], "00"); // block 60, read
+    EXPECT_FALSE(fields.unread[0]);
+    EXPECT_TRUE(fields.unread[8]); // block 62, still not read
+}

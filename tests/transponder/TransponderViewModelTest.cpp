@@ -50,7 +50,7 @@ TEST_F(TransponderEditor, NewDocumentShowsOfflineAndTheFirstEntry) {
     EXPECT_EQ(page.actionCaption, "&Read");
     EXPECT_FALSE(page.actionEnabled);
     EXPECT_FALSE(model.PopupEnabled());
-    EXPECT_EQ(model.PopupText(), "Send [0x11] Read Serial Number");
+    EXPECT_EQ(model.PopupText(), "&Send [0x11] Read Serial Number");
     EXPECT_EQ(page.groupCaption, "Public Data (hex)");
     EXPECT_EQ(page.rowLabels[3], "D3");
     EXPECT_FALSE(doc.IsModified());
@@ -70,7 +70,7 @@ TEST_F(TransponderEditor, FailedSelectResetsTypeAndSerialNumber) {
     // A double click on a write entry only selects it.
     doc.BindToReader(&reader);
     EXPECT_EQ(model.DoubleClick(3), 0);
-    EXPECT_EQ(model.GetPage().actionCaption, "&Write");
+    EXPECT_EQ(model.GetPage().actionCaption, "W&rite");
     EXPECT_EQ(model.DoubleClick(9), M::kNoReaderHandle);
 }
 

@@ -7,9 +7,12 @@
 #include "WkReaderEditDoc.h"
 
 #include <QScrollArea>
+#include <QTabBar>
 
 CReaderEditSheet::CReaderEditSheet(WkReaderEditDoc& document, QWidget* parent)
     : QTabWidget(parent), pages_(document) {
+    // Every tab in view: the sheet asks for the width of all its tabs.
+    tabBar()->setUsesScrollButtons(false);
     addTab(new CCommandPageWidget(pages_.Commands(), this), ToQt(pages_.Commands().Caption()));
     for (const auto& page : pages_.ConfigPages()) {
         auto* widget = new CConfigPageWidget(*page, this);

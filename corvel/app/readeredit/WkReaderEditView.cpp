@@ -101,6 +101,7 @@ void WkReaderEditView::Refresh() {
     const bool online = model_.IsOnline() && !busy;
     ui_->comList->setEnabled(online);
     ui_->busAddress->setEnabled(online);
+    ui_->outcome->SetFullText(ToQt(model_.Outcome()));
     ui_->sendPage->setText(ToQt(model_.SendPageText()));
     ui_->sendPage->setEnabled(model_.IsButtonEnabled(WkReaderEditViewModel::kSendPage));
     ui_->sendAll->setEnabled(model_.IsButtonEnabled(WkReaderEditViewModel::kSendAll));

@@ -4,6 +4,7 @@
 #include "VELKReaderModul.h"
 #include "WkReaderEditDoc.h"
 #include "WkReaderEditHost.h"
+#include "WkResultText.h"
 
 #include <algorithm>
 #include <charconv>
@@ -235,6 +236,9 @@ int WkCommandPage::Run(int code) {
     default:
         break;
     }
+    // Every command's outcome also beside the buttons: the outputs and the login have no
+    // result field.
+    document_.ShowOutcome(text + ": " + WkResultText(rc));
     return rc;
 }
 

@@ -93,8 +93,8 @@ public:
     WkPageSend SendPage() override { return {}; }
     /// "&Send"; its result shows in the result field.
     WkPageSend CommitAndSendPage() override;
-    void ReadPage(bool) override {}
-    void ReadPageAndLoad() override {}
+    WkPageSend ReadPage(bool) override { return {}; }
+    WkPageSend ReadPageAndLoad() override { return {}; }
     void Activate(WkPageButtons& buttons) override;
     void Load() override;
     bool Commit() override;

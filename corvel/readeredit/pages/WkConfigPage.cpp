@@ -91,13 +91,13 @@ int WkConfigPage::OnMenu(int id) {
                 return 0;
             }
             const int rc = SendGroup(group);
-            if (rc != 0) {
-                document_.Report(group.sendText + " failed: " + WkResultText(rc) + ".");
-            }
+            ShowResult(group.sendText, rc);
             return rc;
         }
         if (group.readId == id) {
-            return ReadGroup(group);
+            const int rc = ReadGroup(group);
+            ShowResult(group.readText, rc);
+            return rc;
         }
     }
     return 0;
@@ -139,16 +139,7 @@ WkPageSend WkConfigPage::SendCodes() {
         }
         for (int code : table_.sendCodes) {
             if (const int rc = modul_.Execute(code); rc != 0) {
-                const auto group = std::find_if(
-                    table_.groups.begin(), table_.groups.end(), [&](const WkCommandGroup& g) {
-                        return g.code == code && (g.type == 0 || g.type == type);
-                    });
-                // The command by its menu text without "Send ": "[0x42] Gap Time (tf)".
-                char bare[16];
-                std::snprintf(bare, sizeof bare, "[0x%02X]", code);
-                send.failed = group != table_.groups.end()
-                                  ? group->sendText.substr(group->sendText.find(' ') + 1)
-                                  : std::string(bare);
+                send.failed = GroupName(code, type);
                 send.result = rc;
                 break;
             }
@@ -183,22 +174,50 @@ WkPageSend WkConfigPage::CommitAndSendPage() {
     return SendCodes();
 }
 
-void WkConfigPage::ReadPage(bool force) {
+std::string WkConfigPage::GroupName(int code, int type) const {
+    const auto group =
+        std::find_if(table_.groups.begin(), table_.groups.end(), [&](const WkCommandGroup& g) {
+            return g.code == code && (g.type == 0 || g.type == type);
+        });
+    char bare[16];
+    std::snprintf(bare, sizeof bare, "[0x%02X]", code);
+    return group != table_.groups.end() ? group->sendText.substr(group->sendText.find(' ') + 1)
+                                        : std::string(bare);
+}
+
+void WkConfigPage::ShowResult(const std::string& entry, int rc) {
+    if (rc != 0) {
+        document_.Report(entry + " failed: " + WkResultText(rc) + ".");
+    } else {
+        document_.ShowOutcome(entry + ": OK");
+    }
+}
+
+WkPageSend WkConfigPage::ReadPage(bool force) {
     if (force) {
         for (const std::string& descriptor : table_.readList) {
             modul_.SetBlockReadFlag(descriptor, false);
         }
     }
+    WkPageSend read;
     const int types = table_.overTypes ? 3 : 1;
     for (int type = 1; type <= types; ++type) {
         if (table_.overTypes) {
             SetType(type);
         }
         for (int code : table_.readCodes) {
-            modul_.ReadParameter(code);
+            ++read.total;
+            const int rc = modul_.ReadParameter(code);
+            if (rc == 0) {
+                ++read.sent;
+            } else if (read.failed.empty()) {
+                read.failed = GroupName(code, type);
+                read.result = rc;
+            }
         }
     }
     ShowStoredType();
+    return read;
 }
 
 void WkConfigPage::ShowStoredType() {
@@ -215,9 +234,10 @@ void WkConfigPage::ShowStoredType() {
     Changed();
 }
 
-void WkConfigPage::ReadPageAndLoad() {
-    ReadPage(true);
+WkPageSend WkConfigPage::ReadPageAndLoad() {
+    const WkPageSend read = ReadPage(true);
     Load();
+    return read;
 }
 
 void WkConfigPage::Activate(WkPageButtons& buttons) {

@@ -61,8 +61,8 @@ public:
     WkPageSend SendPage() override;
     WkPageSend CommitAndSendPage() override;
     bool SendsLock() const override { return ::SendsLock(table_); }
-    void ReadPage(bool force) override;
-    void ReadPageAndLoad() override;
+    WkPageSend ReadPage(bool force) override;
+    WkPageSend ReadPageAndLoad() override;
     void Activate(WkPageButtons& buttons) override;
     void Load() override;
     bool Commit() override;
@@ -72,6 +72,12 @@ private:
     int SendGroup(const WkCommandGroup& group);
     int ReadGroup(const WkCommandGroup& group);
     WkPageSend SendCodes();
+    // The command `code` as its group's menu text names it, without "Send ": "[0x42] Gap
+    // Time (tf)".
+    std::string GroupName(int code, int type) const;
+    // The result of a context-menu entry beside the editor's buttons; a failure also in the
+    // protocol window.
+    void ShowResult(const std::string& entry, int rc);
     // The configuration blocks the page's values live in.
     std::vector<int> Blocks() const;
     void SetType(int type);

@@ -21,7 +21,7 @@
 
 namespace sorn {
 
-class Rfc2217Client : private TelnetReceiver::Handler {
+class Rfc2217Client final : private TelnetReceiver::Handler {
 public:
     Rfc2217Client();
 

@@ -14,7 +14,7 @@
 
 namespace kestra {
 
-class Rfc2217Server : private TelnetReceiver::Handler {
+class Rfc2217Server final : private TelnetReceiver::Handler {
 public:
     /// A line at `baud`, 8 data bits, even parity when `parity`, one stop bit.
     Rfc2217Server(unsigned baud, bool parity);

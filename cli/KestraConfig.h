@@ -2,6 +2,7 @@
 // The stored configuration of a reader through the reader document and the configuration
 // pages' tables: read it into a .rdr file, write a file to a reader, compare the two.
 
+#include "KestraBlockMap.h"
 #include "KestraReport.h"
 
 #include <optional>
@@ -10,6 +11,15 @@
 class KestraLink;
 
 namespace kestra_cli {
+
+/// What a reader file holds that a site compares with its own entries.
+struct ReaderFileFacts {
+    ConfigBytes bytes{};           ///< blocks 0 to 2 of the configuration image
+    std::uint8_t hardwareType = 0; ///< of the reader it was read from; 0 when none
+};
+/// Opens the reader file at `path` as write-config does: a file write-config refuses throws
+/// KestraError (exit 2).
+ReaderFileFacts InspectReaderFile(const std::string& path);
 
 /// Reads the three configuration blocks and the software version into a reader document and
 /// saves it at `path`.
@@ -27,7 +37,9 @@ KestraReport WriteConfig(KestraLink* link, const std::string& path, bool verify,
 /// One line per value of the file at `path` that differs from the reader (`link`) or from the
 /// file `other`: "Page / Group / Label, column: file value -> other value", then one line per
 /// byte of blocks 0 to 2 that differs in bits no control shows, with why where the program
-/// knows. Exit 1 when any differs.
+/// knows. A byte the other side holds exactly as write-config sends the file's byte (the TTD
+/// mode, which goes out in a form of its own) is told in a "note: " line and does not count,
+/// so a reader written with the file compares equal. Exit 1 when any other value differs.
 KestraReport Diff(KestraLink* link, const std::string& path,
                   const std::optional<std::string>& other);
 

@@ -1,50 +1,13 @@
 #include "KestraLink.h"
 
 #include "KestraError.h"
+#include "KestraPortMap.h"
 #include "sorn.h"
 #include "velk.h"
 
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
-#include <filesystem>
-#include <unistd.h>
 
 namespace {
-
-// A device given by path takes the last number of the map for this run.
-constexpr int kDevicePort = 256;
-
-// The map file and its folder once more, for the signal handler, which may only make plain
-// system calls.
-char gMapFile[4096];
-char gMapDir[4096];
-
-void RemoveMap() {
-    if (gMapFile[0] != '\0') {
-        ::unlink(gMapFile);
-    }
-    if (gMapDir[0] != '\0') {
-        ::rmdir(gMapDir);
-    }
-}
-
-void RemoveMapAndEnd(int signal) {
-    RemoveMap();
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
-}
-
-bool Remember(char (&into)[4096], const std::string& path) {
-    if (path.size() >= sizeof into) {
-        return false;
-    }
-    std::memcpy(into, path.c_str(), path.size() + 1);
-    return true;
-}
 
 // The reader library's protocol lines carry their own time stamp.
 void PrintProtocolLine(const char* text, int /*code*/) {
@@ -67,39 +30,10 @@ std::string Quoted(const std::string& word) {
 } // namespace
 
 KestraLink::KestraLink(KestraLinkOptions options) : options_(std::move(options)) {
-    if (options_.device.empty()) {
-        return;
+    if (!options_.device.empty() && options_.port == 0) {
+        map_ = std::make_unique<KestraPortMap>(std::vector{options_.device}, std::vector<int>{});
+        options_.port = map_->PortOf(0);
     }
-    // The serial library reads the port map from the file SORN_PORTS names. The map lives in
-    // a folder made fresh for this run (mode 0700): a folder or link another user prepared
-    // under a name known in advance is never used.
-    std::error_code error;
-    std::string folder = (std::filesystem::temp_directory_path(error) / "kestra-XXXXXX").string();
-    if (error) {
-        folder = "/tmp/kestra-XXXXXX";
-    }
-    if (::mkdtemp(folder.data()) == nullptr) {
-        throw KestraError(kExitUsage, "cannot make a private folder for the port map: " +
-                                          std::string(std::strerror(errno)));
-    }
-    mapDir_ = folder;
-    const std::string file = mapDir_ + "/ports";
-    if (Remember(gMapDir, mapDir_) && Remember(gMapFile, file)) {
-        for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-            std::signal(signal, RemoveMapAndEnd);
-        }
-    }
-    const std::string line = std::to_string(kDevicePort) + "=" + options_.device + "\n";
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    bool written =
-        fd >= 0 && ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size());
-    written = fd >= 0 && ::close(fd) == 0 && written;
-    if (!written) {
-        RemoveMap();
-        throw KestraError(kExitUsage, "cannot write the port map in " + mapDir_);
-    }
-    setenv("SORN_PORTS", file.c_str(), 1);
-    options_.port = kDevicePort;
 }
 
 KestraLink::~KestraLink() {
@@ -108,11 +42,6 @@ KestraLink::~KestraLink() {
     }
     if (port_ > 0) {
         SORN_ClosePort(port_);
-    }
-    if (!mapDir_.empty()) {
-        RemoveMap();
-        gMapFile[0] = '\0';
-        gMapDir[0] = '\0';
     }
     VELK_SetCbPtr_ProtStr(nullptr);
 }
@@ -169,6 +98,13 @@ void KestraLink::Open() {
         VELK_SetCbPtr_ProtStr(PrintProtocolLine);
         VELK_SetReaderPara(reader_, "LogProt", "1");
     }
+}
+
+void KestraLink::SetLine(int baud, const std::string& frame) {
+    SetPortPara("baud", std::to_string(baud));
+    SetPortPara("frame", frame);
+    options_.baud = baud;
+    options_.frame = frame;
 }
 
 void KestraLink::SetPortPara(const std::string& key, const std::string& value) {

@@ -1,10 +1,12 @@
 #pragma once
 // The line to one reader for one run: the port (a number of the port map, or any device mapped
-// for this run through a map file in a private folder made fresh for the run), its parameters,
-// one reader object of the reader library, and the protocol lines shown on standard error
-// with -v.
+// for this run by a KestraPortMap), its parameters, one reader object of the reader library,
+// and the protocol lines shown on standard error with -v.
 
+#include <memory>
 #include <string>
+
+class KestraPortMap;
 
 /// The serial library's code for a device that went away (unplugged, or its far end closed).
 inline constexpr int kDeviceGone = -1040;
@@ -16,8 +18,10 @@ inline bool IsLineFault(int code) {
 }
 
 struct KestraLinkOptions {
-    int port = 0;       ///< port map number; 0 when `device` is used
-    std::string device; ///< a tty path mapped for this run
+    /// Port map number. With `device`: 0 has the link map the device for this run; another
+    /// number is the one the device was mapped to already.
+    int port = 0;
+    std::string device; ///< a tty path (or a device server's URL), mapped for this run
     int baud = 9600;
     std::string frame = "8E1";
     int timeout = 0; ///< block time-out in ms; 0 keeps the serial library's default
@@ -27,8 +31,7 @@ struct KestraLinkOptions {
 
 class KestraLink {
 public:
-    /// Maps the device when one is given; nothing is opened yet. The map's folder is removed
-    /// when the link ends, and also when the program is ended by SIGINT, SIGTERM or SIGHUP.
+    /// Maps the device when one is given and not mapped yet; nothing is opened yet.
     explicit KestraLink(KestraLinkOptions options);
     /// Deletes the reader object, closes the port and removes the map.
     ~KestraLink();
@@ -43,6 +46,8 @@ public:
     int Port() const { return port_; }
     int Reader() const { return reader_; }
     int Address() const { return options_.address; }
+    /// The bus address the next commands go to (another reader of the same bus).
+    void SetAddress(int address) { options_.address = address; }
     const KestraLinkOptions& Options() const { return options_; }
     /// The port map number the run uses.
     std::string PortName() const;
@@ -52,6 +57,8 @@ public:
     /// command line that reaches the same reader.
     std::string CommandPrefix() const;
 
+    /// Sets the port's baud rate and frame; throws as SetPortPara.
+    void SetLine(int baud, const std::string& frame);
     /// Sets a port parameter; throws KestraError: exit 3 when the device is gone, exit 2 when
     /// the port refuses the value.
     void SetPortPara(const std::string& key, const std::string& value);
@@ -68,7 +75,7 @@ public:
 
 private:
     KestraLinkOptions options_;
-    std::string mapDir_; ///< empty unless a device is mapped
+    std::unique_ptr<KestraPortMap> map_; ///< only when the link mapped its device itself
     int port_ = 0;
     int reader_ = 0;
 };

@@ -6,7 +6,10 @@
 #include "KestraCommands.h"
 #include "KestraConfig.h"
 #include "KestraLink.h"
+#include "KestraPortMap.h"
 #include "KestraScan.h"
+#include "KestraSite.h"
+#include "common/PortMap.h"
 #include "sorn.h"
 
 #include <CLI/CLI.hpp>
@@ -14,7 +17,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <iostream>
 #include <optional>
@@ -36,7 +38,8 @@ unless written 0x...: 010 is ten.)";
 
 constexpr const char* kGlobalOptions =
     R"(Global options (before or after the command; see kestra --help):
-  --port N | --device PATH   the serial line (port map number 1..256, or any tty)
+  --port N | --device PATH   the serial line (port map number 1..256, any tty, or a device
+                             server: rfc2217://host:port or tcp://host:port)
   --baud RATE --frame 8E1    line settings (default 9600, 8E1)
   --timeout MS               block time-out, 1..60000
   --address A                bus address 0..255 (default 0)
@@ -45,33 +48,12 @@ constexpr const char* kGlobalOptions =
 
 )";
 
-// The map file the serial-port library reads, as it chooses it.
-std::string PortMapFile() {
-    if (const char* file = std::getenv("SORN_PORTS"); file && *file) {
-        return file;
-    }
-    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) {
-        return std::string(config) + "/sorn/ports";
-    }
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/.config/sorn/ports";
-}
-
-// Every port whose device exists, and every number the map file names, present or not.
+// Every port whose device exists, and every number the map file names, present or not. A
+// network port is present when its address is well-formed: nothing connects to it here.
 KestraReport Ports() {
     KestraReport report;
-    const std::string mapFile = PortMapFile();
-    std::set<int> mapped;
-    std::ifstream map(mapFile);
-    for (std::string line; std::getline(map, line);) {
-        const std::size_t equals = line.find('=');
-        if (!line.starts_with('#') && equals != std::string::npos) {
-            try {
-                mapped.insert(std::stoi(line.substr(0, equals)));
-            } catch (const std::exception&) {
-            }
-        }
-    }
+    const std::string mapFile = PortMap::FilePath();
+    const std::set<int> mapped = PortMap::MappedNumbers();
     report.json["map_file"] = mapFile;
     report.lines.push_back("map file: " + mapFile);
     nlohmann::ordered_json ports = nlohmann::ordered_json::array();
@@ -120,18 +102,32 @@ bool TakesValue(const std::string& option) {
     return false;
 }
 
-// The first word that is no option and no option's value: the command as typed.
-std::string TypedCommand(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
+// The first word from `first` on that is no option and no option's value: the command as
+// typed; argc when there is none.
+int TypedCommand(int argc, char** argv, int first = 1) {
+    for (int i = first; i < argc; ++i) {
         const std::string word = argv[i];
         if (!word.starts_with("-")) {
-            return word;
+            return i;
         }
         if (TakesValue(word)) {
             ++i;
         }
     }
-    return {};
+    return argc;
+}
+
+// "unknown command 'x'; the commands are: a, b" for the commands of `app`, the word typed
+// from `first` on.
+std::string UnknownCommand(const CLI::App& app, int argc, char** argv, int first) {
+    std::string names;
+    for (const CLI::App* sub : app.get_subcommands({})) {
+        names += (names.empty() ? "" : ", ") + sub->get_name();
+    }
+    const int typed = TypedCommand(argc, argv, first);
+    return (typed == argc ? std::string("no command given")
+                          : "unknown command '" + std::string(argv[typed]) + "'") +
+           "; the commands are: " + names;
 }
 
 // A usage error that stops the run before anything is sent: exit 2, as JSON when asked.
@@ -180,7 +176,9 @@ int main(int argc, char** argv) {
     TypedLine typed;
     bool json = false;
     app.add_option("--port", typed.port, "port number of the serial port map (1..256)");
-    app.add_option("--device", link.device, "any tty, mapped as a port for this run");
+    app.add_option("--device", link.device,
+                   "any tty, or rfc2217://host:port or tcp://host:port, mapped as a port for "
+                   "this run");
     app.add_option("--baud", typed.baud,
                    "baud rate: 1200, 2400, 4800, 9600 (default), 19200, 38400, 57600, 115200");
     app.add_option("--frame", typed.frame, "data bits, parity, stop bits (default 8E1)");
@@ -264,34 +262,110 @@ int main(int argc, char** argv) {
                 "absent address is given the wire time of the probe and of an answer plus 3 ms\n"
                 "(--timeout sets that silence instead). A progress bar with the time remaining\n"
                 "is drawn on a terminal only.");
-    scan->add_option("--bauds", bauds, "baud rates to try (default: --baud)")->delimiter(',');
-    scan->add_option("--frames", frames, "frames to try (default: --frame)")->delimiter(',');
-    scan->add_option("--addresses", addresses, "bus addresses, e.g. 0-253 (default), 5 or 1-5,200");
+    const bool onTerminal = isatty(STDERR_FILENO) && isatty(STDOUT_FILENO);
+    // Every entry is checked before the first probe.
+    auto prepareScan = [&] {
+        scanOptions.bauds = {link.baud};
+        scanOptions.frames = {link.frame};
+        if (!bauds.empty()) {
+            scanOptions.bauds.clear();
+            for (const std::string& baud : bauds) {
+                scanOptions.bauds.push_back(ParseBaud(baud, "--bauds"));
+            }
+        }
+        if (!frames.empty()) {
+            scanOptions.frames.clear();
+            for (const std::string& frame : frames) {
+                scanOptions.frames.push_back(ParseFrame(frame, "--frames"));
+            }
+        }
+        scanOptions.addresses = ParseAddresses(addresses);
+        scanOptions.silenceMs = link.timeout;
+        scanOptions.json = json;
+        scanOptions.verbose = link.verbose;
+        scanOptions.progress = !json && onTerminal;
+    };
+    auto addScanOptions = [&](CLI::App* sub) {
+        sub->add_option("--bauds", bauds, "baud rates to try (default: --baud)")->delimiter(',');
+        sub->add_option("--frames", frames, "frames to try (default: --frame)")->delimiter(',');
+        sub->add_option("--addresses", addresses,
+                        "bus addresses, e.g. 0-253 (default), 5 or 1-5,200");
+    };
+    addScanOptions(scan);
     scan->callback([&] {
-        // Every entry is checked before the first probe.
-        prepare = [&] {
-            scanOptions.bauds = {link.baud};
-            scanOptions.frames = {link.frame};
-            if (!bauds.empty()) {
-                scanOptions.bauds.clear();
-                for (const std::string& baud : bauds) {
-                    scanOptions.bauds.push_back(ParseBaud(baud, "--bauds"));
-                }
-            }
-            if (!frames.empty()) {
-                scanOptions.frames.clear();
-                for (const std::string& frame : frames) {
-                    scanOptions.frames.push_back(ParseFrame(frame, "--frames"));
-                }
-            }
-            scanOptions.addresses = ParseAddresses(addresses);
-            scanOptions.silenceMs = link.timeout;
-            scanOptions.json = json;
-            scanOptions.verbose = link.verbose;
-            scanOptions.progress = !json && isatty(STDERR_FILENO) && isatty(STDOUT_FILENO);
-        };
+        prepare = prepareScan;
         run = [&](KestraLink* l) { return Scan(*l, scanOptions); };
     });
+
+    // A site takes its ports and addresses from its file (scan: from its arguments), each bus
+    // its line settings too.
+    CLI::App* site =
+        command("site", "a whole site at once: every bus in parallel, the readers of each bus one\n"
+                        "after another, one table at the end; the exit code is the worst reader's");
+    site->require_subcommand(1);
+    // `scanning`: the line settings given are the ones to try; the others take them from the
+    // site file.
+    auto siteCommand = [&](const char* name, const char* help, bool scanning,
+                           std::function<KestraReport()> body) {
+        CLI::App* sub = site->add_subcommand(name, help);
+        sub->footer(std::string(kGlobalOptions) + kExitCodes);
+        sub->callback([&, name, scanning, body] {
+            needsLink = false;
+            prepare = [&, name, scanning] {
+                const bool line = !typed.baud.empty() || !typed.frame.empty();
+                if (!typed.port.empty() || !link.device.empty() || !typed.address.empty() ||
+                    (line && !scanning)) {
+                    throw KestraError(kExitUsage,
+                                      std::string("site ") + name +
+                                          ": the ports, bus addresses and line settings come "
+                                          "from the site file, not from --port, --device, "
+                                          "--address, --baud or --frame");
+                }
+                if (scanning) {
+                    prepareScan();
+                    // The bus threads print nothing while they scan.
+                    scanOptions.json = true;
+                    scanOptions.progress = false;
+                }
+            };
+            run = [body](KestraLink*) { return body(); };
+        });
+        return sub;
+    };
+    auto siteOptions = [&] { return SiteOptions{link.timeout, link.verbose, !json && onTerminal}; };
+    std::vector<std::string> sitePorts;
+    bool force = false;
+    CLI::App* siteScan = siteCommand(
+        "scan",
+        "scan every port (a number of the port map, a device path or a device server's URL),\n"
+        "all at once, and write the site file with each reader's configuration beside it as\n"
+        "BUS-ADDRESS.rdr. Each bus is recorded at the baud rate and frame its first reader\n"
+        "answers at (--baud and --frame, or the first of --bauds and --frames that finds one).",
+        true, [&] { return SiteScan(sitePorts, file, scanOptions, force, siteOptions()); });
+    siteScan->add_option("ports", sitePorts, "the ports of the buses")->required();
+    siteScan->add_option("-o,--output", file, "the site file to write (site.json)")->required();
+    siteScan->add_flag("--force", force, "replace an existing site file and reader files");
+    addScanOptions(siteScan);
+    SiteApplyOptions apply;
+    CLI::App* siteApply = siteCommand(
+        "apply",
+        "write every reader's file (as write-config). Every file is opened first; one whose\n"
+        "bus address or line settings differ from the site file's is named before anything is\n"
+        "written. A reader that answers as another model than the site file says refuses the\n"
+        "whole site unless --force. A failure on a bus stops that bus, never the others.",
+        false, [&] { return SiteApply(file, apply, siteOptions()); });
+    siteApply->add_option("file", file, "the site file")->required();
+    siteApply->add_flag("--verify", apply.verify, "read each reader back and compare");
+    siteApply->add_flag("--dry-run", apply.dryRun, "list each reader's commands, send nothing");
+    siteApply->add_flag("--force", apply.force, "write readers of another model all the same");
+    siteCommand("check", "compare every reader with its file (as diff)", false,
+                [&] { return SiteCheck(file, siteOptions()); })
+        ->add_option("file", file, "the site file")
+        ->required();
+    siteCommand("status", "model, software version and inputs of every reader", false,
+                [&] { return SiteStatus(file, siteOptions()); })
+        ->add_option("file", file, "the site file")
+        ->required();
 
     std::string tagWhat;
     TagRequest tagRequest;
@@ -366,16 +440,14 @@ int main(int argc, char** argv) {
         json = std::any_of(argv + 1, argv + argc,
                            [](const char* a) { return a == std::string("--json"); });
         std::string text = e.what();
-        if (app.get_subcommands().empty()) {
-            std::string names;
-            for (const CLI::App* sub : app.get_subcommands({})) {
-                names += (names.empty() ? "" : ", ") + sub->get_name();
-            }
-            const std::string typed = TypedCommand(argc, argv);
-            text = (typed.empty() ? "no command given" : "unknown command '" + typed + "'") +
-                   "; the commands are: " + names;
+        const bool noCommand = app.get_subcommands().empty();
+        const bool noSiteCommand = site->parsed() && site->get_subcommands().empty();
+        if (noCommand) {
+            text = UnknownCommand(app, argc, argv, 1);
+        } else if (noSiteCommand) {
+            text = "site: " + UnknownCommand(*site, argc, argv, TypedCommand(argc, argv) + 1);
         }
-        if (!json && !app.get_subcommands().empty()) {
+        if (!json && !noCommand && !noSiteCommand) {
             app.exit(e);
             return kExitUsage;
         }

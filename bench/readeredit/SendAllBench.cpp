@@ -18,9 +18,8 @@
 // processing time is neither in the floor nor in the simulator.
 
 #include "WireReader.h"
-#include "WkCommandPage.h"
-#include "WkConfigPage.h"
 #include "WkReaderEditDoc.h"
+#include "WkReaderEditPages.h"
 #include "WkReaderEditViewModel.h"
 #include "velk.h"
 
@@ -235,15 +234,9 @@ void BM_SendAllOnWire(benchmark::State& state) {
         WkReaderEditDoc doc(&reader.host);
         doc.SetPrompts(&prompts);
         doc.OnNewDocument();
-        WkCommandPage commands(doc);
-        std::vector<std::unique_ptr<WkConfigPage>> configPages;
-        std::vector<WkReaderEditPage*> pages{&commands};
-        for (const WkPageTable& table : ReaderPageTables()) {
-            configPages.push_back(std::make_unique<WkConfigPage>(table, doc.Modul(), prompts));
-            pages.push_back(configPages.back().get());
-        }
+        WkReaderEditPages pages(doc);
         WkReaderEditViewModel view(doc);
-        view.SetPages(pages);
+        view.SetPages(pages.All());
         view.OnInitialUpdate();
         VELK_EVENT_HANDLER handler{1, 0, 3, reinterpret_cast<intptr_t>(&OnProtocolLine)};
         // Send All sends what the module holds: the reader's own configuration.

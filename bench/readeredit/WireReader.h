@@ -1,6 +1,7 @@
 #pragma once
 // A KRD reader of kestra-sim --wire at one baud rate, and a reader editor host whose port is
-// open on its line: what the reader editor's benchmarks run against.
+// open on its line: what the reader editor's benchmarks run against. The line is a
+// pseudo-terminal, or with `listen` ("rfc2217:0") the simulator as a device server.
 
 #include "ScriptedPrompts.h"
 #include "SimProcess.h"
@@ -11,9 +12,8 @@
 class WireReader {
 public:
     /// Starts the simulator with its line mapped to port `portNumber` and opens that port.
-    WireReader(unsigned baud, int portNumber)
-        : sim_({"--wire", "--baud", std::to_string(baud), "--model", "KRD", "--map-port",
-                std::to_string(portNumber)}) {
+    WireReader(unsigned baud, int portNumber, const std::string& listen = {})
+        : sim_(Arguments(baud, portNumber, listen)) {
         if (sim_.WaitReady().empty()) {
             error_ = "simulator did not start";
             return;
@@ -40,6 +40,17 @@ public:
     TestReaderHost host{prompts};
 
 private:
+    static std::vector<std::string> Arguments(unsigned baud, int portNumber,
+                                              const std::string& listen) {
+        std::vector<std::string> args = {
+            "--wire", "--baud",     std::to_string(baud),      "--model",
+            "KRD",    "--map-port", std::to_string(portNumber)};
+        if (!listen.empty()) {
+            args.insert(args.end(), {"--listen", listen});
+        }
+        return args;
+    }
+
     simtest::SimProcess sim_;
     int port_ = 0;
     const char* error_ = nullptr;

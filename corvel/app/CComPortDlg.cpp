@@ -103,6 +103,7 @@ CComPortDlg::CComPortDlg(WkComPortManager& manager, WkPortAccess& access, Prompt
         SelectOpenPortEntry(first);
         ShowParameters();
         RefreshLines();
+        ShowLineControl();
         manager_.WatchLines(shownPort_);
     } else {
         ui_->comboPort->setCurrentIndex(0);
@@ -143,7 +144,7 @@ void CComPortDlg::FillPortBox() {
     ui_->comboPort->clear();
     ui_->comboPort->addItem("None");
     for (int number : manager_.DetectedPorts()) {
-        ui_->comboPort->addItem(QString::number(number));
+        ui_->comboPort->addItem(ToQt(manager_.PortBoxText(number)));
     }
 }
 
@@ -254,8 +255,14 @@ void CComPortDlg::ShowLinesOff() {
 }
 
 void CComPortDlg::SelectPortInBox(int number) {
-    const int index = ui_->comboPort->findText(QString::number(number), Qt::MatchExactly);
-    ui_->comboPort->setCurrentIndex(index < 0 ? 0 : index);
+    int index = 0;
+    for (int row = 1; row < ui_->comboPort->count() && index == 0; ++row) {
+        if (WkComPortManager::NumberOfPortBoxEntry(FromQt(ui_->comboPort->itemText(row))) ==
+            number) {
+            index = row;
+        }
+    }
+    ui_->comboPort->setCurrentIndex(index);
 }
 
 void CComPortDlg::SelectOpenPortEntry(int number) {
@@ -271,11 +278,30 @@ void CComPortDlg::SelectOpenPortEntry(int number) {
 }
 
 int CComPortDlg::ChosenNumber() const {
-    return ui_->comboPort->currentIndex() > 0 ? ui_->comboPort->currentText().toInt() : 0;
+    return ui_->comboPort->currentIndex() > 0
+               ? WkComPortManager::NumberOfPortBoxEntry(FromQt(ui_->comboPort->currentText()))
+               : 0;
 }
 
 std::string CComPortDlg::ChosenText() const {
-    return FromQt(ui_->comboPort->currentText());
+    return std::to_string(ChosenNumber());
+}
+
+void CComPortDlg::ShowLineControl() {
+    const int number = ChosenNumber();
+    const bool carries = number == 0 || manager_.CarriesLines(number);
+    for (QCheckBox* box : {ui_->checkRts, ui_->checkDtr, ui_->checkCts, ui_->checkDsr}) {
+        box->setToolTip(carries ? QString()
+                                : "A raw TCP port: the device server keeps its own modem lines.");
+        if (!carries || box == ui_->checkCts || box == ui_->checkDsr) {
+            box->setEnabled(carries);
+        }
+    }
+    for (QComboBox* box : {ui_->comboBaud, ui_->comboFrame}) {
+        box->setToolTip(carries ? QString()
+                                : "A raw TCP port: kept with the port, but the device server's "
+                                  "own setting applies.");
+    }
 }
 
 bool CComPortDlg::ValidateEdits() {
@@ -315,6 +341,7 @@ void CComPortDlg::OnPortBoxChanged() {
         }
     }
     ShowParameters();
+    ShowLineControl();
 }
 
 void CComPortDlg::OnOpenPortsChanged() {
@@ -329,6 +356,7 @@ void CComPortDlg::OnOpenPortsChanged() {
         params_ = manager_.ReadParameters(shownPort_);
         ShowParameters();
         RefreshLines();
+        ShowLineControl();
         manager_.WatchLines(shownPort_);
         ui_->buttonSave->setEnabled(true);
         FillAssociations();
@@ -361,6 +389,7 @@ void CComPortDlg::OnOpenClose() {
         shownPort_ = handle;
         EnablePortControls(true);
         RefreshLines();
+        ShowLineControl();
         FillOpenPorts();
         ui_->buttonSave->setEnabled(true);
         SetOpenMode(false);

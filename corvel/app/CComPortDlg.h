@@ -50,6 +50,9 @@ private:
     void SelectOpenPortEntry(int number);
     int ChosenNumber() const;
     std::string ChosenText() const;
+    /// On a port whose line settings and modem lines do not reach its line (raw TCP), the line
+    /// boxes are disabled and say why.
+    void ShowLineControl();
     /// Range checks of the edits, with the standard message; false when one fails.
     bool ValidateEdits();
 

@@ -3,6 +3,7 @@
 #include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QHBoxLayout>
 #include <QPixmap>
 #include <QPushButton>
@@ -15,6 +16,13 @@ CFontDlg::CFontDlg(const QFont& font, const QColor& color, QWidget* parent)
     // The font dialog as a part of this one, without buttons of its own.
     fonts_->setWindowFlags(Qt::Widget);
     fonts_->setOptions(QFontDialog::NoButtons);
+    // The dialog lists the fonts installed: it starts on the one the window really shows (a
+    // face that is not installed is replaced by another), at the window's size.
+    const QFontInfo really(font);
+    QFont shown = font;
+    shown.setFamily(really.family());
+    shown.setStyleName(really.styleName());
+    fonts_->setCurrentFont(shown);
     colorButton_->setText("&Color...");
     connect(colorButton_, &QPushButton::clicked, this, [this] {
         const QColor chosen = QColorDialog::getColor(color_, this);

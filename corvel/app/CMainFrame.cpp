@@ -9,11 +9,14 @@
 #include "WkDocumentView.h"
 #include "WkLogChildFrame.h"
 #include "WkLogDoc.h"
+#include "WkPrompts.h"
 #include "WkQtText.h"
 #include "WkWindowCommands.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
@@ -27,6 +30,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
@@ -40,15 +44,6 @@ namespace {
 constexpr const char* kRecentSection = "Recent File List";
 constexpr int kRecentCapacity = 9;
 
-QString MenuText(const WkCommand& command) {
-    QString text = command.menuText;
-    if (command.shortcutText[0] != '\0') {
-        text += '\t';
-        text += command.shortcutText;
-    }
-    return text;
-}
-
 } // namespace
 
 // The icons live in the static UI library; register them before the first action needs one.
@@ -57,7 +52,8 @@ static void InitIconResources() {
 }
 
 CMainFrame::CMainFrame(CorvelApp& app, QWidget* parent)
-    : QMainWindow(parent), app_(app), mdiArea_(new QMdiArea(this)), statusTimer_(new QTimer(this)) {
+    : QMainWindow(parent), app_(app), mdiArea_(new QMdiArea(this)),
+      windows_(*mdiArea_, app.UserPrompts()), statusTimer_(new QTimer(this)) {
     InitIconResources();
     setWindowTitle(CorvelText::kMainTitle);
     mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -83,7 +79,10 @@ CMainFrame::~CMainFrame() {
 
 QAction* CMainFrame::MakeAction(int id, const char* icon) {
     const WkCommand* command = FindCommand(id);
-    auto* action = new QAction(command != nullptr ? MenuText(*command) : QString(), this);
+    auto* action = new QAction(command != nullptr ? ToQt(command->menuText) : QString(), this);
+    if (command != nullptr && command->shortcut[0] != '\0') {
+        action->setShortcut(QKeySequence(ToQt(command->shortcut)));
+    }
     action->setData(id);
     action->setStatusTip(ToQt(CommandPrompt(id)));
     action->setToolTip(ToQt(CommandToolTip(id)));
@@ -104,22 +103,22 @@ void CMainFrame::CreateActions() {
     MakeAction(kNewMacro);
     MakeAction(kNewLog);
     MakeAction(kNewPopup, "new");
-    MakeAction(kFileOpen, "open")->setShortcut(QKeySequence::Open);
+    MakeAction(kFileOpen, "open");
     MakeAction(kFileClose);
-    MakeAction(kFileSave, "save")->setShortcut(QKeySequence::Save);
+    MakeAction(kFileSave, "save");
     MakeAction(kFileSaveAs);
     MakeAction(kFileInfo);
     MakeAction(kPrintSetup);
-    MakeAction(kPrint, "print")->setShortcut(QKeySequence::Print);
+    MakeAction(kPrint, "print");
     MakeAction(kPrintDirect);
     MakeAction(kPrintPreview);
     MakeAction(kExit);
-    MakeAction(kEditUndo)->setShortcut(QKeySequence::Undo);
-    MakeAction(kEditCut, "cut")->setShortcut(QKeySequence::Cut);
-    MakeAction(kEditCopy, "copy")->setShortcut(QKeySequence::Copy);
-    MakeAction(kEditPaste, "paste")->setShortcut(QKeySequence::Paste);
+    MakeAction(kEditUndo);
+    MakeAction(kEditCut, "cut");
+    MakeAction(kEditCopy, "copy");
+    MakeAction(kEditPaste, "paste");
     MakeAction(kEditInsert);
-    MakeAction(kEditDelete)->setShortcut(QKeySequence::Delete);
+    MakeAction(kEditDelete);
     MakeAction(kViewToolbar)->setCheckable(true);
     MakeAction(kViewStatusBar)->setCheckable(true);
     MakeAction(kComPort, "comport");
@@ -128,8 +127,10 @@ void CMainFrame::CreateActions() {
     MakeAction(kStopAutoAnswer, "stop");
     MakeAction(kWindowCascade);
     MakeAction(kWindowTileHorizontal);
+    MakeAction(kWindowTileVertical);
     MakeAction(kWindowArrange);
     MakeAction(kArrangeProtocolWindow);
+    MakeAction(kWindowMore);
     MakeAction(kAbout);
     for (int i = 0; i < kRecentCapacity; ++i) {
         auto* action = new QAction(this);
@@ -148,8 +149,8 @@ void CMainFrame::CreateActions() {
 
 void CMainFrame::CreateMenus() {
     using namespace CommandId;
-    fileMenu_ = menuBar()->addMenu("&File");
-    newMenu_ = fileMenu_->addMenu("New");
+    fileMenu_ = menuBar()->addMenu(ToQt(MenuTitle(kMenuFile)));
+    newMenu_ = fileMenu_->addMenu(ToQt(MenuTitle(kMenuFileNew)));
     newMenu_->addAction(actions_[kNewReader]);
     newMenu_->addAction(actions_[kNewTransponder]);
     newMenu_->addAction(actions_[kNewProtocol]);
@@ -174,7 +175,7 @@ void CMainFrame::CreateMenus() {
     exitAction_ = actions_[kExit];
     fileMenu_->addAction(exitAction_);
 
-    editMenu_ = menuBar()->addMenu("&Edit");
+    editMenu_ = menuBar()->addMenu(ToQt(MenuTitle(kMenuEdit)));
     editMenu_->addAction(actions_[kEditUndo]);
     editMenu_->addSeparator();
     editMenu_->addAction(actions_[kEditCut]);
@@ -183,24 +184,28 @@ void CMainFrame::CreateMenus() {
     editMenu_->addAction(actions_[kEditInsert]);
     editMenu_->addAction(actions_[kEditDelete]);
 
-    QMenu* view = menuBar()->addMenu("&View");
+    QMenu* view = menuBar()->addMenu(ToQt(MenuTitle(kMenuView)));
     view->addAction(actions_[kViewToolbar]);
     view->addAction(actions_[kViewStatusBar]);
 
-    QMenu* options = menuBar()->addMenu("Options");
+    QMenu* options = menuBar()->addMenu(ToQt(MenuTitle(kMenuOptions)));
     options->addAction(actions_[kComPort]);
     options->addAction(actions_[kFont]);
     options->addSeparator();
     options->addAction(actions_[kShowAutoAnswer]);
     options->addAction(actions_[kStopAutoAnswer]);
 
-    windowMenu_ = menuBar()->addMenu("&Window");
+    windowMenu_ = menuBar()->addMenu(ToQt(MenuTitle(kMenuWindow)));
     windowMenu_->addAction(actions_[kWindowCascade]);
     windowMenu_->addAction(actions_[kWindowTileHorizontal]);
+    windowMenu_->addAction(actions_[kWindowTileVertical]);
     windowMenu_->addAction(actions_[kWindowArrange]);
     windowMenu_->addAction(actions_[kArrangeProtocolWindow]);
+    windowMenu_->addSeparator();
+    connect(windowMenu_, &QMenu::aboutToShow, this,
+            [this] { windows_.List(*windowMenu_, actions_[CommandId::kWindowMore]); });
 
-    QMenu* help = menuBar()->addMenu("&?");
+    QMenu* help = menuBar()->addMenu(ToQt(MenuTitle(kMenuHelp)));
     help->addAction(actions_[kAbout]);
 }
 
@@ -348,13 +353,17 @@ void CMainFrame::RunCommand(int id) {
         app_.OnStopAutoAnswer();
         break;
     case kWindowCascade:
-        mdiArea_->cascadeSubWindows();
+        windows_.Cascade();
         break;
     case kWindowTileHorizontal:
-        mdiArea_->tileSubWindows();
+    case kWindowTileVertical:
+        windows_.Tile(id == kWindowTileHorizontal);
+        break;
+    case kWindowMore:
+        windows_.Choose();
         break;
     case kWindowArrange:
-        ArrangeIcons();
+        windows_.ArrangeIcons();
         break;
     case kArrangeProtocolWindow:
         ArrangeProtocolWindow();
@@ -447,10 +456,14 @@ void CMainFrame::Print(int id) {
         return;
     }
     if (id == CommandId::kPrint) {
+        // The dialog asks itself before it replaces a file.
         QPrintDialog dialog(printer_.get(), this);
         if (dialog.exec() != QDialog::Accepted) {
             return;
         }
+    } else if (printer_->outputFormat() == QPrinter::PdfFormat &&
+               !MayReplaceFile(PathFromQt(printer_->outputFileName()), app_.UserPrompts())) {
+        return;
     }
     view->PrintOn(*printer_);
 }
@@ -469,17 +482,6 @@ void CMainFrame::ShowFileInfo() {
     if (std::optional<WkFileInfoModel> model = document->GetFileInfo()) {
         CFileInfoDlg dialog(*model, this);
         dialog.exec();
-    }
-}
-
-void CMainFrame::ArrangeIcons() {
-    int x = 0;
-    const int bottom = mdiArea_->viewport()->height();
-    for (QMdiSubWindow* window : mdiArea_->subWindowList()) {
-        if (window->isMinimized()) {
-            window->move(x, bottom - window->height());
-            x += window->width();
-        }
     }
 }
 
@@ -503,6 +505,7 @@ void CMainFrame::ArrangeProtocolWindow() {
     const QSize client = mdiArea_->viewport()->size();
     const int top = client.height() * 2 / 3;
     frame->setGeometry(0, top, client.width(), client.height() - top);
+    windows_.Activate(frame);
 }
 
 bool CMainFrame::CreateFrameFor(const std::shared_ptr<WkDocument>& document) {
@@ -534,6 +537,8 @@ bool CMainFrame::CreateFrameFor(const std::shared_ptr<WkDocument>& document) {
     frame->show();
     if (isLog) {
         ArrangeProtocolWindow();
+    } else if (auto* standard = qobject_cast<CStdChildFrame*>(frame)) {
+        standard->FitIntoWorkspace();
     }
     UpdateForActiveWindow();
     return true;
@@ -565,6 +570,10 @@ void CMainFrame::ActivateFrameOf(WkDocument& document) {
 void CMainFrame::ShowMainWindow() {
     QSettings settings;
     restoreState(settings.value("Settings/WindowState").toByteArray());
+    // Without a window manager nothing maximises: the window takes the screen itself.
+    if (QScreen* shown = screen()) {
+        setGeometry(shown->availableGeometry());
+    }
     showMaximized();
     RefreshStatus();
 }
@@ -671,6 +680,24 @@ void CMainFrame::dropEvent(QDropEvent* event) {
     }
 }
 
+bool CMainFrame::OpenContextMenuByKey(QWidget* target, QKeyEvent* key) {
+    // Shift+F10 opens the context menu of the focused control, as the Menu key does: for a
+    // list at its current row.
+    if (key->isAutoRepeat()) {
+        return false;
+    }
+    QPoint at = target->rect().center();
+    if (auto* view = qobject_cast<QAbstractItemView*>(target)) {
+        const QRect current = view->visualRect(view->currentIndex());
+        target = view->viewport();
+        at = current.isValid() ? current.center() : QPoint(4, 4);
+    }
+    QContextMenuEvent menu(QContextMenuEvent::Keyboard, at, target->mapToGlobal(at),
+                           key->modifiers());
+    QCoreApplication::sendEvent(target, &menu);
+    return true;
+}
+
 bool CMainFrame::OpenDroppedFiles(const QMimeData* mime) {
     bool opened = false;
     // Each file opens as File > Open would open it.
@@ -684,6 +711,12 @@ bool CMainFrame::OpenDroppedFiles(const QMimeData* mime) {
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
+        // The first widget a key reaches is the focused one.
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier &&
+            widget != nullptr && OpenContextMenuByKey(widget, key)) {
+            return true;
+        }
         // Seen once per key press: at the window, before it reaches a widget.
         if (watched->isWindowType() && !key->isAutoRepeat()) {
             if (key->key() == Qt::Key_Insert) {

@@ -4,6 +4,7 @@
 
 #include "WkFrameHost.h"
 #include "WkKeyboardLocks.h"
+#include "WkMdiWindows.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -14,6 +15,7 @@
 class CorvelApp;
 class QLabel;
 class QMdiArea;
+class QKeyEvent;
 class QMdiSubWindow;
 class QMenu;
 class QMimeData;
@@ -52,8 +54,10 @@ public:
     /// The COM-Port dialog; the command is disabled until one is set.
     void SetComPortCommand(std::function<void()> command);
 
-    /// Restores the protocol window and puts it in the lower third of the client area.
+    /// Restores the protocol window, puts it in the lower third of the client area and
+    /// brings it to the front.
     void ArrangeProtocolWindow();
+
     WkLogChildFrame* ProtocolFrame() const;
     /// Runs command `id` as its menu entry or button would.
     void RunCommand(int id);
@@ -93,10 +97,11 @@ private:
     void Print(int id);
     void SaveActive(bool askName);
     void ShowFileInfo();
-    void ArrangeIcons();
+    bool OpenContextMenuByKey(QWidget* target, QKeyEvent* key);
 
     CorvelApp& app_;
     QMdiArea* mdiArea_;
+    WkMdiWindows windows_;
     QMenu* newMenu_ = nullptr;
     QMenu* fileMenu_ = nullptr;
     QMenu* editMenu_ = nullptr;

@@ -25,6 +25,13 @@ public:
     const std::shared_ptr<WkDocument>& Document() const { return document_; }
     /// The view's commands; null when the view does not offer any.
     WkDocumentView* DocumentView() const { return view_; }
+    /// The view widget (the frame shows it in a scroll area).
+    QWidget* View() const { return viewWidget_; }
+    /// The smallest window that shows every control of the view without scrolling.
+    QSize SmallestFullSize();
+    /// Grows the window to the smallest size that shows every control of its view and keeps
+    /// it inside the workspace, moving it where needed.
+    void FitIntoWorkspace();
     /// The application has closed the document: the window goes without further steps.
     void CloseForDocument();
     /// Takes the document's title and modified flag.
@@ -48,6 +55,7 @@ protected:
 private:
     CorvelApp& app_;
     std::shared_ptr<WkDocument> document_;
+    QWidget* viewWidget_;
     WkDocumentView* view_;
     bool documentClosed_ = false;
 };

@@ -37,6 +37,23 @@ void RegisterLateEditorTemplates(CorvelApp& app, WkTemplateList& templates) {
     WkProtocolTemplates::RegisterMacro(app, templates);
 }
 
+CorvelDocumentHooks EditorDocumentHooks(CorvelApp& app) {
+    CorvelDocumentHooks hooks;
+    hooks.registerTemplates = [&app](WkTemplateList& templates) {
+        RegisterEditorTemplates(app, templates);
+        RegisterLateEditorTemplates(app, templates);
+    };
+    hooks.appendToMacro = &WkProtocolTemplates::AppendToMacro;
+    hooks.listReaderDocuments = [&app] {
+        return WkReaderDocuments::SelectionInfo(app.Templates());
+    };
+    hooks.linkReader = [&app](bool isNew) { WkReaderDocuments::LinkLast(app.Templates(), isNew); };
+    hooks.bindTransponder = [&app](WkDocument& transponder, const WkReaderSelection& reader) {
+        WkTransponderTemplate::Bind(app, transponder, reader);
+    };
+    return hooks;
+}
+
 void RegisterEditorViews(CorvelApp& app, CMainFrame& frame) {
     frame.RegisterView("Read", [](const std::shared_ptr<WkDocument>& document) -> QWidget* {
         auto reader = std::dynamic_pointer_cast<WkReaderEditDoc>(document);

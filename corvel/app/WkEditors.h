@@ -4,6 +4,7 @@
 class CMainFrame;
 class CorvelApp;
 class WkTemplateList;
+struct CorvelDocumentHooks;
 
 /// Registers the editors' templates after "Log", in the order "Prot", "Trans", "Read".
 void RegisterEditorTemplates(CorvelApp& app, WkTemplateList& templates);
@@ -11,3 +12,7 @@ void RegisterEditorTemplates(CorvelApp& app, WkTemplateList& templates);
 void RegisterLateEditorTemplates(CorvelApp& app, WkTemplateList& templates);
 /// Registers each editor's view with the main frame.
 void RegisterEditorViews(CorvelApp& app, CMainFrame& frame);
+/// What the application asks of the editors: their templates, the macro that protocol lines
+/// go to, the reader documents to choose from, the reader's link step and the binding of a
+/// transponder document to a reader.
+CorvelDocumentHooks EditorDocumentHooks(CorvelApp& app);

@@ -13,7 +13,8 @@ int Clamped(std::uint64_t rows) {
 } // namespace
 
 WkLogTableModel::WkLogTableModel(const WkLogStore& store, QObject* parent)
-    : QAbstractTableModel(parent), rows_(store), shownRows_(Clamped(rows_.RowCount())),
+    : QAbstractTableModel(parent), store_(store), rows_(store),
+      shownRows_(Clamped(rows_.RowCount())),
       highlight_(QPalette().color(QPalette::Inactive, QPalette::Highlight).lighter(150)),
       error_(Qt::darkRed) {}
 
@@ -22,7 +23,7 @@ int WkLogTableModel::rowCount(const QModelIndex& parent) const {
 }
 
 int WkLogTableModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : (plain_ ? 1 : WkLogRows::kColumnCount);
+    return parent.isValid() ? 0 : (plain_ ? 1 : WkLogRows::kColumnCount + 1);
 }
 
 QVariant WkLogTableModel::data(const QModelIndex& index, int role) const {
@@ -32,6 +33,11 @@ QVariant WkLogTableModel::data(const QModelIndex& index, int role) const {
     const auto row = static_cast<std::uint64_t>(index.row());
     switch (role) {
     case Qt::DisplayRole:
+        if (!plain_ && index.column() == kPortColumn) {
+            const std::optional<WkLogStore::LineId> id = rows_.LineAt(row);
+            const int port = id ? store_.Port(*id) : 0;
+            return port > 0 ? QVariant(port) : QVariant();
+        }
         return Utf8ToQt(plain_ ? rows_.RowText(row) : rows_.Cell(row, index.column()));
     case Qt::ToolTipRole:
         return plain_ || index.column() != WkLogRows::kDecoded
@@ -51,7 +57,10 @@ QVariant WkLogTableModel::headerData(int section, Qt::Orientation orientation, i
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
         return {};
     }
-    return plain_ ? QString("Line") : QString(WkLogRows::ColumnTitle(section));
+    if (plain_) {
+        return QString("Line");
+    }
+    return section == kPortColumn ? QString("Port") : QString(WkLogRows::ColumnTitle(section));
 }
 
 void WkLogTableModel::Refresh() {

@@ -12,6 +12,10 @@
 class WkLogTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
+    /// After the decoded columns: the number of the port a line came through. The view shows
+    /// it while lines of more than one port are kept.
+    static constexpr int kPortColumn = WkLogRows::kColumnCount;
+
     explicit WkLogTableModel(const WkLogStore& store, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -34,6 +38,7 @@ public:
 private:
     void Reset();
 
+    const WkLogStore& store_;
     WkLogRows rows_;
     int shownRows_ = 0;
     bool plain_ = false;

@@ -1,6 +1,7 @@
 #include "WkLogView.h"
 
 #include "CFontDlg.h"
+#include "WkCommandMenu.h"
 #include "WkLogCommands.h"
 #include "WkLogDoc.h"
 #include "WkLogLineFrame.h"
@@ -23,6 +24,7 @@
 #include <QPrinter>
 #include <QScrollBar>
 #include <QSettings>
+#include <QSignalBlocker>
 #include <QTableView>
 #include <QTextDocument>
 #include <QTimer>
@@ -34,8 +36,18 @@ namespace {
 constexpr double kTwipsPerPoint = 20.0;
 constexpr double kPrintMarginMillimetres = 720 / 1440.0 * 25.4;
 constexpr const char* kLineLimitKey = "ProtocolWindow/LineLimit";
-// Starting widths of the decoded columns, in average characters.
-constexpr int kColumnChars[] = {13, 4, 7, 28, 22, 30, 40, 9};
+// What the decoded columns are made wide enough for, in the window's font (or their titles,
+// where those are wider): a whole time stamp, an address, a command and a status as most are
+// named, a short frame and what it means.
+constexpr const char* kColumnSamples[] = {"00:00:00.000",
+                                          ">>",
+                                          "255",
+                                          "[0x11] Read Serial Number",
+                                          "Address Error",
+                                          "0B 00 11 00 03 01 02 03 04 05",
+                                          "type: 3 (TTD), serial number: 0102030405",
+                                          "99999 ms"};
+static_assert(std::size(kColumnSamples) == WkLogRows::kColumnCount);
 } // namespace
 
 WkLogView::WkLogView(std::shared_ptr<WkLogDoc> document, QWidget* parent)
@@ -91,6 +103,7 @@ WkLogView::WkLogView(std::shared_ptr<WkLogDoc> document, QWidget* parent)
         following_ = scrollTimer_->isActive() || bar->value() >= bar->maximum();
     });
     connect(feed_.get(), &WkLogViewFeed::RowsTaken, this, [this] {
+        ShowPorts();
         if (following_ && !scrollTimer_->isActive()) {
             scrollTimer_->start();
         }
@@ -101,13 +114,19 @@ WkLogView::WkLogView(std::shared_ptr<WkLogDoc> document, QWidget* parent)
 WkLogView::~WkLogView() = default;
 
 void WkLogView::BuildFilterBar() {
+    // Two rows, the filters and the search, so that a window of half the screen shows all.
     auto* bar = new QHBoxLayout();
     bar->setContentsMargins(4, 2, 4, 0);
+    auto* searchBar = new QHBoxLayout();
+    searchBar->setContentsMargins(4, 0, 4, 0);
     address_ = new QLineEdit(this);
     address_->setPlaceholderText("any");
     address_->setValidator(new QIntValidator(0, 255, address_));
     address_->setMaximumWidth(48);
     command_ = new QComboBox(this);
+    // As wide as a short name, not the longest: the bar fits a narrow window.
+    command_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    command_->setMinimumContentsLength(20);
     command_->addItem("Any command", -1);
     std::set<int> listed;
     for (const WkReaderCommand& command : ReaderCommands()) {
@@ -117,33 +136,42 @@ void WkLogView::BuildFilterBar() {
     }
     direction_ = new QComboBox(this);
     direction_->addItems({"Both directions", "Requests", "Answers"});
-    errorsOnly_ = new QCheckBox("Errors only", this);
+    port_ = new QComboBox(this);
+    port_->setObjectName("portFilter");
+    port_->addItem("Any port", -1);
+    port_->setVisible(false);
+    errorsOnly_ = new QCheckBox("Errors onl&y", this);
     errorsOnly_->setObjectName("errorsOnly");
     search_ = new QLineEdit(this);
     search_->setPlaceholderText("Search");
     search_->setClearButtonEnabled(true);
     auto* previous = new QToolButton(this);
-    previous->setText("Find Previous");
+    previous->setText("Find &Previous");
     auto* next = new QToolButton(this);
-    next->setText("Find Next");
-    plainText_ = new QCheckBox("Plain text", this);
+    next->setText("Find &Next");
+    plainText_ = new QCheckBox("Plain &text", this);
 
-    bar->addWidget(new QLabel("Address:", this));
+    auto* addressLabel = new QLabel("&Address:", this);
+    addressLabel->setBuddy(address_);
+    bar->addWidget(addressLabel);
     bar->addWidget(address_);
     bar->addWidget(command_);
     bar->addWidget(direction_);
+    bar->addWidget(port_);
     bar->addWidget(errorsOnly_);
-    bar->addSpacing(12);
-    bar->addWidget(search_, 1);
-    bar->addWidget(previous);
-    bar->addWidget(next);
-    bar->addSpacing(12);
-    bar->addWidget(plainText_);
+    bar->addStretch(1);
+    searchBar->addWidget(search_, 1);
+    searchBar->addWidget(previous);
+    searchBar->addWidget(next);
+    searchBar->addSpacing(12);
+    searchBar->addWidget(plainText_);
     static_cast<QVBoxLayout*>(layout())->addLayout(bar);
+    static_cast<QVBoxLayout*>(layout())->addLayout(searchBar);
 
     connect(address_, &QLineEdit::textChanged, this, &WkLogView::ApplyFilter);
     connect(command_, &QComboBox::currentIndexChanged, this, &WkLogView::ApplyFilter);
     connect(direction_, &QComboBox::currentIndexChanged, this, &WkLogView::ApplyFilter);
+    connect(port_, &QComboBox::currentIndexChanged, this, &WkLogView::ApplyFilter);
     connect(errorsOnly_, &QCheckBox::toggled, this, &WkLogView::ApplyFilter);
     connect(search_, &QLineEdit::returnPressed, this, &WkLogView::FindNext);
     connect(next, &QToolButton::clicked, this, &WkLogView::FindNext);
@@ -152,29 +180,30 @@ void WkLogView::BuildFilterBar() {
 }
 
 void WkLogView::BuildContextMenu() {
+    using namespace CommandId;
     contextMenu_ = new QMenu(this);
-    contextMenu_->addAction("&Copy", this, &WkLogView::copy);
-    contextMenu_->addAction("Select &All", table_, &QTableView::selectAll);
+    AddCommandEntry(*contextMenu_, kLogCopy, this, &WkLogView::copy);
+    AddCommandEntry(*contextMenu_, kLogSelectAll, table_, &QTableView::selectAll);
     contextMenu_->addSeparator();
-    contextMenu_->addAction("Export CSV...", this, [this] {
+    AddCommandEntry(*contextMenu_, kLogExportCsv, this, [this] {
         if (prompts_ != nullptr) {
             WkLogCommands(*document_, model_->Rows()).ExportCsv(*prompts_);
         }
     });
-    QAction* logToFile = contextMenu_->addAction("Log to File...", this, [this] {
+    QAction* logToFile = AddCommandEntry(*contextMenu_, kLogToFile, this, [this] {
         if (prompts_ != nullptr) {
             WkLogCommands(*document_, model_->Rows()).ToggleLogToFile(*prompts_);
         }
     });
     logToFile->setCheckable(true);
-    contextMenu_->addAction("Line Limit...", this, [this] {
+    AddCommandEntry(*contextMenu_, kLogLineLimit, this, [this] {
         if (prompts_ != nullptr &&
             WkLogCommands(*document_, model_->Rows()).ChooseLineLimit(*prompts_)) {
             QSettings().setValue(kLineLimitKey, static_cast<qulonglong>(document_->LineLimit()));
             feed_->TakeRows();
         }
     });
-    addToMacroAction_ = contextMenu_->addAction("Add to Macro", this, [this] {
+    addToMacroAction_ = AddCommandEntry(*contextMenu_, kLogAddToMacro, this, [this] {
         if (addToMacro_ && menuRow_) {
             addToMacro_(model_->Rows().RowText(*menuRow_));
         }
@@ -197,6 +226,7 @@ void WkLogView::ApplyFilter() {
     filter.address = address_->text().isEmpty() ? -1 : address_->text().toInt();
     filter.command = command_->currentData().toInt();
     filter.direction = static_cast<WkLogFilter::Direction>(direction_->currentIndex());
+    filter.port = port_->currentData().toInt();
     filter.errorsOnly = errorsOnly_->isChecked();
     if (filter == model_->Rows().Filter()) {
         return;
@@ -208,12 +238,47 @@ void WkLogView::ApplyFilter() {
 void WkLogView::SetPlainText(bool plain) {
     plainText_->setChecked(plain);
     model_->SetPlainText(plain);
+    ShowPorts();
     if (!plain) {
-        const QFontMetrics metrics(table_->font());
+        const QFontMetrics cells(table_->font());
+        const QFontMetrics titles(table_->horizontalHeader()->font());
+        // Room for the cell's margins.
+        const int margin = 2 * cells.averageCharWidth();
         for (int column = 0; column < WkLogRows::kColumnCount; ++column) {
-            table_->setColumnWidth(column, metrics.averageCharWidth() * kColumnChars[column]);
+            table_->setColumnWidth(
+                column, std::max(cells.horizontalAdvance(kColumnSamples[column]),
+                                 titles.horizontalAdvance(WkLogRows::ColumnTitle(column))) +
+                            margin);
         }
+        // The port stands after the time; what a frame means before its bytes, so that a
+        // narrow window shows it.
+        QHeaderView* header = table_->horizontalHeader();
+        header->moveSection(header->visualIndex(WkLogTableModel::kPortColumn), 1);
+        header->moveSection(header->visualIndex(WkLogRows::kDecoded),
+                            header->visualIndex(WkLogRows::kData));
+        table_->setColumnWidth(WkLogTableModel::kPortColumn,
+                               titles.horizontalAdvance("Port") + margin);
     }
+}
+
+void WkLogView::ShowPorts() {
+    const std::vector<int>& ports = document_->Store().Ports();
+    const bool several = ports.size() > 1;
+    table_->setColumnHidden(WkLogTableModel::kPortColumn, !several || model_->PlainText());
+    port_->setVisible(several);
+    if (ports == listedPorts_) {
+        return;
+    }
+    listedPorts_ = ports;
+    const QSignalBlocker quiet(port_);
+    const int chosen = port_->currentData().toInt();
+    while (port_->count() > 1) {
+        port_->removeItem(1);
+    }
+    for (int port : ports) {
+        port_->addItem(QString("Port %1").arg(port), port);
+    }
+    port_->setCurrentIndex(std::max(0, port_->findData(chosen)));
 }
 
 std::vector<std::string> WkLogView::Lines() const {

@@ -80,6 +80,8 @@ private:
     void BuildContextMenu();
     void ApplyFilter();
     void Find(bool forward);
+    /// The port column and the port filter, while lines of more than one port are kept.
+    void ShowPorts();
 
     std::shared_ptr<WkLogDoc> document_;
     WkPrompts* prompts_ = nullptr;
@@ -88,6 +90,8 @@ private:
     QLineEdit* address_ = nullptr;
     QComboBox* command_ = nullptr;
     QComboBox* direction_ = nullptr;
+    QComboBox* port_ = nullptr;
+    std::vector<int> listedPorts_; ///< the ports the port filter offers
     QCheckBox* errorsOnly_ = nullptr;
     QLineEdit* search_ = nullptr;
     QCheckBox* plainText_ = nullptr;

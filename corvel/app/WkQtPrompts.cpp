@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -56,6 +57,15 @@ bool WkQtPrompts::AskYesNo(const std::string& text) {
 
     return QMessageBox::question(parent_, CorvelText::kProgramTitle, MessageToQt(text),
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool WkQtPrompts::AskYesNoDefaultNo(const std::string& text) {
+    if (silent_) {
+        return false;
+    }
+    return QMessageBox::question(parent_, CorvelText::kProgramTitle, ToQt(text),
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
 }
 
 Prompts::Answer WkQtPrompts::AskYesNoCancel(const std::string& text) {
@@ -126,9 +136,19 @@ WkQtPrompts::AskOpenFileOfTypes(const std::vector<std::string>& filters) {
         return std::nullopt;
     }
 
+    // Every document type at once first, then each type, then any file.
     QStringList names;
+    QStringList patterns;
     for (const std::string& filter : filters) {
-        names << ToQt(filter);
+        const QString name = ToQt(filter);
+        names << name;
+        const qsizetype open = name.indexOf('(');
+        if (open >= 0 && name.endsWith(')')) {
+            patterns << name.mid(open + 1, name.size() - open - 2);
+        }
+    }
+    if (!patterns.isEmpty()) {
+        names.prepend(QString("All Corvel files (%1)").arg(patterns.join(' ')));
     }
     names << kAllFiles;
     QFileDialog dialog(parent_);
@@ -197,6 +217,17 @@ int WkQtPrompts::AskChoice(const std::string& text, const std::vector<std::strin
     box.exec();
     const auto it = std::find(pushed.begin(), pushed.end(), box.clickedButton());
     return it == pushed.end() ? -1 : static_cast<int>(it - pushed.begin());
+}
+
+std::optional<std::string> WkQtPrompts::AskText(const std::string& title, const std::string& text,
+                                                const std::string& initial) {
+    if (silent_) {
+        return std::nullopt;
+    }
+    bool ok = false;
+    const QString typed = QInputDialog::getText(parent_, ToQt(title), MessageToQt(text),
+                                                QLineEdit::Normal, ToQt(initial), &ok);
+    return ok ? std::optional<std::string>(FromQt(typed)) : std::nullopt;
 }
 
 int WkQtPrompts::SelectComPort(const WkComPortChoice& choice) {

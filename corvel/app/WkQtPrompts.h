@@ -17,6 +17,7 @@ public:
 
     void ShowMessage(const std::string& text, Icon icon = Icon::Warning) override;
     bool AskYesNo(const std::string& text) override;
+    bool AskYesNoDefaultNo(const std::string& text) override;
     Answer AskYesNoCancel(const std::string& text) override;
     int SelectFromList(const std::string& title, const std::string& text,
                        const std::vector<std::string>& items, int preselected) override;
@@ -32,6 +33,8 @@ public:
                                                        const std::string& filter) override;
     int AskChoice(const std::string& text, const std::vector<std::string>& buttons,
                   int preferred) override;
+    std::optional<std::string> AskText(const std::string& title, const std::string& text,
+                                       const std::string& initial) override;
     int SelectComPort(const WkComPortChoice& choice) override;
     std::optional<WkReaderSelection> SelectReader(const WkReaderChoice& choice) override;
     int SelectReaderType() override;

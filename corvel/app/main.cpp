@@ -6,14 +6,12 @@
 #include "WkAutoAnswer.h"
 #include "WkComPortManager.h"
 #include "WkEditors.h"
+#include "WkFirstSession.h"
 #include "WkLinkedLibraries.h"
-#include "WkProtocolTemplates.h"
 #include "WkQtPrompts.h"
 #include "WkQtText.h"
-#include "WkReaderDocuments.h"
 #include "WkRecovery.h"
 #include "WkSignalExit.h"
-#include "WkTransponderTemplate.h"
 #include "common/MessageHook.h"
 
 #include <QApplication>
@@ -55,28 +53,20 @@ int main(int argc, char** argv) {
     });
 
     std::vector<std::string> args;
+    bool firstSession = false;
     const QStringList arguments = QCoreApplication::arguments();
     for (qsizetype i = 1; i < arguments.size(); ++i) {
-        args.push_back(PathFromQt(arguments[i]));
+        if (arguments[i] == WkFirstSession::kOption) {
+            firstSession = true;
+        } else {
+            args.push_back(PathFromQt(arguments[i]));
+        }
     }
 
     CorvelApp app(libraries, prompts);
     WkRecovery recovery(WkRecovery::DefaultFolder());
     app.SetRecovery(&recovery);
-    CorvelDocumentHooks hooks;
-    hooks.registerTemplates = [&app](WkTemplateList& templates) {
-        RegisterEditorTemplates(app, templates);
-        RegisterLateEditorTemplates(app, templates);
-    };
-    hooks.appendToMacro = &WkProtocolTemplates::AppendToMacro;
-    hooks.listReaderDocuments = [&app] {
-        return WkReaderDocuments::SelectionInfo(app.Templates());
-    };
-    hooks.linkReader = [&app](bool isNew) { WkReaderDocuments::LinkLast(app.Templates(), isNew); };
-    hooks.bindTransponder = [&app](WkDocument& transponder, const WkReaderSelection& reader) {
-        WkTransponderTemplate::Bind(app, transponder, reader);
-    };
-    app.SetDocumentHooks(hooks);
+    app.SetDocumentHooks(EditorDocumentHooks(app));
     WkComPortManager portManager(libraries, libraries, prompts);
     portManager.SetFallbackSettingsPath(WkComPortManager::DefaultFallbackSettingsPath());
     app.SetPortKeeper(&portManager);
@@ -123,6 +113,9 @@ int main(int argc, char** argv) {
         return started ? 0 : 1;
     }
 
+    if (firstSession) {
+        QTimer::singleShot(0, frame.get(), [&] { WkFirstSession::Run(app, *frame); });
+    }
     const int result = QApplication::exec();
     // Exit from the menu has run the exit steps already; after a signal they run here.
     app.ExitWithoutQuestions();

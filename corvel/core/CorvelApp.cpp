@@ -7,6 +7,7 @@
 #include "WkDocument.h"
 #include "WkFrameHost.h"
 #include "WkLibraries.h"
+#include "WkLinePort.h"
 #include "WkLogDoc.h"
 #include "WkLogLineFrame.h"
 #include "WkOpenCheck.h"
@@ -82,8 +83,9 @@ std::string WithFileError(const char* text, const WkDocument& document) {
     return document.FileError().empty() ? text : text + ("\n" + document.FileError());
 }
 
+// Names the document ("Trans2"), not its window ("TransponderEditor - Trans2").
 std::string SaveQuestion(const WkDocument& document) {
-    return "Save changes to " + document.Title() + "?";
+    return "Save changes to " + document.SaveNameProposal() + "?";
 }
 
 std::string OpenFailedText(const std::string& path, const std::string& reason) {
@@ -125,11 +127,6 @@ bool CorvelApp::InitInstance(const std::function<WkFrameHost*()>& createFrame,
     RecentFilesChanged();
     started_ = true;
 
-    // 6. A file named on the command line; one that does not open was reported.
-    if (!args.empty() && !args.front().empty()) {
-        OpenFromCommandLine(args.front());
-    }
-
     // 7. Show the main window.
     frame_->ShowMainWindow();
 
@@ -150,6 +147,13 @@ bool CorvelApp::InitInstance(const std::function<WkFrameHost*()>& createFrame,
     // 10. Ports of the previous run.
     if (portKeeper_ != nullptr) {
         portKeeper_->RestorePorts(settingsPath_);
+    }
+
+    // 6. A file named on the command line, once its port is open: a reader file opened
+    // before would find no port, go offline and forget the one it names. One that does not
+    // open was reported, and the program starts without it.
+    if (!args.empty() && !args.front().empty()) {
+        OpenFromCommandLine(args.front());
     }
 
     // 11. Protocol lines of the reader library.
@@ -202,6 +206,10 @@ void CorvelApp::OfferRecoveredDocuments() {
 
 bool CorvelApp::RequestExit() {
     if (!SaveAllModified()) {
+        // The questions set the protocol window's plain title; the window stays, with its own.
+        if (const auto log = ProtocolWindowDocument()) {
+            log->SetTitle(log->PlainTitle());
+        }
         return false;
     }
     CloseAllDocuments();
@@ -294,14 +302,14 @@ std::vector<WkPortUser> CorvelApp::PortUsers() const {
 
 bool CorvelApp::AppendToProtocolWindow(const std::string& text) {
     std::shared_ptr<WkLogDoc> log = ProtocolWindowDocument();
-    return log && log->Append(text);
+    return log && log->Append(text, WkLinePort::Current());
 }
 
 bool CorvelApp::AppendReceivedToProtocolWindow(WkPackedTime time,
                                                std::vector<std::vector<std::uint8_t>>& pieces,
-                                               bool silent) {
+                                               bool silent, int port) {
     std::shared_ptr<WkLogDoc> log = ProtocolWindowDocument();
-    return log && log->AppendReceived(time, pieces, silent);
+    return log && log->AppendReceived(time, pieces, silent, port);
 }
 
 int CorvelApp::CreateReaderObject(int portHandle) {

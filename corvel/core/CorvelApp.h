@@ -135,7 +135,7 @@ public:
     /// The auto-answer lines of `pieces` received at `time` (WkLogDoc::AppendReceived).
     bool AppendReceivedToProtocolWindow(WkPackedTime time,
                                         std::vector<std::vector<std::uint8_t>>& pieces,
-                                        bool silent);
+                                        bool silent, int port);
     int SelectComPort();
     /// True when a new document was created.
     bool OpenDocumentByName(const std::string& name, bool multiple, bool keepUnbound);

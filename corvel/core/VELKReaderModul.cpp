@@ -2,10 +2,12 @@
 
 #include "WkArchive.h"
 #include "WkFileInfoHeader.h"
+#include "WkLinePort.h"
 #include "WkModulOwner.h"
 #include "WkParamDescriptor.h"
 #include "WkWaitCursor.h"
 #include "common/HexText.h"
+#include "sorn.h"
 #include "velk.h"
 
 #include <cstdio>
@@ -217,6 +219,16 @@ int VELKReaderModul::CheckReaderPort(int handle) {
     return std::strtol(portText, nullptr, 10) == 0 ? kNoPortHandle : 0;
 }
 
+int VELKReaderModul::PortNumberOf(int handle) {
+    char portText[1024] = {};
+    if (handle <= 0 || VELK_GetReaderPara(handle, "PortHnd", portText) < 0) {
+        return 0;
+    }
+    const int port = std::atoi(portText);
+    char number[1024] = {};
+    return port > 0 && SORN_GetPortPara(port, "PortNr", number) >= 0 ? std::atoi(number) : 0;
+}
+
 int VELKReaderModul::Execute(int code) {
     WkWaitCursor wait(GetOwner());
     const int handle = GetOwner() != nullptr ? GetOwner()->GetReaderHandle() : 0;
@@ -228,6 +240,7 @@ int VELKReaderModul::Execute(int code) {
     }
     std::uint8_t busAddress = 0;
     Base().GetByte(kBusAddress, busAddress);
+    const WkLinePort port(PortNumberOf(handle));
     return RunCommand(code, handle, busAddress);
 }
 

@@ -56,6 +56,8 @@ public:
     /// 0, -2 when the reader's port handle is 0, or the negative result of reading the
     /// reader's "PortHnd".
     static int CheckReaderPort(int handle);
+    /// The number of the port reader object `handle` talks through, 0 for none.
+    static int PortNumberOf(int handle);
 
     /// Commands with a text argument are not supported by the reader module: always -2.
     int ExecuteText(int code, std::string_view text) override;

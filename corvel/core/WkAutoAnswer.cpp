@@ -6,6 +6,7 @@
 #include "WkComPortManager.h"
 #include "WkDocTemplate.h"
 #include "WkLibraries.h"
+#include "WkLinePort.h"
 #include "WkLogDoc.h"
 
 WkAutoAnswer::WkAutoAnswer(CorvelApp& app, WkPortAccess& access, Prompts& prompts)
@@ -24,7 +25,8 @@ bool WkAutoAnswer::Create() {
             return access_.Receive(port, buffer, size);
         },
         [this](WkPackedTime time, std::vector<std::vector<std::uint8_t>>& pieces, bool silent) {
-            return app_.AppendReceivedToProtocolWindow(time, pieces, silent);
+            return app_.AppendReceivedToProtocolWindow(time, pieces, silent,
+                                                       watchedPortNumber_.load());
         },
         [this] {
             if (stoppedNotice_) {
@@ -63,6 +65,7 @@ bool WkAutoAnswer::Show() {
         return false;
     }
     on_ = true;
+    watchedPortNumber_ = WkLinePort::OfPort(app_.Libraries(), port);
     // Bytes that came before Show are not shown: the input queue is emptied before and after
     // the port is handed over, and the worker starts only then.
     std::string empty;

@@ -5,6 +5,7 @@
 
 #include "WkAutoAnswerControl.h"
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -52,4 +53,5 @@ private:
     std::function<void()> stoppedNotice_;
     std::unique_ptr<WkAAThread> thread_;
     bool on_ = false;
+    std::atomic<int> watchedPortNumber_{0}; ///< for the lines of the worker
 };

@@ -2,6 +2,7 @@
 
 #include "Prompts.h"
 #include "WkLibraries.h"
+#include "common/NetworkAddress.h"
 #include "common/ProfileFile.h"
 #include "common/TimeStamp.h"
 
@@ -287,6 +288,23 @@ std::vector<std::string> WkComPortManager::OpenPortTexts() {
         texts.emplace_back("None");
     }
     return texts;
+}
+
+std::string WkComPortManager::PortBoxText(int number) {
+    const std::string path = access_.DevicePath(std::to_string(number));
+    return std::to_string(number) + (NetworkAddress::IsUrl(path) ? ": " + path : "");
+}
+
+int WkComPortManager::NumberOfPortBoxEntry(const std::string& entry) {
+    return ParseNumber(entry.substr(0, entry.find(':')));
+}
+
+bool WkComPortManager::CarriesLines(int number) {
+    if (const int port = FindHandleByNumber(number); port > 0) {
+        return PortPara(port, "LineControl", "1") != "0";
+    }
+    const auto address = NetworkAddress::Parse(access_.DevicePath(std::to_string(number)));
+    return !address || address->mode != NetworkAddress::Mode::Raw;
 }
 
 int WkComPortManager::NumberOfEntry(const std::string& entry) {

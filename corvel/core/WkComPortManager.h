@@ -127,6 +127,16 @@ public:
     int FindHandleByNumber(int number);
     /// The port numbers 1 .. 256 that exist on the machine.
     std::vector<int> DetectedPorts();
+    /// The port box's entry for port `number`: "%d", with the address of a port behind a
+    /// device server after it ("3: rfc2217://dock-gw:4001").
+    std::string PortBoxText(int number);
+    /// The port number of a port box entry ("3: rfc2217://dock-gw:4001" gives 3); 0 for
+    /// "None" or anything that is not such an entry.
+    static int NumberOfPortBoxEntry(const std::string& entry);
+    /// Whether the line settings and modem lines of port `number` reach its line: not on a raw
+    /// TCP port ("tcp://"), whose device server keeps its own, nor on an open port whose
+    /// server refused to carry them.
+    bool CarriesLines(int number);
     /// "COM:%s" for every open port in the library's order, or the single entry "None".
     std::vector<std::string> OpenPortTexts();
     /// The port number of an open-ports entry ("COM:12" gives 12); 0 for "None" or anything

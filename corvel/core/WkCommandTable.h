@@ -1,6 +1,9 @@
 #pragma once
-// The main frame's commands: id, menu text, the prompt shown in the status bar while the
-// command is highlighted, and the tool tip (the text after "\n" in the command's string).
+// The workbench's commands: id, menu text with its mnemonic, the prompt shown in the status
+// bar while the command is highlighted, the tool tip (the text after "\n" in the command's
+// string), the keys that run it and the menus it stands in. The main frame's menus and the
+// windows' context menus take their entries from here, so that every entry can be reached from
+// the keyboard.
 
 #include <string>
 #include <vector>
@@ -42,20 +45,78 @@ inline constexpr int kAbout = 57664;
 inline constexpr int kExit = 57665;
 inline constexpr int kViewToolbar = 59392;
 inline constexpr int kViewStatusBar = 59393;
+// The workbench's own commands: the Window menu's and the windows' context menus.
+inline constexpr int kWindowTileVertical = 34001;
+inline constexpr int kWindowMore = 34002;
+inline constexpr int kLogCopy = 34011;
+inline constexpr int kLogSelectAll = 34012;
+inline constexpr int kLogExportCsv = 34013;
+inline constexpr int kLogToFile = 34014;
+inline constexpr int kLogLineLimit = 34015;
+inline constexpr int kLogAddToMacro = 34016;
+inline constexpr int kRowSend = 34021;
+inline constexpr int kRowEdit = 34022;
+inline constexpr int kRowCopy = 34023;
+inline constexpr int kRowInsert = 34024;
+inline constexpr int kRowDelete = 34025;
+inline constexpr int kInsertHead = 34031;
+inline constexpr int kInsertBefore = 34032;
+inline constexpr int kInsertAfter = 34033;
+inline constexpr int kInsertTail = 34034;
+inline constexpr int kTransponderSend = 34041;
 } // namespace CommandId
+
+/// The menus a command stands in (a command may stand in several).
+enum WkMenu : unsigned {
+    kMenuNone = 0,
+    kMenuFile = 1u << 0,
+    kMenuFileNew = 1u << 1,
+    kMenuEdit = 1u << 2,
+    kMenuView = 1u << 3,
+    kMenuOptions = 1u << 4,
+    kMenuWindow = 1u << 5,
+    kMenuHelp = 1u << 6,
+    kMenuLogContext = 1u << 7,          ///< the protocol window's rows
+    kMenuProtocolContext = 1u << 8,     ///< the protocol editor's rows
+    kMenuMacroContext = 1u << 9,        ///< the macro editor's rows
+    kMenuMacroInsert = 1u << 10,        ///< the macro editor's "Insert" sub-menu
+    kMenuTransponderContext = 1u << 11, ///< the transponder editor's command list
+    kMenuToolbar = 1u << 12,            ///< a toolbar button only
+};
 
 struct WkCommand {
     int id;
+    /// The entry's text; "&" marks the mnemonic letter.
     const char* menuText;
     /// "prompt\ntool tip"; either part may be empty.
     const char* resourceString;
-    /// Accelerator text shown in the menu, may be empty. Commands with a standard key
-    /// sequence leave it empty: the menu shows the sequence as the desktop writes it.
-    const char* shortcutText;
+    /// The keys that run the command, as "Ctrl+O" (the menu shows them as the desktop writes
+    /// them); may be empty.
+    const char* shortcut;
+    /// WkMenu flags.
+    unsigned menus;
 };
 
-/// Every command of the main frame and the protocol window.
+/// Every command of the main frame, the Window menu and the windows' context menus.
 const std::vector<WkCommand>& CommandTable();
+
+/// A menu's title, for the menu bar and the sub-menus.
+struct WkMenuTitle {
+    WkMenu menu;
+    /// The menu it opens from (kMenuNone: the menu bar).
+    WkMenu parent;
+    const char* text;
+};
+/// The titles of the menu bar's menus and of the sub-menus, in the order they are shown.
+const std::vector<WkMenuTitle>& MenuTitles();
+/// The title of `menu`, or "".
+std::string MenuTitle(WkMenu menu);
+
+/// The mnemonic letter of a menu text (the character after a single "&"), or 0.
+char MnemonicOf(const std::string& text);
+/// `text` with a mnemonic: unchanged when it has one, else "&" before its first letter. For
+/// entries made at run time (the pages' groups, the list of windows).
+std::string WithMnemonic(const std::string& text);
 /// The command of that id, or null.
 const WkCommand* FindCommand(int id);
 /// The status-bar prompt: the part of the resource string before "\n".

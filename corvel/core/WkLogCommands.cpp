@@ -25,13 +25,27 @@ std::string Grouped(std::uint64_t value) {
 
 } // namespace
 
-const std::vector<std::uint64_t>& WkLogCommands::LineLimits() {
-    static const std::vector<std::uint64_t> limits = {0, 100000, 1000000, 10000000};
-    return limits;
-}
-
-std::string WkLogCommands::LineLimitText(std::uint64_t limit) {
-    return limit == 0 ? "No limit" : Grouped(limit) + " lines";
+std::optional<std::uint64_t> WkLogCommands::ParseLineLimit(const std::string& text) {
+    std::string digits;
+    for (char c : text) {
+        if (c >= '0' && c <= '9') {
+            digits += c;
+        } else if (c != ',' && c != '.' && c != ' ' && c != '\'') {
+            return std::nullopt;
+        }
+    }
+    if (digits.empty()) {
+        return text.find_first_not_of(' ') == std::string::npos ? std::optional<std::uint64_t>(0)
+                                                                : std::nullopt;
+    }
+    if (digits.size() > 9) {
+        return std::nullopt;
+    }
+    const std::uint64_t limit = std::stoull(digits);
+    if (limit < kSmallestLineLimit || limit > kLargestLineLimit) {
+        return std::nullopt;
+    }
+    return limit;
 }
 
 WkLogCommands::WkLogCommands(WkLogDoc& document, const WkLogRows& rows)
@@ -103,21 +117,27 @@ void WkLogCommands::ToggleLogToFile(WkPrompts& prompts) {
     }
 }
 
-bool WkLogCommands::ChooseLineLimit(Prompts& prompts) {
-    const auto& limits = LineLimits();
-    std::vector<std::string> items;
-    for (std::uint64_t limit : limits) {
-        items.push_back(LineLimitText(limit));
+bool WkLogCommands::ChooseLineLimit(WkPrompts& prompts) {
+    const std::uint64_t current = document_.LineLimit();
+    std::string text = current == 0 ? std::string() : Grouped(current);
+    for (;;) {
+        const std::optional<std::string> typed = prompts.AskText(
+            "Line Limit",
+            "The most lines the protocol window keeps (" + Grouped(kSmallestLineLimit) + " to " +
+                Grouped(kLargestLineLimit) + "); older lines are dropped. Empty: no limit.",
+            text);
+        if (!typed) {
+            return false;
+        }
+        if (const std::optional<std::uint64_t> limit = ParseLineLimit(*typed)) {
+            if (*limit == current) {
+                return false;
+            }
+            document_.SetLineLimit(*limit);
+            return true;
+        }
+        prompts.ShowMessage("Please enter a number of lines from " + Grouped(kSmallestLineLimit) +
+                            " to " + Grouped(kLargestLineLimit) + ", or nothing for no limit.");
+        text = *typed;
     }
-    const auto current = std::find(limits.begin(), limits.end(), document_.LineLimit());
-    const int preselected =
-        current == limits.end() ? -1 : static_cast<int>(current - limits.begin());
-    const int chosen = prompts.SelectFromList(
-        "Line Limit", "The most lines the protocol window keeps; older lines are dropped.", items,
-        preselected);
-    if (chosen < 0 || chosen >= static_cast<int>(limits.size()) || chosen == preselected) {
-        return false;
-    }
-    document_.SetLineLimit(limits[static_cast<std::size_t>(chosen)]);
-    return true;
 }

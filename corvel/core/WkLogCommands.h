@@ -9,14 +9,18 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 class WkLogCommands {
 public:
-    /// Line limits offered, 0 for none, and their texts in the selection list.
-    static const std::vector<std::uint64_t>& LineLimits();
-    static std::string LineLimitText(std::uint64_t limit);
+    /// The line limits the user may type; 0 is none.
+    static constexpr std::uint64_t kSmallestLineLimit = 1000;
+    static constexpr std::uint64_t kLargestLineLimit = 10000000;
+    /// A typed line limit: digits, grouped or not ("250,000"), from the smallest to the
+    /// largest; empty for none (0). Nothing for any other text.
+    static std::optional<std::uint64_t> ParseLineLimit(const std::string& text);
 
     WkLogCommands(WkLogDoc& document, const WkLogRows& rows);
 
@@ -31,8 +35,9 @@ public:
     /// file is replaced only when the user agrees. A file that cannot be written is reported.
     void ToggleLogToFile(WkPrompts& prompts);
 
-    /// Lets the user pick the line limit; true when it changed.
-    bool ChooseLineLimit(Prompts& prompts);
+    /// Lets the user type the line limit (asked again after a text that is none); true when
+    /// it changed.
+    bool ChooseLineLimit(WkPrompts& prompts);
 
 private:
     WkLogDoc& document_;

@@ -65,16 +65,16 @@ void WkLogDoc::DropPendingLocked() {
     consumed_.notify_all(); // senders waiting for room give up
 }
 
-bool WkLogDoc::Append(const std::string& line) {
-    return Take([&] { pending_.push_back({line, {}, 0}); }, false);
+bool WkLogDoc::Append(const std::string& line, int port) {
+    return Take([&] { pending_.push_back({line, {}, 0, port}); }, false);
 }
 
 bool WkLogDoc::AppendReceived(WkPackedTime time, std::vector<std::vector<std::uint8_t>>& pieces,
-                              bool silent) {
+                              bool silent, int port) {
     return Take(
         [&] {
             for (std::vector<std::uint8_t>& piece : pieces) {
-                pending_.push_back({{}, std::move(piece), time});
+                pending_.push_back({{}, std::move(piece), time, port});
             }
         },
         silent);
@@ -153,13 +153,13 @@ bool WkLogDoc::DrainLocked(std::unique_lock<std::mutex>& lock) {
     const bool texts = stream_.IsOpen() || sink->WantsLineText();
     for (Entry& entry : taking_) {
         if (entry.time != 0) {
-            store_.AppendAutoAnswer(entry.time, entry.bytes);
+            store_.AppendAutoAnswer(entry.time, entry.bytes, entry.port);
             if (texts) {
                 AppendProtocolLine(WkLineKind::kAutoAnswer, entry.time, 0, entry.bytes,
                                    texts_.emplace_back());
             }
         } else {
-            store_.Append(entry.text);
+            store_.Append(entry.text, entry.port);
             if (texts) {
                 texts_.push_back(std::move(entry.text));
             }

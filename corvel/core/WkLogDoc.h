@@ -64,14 +64,15 @@ public:
 
     /// Appends one line (without line end) from any thread: on the user-interface thread it
     /// is in the window when this returns, from another thread it is queued. Returns false
-    /// when the line was dropped (no view, or the window is closing).
-    bool Append(const std::string& line);
+    /// when the line was dropped (no view, or the window is closing). `port` is the number of
+    /// the serial port the line came through, 0 when not known.
+    bool Append(const std::string& line, int port = 0);
     /// Appends, as Append does, an auto-answer line for each piece received at `time` (not
     /// 0); the store keeps them without their text being made. The pieces are taken.
     /// `silent`: the line fell silent after them; when the window took no lines for a batch's
     /// time, they go in at once rather than after it.
     bool AppendReceived(WkPackedTime time, std::vector<std::vector<std::uint8_t>>& pieces,
-                        bool silent);
+                        bool silent, int port = 0);
     /// User-interface thread: moves every queued line into the store (and the file that is
     /// logged to), then tells the view. False when no line was queued.
     bool Drain();
@@ -116,6 +117,7 @@ private:
         std::string text;
         std::vector<std::uint8_t> bytes;
         WkPackedTime time = 0; ///< not 0: an auto-answer line of `bytes`
+        int port = 0;
     };
     /// Queues the entries `push` adds to the queue; the user-interface thread's own go in at
     /// once. `settled`: the sender expects no more lines at once.

@@ -18,5 +18,8 @@ bool WkLogFilter::Matches(const WkLogStore& store, WkLogStore::LineId id) const 
     if (command >= 0 && store.Command(id) != command) {
         return false;
     }
+    if (port >= 0 && store.Port(id) != port) {
+        return false;
+    }
     return true;
 }

@@ -12,11 +12,13 @@ struct WkLogFilter {
 
     int address = -1; ///< bus address, -1 for any
     int command = -1; ///< command byte, -1 for any
+    int port = -1;    ///< serial port number, -1 for any
     bool errorsOnly = false;
     Direction direction = Direction::kAll;
 
     bool IsEmpty() const {
-        return address < 0 && command < 0 && !errorsOnly && direction == Direction::kAll;
+        return address < 0 && command < 0 && port < 0 && !errorsOnly &&
+               direction == Direction::kAll;
     }
     bool operator==(const WkLogFilter&) const = default;
 

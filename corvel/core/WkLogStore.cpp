@@ -53,7 +53,7 @@ struct WkLogStore::Chunk {
     std::array<std::uint32_t, kChunkLines + 1> offset; ///< of each line's bytes in the arena
     std::array<std::int32_t, kChunkLines> partner;     ///< id difference, 0 for none
     std::array<std::int32_t, kChunkLines> code;
-    std::array<std::uint16_t, kChunkLines> reader;
+    std::array<std::uint16_t, kChunkLines> port;
     std::array<std::uint8_t, kChunkLines> flags;
     std::vector<std::uint8_t> arena;
     std::size_t count = 0;
@@ -62,25 +62,26 @@ struct WkLogStore::Chunk {
 WkLogStore::WkLogStore() = default;
 WkLogStore::~WkLogStore() = default;
 
-void WkLogStore::Append(std::string_view line, int reader) {
+void WkLogStore::Append(std::string_view line, int port) {
     ParseProtocolLine(line, parts_);
     rendered_.clear();
     const bool exact =
         AppendProtocolLine(parts_.kind, parts_.time, parts_.code, parts_.bytes, rendered_) &&
         rendered_ == line;
-    Add(parts_, exact ? std::nullopt : std::optional<std::string_view>(line), reader);
+    Add(parts_, exact ? std::nullopt : std::optional<std::string_view>(line), port);
 }
 
-void WkLogStore::AppendAutoAnswer(WkPackedTime time, std::span<const std::uint8_t> bytes) {
+void WkLogStore::AppendAutoAnswer(WkPackedTime time, std::span<const std::uint8_t> bytes,
+                                  int port) {
     parts_.kind = WkLineKind::kAutoAnswer;
     parts_.time = time;
     parts_.code = 0;
     parts_.bytes.assign(bytes.begin(), bytes.end());
-    Add(parts_, std::nullopt, 0);
+    Add(parts_, std::nullopt, port);
 }
 
 void WkLogStore::Add(const WkProtocolLine& parts, std::optional<std::string_view> verbatim,
-                     int reader) {
+                     int port) {
     if (chunks_.empty() || chunks_.back()->count == kChunkLines) {
         std::size_t reserve = kFirstArenaBytes;
         if (!chunks_.empty()) {
@@ -98,7 +99,11 @@ void WkLogStore::Add(const WkProtocolLine& parts, std::optional<std::string_view
     const std::size_t i = chunk.count;
     chunk.time[i] = parts.time;
     chunk.code[i] = parts.code;
-    chunk.reader[i] = static_cast<std::uint16_t>(std::clamp(reader, 0, 0xFFFF));
+    chunk.port[i] = static_cast<std::uint16_t>(std::clamp(port, 0, 0xFFFF));
+    if (const auto at = std::lower_bound(ports_.begin(), ports_.end(), port);
+        port > 0 && (at == ports_.end() || *at != port)) {
+        ports_.insert(at, port);
+    }
     chunk.partner[i] = 0;
     chunk.flags[i] =
         static_cast<std::uint8_t>(static_cast<std::uint8_t>(parts.kind) |
@@ -111,13 +116,14 @@ void WkLogStore::Add(const WkProtocolLine& parts, std::optional<std::string_view
     chunk.offset[i + 1] = static_cast<std::uint32_t>(chunk.arena.size());
     ++chunk.count;
     const LineId id = end_++;
-    Pair(id, parts, chunk.reader[i]);
+    Pair(id, parts, chunk.port[i]);
     DropOverLimit();
 }
 
 void WkLogStore::Clear() {
     chunks_.clear();
     pending_.clear();
+    ports_.clear();
     chunkBase_ = first_ = end_ = 0;
 }
 
@@ -172,9 +178,9 @@ int WkLogStore::Code(LineId id) const {
     return at.chunk->code[at.index];
 }
 
-int WkLogStore::Reader(LineId id) const {
+int WkLogStore::Port(LineId id) const {
     const Where at = Find(id);
-    return at.chunk->reader[at.index];
+    return at.chunk->port[at.index];
 }
 
 bool WkLogStore::IsError(LineId id) const {
@@ -267,26 +273,25 @@ void WkLogStore::SetPartner(LineId a, LineId b) {
         static_cast<std::int32_t>(static_cast<std::int64_t>(b) - static_cast<std::int64_t>(a));
 }
 
-void WkLogStore::Pair(LineId id, const WkProtocolLine& parts, int reader) {
-    const auto sameReader = [reader](const Pending& p) {
-        return reader == 0 || p.reader == 0 || p.reader == reader;
+void WkLogStore::Pair(LineId id, const WkProtocolLine& parts, int port) {
+    const auto samePort = [port](const Pending& p) {
+        return port == 0 || p.port == 0 || p.port == port;
     };
     if (parts.kind == WkLineKind::kSend) {
         if (parts.bytes.size() < 3) {
             return;
         }
-        // A reader sends its next request only after the last one is over, so a request
-        // still waiting from the same reader (or, not knowing the reader, to the same
-        // address) has gone unanswered.
+        // A port carries one exchange at a time, so a request still waiting on the same
+        // port (or, not knowing the port, to the same address) has gone unanswered.
         const int address = parts.bytes[1];
         std::erase_if(pending_, [&](const Pending& p) {
-            return reader != 0 ? p.reader == reader : p.address == address;
+            return port != 0 ? p.port == port : p.address == address;
         });
         if (pending_.size() == kMostPending) {
             pending_.erase(pending_.begin());
         }
         pending_.push_back(
-            {id, parts.time, static_cast<std::uint16_t>(reader), parts.bytes[1], parts.bytes[2]});
+            {id, parts.time, static_cast<std::uint16_t>(port), parts.bytes[1], parts.bytes[2]});
         return;
     }
     if (parts.kind != WkLineKind::kReceive && parts.kind != WkLineKind::kError) {
@@ -302,14 +307,14 @@ void WkLogStore::Pair(LineId id, const WkProtocolLine& parts, int reader) {
     if (parts.bytes.size() >= 3) {
         // An answer repeats its request's command byte and names the answering reader.
         match = std::find_if(pending_.rbegin(), pending_.rend(), [&](const Pending& p) {
-            return sameReader(p) && inWindow(p) && p.command == parts.bytes[2] &&
+            return samePort(p) && inWindow(p) && p.command == parts.bytes[2] &&
                    (p.address == parts.bytes[1] || p.address >= kBroadcastFrom);
         });
     }
     if (match == pending_.rend() && (parts.code < 0 || parts.kind == WkLineKind::kError)) {
         // A failed exchange belongs to the request just sent, whatever bytes came back.
         match = std::find_if(pending_.rbegin(), pending_.rend(),
-                             [&](const Pending& p) { return sameReader(p) && inWindow(p); });
+                             [&](const Pending& p) { return samePort(p) && inWindow(p); });
     }
     if (match == pending_.rend()) {
         return;

@@ -1,6 +1,6 @@
 #pragma once
-// The protocol window's lines, kept small: per line the time stamp, the kind, the reader
-// object, the result code and the frame bytes, in chunks of a few thousand lines. The text of
+// The protocol window's lines, kept small: per line the time stamp, the kind, the serial
+// port, the result code and the frame bytes, in chunks of a few thousand lines. The text of
 // a line is made again from these when it is asked for and is exactly the line that came in;
 // a line whose text cannot be made again from its parts is kept as text.
 //
@@ -31,12 +31,12 @@ public:
     WkLogStore(const WkLogStore&) = delete;
     WkLogStore& operator=(const WkLogStore&) = delete;
 
-    /// Appends one line, without its line end. `reader` is the reader object it came from,
-    /// 0 when that is not known.
-    void Append(std::string_view line, int reader = 0);
-    /// Appends the auto-answer line of `bytes` (not empty) received at `time`: the line
-    /// "MM/DD/YY HH:MM:SS.mmm  <<  " with "%02X " per byte, without making its text.
-    void AppendAutoAnswer(WkPackedTime time, std::span<const std::uint8_t> bytes);
+    /// Appends one line, without its line end. `port` is the number of the serial port it
+    /// came through, 0 when that is not known.
+    void Append(std::string_view line, int port = 0);
+    /// Appends the auto-answer line of `bytes` (not empty) received at `time` through `port`:
+    /// the line "MM/DD/YY HH:MM:SS.mmm  <<  " with "%02X " per byte, without making its text.
+    void AppendAutoAnswer(WkPackedTime time, std::span<const std::uint8_t> bytes, int port = 0);
     void Clear();
 
     /// The limit of a new store: about 35 MB of lines, so that an auto-answer flood cannot
@@ -61,7 +61,10 @@ public:
     WkPackedTime Time(LineId id) const;
     /// The negative result of a receive or error line, else 0.
     int Code(LineId id) const;
-    int Reader(LineId id) const;
+    int Port(LineId id) const;
+    /// The ports lines came through since the last Clear, in ascending order (0, unknown, is
+    /// not one).
+    const std::vector<int>& Ports() const { return ports_; }
     /// An error line, a failed exchange, an answer with a status other than OK, or a frame
     /// whose length or checksum is wrong.
     bool IsError(LineId id) const;
@@ -104,7 +107,7 @@ private:
     struct Pending {
         LineId id;
         WkPackedTime time;
-        std::uint16_t reader;
+        std::uint16_t port;
         std::uint8_t address;
         std::uint8_t command;
     };
@@ -114,13 +117,13 @@ private:
     };
 
     /// Adds the line of `parts`, kept as `verbatim` when that is given.
-    void Add(const WkProtocolLine& parts, std::optional<std::string_view> verbatim, int reader);
+    void Add(const WkProtocolLine& parts, std::optional<std::string_view> verbatim, int port);
     Where Find(LineId id) const;
     std::span<const std::uint8_t> Stored(const Where& at) const;
     /// The line's frame, or its request's for a line without a frame of its own.
     std::span<const std::uint8_t> FrameOrRequest(LineId id,
                                                  std::vector<std::uint8_t>& scratch) const;
-    void Pair(LineId id, const WkProtocolLine& parts, int reader);
+    void Pair(LineId id, const WkProtocolLine& parts, int port);
     void SetPartner(LineId a, LineId b);
     void DropOverLimit();
 
@@ -130,6 +133,7 @@ private:
     LineId end_ = 0;
     std::uint64_t limit_ = kDefaultLineLimit;
     std::vector<Pending> pending_; ///< requests waiting for their answers, oldest first
-    WkProtocolLine parts_;         ///< reused for every append
-    std::string rendered_;         ///< reused for every append
+    std::vector<int> ports_;
+    WkProtocolLine parts_; ///< reused for every append
+    std::string rendered_; ///< reused for every append
 };

@@ -48,6 +48,15 @@ public:
         (void)preferred;
         return -1;
     }
+    /// Asks for one line of text under `title`, explained by `text`, proposing `initial`.
+    /// Nothing for Cancel (the base, and a program that is ending).
+    virtual std::optional<std::string> AskText(const std::string& title, const std::string& text,
+                                               const std::string& initial) {
+        (void)title;
+        (void)text;
+        (void)initial;
+        return std::nullopt;
+    }
     /// The "Select a COM-Port" dialog over `choice`, shown only when the choice cannot be made
     /// without the user. Returns the chosen port handle, 0 for none.
     virtual int SelectComPort(const WkComPortChoice& choice) = 0;

@@ -22,6 +22,8 @@ public:
 
     /// Asks `text` with Yes and No buttons; true for Yes.
     virtual bool AskYesNo(const std::string& text) = 0;
+    /// As AskYesNo, with No as the default button, for a Yes that may do harm.
+    virtual bool AskYesNoDefaultNo(const std::string& text) { return AskYesNo(text); }
 
     /// Asks `text` with Yes, No and Cancel buttons (closing the box is Cancel).
     virtual Answer AskYesNoCancel(const std::string& text) = 0;

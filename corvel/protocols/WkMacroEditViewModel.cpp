@@ -1,6 +1,7 @@
 #include "WkMacroEditViewModel.h"
 
 #include "WkLibraries.h"
+#include "WkProtocolBytes.h"
 #include "WkProtocolListDoc.h"
 #include "WkProtocolServices.h"
 
@@ -49,6 +50,7 @@ WkMacroEditViewModel::RunResult WkMacroEditViewModel::Run() {
     RunResult result;
     const int reader = document_.GetReaderHandle();
     if (reader == 0 || BoundPortHandle() == 0) {
+        outcome_ = kNothingSentNoPort;
         return result;
     }
     result.ran = true;
@@ -59,8 +61,15 @@ WkMacroEditViewModel::RunResult WkMacroEditViewModel::Run() {
     for (std::size_t i = 0; i < document_.ItemCount(); ++i) {
         const WkProtocolItem& item = *document_.Item(i);
         // The protocols are whole frames, as taken from the protocol window or completed by
-        // the edit dialog: what is sent is what is shown.
-        const std::optional<int> sent = SendBytes(item.protocol, 0);
+        // the edit dialog: what is sent is what is shown, and nothing else.
+        if (!WkProtocolBytes::Problem(item.protocol, false).empty()) {
+            ++result.invalid;
+            if (result.firstInvalid == 0) {
+                result.firstInvalid = static_cast<int>(i) + 1;
+            }
+            continue;
+        }
+        const std::optional<int> sent = SendItem(item);
         if (!sent) {
             ++result.skipped;
             continue;
@@ -70,6 +79,7 @@ WkMacroEditViewModel::RunResult WkMacroEditViewModel::Run() {
             result.haltedAt = static_cast<int>(i) + 1;
             result.haltCode = *sent;
             const std::string message = HaltMessage(result.haltedAt, item, *sent);
+            outcome_ = message;
             if (services_.showStatus) {
                 services_.showStatus(message);
             }
@@ -80,5 +90,17 @@ WkMacroEditViewModel::RunResult WkMacroEditViewModel::Run() {
         }
     }
     libraries.SetReaderPara(reader, "SendProtToApp", kept);
+    if (result.haltedAt == 0) {
+        outcome_ = Summary(result);
+    }
     return result;
+}
+
+std::string WkMacroEditViewModel::Summary(const RunResult& result) {
+    std::string text = "Macro: " + std::to_string(result.sent) + " protocols sent";
+    if (result.invalid > 0) {
+        text += "; " + std::to_string(result.invalid) + " not sent for a fault in the protocol" +
+                " (the first is item " + std::to_string(result.firstInvalid) + ")";
+    }
+    return text;
 }

@@ -4,23 +4,22 @@
 
 #include "WkProtocolListModel.h"
 
-#include <array>
 #include <string>
 
 class WkMacroEditViewModel : public WkProtocolListModel {
 public:
-    /// Where Insert puts the copy.
+    /// Where Insert puts the copy (the Insert sub-menu's entries, in this order).
     enum class InsertPosition { Head, Before, After, Tail };
-    /// The Insert sub-menu's entries, by InsertPosition.
-    static constexpr std::array<const char*, 4> kInsertNames = {"Head", "Before", "After", "Tail"};
 
     /// What a run did.
     struct RunResult {
-        bool ran = false; ///< false: no reader object or no port, nothing was sent
-        int sent = 0;     ///< items that went out
-        int skipped = 0;  ///< items without hex digits
-        int haltedAt = 0; ///< 1-based item that stopped the run, 0 when it went through
-        int haltCode = 0; ///< that item's result
+        bool ran = false;     ///< false: no reader object or no port, nothing was sent
+        int sent = 0;         ///< items that went out
+        int skipped = 0;      ///< items without hex digits
+        int invalid = 0;      ///< items whose protocol cannot be sent (WkProtocolBytes::Problem)
+        int firstInvalid = 0; ///< 1-based item of the first of them
+        int haltedAt = 0;     ///< 1-based item that stopped the run, 0 when it went through
+        int haltCode = 0;     ///< that item's result
     };
 
     using WkProtocolListModel::WkProtocolListModel;
@@ -36,13 +35,21 @@ public:
 
     /// "&Run": every item in document order through the reader object, exactly as written
     /// (no checksum added), with "SendProtToApp" off for the run and restored after it. An
-    /// item without hex digits is skipped. An item with its flag set whose send fails (a
-    /// negative result) stops the run; the status bar and the protocol window say which item
-    /// and why. Nothing happens without a reader object or a bound port.
+    /// item without hex digits is skipped, an item whose protocol cannot be sent is not sent
+    /// (Summary names it). An item with its flag set whose send fails (a negative result)
+    /// stops the run; the status bar and the protocol window say which item and why. Nothing
+    /// happens without a reader object or a bound port.
     RunResult Run();
+    /// The status line after a run that went through: "Macro: N protocols sent", and the
+    /// items not sent for a problem of their protocol.
+    static std::string Summary(const RunResult& result);
 
     /// The message of a run stopped at item `number` (1-based) with `code`.
     std::string HaltMessage(int number, const WkProtocolItem& item, int code) const;
+
+protected:
+    /// A macro item's flag is "halt on error": the protocols are whole frames, sent as written.
+    bool AddsChecksum(const WkProtocolItem&) const override { return false; }
 
 private:
     InsertPosition lastPosition_ = InsertPosition::Tail;

@@ -1,6 +1,5 @@
 #include "WkProtEditViewModel.h"
 
-#include "WkProtocolEditPrompt.h"
 #include "WkProtocolListDoc.h"
 
 #include "common/HexText.h"
@@ -79,6 +78,10 @@ void WkProtEditViewModel::Sort() {
     selected_ = selected;
 }
 
+bool WkProtEditViewModel::AddsChecksum(const WkProtocolItem& item) const {
+    return item.flag;
+}
+
 void WkProtEditViewModel::AfterEdit(int) {
     Sort();
 }
@@ -92,7 +95,7 @@ bool WkProtEditViewModel::Insert() {
     document_.AppendItem(std::move(copy));
     rows_.push_back(RowOf(item));
     selected_ = static_cast<int>(rows_.size()) - 1;
-    if (editor_.EditItem(item)) {
+    if (EditChecked(item)) {
         document_.ItemChanged();
     }
     rows_.back() = RowOf(item);
@@ -104,6 +107,7 @@ bool WkProtEditViewModel::Insert() {
 
 std::optional<int> WkProtEditViewModel::Send() {
     if (document_.GetReaderHandle() == 0 || BoundPortHandle() == 0) {
+        outcome_ = kNothingSentNoPort;
         return std::nullopt;
     }
     const int index = ItemIndexOfRow(selected_);
@@ -111,5 +115,10 @@ std::optional<int> WkProtEditViewModel::Send() {
         return std::nullopt;
     }
     const WkProtocolItem& item = *document_.Item(static_cast<std::size_t>(index));
-    return SendBytes(item.protocol, item.flag ? 1 : 0);
+    std::string answer;
+    const std::optional<int> result = SendItem(item, &answer);
+    if (result) {
+        outcome_ = "Send " + item.protocol + ": " + answer;
+    }
+    return result;
 }

@@ -40,13 +40,16 @@ public:
 
     /// "Send": the selected row's protocol goes out through the reader object with the item's
     /// checksum flag. None when nothing was sent (no reader object, no port, no row, no hex
-    /// digits); else the reader library's result, which the editor does not judge.
+    /// digits, or a protocol that cannot be sent, which is shown); else the reader library's
+    /// result, which the editor does not judge.
     std::optional<int> Send();
 
     /// The key a row sorts by in `column`.
     std::string SortKey(const Row& row, int column) const;
 
 protected:
+    /// The flag of a protocol item is "create checksum".
+    bool AddsChecksum(const WkProtocolItem& item) const override;
     void AfterEdit(int row) override;
 
 private:

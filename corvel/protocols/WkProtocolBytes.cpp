@@ -2,19 +2,48 @@
 
 #include "common/HexText.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
-int WkProtocolBytes::Parse(const std::string& text, Buffer& bytes, std::string* problem) {
-    std::string digits = text;
-    StripNonHex(digits);
-    if (digits.empty()) {
-        return 0;
+namespace {
+
+// The bytes of `text` and what keeps them from being a frame; empty bytes when there is a
+// problem.
+std::vector<unsigned char> Read(const std::string& text, bool addChecksum, std::string& problem) {
+    std::vector<unsigned char> bytes;
+    if (const auto fault = ReadHexFrame(text, bytes)) {
+        problem = HexTextFaultMessage(text, *fault);
+        return {};
     }
-    const int count = HexTextToBytes(digits, bytes.data(), kMaxBytes, false);
-    if (count == 0 && problem != nullptr) {
-        *problem = digits.size() % 2 != 0 ? kHexOddLengthMessage : kHexTooLongMessage;
+    const std::size_t length = bytes.size() + (addChecksum && !bytes.empty() ? 1 : 0);
+    if (length > static_cast<std::size_t>(WkProtocolBytes::kMaxFrame)) {
+        problem = "Error in Protocol string!\n\nThe frame has " + std::to_string(length) +
+                  (addChecksum ? " bytes with its checksum" : " bytes") + "; at most " +
+                  std::to_string(WkProtocolBytes::kMaxFrame) + " fit in a frame.";
+        return {};
     }
-    return count;
+    problem.clear();
+    return bytes;
+}
+
+} // namespace
+
+std::string WkProtocolBytes::Problem(const std::string& text, bool addChecksum) {
+    std::string problem;
+    Read(text, addChecksum, problem);
+    return problem;
+}
+
+int WkProtocolBytes::Parse(const std::string& text, bool addChecksum, Buffer& bytes,
+                           std::string* problem) {
+    std::string why;
+    const std::vector<unsigned char> read = Read(text, addChecksum, why);
+    if (problem != nullptr) {
+        *problem = why;
+    }
+    std::copy(read.begin(), read.end(), bytes.begin());
+    return static_cast<int>(read.size());
 }
 
 std::string WkProtocolBytes::ToText(const unsigned char* bytes, int count) {
@@ -32,13 +61,13 @@ std::string WkProtocolBytes::ToText(const unsigned char* bytes, int count) {
 
 std::string WkProtocolBytes::WithChecksum(const std::string& text) {
     Buffer bytes{};
-    int count = Parse(text, bytes);
+    int count = Parse(text, false, bytes);
     if (count == 0) {
         return text;
     }
     const bool hasPlace = count >= 2 && bytes[0] == count;
     if (!hasPlace) {
-        if (count >= kMaxBytes) {
+        if (count >= kMaxFrame) {
             return text;
         }
         ++count;

@@ -1,11 +1,15 @@
 #include "WkProtocolListModel.h"
 
 #include "WkLibraries.h"
+#include "WkLinePort.h"
 #include "WkProtocolBytes.h"
 #include "WkProtocolEditPrompt.h"
 #include "WkProtocolListDoc.h"
 #include "WkProtocolServices.h"
 
+#include "common/ReaderTexts.h"
+
+#include <cstdio>
 #include <cstdlib>
 
 WkProtocolListModel::WkProtocolListModel(WkProtocolListDoc& document,
@@ -15,8 +19,24 @@ WkProtocolListModel::WkProtocolListModel(WkProtocolListDoc& document,
 
 WkProtocolListModel::~WkProtocolListModel() = default;
 
-WkProtocolListModel::Row WkProtocolListModel::RowOf(const WkProtocolItem& item) {
-    return Row{item.protocol, item.comment, item.FlagText()};
+WkProtocolListModel::Row WkProtocolListModel::RowOf(const WkProtocolItem& item) const {
+    return Row{item.protocol, item.comment, item.FlagText(),
+               WkProtocolBytes::Problem(item.protocol, AddsChecksum(item))};
+}
+
+bool WkProtocolListModel::EditChecked(WkProtocolItem& item) {
+    const std::unique_ptr<WkProtocolItem> draft = item.Clone();
+    while (editor_.EditItem(*draft)) {
+        const std::string problem = WkProtocolBytes::Problem(draft->protocol, AddsChecksum(*draft));
+        if (problem.empty()) {
+            item.protocol = draft->protocol;
+            item.comment = draft->comment;
+            item.flag = draft->flag;
+            return true;
+        }
+        document_.GetPrompts().ShowMessage(problem);
+    }
+    return false;
 }
 
 void WkProtocolListModel::Start() {
@@ -48,7 +68,7 @@ int WkProtocolListModel::ItemIndexOfRow(int row) const {
 
 bool WkProtocolListModel::New() {
     std::unique_ptr<WkProtocolItem> item = document_.MakeItem();
-    if (!editor_.EditItem(*item)) {
+    if (!EditChecked(*item)) {
         return false;
     }
     rows_.push_back(RowOf(*item));
@@ -62,7 +82,7 @@ bool WkProtocolListModel::Edit() {
         return false;
     }
     WkProtocolItem& item = *document_.Item(static_cast<std::size_t>(index));
-    if (!editor_.EditItem(item)) {
+    if (!EditChecked(item)) {
         return false;
     }
     document_.ItemChanged();
@@ -109,10 +129,12 @@ int WkProtocolListModel::BoundPortHandle() const {
     return std::atoi(value.c_str());
 }
 
-std::optional<int> WkProtocolListModel::SendBytes(const std::string& protocol, int addChecksum) {
+std::optional<int> WkProtocolListModel::SendItem(const WkProtocolItem& item,
+                                                 std::string* answerText) {
     WkProtocolBytes::Buffer request{};
     std::string problem;
-    const int count = WkProtocolBytes::Parse(protocol, request, &problem);
+    const bool checksum = AddsChecksum(item);
+    const int count = WkProtocolBytes::Parse(item.protocol, checksum, request, &problem);
     if (count == 0) {
         if (!problem.empty()) {
             document_.GetPrompts().ShowMessage(problem);
@@ -120,6 +142,26 @@ std::optional<int> WkProtocolListModel::SendBytes(const std::string& protocol, i
         return std::nullopt;
     }
     unsigned char answer[kAnswerSize] = {};
-    return services_.libraries->SendTransparent(document_.GetReaderHandle(), request.data(), count,
-                                                answer, kAnswerSize, addChecksum);
+    const WkLinePort port(WkLinePort::OfReader(*services_.libraries, document_.GetReaderHandle()));
+    const int result = services_.libraries->SendTransparent(
+        document_.GetReaderHandle(), request.data(), count, answer, kAnswerSize, checksum ? 1 : 0);
+    if (answerText == nullptr) {
+        return result;
+    }
+    // An answer frame: LEN, bus address, command, status, data.
+    constexpr int kStatusByte = 3;
+    if (result < 0) {
+        const std::string reason = services_.libraries->ErrorText(result);
+        *answerText = (reason.empty() ? std::string("send failed") : reason) +
+                      " (ErrorCode: " + std::to_string(result) + ")";
+    } else if (result <= kStatusByte) {
+        *answerText = result == 0 ? "no answer" : std::to_string(result) + " bytes answered";
+    } else if (answer[kStatusByte] == 0) {
+        *answerText = "OK";
+    } else {
+        char status[8];
+        std::snprintf(status, sizeof status, "0x%02X", answer[kStatusByte]);
+        *answerText = ReaderStatusText(answer[kStatusByte]) + " (Statusbyte: " + status + ")";
+    }
+    return result;
 }

@@ -33,6 +33,10 @@ Prompts& WkAppReaderEditHost::UserPrompts() {
     return app_.UserPrompts();
 }
 
+bool WkAppReaderEditHost::AppendToProtocolWindow(const std::string& text) {
+    return app_.AppendToProtocolWindow(text);
+}
+
 WkTransponderLink* WkAppReaderEditHost::OpenTransponderDocument(const std::string& path,
                                                                 bool& noTemplate) {
     WkDocTemplate* trans = app_.FindTemplate("Trans");

@@ -16,6 +16,7 @@ public:
     int SelectReaderType() override;
     WkLibraries& Libraries() override;
     Prompts& UserPrompts() override;
+    bool AppendToProtocolWindow(const std::string& text) override;
     WkTransponderLink* OpenTransponderDocument(const std::string& path, bool& noTemplate) override;
     void UpdateTransponderViews(WkTransponderLink& transponder, int hint) override;
     std::vector<std::filesystem::path> DataFolders() override;

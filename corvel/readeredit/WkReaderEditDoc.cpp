@@ -53,12 +53,14 @@ bool WkReaderEditDoc::OnOpenDocument(const std::filesystem::path& path) {
     if (!LoadFile(path.string())) {
         return false;
     }
+    KnowLoadedBlocks();
     MoveFrame(kFrameRect);
     CreateReaderIfNone();
     if (const std::string missing = MissingConfigText(); !missing.empty()) {
         Prompts& prompts = host_ != nullptr ? host_->UserPrompts() : GetPrompts();
         prompts.ShowMessage(path.filename().string() + ": " + missing, Prompts::Icon::Warning);
     }
+    TellConnection();
     return true;
 }
 
@@ -85,11 +87,17 @@ void WkReaderEditDoc::SetTitle(const std::string& name) {
 }
 
 bool WkReaderEditDoc::CanCloseFrame() {
+    if (WkReaderEditViewModel* view = EditView()) {
+        view->CancelBusy(); // the port gets its settings back before anything is asked
+    }
     UpdateAllViews(kHintCommit);
     return WkStdEditDoc::CanCloseFrame();
 }
 
 void WkReaderEditDoc::OnCloseDocument() {
+    if (WkReaderEditViewModel* view = EditView()) {
+        view->CancelBusy(); // also when the program ends without questions
+    }
     // A transponder document may unlink itself while it is told; work on a copy.
     const std::vector<WkTransponderLink*> linked = linked_;
     linked_.clear();
@@ -131,7 +139,11 @@ bool WkReaderEditDoc::SelectReaderType() {
         return false;
     }
     // The file is loaded into this document, which keeps its own path and name: saving must
-    // never write over the default configuration.
+    // never write over the default configuration. Nor does a reset change how the workbench
+    // reaches the reader: bus address, port, link flag, comment and linked file stay.
+    const std::vector<unsigned char> base = modul_->BaseImage();
+    const std::string comment = modul_->GetInfoString(WkFileInfoHeader::kComment);
+    const std::string linkedPath = modul_->GetInfoString(kLinkedPathEntry);
     bool loaded = false;
     if (auto path = WkReaderDefaults::Find(name, host_->DataFolders())) {
         std::ifstream in(*path, std::ios::binary);
@@ -142,12 +154,19 @@ bool WkReaderEditDoc::SelectReaderType() {
         host_->UserPrompts().ShowMessage("Cannot open " + name);
         return false;
     }
+    for (const std::size_t kept : {0, 1, 4}) {
+        modul_->Base().SetByteAt(static_cast<int>(kept), base[kept], false);
+    }
+    modul_->SetInfoString(WkFileInfoHeader::kComment, comment);
+    modul_->SetInfoString(kLinkedPathEntry, linkedPath);
+    KnowLoadedBlocks();
     CreateReaderIfNone();
     UpdateAllViews(kHintReload);
     if (WkReaderEditViewModel* view = EditView()) {
         view->LoadActivePage();
     }
     SetModifiedFlag(true);
+    TellConnection();
     return true;
 }
 
@@ -179,6 +198,61 @@ void WkReaderEditDoc::LinkAtOpen(bool isNew) {
 void WkReaderEditDoc::DropLink() {
     modul_->Base().SetBit(kLinkFlag, false, false);
     modul_->SetInfoString(kLinkedPathEntry, "");
+}
+
+void WkReaderEditDoc::KnowLoadedBlocks() {
+    // A block the file held whole is known; one padded with zeros is asked about before a
+    // send, as are the values of a new document.
+    for (std::size_t block = 0; block < known_.size(); ++block) {
+        known_[block] = configBytesLoaded_ >= (block + 1) * 16;
+    }
+}
+
+void WkReaderEditDoc::SetBusAddress(std::uint8_t address) {
+    modul_->Base().SetByte(kBusAddress, address);
+    TellConnection();
+}
+
+void WkReaderEditDoc::TellConnection() {
+    if (toldBusAddress_ != LinkedBusAddress()) {
+        toldBusAddress_ = LinkedBusAddress();
+        TellLinked(WkReaderParam::kBusAddress, BusAddressText());
+    }
+}
+
+bool WkReaderEditDoc::ConfirmSend(const std::vector<int>& blocks, const char* question) {
+    bool unknown = false;
+    for (const int block : blocks) {
+        if (block >= 0 && block < static_cast<int>(known_.size())) {
+            bool& known = known_[static_cast<std::size_t>(block)];
+            known = known || modul_->IsBlockRead(block);
+            unknown = unknown || !known;
+        }
+    }
+    if (unknown && !GetPrompts().AskYesNoDefaultNo(question)) {
+        return false;
+    }
+    for (const int block : blocks) {
+        if (block >= 0 && block < static_cast<int>(known_.size())) {
+            known_[static_cast<std::size_t>(block)] = true;
+        }
+    }
+    return true;
+}
+
+void WkReaderEditDoc::Report(const std::string& text) {
+    if (host_ != nullptr) {
+        host_->AppendToProtocolWindow(text);
+    }
+    if (WkReaderEditViewModel* view = EditView()) {
+        view->ShowStatus(text);
+    }
+}
+
+void WkReaderEditDoc::ShowOutcome(const std::string& text) {
+    if (WkReaderEditViewModel* view = EditView()) {
+        view->ShowStatus(text);
+    }
 }
 
 void WkReaderEditDoc::TellLinked(const std::string& key, const std::string& value) {

@@ -10,6 +10,7 @@
 #include "WkReaderDocLink.h"
 #include "WkStdEditDoc.h"
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,6 +32,14 @@ public:
     static constexpr int kLinkedPathEntry = 7;
     /// Where new and opened documents put their frame window.
     static constexpr WkRect kFrameRect{0, 0, 620, 300};
+    /// Asked before configuration values that never came from a reader, a file or a reset
+    /// are sent (No is the default).
+    static constexpr const char* kUnknownPageQuestion =
+        "The values on this page were not read from a reader or loaded from a file. Send them "
+        "anyway?";
+    static constexpr const char* kUnknownPagesQuestion =
+        "The values on these pages were not read from a reader or loaded from a file. Send them "
+        "anyway?";
 
     /// `host` is not owned and may be null (no reader objects, no dialogs: offline).
     explicit WkReaderEditDoc(WkReaderEditHost* host);
@@ -68,10 +77,12 @@ public:
 
     /// The save dialog proposes the stored name, not the frame title.
     std::string SaveNameProposal() const override { return storedName_; }
-    /// Before the frame closes: views commit their fields (hint 1), then the active page
-    /// commits (the base's pending edits); false when a value is out of range.
+    /// Before the frame closes: work under way in the view (baud rate detection) is
+    /// cancelled, views commit their fields (hint 1), then the active page commits (the base's
+    /// pending edits); false when a value is out of range.
     bool CanCloseFrame() override;
-    /// The document closes: every linked transponder document is told, the list emptied.
+    /// The document closes: work under way in the view is cancelled, every linked transponder
+    /// document is told, the list emptied.
     void OnCloseDocument() override;
 
     /// The File Info dialog's content: every row, reader type and software version from the
@@ -81,8 +92,10 @@ public:
     bool HasFileInfo() const override { return true; }
 
     /// "Reset Editor...": marks the document modified, asks for a reader type and loads its
-    /// default configuration into this document (path and name stay). A file found nowhere,
-    /// or one that does not load, shows "Cannot open " + its name. Returns true when loaded.
+    /// default configuration into this document. How the workbench reaches the reader stays:
+    /// path and name, bus address, port, link flag, comment and linked transponder file. A
+    /// file found nowhere, or one that does not load, shows "Cannot open " + its name.
+    /// Returns true when loaded.
     bool SelectReaderType();
 
     /// The link step after the document was created (`isNew`) or opened: reopens the linked
@@ -94,8 +107,20 @@ public:
 
     /// The port number text the view chose; told to linked documents as "COMNR".
     void SetPortText(const std::string& text) { portText_ = text; }
+    /// Stores the bus address (base-image byte 0, marking the document when it changed) and
+    /// tells the linked transponder documents when it changed.
+    void SetBusAddress(std::uint8_t address);
     /// Tells every linked transponder document `key` = `value`.
     void TellLinked(const std::string& key, const std::string& value);
+
+    /// Whether configuration blocks `blocks` (0 .. 2) may be sent: their values came from the
+    /// reader, a file or a reset, or the user says Yes to `question`. A Yes counts for later
+    /// sends of the same blocks.
+    bool ConfirmSend(const std::vector<int>& blocks, const char* question);
+    /// Tells the user what a send or read came to: the protocol window and the status bar.
+    void Report(const std::string& text);
+    /// Shows the outcome of a command beside the editor's buttons and in the status bar.
+    void ShowOutcome(const std::string& text);
     /// The bus address as "%3d".
     std::string BusAddressText() const;
     const std::vector<WkTransponderLink*>& LinkedTransponders() const { return linked_; }
@@ -113,6 +138,11 @@ public:
 
 private:
     void CreateReaderIfNone();
+    // Tells the linked transponder documents the bus address when it is not the one they
+    // were told last.
+    void TellConnection();
+    // The configuration blocks the last loaded file held whole count as known.
+    void KnowLoadedBlocks();
 
     std::shared_ptr<WkReaderEditHost> sharedHost_;
     WkReaderEditHost* host_;
@@ -120,6 +150,10 @@ private:
     std::string storedName_;
     std::string portText_;
     std::vector<WkTransponderLink*> linked_;
+    std::optional<std::uint8_t> toldBusAddress_;
+    // Configuration blocks whose values came from a file or a reset, or that the user
+    // agreed to send; a block the reader module holds as read counts too.
+    std::array<bool, 3> known_{};
     bool written_ = false;
     /// Bytes of the configuration image the last loaded file held (padded after that).
     std::size_t configBytesLoaded_ = kConfigBlockBytes;

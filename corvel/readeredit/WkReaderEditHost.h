@@ -30,6 +30,11 @@ public:
 
     virtual WkLibraries& Libraries() = 0;
     virtual Prompts& UserPrompts() = 0;
+    /// Hands a line to the protocol window; false when there is none (the default).
+    virtual bool AppendToProtocolWindow(const std::string& text) {
+        (void)text;
+        return false;
+    }
 
     /// Opens the transponder file at `path` (a new transponder document when empty) without
     /// asking for a reader. Returns the document's link, or null when none was opened;

@@ -21,20 +21,33 @@ protected:
     WkPageButtons& operator=(const WkPageButtons&) = default;
 };
 
+/// What a send (or a read) of a page's commands came to.
+struct WkPageSend {
+    bool refused = false; ///< nothing went out: a value out of range, or the user said No
+    int sent = 0;         ///< commands the reader took (status 0)
+    int total = 0;        ///< commands the page sends (or reads)
+    std::string failed;   ///< the first command that failed, by its group title ("" if none)
+    int result = 0;       ///< its result: a reader status or a negative code
+};
+
 /// A configuration page. The first four operations are those the view's buttons call.
 class WkReaderEditPage {
 public:
     virtual ~WkReaderEditPage() = default;
 
-    /// "Send All": sends the page's commands from the module, without taking the controls.
-    virtual void SendPage() = 0;
-    /// "&Send Page": commits the controls; when that succeeds, sends the page's commands.
-    virtual void CommitAndSendPage() = 0;
+    /// "Send All": sends the page's commands from the module, without taking the controls
+    /// and without asking; stops at the first command that fails.
+    virtual WkPageSend SendPage() = 0;
+    /// "&Send Page": commits the controls; when that succeeds, sends the page's commands
+    /// (asking first when their values were never read, loaded or reset) up to the first
+    /// that fails.
+    virtual WkPageSend CommitAndSendPage() = 0;
     /// "Read All" (force off): reads the page's commands into the module; with force on the
-    /// page's blocks are read fresh from the reader.
-    virtual void ReadPage(bool force) = 0;
+    /// page's blocks are read fresh from the reader. A command that fails does not stop the
+    /// others; the first that failed is in the result.
+    virtual WkPageSend ReadPage(bool force) = 0;
     /// "&Read Page": a forced read, then Load.
-    virtual void ReadPageAndLoad() = 0;
+    virtual WkPageSend ReadPageAndLoad() = 0;
     /// True for a page that sends the reader's access lock, which "Send All" sends last.
     virtual bool SendsLock() const { return false; }
 
@@ -47,6 +60,16 @@ public:
 
     /// The tab's caption.
     virtual std::string Caption() const = 0;
+
+    /// Work that runs one step per turn of the event loop (baud rate detection). While it
+    /// runs, the editor takes no other action.
+    virtual bool IsBusy() const { return false; }
+    /// Runs the next step; true when the work is over.
+    virtual bool StepBusy() { return true; }
+    /// Ends the work at once and puts back what it changed.
+    virtual void CancelBusy() {}
+    /// How far the work has come, shown beside its Cancel button.
+    virtual std::string BusyText() const { return {}; }
 
 protected:
     WkReaderEditPage() = default;

@@ -5,6 +5,7 @@
 #include "WkLibraries.h"
 #include "WkReaderEditDoc.h"
 #include "WkReaderEditHost.h"
+#include "WkResultText.h"
 #include "WkTransponderLink.h"
 
 #include <algorithm>
@@ -21,6 +22,16 @@ int ParseInt(const std::string& text, int fallback) {
     const char* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, value);
     return ec == std::errc() && ptr == end ? value : fallback;
+}
+
+bool IsInteger(const std::string& text) {
+    const std::size_t sign = !text.empty() && text[0] == '-' ? 1 : 0;
+    return text.size() > sign && text.find_first_not_of("0123456789", sign) == std::string::npos;
+}
+
+// "... stopped at [0x42] Gap Time (tf): <why>."
+std::string Stopped(const std::string& what, const WkPageSend& send) {
+    return what + " stopped at " + send.failed + ": " + WkResultText(send.result) + ".";
 }
 
 } // namespace
@@ -44,8 +55,48 @@ WkReaderEditPage* WkReaderEditViewModel::Active() const {
                : nullptr;
 }
 
+WkReaderEditPage* WkReaderEditViewModel::Busy() const {
+    for (WkReaderEditPage* page : pages_) {
+        if (page->IsBusy()) {
+            return page;
+        }
+    }
+    return nullptr;
+}
+
+bool WkReaderEditViewModel::IsBusy() const {
+    return Busy() != nullptr;
+}
+
+std::string WkReaderEditViewModel::BusyText() const {
+    const WkReaderEditPage* page = Busy();
+    return page != nullptr ? page->BusyText() : std::string();
+}
+
+bool WkReaderEditViewModel::StepBusy() {
+    WkReaderEditPage* page = Busy();
+    const bool over = page == nullptr || page->StepBusy();
+    Changed();
+    return over;
+}
+
+void WkReaderEditViewModel::CancelBusy() {
+    if (WkReaderEditPage* page = Busy()) {
+        page->CancelBusy();
+        Changed();
+    }
+}
+
+void WkReaderEditViewModel::ShowStatus(const std::string& text) {
+    outcome_ = text;
+    if (status_) {
+        status_(text);
+    }
+    Changed();
+}
+
 bool WkReaderEditViewModel::SelectPage(int index) {
-    if (index < 0 || static_cast<std::size_t>(index) >= pages_.size()) {
+    if (IsBusy() || index < 0 || static_cast<std::size_t>(index) >= pages_.size()) {
         return false;
     }
     if (index == activePage_) {
@@ -88,10 +139,11 @@ bool WkReaderEditViewModel::CommitFields() {
     }
     const int address = ParseInt(busAddressText_, -1);
     if (address < 0 || address > 255) {
-        document_.GetPrompts().ShowMessage(kBusAddressRange, Prompts::Icon::Warning);
+        document_.GetPrompts().ShowMessage(
+            IsInteger(busAddressText_) ? kBusAddressRange : kNotAnInteger, Prompts::Icon::Warning);
         return false;
     }
-    document_.SetBaseByte(WkReaderEditDoc::kBusAddress, static_cast<std::uint8_t>(address));
+    document_.SetBusAddress(static_cast<std::uint8_t>(address));
     return true;
 }
 
@@ -196,7 +248,7 @@ void WkReaderEditViewModel::ApplyPort(int index) {
 }
 
 void WkReaderEditViewModel::OnComListOpened() {
-    if (!online_) {
+    if (!online_ || IsBusy()) {
         return;
     }
     FillComList();
@@ -205,7 +257,8 @@ void WkReaderEditViewModel::OnComListOpened() {
 }
 
 void WkReaderEditViewModel::OnComSelected(int index) {
-    if (!online_) {
+    if (!online_ || IsBusy()) {
+        Changed(); // the list shows the port in use again
         return;
     }
     ApplyPort(index);
@@ -214,49 +267,85 @@ void WkReaderEditViewModel::OnComSelected(int index) {
 
 void WkReaderEditViewModel::OnBusAddressEdited(const std::string& text) {
     busAddressText_ = text;
-    if (text.empty() || !online_) {
+    if (text.empty() || !online_ || IsBusy()) {
         return;
     }
-    if (!CommitFields()) {
-        LoadFields();
-        Changed();
-        return;
-    }
+    CommitFields(); // tells the linked transponder documents a changed address
     LoadFields();
     Changed();
-    document_.TellLinked(WkReaderParam::kBusAddress, document_.BusAddressText());
 }
 
-void WkReaderEditViewModel::SendPage() {
-    if (WkReaderEditPage* page = Active()) {
-        page->CommitAndSendPage();
+WkPageSend WkReaderEditViewModel::SendPage() {
+    WkReaderEditPage* page = Active();
+    if (page == nullptr || IsBusy()) {
+        return {};
     }
+    const WkPageSend send = page->CommitAndSendPage();
+    if (!send.failed.empty()) {
+        document_.Report(Stopped("Send Page", send) + " " + std::to_string(send.sent) + " of " +
+                         std::to_string(send.total) + " commands of the page reached the reader.");
+    } else if (send.total > 0) {
+        ShowStatus("Send Page: " + std::to_string(send.sent) + " commands reached the reader.");
+    }
+    Changed();
+    return send;
 }
 
 void WkReaderEditViewModel::ReadPage() {
-    if (WkReaderEditPage* page = Active()) {
-        page->ReadPageAndLoad();
+    WkReaderEditPage* page = Active();
+    if (page == nullptr || IsBusy()) {
+        return;
+    }
+    const WkPageSend read = page->ReadPageAndLoad();
+    if (!read.failed.empty()) {
+        document_.Report("Read Page: " + read.failed + " failed: " + WkResultText(read.result) +
+                         ". " + std::to_string(read.sent) + " of " + std::to_string(read.total) +
+                         " commands of the page were read.");
+    } else if (read.total > 0) {
+        ShowStatus("Read Page: " + std::to_string(read.sent) + " commands read.");
     }
 }
 
-void WkReaderEditViewModel::SendAll() {
+WkPageSend WkReaderEditViewModel::SendAll() {
+    WkPageSend all;
+    if (IsBusy() || !CommitActivePage() ||
+        !document_.ConfirmSend({0, 1, 2}, WkReaderEditDoc::kUnknownPagesQuestion)) {
+        all.refused = true;
+        return all;
+    }
     // A reader that takes the lock refuses every later write: the page that sends it goes
     // last (and sends the lock after its other values).
     std::vector<WkReaderEditPage*> order = pages_;
     std::stable_partition(order.begin(), order.end(),
                           [](const WkReaderEditPage* page) { return !page->SendsLock(); });
     for (WkReaderEditPage* page : order) {
-        page->SendPage();
+        const WkPageSend send = page->SendPage();
+        all.total += send.total;
+        all.sent += send.sent;
+        if (!send.failed.empty()) {
+            all.failed = send.failed + " (page \"" + page->Caption() + "\")";
+            all.result = send.result;
+            document_.Report(Stopped("Send All", all) + " " + std::to_string(all.sent) +
+                             " commands reached the reader before it.");
+            return all;
+        }
     }
+    ShowStatus("Send All: " + std::to_string(all.sent) + " commands reached the reader.");
+    return all;
 }
 
 int WkReaderEditViewModel::ReadAll() {
+    if (IsBusy()) {
+        return 0;
+    }
     VELKReaderModul& modul = document_.Modul();
     for (const char* block : kBlockDescriptors) {
         modul.SetBlockReadFlag(block, false);
     }
-    for (const char* block : kBlockDescriptors) {
-        if (const int rc = modul.EnsureBlockRead(block); rc != 0) {
+    for (int block = 0; block < 3; ++block) {
+        if (const int rc = modul.EnsureBlockRead(kBlockDescriptors[block]); rc != 0) {
+            document_.Report("Read All stopped at configuration block " + std::to_string(block) +
+                             ": " + WkResultText(rc) + ".");
             return rc;
         }
     }
@@ -264,11 +353,14 @@ int WkReaderEditViewModel::ReadAll() {
         page->ReadPage(false);
     }
     LoadActivePage();
+    ShowStatus("Read All: configuration blocks 0, 1 and 2 read.");
     return 0;
 }
 
 void WkReaderEditViewModel::ResetEditor() {
-    document_.SelectReaderType();
+    if (!IsBusy()) {
+        document_.SelectReaderType();
+    }
 }
 
 bool WkReaderEditViewModel::CommitActivePage() {

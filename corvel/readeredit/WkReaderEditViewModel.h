@@ -21,6 +21,7 @@ public:
     static constexpr const char* kPortOpenError = "Error! Could not open COM-Port!\nErrorCode: %d";
     static constexpr const char* kNoTransTemplate = "No Template with Trans found !";
     static constexpr const char* kBusAddressRange = "Please enter an integer between 0 and 255.";
+    static constexpr const char* kNotAnInteger = "Please enter an integer.";
 
     /// Registers with `document` as one of its views; `document` must outlive the model.
     explicit WkReaderEditViewModel(WkReaderEditDoc& document);
@@ -34,18 +35,28 @@ public:
     const std::vector<WkReaderEditPage*>& Pages() const { return pages_; }
     int ActivePage() const { return activePage_; }
     /// The user chose tab `index`: the page that was active commits (a range error keeps it
-    /// active and returns false), the new one activates.
+    /// active and returns false), the new one activates. Refused while a page is busy.
     bool SelectPage(int index);
 
     /// Called whenever something shown changed (the Qt view refreshes its widgets).
     void SetChangedListener(std::function<void()> listener) { changed_ = std::move(listener); }
+    /// Called with each report for the main window's status bar.
+    void SetStatusListener(std::function<void(const std::string&)> listener) {
+        status_ = std::move(listener);
+    }
+    /// Puts `text` into the status bar and beside the buttons (what the last command came
+    /// to).
+    void ShowStatus(const std::string& text);
+    /// What the last command came to: "OK", the reader's status or the library's error.
+    const std::string& Outcome() const { return outcome_; }
 
     // What the view shows.
     const std::string& BusAddressText() const { return busAddressText_; }
     const std::vector<std::string>& ComList() const { return comList_; }
     int ComIndex() const { return comIndex_; }
     const std::string& PortText() const { return portText_; }
-    bool IsButtonEnabled(Button button) const { return enabled_[button]; }
+    /// Whether a button may be pressed: never while a page's work (baud rate detection) runs.
+    bool IsButtonEnabled(Button button) const { return !IsBusy() && enabled_[button]; }
     const std::string& SendPageText() const { return sendPageText_; }
     /// False while the document has no reader object: list, field and buttons are disabled.
     bool IsOnline() const { return online_; }
@@ -64,15 +75,32 @@ public:
     /// documents told "BUSADR".
     void OnBusAddressEdited(const std::string& text);
 
-    // The buttons. Each returns what the reader module reported (0 when nothing failed).
-    void SendPage();
+    // The buttons; none does anything while a page's work runs. A send that stops at a
+    // failing command, and a Read All that stops at a failing block, say which and why in
+    // the protocol window and the status bar.
+    /// The active page's commit and send.
+    WkPageSend SendPage();
+    /// The active page's forced read; says which command failed first.
     void ReadPage();
-    void SendAll();
+    /// Commits the active page (a value out of range stops here), asks once when values that
+    /// were never read, loaded or reset would go out, then sends every page in tab order up
+    /// to the first command that fails.
+    WkPageSend SendAll();
     /// Reads blocks 0, 1, 2 fresh; stops at the first failing block and returns its code.
     /// Otherwise every page reads from the blocks and the active page loads.
     int ReadAll();
     /// "Reset Editor...".
     void ResetEditor();
+
+    /// Whether a page's work runs over several turns of the event loop (baud rate
+    /// detection): the whole editor waits for it, with only its Cancel.
+    bool IsBusy() const;
+    /// How far that work has come.
+    std::string BusyText() const;
+    /// Runs its next step; true when it is over (or there is none).
+    bool StepBusy();
+    /// Ends it at once; the port gets its settings back.
+    void CancelBusy();
 
     /// Commits the active page (save, close); true when there is none.
     bool CommitActivePage();
@@ -102,6 +130,7 @@ private:
     void LoadFields();
     void Changed();
     WkReaderEditPage* Active() const;
+    WkReaderEditPage* Busy() const;
 
     WkReaderEditDoc& document_;
     std::vector<WkReaderEditPage*> pages_;
@@ -112,6 +141,8 @@ private:
     std::string portText_;
     std::array<bool, 4> enabled_{};
     std::string sendPageText_ = kSendPageText;
+    std::string outcome_;
     bool online_ = true;
     std::function<void()> changed_;
+    std::function<void(const std::string&)> status_;
 };

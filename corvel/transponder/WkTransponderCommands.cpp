@@ -7,15 +7,16 @@
 
 using Kind = WkTransponderCommand::Kind;
 
+// The write button's mnemonic is its R: Alt+W opens the main window's Window menu.
 const std::array<WkTransponderCommand, kTransponderCommandCount> kTransponderCommands = {{
     {"[0x11] Read Serial Number", Kind::Read, "&Read"},
-    {"[0x12] Write ID Number", Kind::Write, "&Write"},
+    {"[0x12] Write ID Number", Kind::Write, "W&rite"},
     {"[0x13] Read ID Number", Kind::Read, "&Read"},
-    {"[0x14] Write public Data", Kind::Write, "&Write"},
+    {"[0x14] Write public Data", Kind::Write, "W&rite"},
     {"[0x15] Read public Data", Kind::Read, "&Read"},
-    {"[0x16] Write config Data", Kind::Write, "&Write"},
+    {"[0x16] Write config Data", Kind::Write, "W&rite"},
     {"[0x17] Read config Data", Kind::Read, "&Read"},
-    {"[0x18] Write secret Data", Kind::Write, "&Write"},
+    {"[0x18] Write secret Data", Kind::Write, "W&rite"},
     {"[0x19] Read secret Data", Kind::Read, "&Read"},
     {"[0x1A] Halt", Kind::Other, "&Send"},
     {"[0x1B] TTC Select", Kind::Other, "&Send"},

@@ -1,5 +1,7 @@
 #include "WkTransponderEditModel.h"
 
+#include "WkCommandTable.h"
+#include "WkResultText.h"
 #include "WkTransponderEditDoc.h"
 #include "common/HexText.h"
 #include "hestel.h"
@@ -52,6 +54,13 @@ int FirstShownOf(std::uint8_t stored) {
 
 int BlocksPositionOf(std::uint8_t stored) {
     return stored >= 1 && stored <= 4 ? stored - 1 : 0;
+}
+
+// The index of a data image among public, configuration and secret data.
+std::size_t UnreadIndex(int image) {
+    return image == WkTransponderModul::kPublicImage   ? 0
+           : image == WkTransponderModul::kConfigImage ? 1
+                                                       : 2;
 }
 
 bool IsScrolled(int code) {
@@ -151,12 +160,27 @@ bool WkTransponderEditModel::Validate() const {
         failure = WkTransponderEditText::kAddressRange;
     } else if (!InRange(fields_.idLength, kMaxIdLength)) {
         failure = WkTransponderEditText::kIdLengthRange;
-    } else if (fields_.idNumber.size() > 24 || !IsHexText(fields_.idNumber)) {
+    } else if (fields_.idNumber.size() > 24) {
         failure = WkTransponderEditText::kIdNumberRange;
     }
     if (failure != nullptr) {
         document_.GetPrompts().ShowMessage(failure, Prompts::Icon::Warning);
         return false;
+    }
+    return CheckHex(fields_.idNumber) && CheckByteTexts();
+}
+
+bool WkTransponderEditModel::CheckByteTexts() const {
+    // An emptied edit is being retyped and keeps its byte; anything but hex digits is refused.
+    for (const std::string& text : fields_.data) {
+        if (!CheckHex(text)) {
+            return false;
+        }
+    }
+    for (const std::string& text : fields_.password) {
+        if (!CheckHex(text)) {
+            return false;
+        }
     }
     return true;
 }
@@ -172,13 +196,13 @@ bool WkTransponderEditModel::Take() {
     if (const M::DataCommand* command = M::FindDataCommand(SelectedCode())) {
         modul.Params().SetByte(command->address,
                                static_cast<std::uint8_t>(*ParseInt(fields_.address)));
-        // A stored count outside 1 .. 4 shows as the first entry; it is rewritten only when
-        // the user picks another, so that merely looking at a command changes nothing.
+        // The count the box shows is the count sent. A stored count outside 1 .. 4, which the
+        // box shows as "1", becomes 1 without marking the document: nothing was changed.
         std::uint8_t stored = 0;
-        if (command->blocks != nullptr && modul.Params().GetByte(command->blocks, stored) &&
-            BlocksPositionOf(stored) != fields_.blocks) {
+        if (command->blocks != nullptr && modul.Params().GetByte(command->blocks, stored)) {
             modul.Params().SetByte(command->blocks,
-                                   static_cast<std::uint8_t>(std::clamp(fields_.blocks, 0, 3) + 1));
+                                   static_cast<std::uint8_t>(std::clamp(fields_.blocks, 0, 3) + 1),
+                                   stored >= 1 && stored <= 4);
         }
         // Where the rows stand is a matter of the view: moving them is no change of the data.
         if (command->firstShown != nullptr) {
@@ -200,11 +224,11 @@ bool WkTransponderEditModel::Take() {
             modul.Params().SetByte(M::kPasswordBytes[i], *byte);
         }
     }
-    // As with the block count: a stored code the table lacks stays until another is chosen.
+    // As with the block count: the code the box shows is the code sent.
     std::uint8_t crypt = 0;
-    if (modul.Params().GetByte(M::kCryptCode, crypt) && CryptPositionOf(crypt) != fields_.crypt) {
-        modul.Params().SetByte(M::kCryptCode,
-                               static_cast<std::uint8_t>(CryptCodeAt(fields_.crypt)));
+    if (modul.Params().GetByte(M::kCryptCode, crypt)) {
+        modul.Params().SetByte(M::kCryptCode, static_cast<std::uint8_t>(CryptCodeAt(fields_.crypt)),
+                               CryptCodeAt(CryptPositionOf(crypt)) == crypt);
     }
     modul.Base().SetByte(M::kCommandPosition, static_cast<std::uint8_t>(fields_.selected));
     return true;
@@ -212,10 +236,40 @@ bool WkTransponderEditModel::Take() {
 
 void WkTransponderEditModel::ShowRows() {
     rowsBase_ = StoredRowsBase();
-    const auto& image = document_.Modul().Image(M::FindDataCommand(RowsCode())->image);
+    const M::DataCommand& rows = *M::FindDataCommand(RowsCode());
+    const auto& image = document_.Modul().Image(rows.image);
+    const auto& unread = unread_[UnreadIndex(rows.image)];
+    const int editable = GetPage().editableDataCells;
     for (std::size_t i = 0; i < fields_.data.size(); ++i) {
         const std::size_t index = static_cast<std::size_t>(rowsBase_) + i;
-        fields_.data[i] = Hex(index < image.size() ? image[index] : 0);
+        const std::size_t block = index / M::kBlockBytes;
+        fields_.unread[i] =
+            block < unread.size() && unread[block] && static_cast<int>(i) >= editable;
+        fields_.data[i] =
+            fields_.unread[i] ? std::string() : Hex(index < image.size() ? image[index] : 0);
+    }
+}
+
+void WkTransponderEditModel::NoteDataResult(int code, int result) {
+    const M::DataCommand* command = M::FindDataCommand(code);
+    if (command == nullptr) {
+        return;
+    }
+    const bool read = WkTransponderCommand::Kind::Read == Selected().kind;
+    if (!read && result != 0) {
+        return; // a failed write tells nothing of what the transponder holds
+    }
+    std::uint8_t address = 0;
+    std::uint8_t blocks = 1;
+    M& modul = document_.Modul();
+    modul.Params().GetByte(command->address, address);
+    if (command->blocks != nullptr) {
+        modul.Params().GetByte(command->blocks, blocks);
+    }
+    auto& unread = unread_[UnreadIndex(command->image)];
+    for (std::size_t block = address;
+         block < std::size_t{address} + blocks && block < unread.size(); ++block) {
+        unread[block] = result != 0;
     }
 }
 
@@ -233,7 +287,10 @@ void WkTransponderEditModel::Show() {
     fields_.idLength = std::to_string(modul.Image(M::kIdImage)[0]);
     fields_.idNumber = modul.IdNumberText();
     const int code = SelectedCode();
-    if (const M::DataCommand* command = M::FindDataCommand(code)) {
+    const M::DataCommand* command = M::FindDataCommand(code);
+    // Only a command with a block count shows one.
+    fields_.blocks = -1;
+    if (command != nullptr) {
         lastDataCode_ = code;
         std::uint8_t value = 0;
         modul.Params().GetByte(command->address, value);
@@ -284,6 +341,8 @@ int WkTransponderEditModel::ExecuteSelected() {
     }
     M& modul = document_.Modul();
     const int result = modul.Execute(code);
+    fields_.outcome = std::string(Selected().text) + ": " + WkResultText(result);
+    NoteDataResult(code, result);
     const bool select = code == 0x11 || code == 0x1B || code == 0x1C;
     if (select && result != 0) {
         modul.SerialImage().SetHexText(M::kSerial, "0000000000");
@@ -308,7 +367,7 @@ int WkTransponderEditModel::DoubleClick(int position) {
 }
 
 std::string WkTransponderEditModel::PopupText() const {
-    return WkTransponderEditText::kSendPrefix + std::string(Selected().text);
+    return FindCommand(CommandId::kTransponderSend)->menuText + std::string(Selected().text);
 }
 
 bool WkTransponderEditModel::PopupEnabled() const {
@@ -383,9 +442,12 @@ void WkTransponderEditModel::ScrollData(Scroll action, int thumb) {
         position = thumb;
         break;
     }
+    const int shown = fields_.firstShown;
     fields_.firstShown = std::clamp(position, 0, kMaxFirstShown);
     if (Take()) {
         Show();
+    } else {
+        fields_.firstShown = shown;
     }
 }
 
@@ -396,12 +458,13 @@ void WkTransponderEditModel::SetNumberBase(int base) {
     }
 }
 
-bool WkTransponderEditModel::CheckHex(const std::string& text) {
-    if (IsHexText(text)) {
-        return true;
+bool WkTransponderEditModel::CheckHex(const std::string& text) const {
+    const auto fault = FindNonHexDigit(text);
+    if (fault) {
+        document_.GetPrompts().ShowMessage(HexTextFaultMessage(text, *fault),
+                                           Prompts::Icon::Warning);
     }
-    document_.GetPrompts().ShowMessage(WkTransponderEditText::kNoHexString, Prompts::Icon::Warning);
-    return false;
+    return !fault;
 }
 
 bool WkTransponderEditModel::EditedData(int index, const std::string& text) {

@@ -7,6 +7,7 @@
 #include "WkTransponderCommands.h"
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -16,7 +17,6 @@ class WkTransponderEditDoc;
 
 /// Texts of the transponder editor.
 namespace WkTransponderEditText {
-inline constexpr const char* kNoHexString = "No Hex String";
 inline constexpr const char* kCryptoSetupQuestion = "Do you really want to setup the CryptoReader?";
 inline constexpr const char* kPublicCaption = "Public Data (hex)";
 inline constexpr const char* kConfigCaption = "Configuration Data (hex)";
@@ -24,7 +24,6 @@ inline constexpr const char* kSecretCaption = "Secret Data (hex)";
 inline constexpr const char* kPasswordCaption = "Password";
 inline constexpr const char* kCryptCaption = "ZiduzeDavi Command";
 inline constexpr const char* kEditSnrTitle = "Edit Serial Number";
-inline constexpr const char* kSendPrefix = "Send ";
 inline constexpr const char* kAddressRange = "Please enter an integer between 0 and 99.";
 inline constexpr const char* kIdLengthRange = "Please enter an integer between 0 and 96.";
 inline constexpr const char* kIdNumberRange = "Please enter no more than 24 hex digits.";
@@ -47,12 +46,19 @@ public:
         std::string idLength = "0";
         std::string idNumber;
         std::string address = "0";
-        int blocks = 0;     ///< combo position: blocks - 1
+        int blocks = 0;     ///< combo position: blocks - 1; -1 (empty) for a command without
+                            ///< a block count
         int firstShown = 0; ///< scroll position
         std::array<std::string, 16> data;
+        /// Cells whose block the last read of it did not bring back: shown empty (their
+        /// text is "") while they are read-only, never as the bytes the document happens to
+        /// hold.
+        std::array<bool, 16> unread{};
         std::array<std::string, 4> password;
         int crypt = 0;
         std::string status = "Offline";
+        /// The last command run and what became of it ("[0x11] Read Serial Number: OK").
+        std::string outcome;
     };
 
     /// What is shown and editable for the selected command.
@@ -85,7 +91,8 @@ public:
     /// The code of the selected entry.
     int SelectedCode() const;
 
-    /// View to module. False when a range check fails: its message was shown, nothing taken.
+    /// View to module: every field as it is shown, the block count and sub-command boxes
+    /// included. False when a range or hex check fails: its message was shown, nothing taken.
     bool Take();
     /// Module to view, with the status line.
     void Show();
@@ -96,12 +103,13 @@ public:
     /// when the take failed; the previous entry stays selected.
     bool SelectCommand(int position);
     /// The action button and the popup entry: take, show, execute. The result of the module
-    /// (0 also when nothing ran because a take failed or the question was answered No).
+    /// (0 also when nothing ran because a take failed or the question was answered No); what
+    /// became of a command that ran is the outcome field.
     int ExecuteSelected();
     /// A double click on entry `position`: selects it and executes the read, halt and select
     /// commands; the others only select.
     int DoubleClick(int position);
-    /// The popup entry's text and whether it is enabled.
+    /// The popup entry's text ("&Send " and the entry's) and whether it is enabled.
     std::string PopupText() const;
     bool PopupEnabled() const;
 
@@ -135,9 +143,17 @@ private:
     int StoredRowsBase();
     void ShowRows();
     bool Validate() const;
-    bool CheckHex(const std::string& text);
+    bool CheckHex(const std::string& text) const;
+    bool CheckByteTexts() const;
+    // After a data command ran: the blocks it covered were read (or written) or, for a read
+    // that failed, are not known.
+    void NoteDataResult(int code, int result);
+
+    static constexpr std::size_t kImageBlocks = 128;
 
     WkTransponderEditDoc& document_;
+    // Per data image (public, configuration, secret): the blocks whose last read failed.
+    std::array<std::bitset<kImageBlocks>, 3> unread_{};
     Fields fields_;
     int lastDataCode_ = 0x14;
     int rowsBase_ = 0; // the byte index of the rows as last shown

@@ -3,6 +3,7 @@
 #include "VELKReaderModul.h"
 #include "WkArchive.h"
 #include "WkFileInfoHeader.h"
+#include "WkLinePort.h"
 #include "WkModulOwner.h"
 #include "WkReaderDocLink.h"
 #include "WkWaitCursor.h"
@@ -201,6 +202,7 @@ int WkTransponderModul::Execute(int code) {
         return rc;
     }
     const int bus = reader_->LinkedBusAddress();
+    const WkLinePort port(VELKReaderModul::PortNumberOf(handle));
     if (IsRead(code)) {
         return ReadCommand(code, handle, bus);
     }

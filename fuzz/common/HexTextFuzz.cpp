@@ -1,11 +1,13 @@
-// Any text: HexTextToBytes never writes past its limit, and the hex text of bytes always
-// converts back to the same bytes.
+// Any text: HexTextToBytes never writes past its limit, ReadHexFrame either reads every digit
+// pair or names a character inside the text, and the hex text of bytes always converts back
+// to the same bytes.
 #include "common/HexText.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
@@ -19,6 +21,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string stripped = text;
     StripNonHex(stripped);
     if (!IsHexText(stripped)) {
+        std::abort();
+    }
+
+    std::vector<unsigned char> frame;
+    if (const auto fault = ReadHexFrame(text, frame)) {
+        if (fault->position >= size || !frame.empty() ||
+            HexTextFaultMessage(text, *fault).empty()) {
+            std::abort();
+        }
+    } else if (frame.size() * 2 != stripped.size()) {
         std::abort();
     }
 

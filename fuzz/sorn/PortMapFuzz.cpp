@@ -1,6 +1,6 @@
 // Any bytes as the port map file: every lookup gives a path without surrounding blanks or line
 // ends, or nothing, and numbers outside 1..256 are never mapped.
-#include "PortMap.h"
+#include "common/PortMap.h"
 
 #include <unistd.h>
 
@@ -40,14 +40,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // The input's own number texts, as the first characters of each line name them.
     const std::string text(reinterpret_cast<const char*>(data), size);
-    const int fromText = sorn::PortMap::ParseNumber(text.substr(0, text.find('=')).c_str());
-    if (fromText < 0 || fromText > sorn::PortMap::kMaxPort)
+    const int fromText = PortMap::ParseNumber(text.substr(0, text.find('=')));
+    if (fromText < 0 || fromText > PortMap::kMaxPort)
         std::abort();
     for (const int number : {fromText, 1, 33, 65, 97, 256}) {
         if (number != 0)
-            CheckPath(sorn::PortMap::PathOf(number));
+            CheckPath(PortMap::DeviceOf(number));
     }
-    if (!sorn::PortMap::PathOf(0).empty() || !sorn::PortMap::PathOf(257).empty())
+    if (!PortMap::DeviceOf(0).empty() || !PortMap::DeviceOf(257).empty())
         std::abort();
     return 0;
 }

@@ -5,13 +5,15 @@
 namespace kestra {
 
 const char* const kUsage =
-    "usage: kestra-sim [--link PATH | --device /dev/ttyX] [--map-port N]\n"
+    "usage: kestra-sim [--link PATH | --device /dev/ttyX | --listen tcp|rfc2217:[HOST:]PORT]\n"
+    "                  [--map-port N]\n"
     "                  [--model KRA|KRB|KRC|KRD] [--address A] [--reader MODEL:ADDRESS ...]\n"
     "                  [--baud 1200|2400|4800|9600|19200|38400] [--wire]\n"
     "                  [--tag TTA|TTB|TTC|TTD:SERIAL] [--control SOCKET]\n"
     "       kestra-sim --send SOCKET LINE...\n"
-    "Simulates a bus of Kestra readers on a pseudo-terminal (or a serial device) until\n"
-    "SIGINT or SIGTERM. Control lines on standard input and on the --control socket:\n"
+    "Simulates a bus of Kestra readers on a pseudo-terminal (or a serial device, or as a\n"
+    "device server on the network, one host at a time, on 127.0.0.1 unless HOST is given)\n"
+    "until SIGINT or SIGTERM. Control lines on standard input and on the --control socket:\n"
     "  tag TYPE SERIAL [ADDRESS] | tag none [ADDRESS]\n"
     "  fault silent|checksum|busaddr|command|short|late[=MS]|status=XX [COUNT] | fault none\n"
     "  state [ADDRESS] | input BITS [ADDRESS]\n"
@@ -26,6 +28,27 @@ bool ParseNumber(const std::string& text, unsigned& value) {
     }
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     return error == std::errc() && end == text.data() + text.size();
+}
+
+// "rfc2217:4001", "tcp:0.0.0.0:4001", "rfc2217:[::1]:0".
+std::optional<NetworkAddress> ParseListen(const std::string& text) {
+    const std::size_t colon = text.find(':');
+    if (colon == std::string::npos) {
+        return std::nullopt;
+    }
+    NetworkAddress address;
+    const std::string mode = text.substr(0, colon);
+    if (mode != "tcp" && mode != "rfc2217") {
+        return std::nullopt;
+    }
+    address.mode = mode == "tcp" ? NetworkAddress::Mode::Raw : NetworkAddress::Mode::Rfc2217;
+    const std::string rest = text.substr(colon + 1);
+    const bool portOnly = rest.find_first_not_of("0123456789") == std::string::npos;
+    if (!NetworkAddress::ParseHostPort(portOnly ? "127.0.0.1:" + rest : rest, address.host,
+                                       address.port)) {
+        return std::nullopt;
+    }
+    return address;
 }
 
 bool ParseAddress(const std::string& text, std::uint8_t& address) {
@@ -73,6 +96,12 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
             options.link = value;
         } else if (arg == "--device") {
             options.device = value;
+        } else if (arg == "--listen") {
+            options.listen = ParseListen(value);
+            if (!options.listen) {
+                error = "--listen takes tcp:PORT or rfc2217:PORT, or MODE:HOST:PORT";
+                return std::nullopt;
+            }
         } else if (arg == "--map-port") {
             if (!ParseNumber(value, number) || number < 1 || number > 256) {
                 error = "--map-port takes a port number 1..256";
@@ -133,8 +162,8 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
             return std::nullopt;
         }
     }
-    if (!options.link.empty() && !options.device.empty()) {
-        error = "--link and --device exclude each other";
+    if ((!options.link.empty()) + (!options.device.empty()) + options.listen.has_value() > 1) {
+        error = "--link, --device and --listen exclude each other";
         return std::nullopt;
     }
     if (options.readers.empty()) {

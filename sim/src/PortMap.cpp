@@ -1,6 +1,7 @@
 #include "kestra/PortMap.h"
 
-#include <cstdlib>
+#include "common/PortMap.h"
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -11,34 +12,10 @@ namespace kestra {
 
 namespace {
 
-// The port number a map line sets, or 0 for comments, blank and malformed lines.
-int NumberOfLine(const std::string& line) {
-    std::size_t i = line.find_first_not_of(" \t");
-    if (i == std::string::npos || line[i] == '#') {
-        return 0;
-    }
-    int number = 0;
-    std::size_t digits = 0;
-    while (i < line.size() && line[i] >= '0' && line[i] <= '9' && digits < 4) {
-        number = number * 10 + (line[i] - '0');
-        ++i;
-        ++digits;
-    }
-    i = line.find_first_not_of(" \t", i);
-    if (digits == 0 || i == std::string::npos || line[i] != '=') {
-        return 0;
-    }
-    return number;
-}
-
-// What a map line sets its port to: the text after '=' without surrounding blanks.
-std::string DeviceOfLine(const std::string& line) {
-    const std::size_t eq = line.find('=');
-    const std::size_t first = line.find_first_not_of(" \t\r", eq + 1);
-    if (eq == std::string::npos || first == std::string::npos) {
-        return {};
-    }
-    return line.substr(first, line.find_last_not_of(" \t\r") - first + 1);
+// Whether map line `line` sets port `number`; what it sets it to goes to `device`.
+bool SetsPort(const std::string& line, int number, std::string& device) {
+    int lineNumber = 0;
+    return ::PortMap::ParseLine(line, lineNumber, device) && lineNumber == number;
 }
 
 std::vector<std::string> ReadLines(const std::string& path) {
@@ -85,19 +62,6 @@ bool ReplaceFile(const std::string& path, const std::string& text, std::string& 
 
 } // namespace
 
-std::string PortMapPath() {
-    if (const char* ports = std::getenv("SORN_PORTS"); ports != nullptr && *ports != '\0') {
-        return ports;
-    }
-    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && *config) {
-        return std::string(config) + "/sorn/ports";
-    }
-    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
-        return std::string(home) + "/.config/sorn/ports";
-    }
-    return {};
-}
-
 bool UpdatePortMap(const std::string& path, int number, const std::string& device,
                    std::string& error) {
     if (number < 1 || number > 256) {
@@ -111,8 +75,9 @@ bool UpdatePortMap(const std::string& path, int number, const std::string& devic
     std::string entry = std::to_string(number) + "=" + device;
     bool placed = false;
     std::ostringstream out;
+    std::string mapped;
     for (const std::string& line : ReadLines(path)) {
-        if (NumberOfLine(line) == number) {
+        if (SetsPort(line, number, mapped)) {
             if (!placed) {
                 out << entry << '\n';
                 placed = true;
@@ -131,8 +96,9 @@ bool RemovePortMapEntry(const std::string& path, int number, const std::string& 
                         std::string& error) {
     bool removed = false;
     std::ostringstream out;
+    std::string mapped;
     for (const std::string& line : ReadLines(path)) {
-        if (NumberOfLine(line) == number && DeviceOfLine(line) == device) {
+        if (SetsPort(line, number, mapped) && mapped == device) {
             removed = true;
             continue;
         }

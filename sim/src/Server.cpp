@@ -29,7 +29,7 @@ constexpr std::size_t kLongestBacklog = 64 * 1024;
 
 } // namespace
 
-Server::Server(Bus& bus, SerialLine& line, bool wire, std::FILE* out)
+Server::Server(Bus& bus, Line& line, bool wire, std::FILE* out)
     : bus_(bus), line_(line), wire_(wire), out_(out), control_(bus, &dropped_),
       assembler_(kFrameGap) {}
 
@@ -74,12 +74,13 @@ void Server::Schedule(const Emission& emission) {
 void Server::ReadLine(TimePoint now) {
     std::array<std::uint8_t, 512> buffer{};
     std::size_t n = line_.Read(buffer.data(), buffer.size());
-    if (n == 0) {
+    // In a frame other than the readers' the bytes arrive garbled: no reader hears them.
+    if (n == 0 || bus_.Readers().empty() || !line_.Carries(bus_.Readers().front().Parity())) {
         return;
     }
     unsigned lineBaud = line_.LineBaud();
     auto charTime = std::chrono::nanoseconds(0);
-    if (wire_ && !bus_.Readers().empty()) {
+    if (wire_) {
         charTime = CharTime(lineBaud, bus_.Readers().front().Parity());
     }
     for (std::size_t i = 0; i < n; ++i) {
@@ -98,6 +99,15 @@ void Server::ReadLine(TimePoint now) {
             }
         }
     }
+}
+
+void Server::ForgetHost() {
+    assembler_ = FrameAssembler(kFrameGap);
+    requests_.clear();
+    output_.clear();
+    backlog_.clear();
+    rxFree_ = {};
+    txFree_ = {};
 }
 
 void Server::Reply(const ControlSource& source, const std::string& text) {
@@ -158,7 +168,7 @@ void Server::DoDue(TimePoint now) {
     }
     // A device runs at the speed of its reader; after a reset to another speed the line
     // follows once the answer has left.
-    if (!line_.IsPty() && output_.empty() && backlog_.empty() && !bus_.Readers().empty()) {
+    if (!line_.HostSetsSpeed() && output_.empty() && backlog_.empty() && !bus_.Readers().empty()) {
         const Reader& reader = bus_.Readers().front();
         line_.SetSpeed(reader.Baud(), reader.Parity());
     }
@@ -227,11 +237,12 @@ int Server::Run(int controlFd, int stopFd) {
         TimePoint now = Clock::now();
         DoDue(now);
 
-        // stop, line, control socket, then one entry per control source.
-        const short lineEvents = POLLIN | (backlog_.empty() ? 0 : POLLOUT);
+        // stop, line, control socket, hosts connecting, then one entry per control source.
+        const short lineEvents = POLLIN | (backlog_.empty() && !line_.Holds() ? 0 : POLLOUT);
         fds.assign({{stopFd, POLLIN, 0},
                     {line_.Fd(), lineEvents, 0},
-                    {socket_ != nullptr ? socket_->Fd() : -1, POLLIN, 0}});
+                    {socket_ != nullptr ? socket_->Fd() : -1, POLLIN, 0},
+                    {line_.ListenFd(), POLLIN, 0}});
         for (const ControlSource& source : controls_) {
             fds.push_back({source.fd, POLLIN, 0});
         }
@@ -257,15 +268,16 @@ int Server::Run(int controlFd, int stopFd) {
         if (fds[0].revents != 0) {
             return 0;
         }
-        if (fds[1].revents & (POLLERR | POLLNVAL)) {
+        if ((fds[1].revents & (POLLERR | POLLNVAL)) && !line_.DropHost()) {
             return 1;
         }
         if (fds[1].revents & POLLOUT) {
+            line_.Drain();
             Flush();
         }
         if (fds[1].revents & POLLIN) {
             ReadLine(Clock::now());
-        } else if (fds[1].revents & POLLHUP) {
+        } else if ((fds[1].revents & POLLHUP) && !line_.DropHost()) {
             // A device that went away: keep serving the control channel, try again later.
             timespec pause{0, 10'000'000};
             nanosleep(&pause, nullptr);
@@ -273,7 +285,7 @@ int Server::Run(int controlFd, int stopFd) {
         // Sources that ended are dropped after the walk; new connections join after it.
         std::vector<std::size_t> ended;
         for (std::size_t i = 0; i < controls_.size(); ++i) {
-            if (fds[3 + i].revents != 0 && !ReadControl(controls_[i])) {
+            if (fds[4 + i].revents != 0 && !ReadControl(controls_[i])) {
                 ended.push_back(i);
             }
         }
@@ -287,6 +299,9 @@ int Server::Run(int controlFd, int stopFd) {
             for (int client; (client = socket_->Accept()) >= 0;) {
                 controls_.push_back(ControlSource{client, true, {}});
             }
+        }
+        if ((fds[3].revents & POLLIN) && line_.Accept()) {
+            ForgetHost();
         }
     }
 }

@@ -1,8 +1,12 @@
-// kestra-sim: a bus of simulated Kestra readers on a pseudo-terminal or a serial device.
+// kestra-sim: a bus of simulated Kestra readers on a pseudo-terminal, a serial device or a
+// network listener.
 
+#include "common/PortMap.h"
 #include "kestra/ControlSocket.h"
+#include "kestra/NetworkLine.h"
 #include "kestra/Options.h"
 #include "kestra/PortMap.h"
+#include "kestra/SerialLine.h"
 #include "kestra/Server.h"
 
 #include <cerrno>
@@ -12,6 +16,7 @@
 #include <exception>
 #include <fcntl.h>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <sys/prctl.h>
 #include <unistd.h>
@@ -109,10 +114,17 @@ int Serve(const kestra::Options& options) {
         control.emplace(options.control);
     }
     const kestra::Reader& first = bus.Readers().front();
-    kestra::SerialLine line =
-        options.device.empty()
-            ? kestra::SerialLine::OpenPty(options.baud)
-            : kestra::SerialLine::OpenDevice(options.device, options.baud, first.Parity());
+    std::unique_ptr<kestra::Line> opened;
+    if (options.listen) {
+        opened =
+            std::make_unique<kestra::NetworkLine>(*options.listen, options.baud, first.Parity());
+    } else if (!options.device.empty()) {
+        opened = std::make_unique<kestra::SerialLine>(
+            kestra::SerialLine::OpenDevice(options.device, options.baud, first.Parity()));
+    } else {
+        opened = std::make_unique<kestra::SerialLine>(kestra::SerialLine::OpenPty(options.baud));
+    }
+    kestra::Line& line = *opened;
 
     if (!options.link.empty() && !MakeLink(options.link, line.Path())) {
         return 1;
@@ -120,7 +132,7 @@ int Serve(const kestra::Options& options) {
     std::optional<MapEntry> mapEntry;
     if (options.mapPort != 0) {
         std::string error;
-        std::string map = kestra::PortMapPath();
+        std::string map = ::PortMap::FilePath();
         if (!kestra::UpdatePortMap(map, options.mapPort, line.Path(), error)) {
             std::fprintf(stderr, "kestra-sim: port map: %s\n", error.c_str());
             if (!options.link.empty()) {

@@ -1,7 +1,11 @@
 /**
  * @file sorn.h
  * Sorn, the serial-port library: ports named by number ("1" .. "256"), opened, set up and
- * used through integer handles.
+ * used through integer handles. The port map names what each number leads to: a terminal
+ * device, or a serial port behind a device server on the network, "rfc2217://host:port"
+ * (Telnet with the COM Port Control Option, RFC 2217: line settings, RTS, DTR, CTS and DSR
+ * travel with the data) or "tcp://host:port" (the bytes as they are; the server's own line
+ * settings apply). Every export works the same on either kind.
  *
  * Every export has C linkage, takes NUL-terminated 8-bit text for keys and values, never
  * throws and returns an int: a handle (> 0), 0 for success, or a negative error code from
@@ -54,13 +58,15 @@ SORN_API int SORN_GetDLLVersion(char* version);
 /**
  * Whether port `number` (1..256) is mapped to an existing serial device. Decided from the
  * file system (the device node, and for built-in UART slots the type the driver reports);
- * no device is opened. A device the user may not open is present.
+ * no device is opened. A device the user may not open is present. A network port is present
+ * when its address is well-formed: nothing connects.
  * @return 0 when it exists, -1002 for a number outside 1..256, -1003 when there is no device.
  */
 SORN_API int SORN_DetectPort(int number);
 
 /**
- * The device path port `name` (decimal text "1" .. "256") names now, open or not.
+ * The device path or network address port `name` (decimal text "1" .. "256") names now, open
+ * or not.
  * @param path out, `size` bytes; a longer path is cut to size - 1 characters.
  * @return 0, -1002 (no port number), -1003 (the number names no device; path is ""),
  *         -1006 (null), -1025 (size below 1).
@@ -73,7 +79,13 @@ SORN_API int SORN_GetDevicePath(const char* name, char* path, int size);
  * @param name port number as decimal text ("1" .. "256").
  * @return the port handle (> 0; never reused in a process), or -1002 (bad number),
  *         -1003 (no device), -1004 (already open here), -1005 (in use elsewhere),
- *         -1006 (null name), -1007, -1008, -1015, -1016 (the user may not open the device).
+ *         -1006 (null name), -1007, -1008, -1015, -1016 (the user may not open the device);
+ *         for a network port -1043 (refused), -1044 (no answer within 800 ms), -1047 (a
+ *         malformed address), -1048 (unknown host name), -1049 (no route to the host).
+ *
+ * A network port connects within 800 ms (the block time-out a port starts with); over RFC 2217
+ * it then waits up to as long again for the server to agree to the option and confirm the
+ * settings. A server that refuses or ignores the option still carries the data.
  *
  * When the device goes away (a USB adapter pulled, the far end of a pseudo-terminal closed),
  * its descriptor is released and every call on the port answers -1040 (a receive after its
@@ -84,7 +96,9 @@ SORN_API int SORN_GetDevicePath(const char* name, char* path, int size);
  * product, serial number or socket, interface), so a /dev/serial/by-id name follows its
  * adapter; a pseudo-terminal whose master side the same program holds; any other terminal at
  * the same place in sysfs. When that cannot be told, the port stays lost; "LostReason" says
- * why.
+ * why. A network connection that ends (the server closes it, or stops answering for about 6 s)
+ * is a device that went away; the same address is tried again about once a second, each
+ * attempt within the block time-out and on a thread of the port's own, so no other port waits.
  */
 SORN_API int SORN_OpenPort(const char* name);
 
@@ -107,7 +121,12 @@ SORN_API int SORN_GetPortList(int handle);
  * "Reconnect" ("1": reopen a lost device when it is back), "Connected" ("1", or "0" while the
  * device is lost), "Losses" (how often the device went away), "LostReason" ("0" while
  * connected, else a code for SORN_GetErrorText: -1040 waiting for the device, -1041 the path
- * now leads to another device, -1042 the port map no longer names the port's device).
+ * now leads to another device, -1042 the port map no longer names the port's device; for a
+ * network port why it went or why the last attempt to reach it failed: -1043 .. -1046, -1048,
+ * -1049), "Kind" ("tty", "tcp" or "rfc2217"), "LineControl" ("1" when line settings and modem
+ * lines reach the line: a terminal, or an RFC 2217 server that agreed to the option; "0" on raw
+ * TCP), "LineBaud" and "LineFrame" (what the line runs at as far as Sorn knows: on a terminal
+ * the values applied, over RFC 2217 those the server confirmed; "0" and "" when unknown).
  * Parameters, and the commands "GetRTS" and "GetDTR", answer also while the device is lost.
  * @param value out, at least 8 bytes. @return 0, -1001, -1006 or -1010 (unknown key).
  */
@@ -122,8 +141,10 @@ SORN_API int SORN_GetPortPara(int handle, const char* key, char* value);
  * RTS raised for each write and dropped TxDelayTime ms after it, else no effect);
  * "TxDelayTime" 0..999; "Performance" "0" (asks the driver for low latency) | "1".
  * "Reconnect" "0"|"1" (default "1"). Numbers out of range give -1014. "PortNr", "Connected"
- * "Losses" and "LostReason" are read only (-1011). While the device is lost only "Reconnect" is
- * set; the others give -1040.
+ * "Losses", "LostReason", "Kind", "LineControl", "LineBaud" and "LineFrame" are read only
+ * (-1011). While the device is lost only "Reconnect" is set; the others give -1040. Over
+ * RFC 2217, "baud" and "frame" wait up to the block time-out for the server's confirmation; on
+ * raw TCP they are kept and reported but reach no line.
  * @return 0 or a negative code; a refused value leaves the port unchanged.
  */
 SORN_API int SORN_SetPortPara(int handle, const char* key, const char* value);
@@ -131,7 +152,9 @@ SORN_API int SORN_SetPortPara(int handle, const char* key, const char* value);
 /**
  * Port commands: "SetRTS"/"SetDTR" with value "ON" or "OFF"; "GetRTS"/"GetDTR" (the state
  * last set), "GetCTS"/"GetDSR" ("OFF" on devices without modem lines) write "ON" or "OFF"
- * into value (at least 4 bytes); "FlushInQ" empties the input queue (value ignored).
+ * into value (at least 4 bytes); "FlushInQ" empties the input queue (value ignored). Over
+ * RFC 2217, "SetRTS" and "SetDTR" wait up to the block time-out for the server's answer, so
+ * that "GetCTS" and "GetDSR" after them tell what the server reported since.
  * @return 0, -1001, -1006, -1020 (unknown command), -1021 (bad value), -1034 (another call
  *         kept the port longer than its block time-out), -1040.
  */
@@ -151,8 +174,8 @@ SORN_API int SORN_DoPortCmd(int handle, const char* command, char* value);
  * answer it (the same command byte, and the same bus address unless it was 254 or 255), a
  * reader may have sent it by itself: the exchange stays open for SORN_NextAnswer until the
  * block time-out, and until then no other thread takes bytes off the port.
- * @return the number of bytes (> 0), -1030 when nothing came, -1040 when the device went away,
- *         or another negative code (-1001, -1006, -1025, -1034).
+ * @return the number of bytes (> 0, never 0), -1030 when nothing came, -1040 when the device
+ *         went away, or another negative code (-1001, -1006, -1025, -1034).
  */
 SORN_API int SORN_Transceive(int handle, const unsigned char* send, int sendLength,
                              unsigned char* receive, int receiveSize);

@@ -1,11 +1,19 @@
 #include "Device.h"
 
+#include "ErrorTable.h"
+#include "NetworkDevice.h"
 #include "TerminalDevice.h"
+#include "common/NetworkAddress.h"
 
 namespace sorn {
 
-int OpenDevice(const std::string& path, std::shared_ptr<Device>& device) {
-    return TerminalDevice::Open(path, device);
+int OpenDevice(const std::string& path, int timeoutMs, std::shared_ptr<Device>& device,
+               const OpeningHook& opening) {
+    if (!NetworkAddress::IsUrl(path)) {
+        return TerminalDevice::Open(path, device);
+    }
+    const auto address = NetworkAddress::Parse(path);
+    return address ? NetworkDevice::Open(*address, timeoutMs, device, opening) : kErrBadAddress;
 }
 
 } // namespace sorn

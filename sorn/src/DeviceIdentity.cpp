@@ -1,5 +1,7 @@
 #include "DeviceIdentity.h"
 
+#include "common/NetworkAddress.h"
+
 #include <cctype>
 #include <cstring>
 #include <dirent.h>
@@ -110,6 +112,9 @@ std::string TerminalIdentity(unsigned major, unsigned minor, const std::string& 
 }
 
 std::string IdentityOf(const std::string& path) {
+    if (NetworkAddress::IsUrl(path)) {
+        return path;
+    }
     struct stat st {};
     if (stat(path.c_str(), &st) != 0 || !S_ISCHR(st.st_mode)) {
         return {};

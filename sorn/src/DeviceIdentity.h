@@ -2,7 +2,8 @@
 // What a device path leads to, told apart from another device that may take the same path
 // later: a pseudo-terminal by the program that holds its master side, a USB adapter by its
 // vendor, product, serial number (or the socket it is plugged into) and interface, any other
-// terminal by its place in sysfs. An empty identity means it cannot be told.
+// terminal by its place in sysfs, a network port by its address. An empty identity means it
+// cannot be told.
 
 #include <string>
 

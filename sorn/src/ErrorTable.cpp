@@ -39,6 +39,14 @@ constexpr Entry kTable[] = {
     {kErrOtherDevice, "device disconnected; its path now leads to another device, which is not "
                       "opened in its place"},
     {kErrUnmapped, "device disconnected; the port map no longer names it"},
+    {kErrRefused, "the device server refused the connection (nothing listens at that port)"},
+    {kErrNoServerAnswer, "the device server did not answer within the time-out"},
+    {kErrServerClosed, "the device server closed the connection"},
+    {kErrServerGone, "the device server stopped answering (the connection timed out)"},
+    {kErrBadAddress, "the port map names no valid network address (rfc2217://host:port or "
+                     "tcp://host:port)"},
+    {kErrHostUnknown, "host name not found"},
+    {kErrUnreachable, "the device server cannot be reached (no route to its host)"},
     {kErrHandlerExists, "event handler is already registered"},
     {kErrNoSuchHandler, "event handler is not registered"},
     {kErrBadHandler, "invalid event handler"},

@@ -4,8 +4,9 @@
 
 #include "DeviceIdentity.h"
 #include "ErrorTable.h"
-#include "PortMap.h"
 #include "ReaderFrame.h"
+#include "common/NetworkAddress.h"
+#include "common/PortMap.h"
 
 #include <algorithm>
 #include <sys/stat.h>
@@ -23,6 +24,8 @@ constexpr int kZeroTimeoutSliceMs = 20;
 // they came.
 constexpr std::size_t kLongestSearch = 1024;
 constexpr int kChunk = 256;
+// The block time-out of a port that was just opened; a network device connects within it.
+constexpr int kOpeningTimeoutMs = 800;
 
 constexpr int kBauds[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
 
@@ -69,23 +72,42 @@ std::string Text(bool on) {
     return on ? "ON" : "OFF";
 }
 
+// What the port's path names: "tty", or the kind of network port.
+std::string KindOf(const std::string& path) {
+    const auto address = NetworkAddress::Parse(path);
+    if (!address) {
+        return "tty";
+    }
+    return address->mode == NetworkAddress::Mode::Rfc2217 ? "rfc2217" : "tcp";
+}
+
+// Brings a device that was just opened to the port's state: its line settings, RTS and DTR,
+// nothing queued; all of it within `timeoutMs`.
+int SetUp(Device& device, const LineSettings& line, bool rts, bool dtr, int timeoutMs) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    if (const int rc = device.Apply(line, timeoutMs); rc != kOk) {
+        return rc;
+    }
+    device.SetModemLine(true, rts, MillisUntil(deadline));
+    device.SetModemLine(false, dtr, MillisUntil(deadline));
+    device.FlushInput();
+    return kOk;
+}
+
 } // namespace
 
 int SerialPort::Open(int number, std::shared_ptr<SerialPort>& port) {
-    const std::string path = PortMap::PathOf(number);
+    const std::string path = PortMap::DeviceOf(number);
     if (path.empty()) {
         return kErrNoDevice;
     }
     std::shared_ptr<Device> device;
-    if (const int rc = OpenDevice(path, device); rc != kOk) {
+    if (const int rc = OpenDevice(path, kOpeningTimeoutMs, device); rc != kOk) {
         return rc;
     }
-    if (const int rc = device->Apply(LineSettings{}); rc != kOk) {
+    if (const int rc = SetUp(*device, LineSettings{}, false, false, kOpeningTimeoutMs); rc != kOk) {
         return rc;
     }
-    device->SetModemLine(true, false);
-    device->SetModemLine(false, false);
-    device->FlushInput();
     port = std::make_shared<SerialPort>(Key{}, number, path, IdentityOf(path), std::move(device));
     return kOk;
 }
@@ -107,12 +129,22 @@ void SerialPort::Close() {
     }
     closed_ = true;
     device = std::move(device_);
-    if (device) {
-        device->Interrupt();
+    for (const auto& waiting : {device, opening_}) {
+        if (waiting) {
+            waiting->Interrupt();
+        }
     }
     changed_.notify_all();
     changed_.wait(lock, [this] { return users_ == 0; });
     lock.unlock();
+    std::thread reopener;
+    {
+        std::lock_guard guard(reopenerMutex_);
+        reopener = std::move(reopener_);
+    }
+    if (reopener.joinable()) {
+        reopener.join(); // an attempt under way ends at once: its device was interrupted
+    }
     // `device` is the last reference now: the device closes here.
 }
 
@@ -128,6 +160,7 @@ void SerialPort::EndExchangeOf(std::thread::id thread) {
 }
 
 void SerialPort::MarkLost(const std::shared_ptr<Device>& device) {
+    const int reason = device->LossReason();
     {
         std::lock_guard lock(mutex_);
         if (closed_ || device_ != device) {
@@ -136,7 +169,7 @@ void SerialPort::MarkLost(const std::shared_ptr<Device>& device) {
         device_.reset();
         lost_ = true;
         ++losses_;
-        lostReason_ = kErrDisconnected;
+        lostReason_ = reason;
         leftover_.clear();
         exchange_.open = false;
     }
@@ -174,6 +207,13 @@ int SerialPort::GetPara(const std::string& key, std::string& value) {
         value = std::to_string(lostReason_);
     } else if (key == "Reconnect") {
         value = reconnect_ ? "1" : "0";
+    } else if (key == "Kind") {
+        value = KindOf(path_);
+    } else if (key == "LineControl" || key == "LineBaud" || key == "LineFrame") {
+        const LineReport report = device_ ? device_->Report() : LineReport{false, 0, {}};
+        value = key == "LineControl" ? (report.control ? "1" : "0")
+                : key == "LineBaud"  ? std::to_string(report.baud)
+                                     : report.frame;
     } else {
         return kErrUnknownKey;
     }
@@ -181,7 +221,8 @@ int SerialPort::GetPara(const std::string& key, std::string& value) {
 }
 
 int SerialPort::SetPara(const std::string& key, const std::string& value) {
-    if (key == "PortNr" || key == "Connected" || key == "Losses" || key == "LostReason") {
+    if (key == "PortNr" || key == "Connected" || key == "Losses" || key == "LostReason" ||
+        key == "Kind" || key == "LineControl" || key == "LineBaud" || key == "LineFrame") {
         return kErrReadOnlyKey;
     }
     std::unique_lock lock(mutex_);
@@ -244,12 +285,14 @@ int SerialPort::ChangeLine(const std::function<void(LineSettings&)>& change) {
         return rc;
     }
     LineSettings settings;
+    int timeout = 0;
     {
         std::lock_guard lock(mutex_);
         settings = line_;
+        timeout = blockTimeoutMs_;
     }
     change(settings);
-    if (const int rc = use.Dev().Apply(settings); rc != kOk) {
+    if (const int rc = use.Dev().Apply(settings, timeout); rc != kOk) {
         return use.Failed(rc);
     }
     std::lock_guard lock(mutex_);
@@ -302,7 +345,7 @@ int SerialPort::DoCommand(const std::string& command, const std::string& in, std
         leftover_.clear();
         return kOk;
     }
-    if (const int rc = use.Dev().SetModemLine(rts, in == "ON"); rc != kOk) {
+    if (const int rc = use.Dev().SetModemLine(rts, in == "ON", BlockTimeoutMs()); rc != kOk) {
         return use.Failed(rc);
     }
     std::lock_guard lock(mutex_);
@@ -335,6 +378,7 @@ int SerialPort::ReadFrame(Use& use, unsigned char* receive, int receiveSize,
     };
     bool silent = false;
     int failure = kOk;
+    Clock::time_point lastByte;
     for (;;) {
         if (const auto frame = FindFrame(bytes, silent)) {
             return deliver(frame->at, frame->length);
@@ -343,17 +387,20 @@ int SerialPort::ReadFrame(Use& use, unsigned char* receive, int receiveSize,
             if (bytes.empty()) {
                 return failure != kOk ? failure : kErrNothingReceived;
             }
+            if (failure != kOk) {
+                use.Failed(failure); // the port is lost from now on, these bytes still go
+            }
             // No frame in them: as they came, as far as a first byte that may be a LEN
             // reaches (below 2 it cannot be one).
             return deliver(0, bytes[0] >= 2 ? bytes[0] : bytes.size());
         }
-        const int ready =
-            use.Dev().WaitReadable(bytes.empty() ? MillisUntil(deadline) : charTimeout);
+        // The first byte is waited for until the deadline, each further one for the
+        // character time-out after the one before.
+        const auto until =
+            bytes.empty() ? deadline : lastByte + std::chrono::milliseconds(charTimeout);
+        const int ready = use.Dev().WaitReadable(MillisUntil(until));
         if (ready == 0 && use.Interrupted()) {
             return kErrDisconnected;
-        }
-        if (ready == 0 && bytes.empty() && Clock::now() < deadline) {
-            continue;
         }
         int n = 0;
         unsigned char chunk[kChunk];
@@ -364,10 +411,12 @@ int SerialPort::ReadFrame(Use& use, unsigned char* receive, int receiveSize,
             // A device that vanished after some bytes still hands over what came.
             failure = ready < 0 ? ready : n;
             silent = true;
-        } else if (ready == 0) {
+        } else if (n > 0) {
+            lastByte = Clock::now();
+            bytes.insert(bytes.end(), chunk, chunk + n);
+        } else if (Clock::now() >= until) {
             silent = true; // the character time-out passed, or nothing came at all
         }
-        bytes.insert(bytes.end(), chunk, chunk + std::max(n, 0));
     }
 }
 
@@ -502,6 +551,8 @@ int SerialPort::Receive(unsigned char* buffer, int size) {
             // The next byte belongs to this burst only when it comes within the character
             // time-out.
             until = Clock::now() + std::chrono::milliseconds(charTimeout);
+        } else if (Clock::now() >= until) {
+            return got > 0 ? got : kErrNothingReceived; // protocol bytes only
         }
     }
 }
@@ -537,10 +588,14 @@ void SerialPort::TryReopen() {
     LineSettings line;
     bool rts = false;
     bool dtr = false;
+    int timeout = 0;
     {
         std::lock_guard lock(mutex_);
         if (!reconnect_) {
             lostReason_ = kErrDisconnected;
+            return;
+        }
+        if (reopening_) {
             return;
         }
         oldPath = path_;
@@ -548,31 +603,77 @@ void SerialPort::TryReopen() {
         line = line_;
         rts = rts_;
         dtr = dtr_;
+        timeout = blockTimeoutMs_;
     }
     // Nothing below holds a lock: looking at the device and opening it may take a while.
-    const std::string path = PortMap::PathOf(number_);
+    const std::string path = PortMap::DeviceOf(number_);
     // A port the map named is not taken to the number's default device when its entry goes.
-    const bool fellBack = path != oldPath && path == PortMap::DefaultPathOf(number_);
+    const bool fellBack = path != oldPath && path == PortMap::DefaultDeviceOf(number_);
+    if (path.empty() || fellBack) {
+        Reinstate(nullptr, path, kErrUnmapped);
+        return;
+    }
+    if (NetworkAddress::IsUrl(path) || NetworkAddress::IsUrl(oldPath)) {
+        // A network port's identity is its address.
+        if (path != oldPath) {
+            Reinstate(nullptr, path, kErrOtherDevice);
+        } else {
+            StartReopening(path, line, rts, dtr, timeout);
+        }
+        return;
+    }
     struct stat st {};
     int reason = kErrDisconnected;
     std::shared_ptr<Device> device;
-    if (path.empty() || fellBack) {
-        reason = kErrUnmapped;
-    } else if (::stat(path.c_str(), &st) == 0) {
+    if (::stat(path.c_str(), &st) == 0) {
         const Node node{st.st_dev, st.st_ino,
                         st.st_ctim.tv_sec * 1'000'000'000LL + st.st_ctim.tv_nsec};
         // When in doubt (an identity that cannot be told), the port stays lost.
         if (node == refusedNode_ || IdentityOf(path) != oldIdentity || oldIdentity.empty()) {
             reason = kErrOtherDevice;
             refusedNode_ = node;
-        } else if (OpenDevice(path, device) == kOk && device->Apply(line) == kOk) {
-            device->SetModemLine(true, rts);
-            device->SetModemLine(false, dtr);
-            device->FlushInput();
-        } else {
+        } else if (OpenDevice(path, timeout, device) != kOk ||
+                   SetUp(*device, line, rts, dtr, timeout) != kOk) {
             device.reset();
         }
     }
+    Reinstate(std::move(device), path, reason);
+}
+
+void SerialPort::StartReopening(const std::string& path, const LineSettings& line, bool rts,
+                                bool dtr, int timeoutMs) {
+    std::lock_guard guard(reopenerMutex_);
+    {
+        std::lock_guard lock(mutex_);
+        if (closed_ || reopening_) {
+            return;
+        }
+        reopening_ = true;
+    }
+    if (reopener_.joinable()) {
+        reopener_.join(); // the attempt before ended already
+    }
+    reopener_ = std::thread([this, path, line, rts, dtr, timeoutMs] {
+        std::shared_ptr<Device> device;
+        int rc =
+            OpenDevice(path, timeoutMs, device, [this](const std::shared_ptr<Device>& opening) {
+                std::lock_guard lock(mutex_);
+                opening_ = opening;
+                if (closed_) {
+                    opening->Interrupt();
+                }
+            });
+        if (rc == kOk) {
+            rc = SetUp(*device, line, rts, dtr, timeoutMs);
+        }
+        Reinstate(rc == kOk ? std::move(device) : nullptr, path, rc);
+        std::lock_guard lock(mutex_);
+        opening_.reset();
+        reopening_ = false;
+    });
+}
+
+void SerialPort::Reinstate(std::shared_ptr<Device> device, const std::string& path, int reason) {
     std::lock_guard lock(mutex_);
     if (closed_ || !lost_) {
         return; // `device`, if any, closes again
@@ -585,6 +686,7 @@ void SerialPort::TryReopen() {
     path_ = path;
     lost_ = false;
     lostReason_ = kOk;
+    leftover_.clear();
     changed_.notify_all();
 }
 

@@ -26,7 +26,8 @@ namespace sorn {
 class SerialPort {
 public:
     // Opens port `number` (1..256) through the port map: raw, exclusive, no flow control,
-    // 9600 baud, "8E1". Slow devices only slow this call: no lock is held while it opens.
+    // 9600 baud, "8E1". Slow devices only slow this call: no lock is held while it opens, and
+    // a network device connects and takes its settings within the default block time-out.
     static int Open(int number, std::shared_ptr<SerialPort>& port);
 
 private:
@@ -93,15 +94,24 @@ private:
     // Reads the next answer frame, from what earlier reads left over and then from the
     // device: the first whole frame whose LEN and checksum hold, skipping bytes before it
     // that belong to no frame (the tail of a frame already under way). When the line falls
-    // silent without one, the bytes as they came, as far as the first byte's LEN reaches.
+    // silent without one, the bytes as they came, as far as the first byte's LEN reaches. Only
+    // data bytes keep the line from falling silent (not a network device's protocol bytes).
     int ReadFrame(Use& use, unsigned char* receive, int receiveSize, Clock::time_point deadline);
     // Keeps `bytes` for the next read of this port.
     void KeepForLater(std::vector<unsigned char> bytes);
     // The device went away: it is let go (closed once the last call on it returns), and
     // calls answer -1040 until it is reopened.
     void MarkLost(const std::shared_ptr<Device>& device);
-    // Reopens the lost device when its path leads to the same device as before.
+    // Reopens the lost device when its path leads to the same device as before. A network
+    // device is reopened on a thread of the port's own (StartReopening).
     void TryReopen();
+    // Connecting may take up to the block time-out, which the watch thread, shared by every
+    // port, never waits for: one attempt at a time runs on the port's reopening thread.
+    void StartReopening(const std::string& path, const LineSettings& line, bool rts, bool dtr,
+                        int timeoutMs);
+    // Puts a reopened device in place of the lost one; without one, `reason` is kept for
+    // "LostReason".
+    void Reinstate(std::shared_ptr<Device> device, const std::string& path, int reason);
 
     const int number_;
 
@@ -116,6 +126,8 @@ private:
     std::vector<unsigned char> leftover_; // read past an answer, handed out next
     bool closed_ = false;
     bool lost_ = false;
+    bool reopening_ = false;          // the reopening thread is at work
+    std::shared_ptr<Device> opening_; // the device it opens, for Close to interrupt
     int losses_ = 0;
     int lostReason_ = 0;
 
@@ -129,6 +141,9 @@ private:
         bool operator==(const Node&) const = default;
     };
     Node refusedNode_;
+
+    std::mutex reopenerMutex_; // guards reopener_, which the watch thread and Close both touch
+    std::thread reopener_;
 
     LineSettings line_;
     int blockTimeoutMs_ = 800;

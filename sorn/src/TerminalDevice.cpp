@@ -201,9 +201,13 @@ bool TerminalDevice::HungUp() {
     return poll(&pfd, 1, 0) > 0 && Failed(pfd.revents);
 }
 
-int TerminalDevice::Apply(const LineSettings& settings) {
+int TerminalDevice::Apply(const LineSettings& settings, int /*timeoutMs*/) {
     if (const int rc = ApplyTermios(settings.baud, settings.frame); rc != kOk) {
         return rc;
+    }
+    {
+        std::lock_guard lock(appliedMutex_);
+        applied_ = {true, settings.baud, settings.frame};
     }
     if (settings.directionControl || rs485Touched_) {
         ApplyDirectionControl(settings.directionControl, settings.directionDelayMs);
@@ -281,7 +285,7 @@ void TerminalDevice::ApplyLowLatency(bool on) {
     ioctl(fd_, TIOCSSERIAL, &ss);
 }
 
-int TerminalDevice::SetModemLine(bool rts, bool on) {
+int TerminalDevice::SetModemLine(bool rts, bool on, int /*timeoutMs*/) {
     int bit = rts ? TIOCM_RTS : TIOCM_DTR;
     if (hasModemLines_ && ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &bit) != 0) {
         return kErrApplyFailed;
@@ -290,6 +294,11 @@ int TerminalDevice::SetModemLine(bool rts, bool on) {
         rts_ = on;
     }
     return kOk;
+}
+
+LineReport TerminalDevice::Report() {
+    std::lock_guard lock(appliedMutex_);
+    return applied_;
 }
 
 bool TerminalDevice::ReadModemLines(bool& cts, bool& dsr) {

@@ -2,6 +2,8 @@
 
 #include "Device.h"
 
+#include <mutex>
+
 namespace sorn {
 
 // A terminal device (a UART, a USB adapter, a pseudo-terminal) through termios: raw, no flow
@@ -21,9 +23,10 @@ public:
     int ReadAvailable(unsigned char* buffer, int size) override;
     int Write(const unsigned char* data, int length, int timeoutMs) override;
     void FlushInput() override;
-    int Apply(const LineSettings& settings) override;
-    int SetModemLine(bool rts, bool on) override;
+    int Apply(const LineSettings& settings, int timeoutMs) override;
+    int SetModemLine(bool rts, bool on, int timeoutMs) override;
     bool ReadModemLines(bool& cts, bool& dsr) override;
+    LineReport Report() override;
     bool HungUp() override;
     void Interrupt() override;
 
@@ -44,6 +47,8 @@ private:
     bool directionControl_ = false;
     int directionDelayMs_ = 10;
     bool rts_ = false;
+    std::mutex appliedMutex_; // Report may be asked from any thread
+    LineReport applied_;
 };
 
 } // namespace sorn

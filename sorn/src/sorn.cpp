@@ -3,8 +3,9 @@
 #include "sorn.h"
 
 #include "ErrorTable.h"
-#include "PortMap.h"
 #include "PortRegistry.h"
+#include "common/NetworkAddress.h"
+#include "common/PortMap.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -70,7 +71,12 @@ int SORN_DetectPort(int number) {
         if (number < 1 || number > PortMap::kMaxPort) {
             return static_cast<int>(kErrBadPortNumber);
         }
-        const std::string path = PortMap::PathOf(number);
+        const std::string path = PortMap::DeviceOf(number);
+        if (NetworkAddress::IsUrl(path)) {
+            // A network port is there when its address is well-formed; nothing connects.
+            return NetworkAddress::Parse(path) ? static_cast<int>(kOk)
+                                               : static_cast<int>(kErrNoDevice);
+        }
         struct stat st {};
         if (path.empty() || stat(path.c_str(), &st) != 0) {
             // A folder on the way that may not be searched hides a device that may exist;
@@ -95,7 +101,7 @@ int SORN_GetDevicePath(const char* name, char* path, int size) {
         if (number == 0) {
             return static_cast<int>(kErrBadPortNumber);
         }
-        const std::string device = PortMap::PathOf(number);
+        const std::string device = PortMap::DeviceOf(number);
         if (device.empty()) {
             path[0] = '\0';
             return static_cast<int>(kErrNoDevice);

@@ -138,6 +138,19 @@ public:
         choiceAnswers.pop_front();
         return answer;
     }
+    std::deque<std::optional<std::string>> textAnswers; // when empty: Cancel
+    std::vector<std::string> textProposals;
+    std::optional<std::string> AskText(const std::string&, const std::string& text,
+                                       const std::string& initial) override {
+        messages.push_back(text);
+        textProposals.push_back(initial);
+        if (textAnswers.empty()) {
+            return std::nullopt;
+        }
+        std::optional<std::string> answer = textAnswers.front();
+        textAnswers.pop_front();
+        return answer;
+    }
     std::optional<std::string> AskOpenFileName() override {
         if (openAnswers.empty() || openAnswers.front().empty()) {
             if (!openAnswers.empty()) {

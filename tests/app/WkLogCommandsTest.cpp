@@ -1,6 +1,5 @@
 #include "WkLogCommands.h"
 #include "AppFakes.h"
-#include "ScriptedPrompts.h"
 #include "WkLogSink.h"
 
 #include <gtest/gtest.h>
@@ -66,15 +65,22 @@ TEST(WkLogCommands, ExportLogToFileAndLineLimit) {
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].rfind("Cannot write the file\n", 0), 0u);
 
-    ScriptedPrompts choose;
-    choose.AnswerSelection(1);
-    EXPECT_TRUE(commands.ChooseLineLimit(choose));
-    EXPECT_EQ(doc.LineLimit(), 100000u);
-    EXPECT_EQ(choose.Records().back().preselected, 2); // the default: 1,000,000 lines
-    EXPECT_EQ(choose.Records().back().items[2], "1,000,000 lines");
-    choose.AnswerSelection(-1);
-    EXPECT_FALSE(commands.ChooseLineLimit(choose));
-    EXPECT_EQ(doc.LineLimit(), 100000u);
+    // A typed limit; one below the smallest is asked again, as typed.
+    prompts.textAnswers = {"999", "250,000"};
+    EXPECT_TRUE(commands.ChooseLineLimit(prompts));
+    EXPECT_EQ(doc.LineLimit(), 250000u);
+    EXPECT_EQ(prompts.textProposals, (std::vector<std::string>{"1,000,000", "999"}));
+    EXPECT_EQ(prompts.messages.end()[-2],
+              "Please enter a number of lines from 1,000 to 10,000,000, or nothing for no limit.");
+    prompts.textAnswers = {""};
+    EXPECT_TRUE(commands.ChooseLineLimit(prompts));
+    EXPECT_EQ(doc.LineLimit(), 0u);
+    EXPECT_FALSE(commands.ChooseLineLimit(prompts)); // cancelled
+    EXPECT_EQ(doc.LineLimit(), 0u);
+    for (const char* text : {"12x00", "-5000", "10000001", "999"}) {
+        EXPECT_FALSE(WkLogCommands::ParseLineLimit(text).has_value()) << text;
+    }
+    EXPECT_EQ(WkLogCommands::ParseLineLimit("1 000"), 1000u);
     doc.DetachSink();
     std::filesystem::remove_all(dir);
 }

@@ -167,7 +167,7 @@ TEST(WkLogDoc, ThreeThreadsAndTheAutoAnswerWorkerAppendEveryLineOnceAndWhole) {
             return 5;
         },
         [&](WkPackedTime time, auto& pieces, bool silent) {
-            return doc.AppendReceived(time, pieces, silent);
+            return doc.AppendReceived(time, pieces, silent, 7);
         });
     ASSERT_TRUE(worker.Start());
     worker.Enable(1);
@@ -219,6 +219,8 @@ TEST(WkLogDoc, ThreeThreadsAndTheAutoAnswerWorkerAppendEveryLineOnceAndWhole) {
     }
     EXPECT_EQ(next[9], 1000);
     EXPECT_EQ(frames, kFrames);
+    // The frames keep the port they came through; the other lines name none.
+    EXPECT_EQ(doc.Store().Ports(), std::vector<int>{7});
 }
 
 TEST(WkLogDoc, LinesDuringCloseAreDroppedAndCallersReleased) {

@@ -124,6 +124,26 @@ TEST(WkLogStore, PairsRequestsWithTheirAnswers) {
     EXPECT_EQ(rows.Cell(0, WkLogRows::kData), "04 01 65 60");
 }
 
+// Two ports at once (a command on one, another on the other): each answer pairs with the
+// request of its own port, even to the same address, and the rows can be shown per port.
+TEST(WkLogStore, PairsAndFiltersPerPort) {
+    WkLogStore store;
+    store.Append(Send(0, {0x04, 0x00, 0x65, 0x61}), 1);
+    store.Append(Send(2, {0x04, 0x00, 0x65, 0x61}), 2);
+    store.Append(Answer(10, {0x05, 0x00, 0x65, 0x00, 0x60}), 2);
+    store.Append(Answer(12, {0x05, 0x00, 0x65, 0x00, 0x60}), 1);
+    EXPECT_EQ(store.Partner(2), 1u);
+    EXPECT_EQ(store.Partner(3), 0u);
+    EXPECT_EQ(store.Ports(), (std::vector<int>{1, 2}));
+
+    WkLogRows rows(store);
+    WkLogFilter filter;
+    filter.port = 2;
+    rows.SetFilter(filter);
+    ASSERT_EQ(rows.RowCount(), 2u);
+    EXPECT_EQ(rows.LineAt(1), 2u);
+}
+
 TEST(WkLogStore, LineLimitDropsTheOldestWithOneMarker) {
     WkLogStore store;
     store.SetLineLimit(5000);
@@ -217,6 +237,7 @@ TEST(WkLogRows, CsvQuotesWhatNeedsIt) {
     store.Append("a line, with \"quotes\"");
     WkLogRows rows(store);
     EXPECT_EQ(WkLogRows::CsvHeader(), "Time,Dir,Address,Command,Status,Data (hex),Decoded,Latency");
-    EXPECT_EQ(rows.CsvLine(0), "13:00:00.000,>>,0,[0x71] SetOut,,06 00 71 00 01 76,output 1: 1,");
+    EXPECT_EQ(rows.CsvLine(0),
+              "13:00:00.000,>>,0,[0x71] Set Output,,06 00 71 00 01 76,output 1: 1,");
     EXPECT_EQ(rows.CsvLine(1), ",,,,,,\"a line, with \"\"quotes\"\"\",");
 }

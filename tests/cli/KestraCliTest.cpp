@@ -60,8 +60,10 @@ TEST_F(KestraCli, JsonHoldsTheFactsOfTheText) {
     const Outcome verbose = Kestra({"--device", pty, "-v", "version"});
     EXPECT_NE(verbose.err.find(">>  04 00 65 61"), std::string::npos) << verbose.err;
 
-    // The port map: the simulator as port 5 of it, and a port whose device is missing.
-    std::ofstream(dir / "ports") << "5=" << pty << "\n6=/dev/kestra-missing\n";
+    // The port map: the simulator as port 5 of it, a port whose device is missing, and a
+    // device server that nobody asks while the ports are listed.
+    std::ofstream(dir / "ports") << "5=" << pty
+                                 << "\n6=/dev/kestra-missing\n7=rfc2217://192.0.2.1:4001\n";
     setenv("SORN_PORTS", (dir / "ports").c_str(), 1);
     const auto ports = nlohmann::json::parse(Kestra({"--json", "ports"}).out)["ports"];
     const Outcome byPort = Kestra({"--port", "5", "version"});
@@ -74,6 +76,7 @@ TEST_F(KestraCli, JsonHoldsTheFactsOfTheText) {
     EXPECT_EQ(exists[5], true) << ports;
     EXPECT_EQ(exists.count(6), 1u) << ports;
     EXPECT_EQ(exists[6], false);
+    EXPECT_EQ(exists[7], true);
 
     // A failure is JSON too, with the code the program ends with.
     ASSERT_EQ(sims[0]->Control("fault silent"), "ok");
@@ -110,10 +113,11 @@ TEST_F(KestraCli, ConfigurationCarriesFromOneModelToAnother) {
                              "0x00, sent as 0x01"),
               std::string::npos)
         << write.out;
-    // What the write cannot carry: the TTD mode as it is sent, and the KRD's own calibration.
+    // What the write cannot carry: the TTD mode as it is sent (a note, not a difference), and
+    // the KRD's own calibration.
     const std::string left =
-        "block 2 byte 3 ([0xA5] transponder mode TTD): 0x00 -> 0x01 (write-config sends 0x01: "
-        "the TTD mode goes out with bit 0 set and bits 1 to 3 clear)\n"
+        "note: block 2 byte 3 ([0xA5] transponder mode TTD): 0x00 -> 0x01 (write-config sends "
+        "0x01: the TTD mode goes out with bit 0 set and bits 1 to 3 clear)\n"
         "block 2 byte 11 ([0x6B] calibration value): 0x00 -> 0x80 (not written by "
         "write-config)\n";
     const Outcome same = Kestra({"--device", krd, "diff", file});
@@ -132,6 +136,13 @@ TEST_F(KestraCli, ConfigurationCarriesFromOneModelToAnother) {
     ASSERT_EQ(differences.size(), 3u);
     EXPECT_EQ(differences[0]["name"], "Reader Settings / [0x51] Async Parameter / Baud");
     EXPECT_EQ(differences[0]["to"], "0x07: 38400");
+    EXPECT_EQ(differences[1]["as_sent"], true);
+
+    // A reader written with its own file compares equal: the TTD mode is only a note.
+    ASSERT_EQ(Kestra({"--device", krb, "write-config", file}).exit, 0);
+    const Outcome equal = Kestra({"--device", krb, "diff", file});
+    EXPECT_EQ(equal.exit, 0) << equal.out;
+    EXPECT_EQ(equal.out.rfind("note: block 2 byte 3", 0), 0u) << equal.out;
 
     // Two files whose baud rate codes 0x01 (no rate at all) and 0x03 show as different.
     std::string bytes = ReadAll(file);
@@ -298,35 +309,8 @@ TEST_F(KestraCli, TheDevicesPortMapLivesInAFolderOfItsOwn) {
 
 TEST_F(KestraCli, ScanDrawsItsProgressOnATerminal) {
     const std::string pty = StartSim({"--model", "KRA"});
-    const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(grantpt(master), 0);
-    ASSERT_EQ(unlockpt(master), 0);
-    const int terminal = open(ptsname(master), O_RDWR | O_NOCTTY);
-    ASSERT_GE(terminal, 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, terminal, 1);
-    posix_spawn_file_actions_adddup2(&actions, terminal, 2);
-    std::vector<std::string> args{KESTRA_PATH, "--device", pty,           "--timeout",
-                                  "50",        "scan",     "--addresses", "0-3"};
-    std::vector<char*> argv;
-    for (std::string& arg : args) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    ASSERT_EQ(posix_spawn(&pid, KESTRA_PATH, &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    close(terminal);
-    std::string shown;
-    char buffer[256];
-    for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;) {
-        shown.append(buffer, static_cast<std::size_t>(n));
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    close(master);
+    const std::string shown =
+        OnTerminal({"--device", pty, "--timeout", "50", "scan", "--addresses", "0-3"});
     EXPECT_NE(shown.find("s left"), std::string::npos) << shown;
     EXPECT_NE(shown.find("KRA"), std::string::npos) << shown;
 }

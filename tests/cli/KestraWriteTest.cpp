@@ -2,20 +2,17 @@
 // sent, the access lock goes out last, verify reads the bytes back, and a line lost in the
 // middle of a write is reported command by command as the reader shows it.
 
+#include "KestraRelay.h"
 #include "KestraRun.h"
 
 #include <nlohmann/json.hpp>
 
-#include <atomic>
 #include <cstdint>
-#include <poll.h>
 #include <sys/stat.h>
-#include <thread>
 
 namespace {
 
 using namespace kestratest;
-using Bytes = std::vector<std::uint8_t>;
 
 // A frame with its XOR checksum appended.
 Bytes WithChecksum(Bytes frame) {
@@ -26,85 +23,6 @@ Bytes WithChecksum(Bytes frame) {
     frame.push_back(sum);
     return frame;
 }
-
-// The line between kestra and the simulator, in the test's hands: requests and answers pass
-// through whole. It can cut the line instead of passing on a request, or put a request of its
-// own to the simulator before passing one on.
-class Relay {
-public:
-    explicit Relay(const std::string& simPath) : sim_(simPath, 9600) {
-        master_ = posix_openpt(O_RDWR | O_NOCTTY);
-        EXPECT_GE(master_, 0);
-        grantpt(master_);
-        unlockpt(master_);
-        path_ = ptsname(master_);
-    }
-    ~Relay() {
-        stop_ = true;
-        if (thread_.joinable()) {
-            thread_.join();
-        }
-        if (master_ >= 0) {
-            close(master_);
-        }
-    }
-    const std::string& Path() const { return path_; }
-    /// After `answers` answers the next request is not passed on: the line goes down.
-    void CutAfter(int answers) { cutAfter_ = answers; }
-    /// Before the first request with command byte `code`, `request` goes to the simulator.
-    void InjectBefore(std::uint8_t code, Bytes request) {
-        injectCode_ = code;
-        inject_ = std::move(request);
-    }
-    void Run() {
-        thread_ = std::thread([this] { Loop(); });
-    }
-
-private:
-    void Loop() {
-        Bytes pending;
-        int answers = 0;
-        while (!stop_) {
-            pollfd poller{master_, POLLIN, 0};
-            // Until kestra opens its end the master reports a hang-up; that is no request.
-            if (poll(&poller, 1, 20) <= 0 || (poller.revents & POLLIN) == 0) {
-                usleep(poller.revents & POLLHUP ? 5000 : 0);
-                continue;
-            }
-            std::uint8_t buffer[256];
-            const ssize_t n = read(master_, buffer, sizeof buffer);
-            if (n > 0) {
-                pending.insert(pending.end(), buffer, buffer + n);
-            }
-            while (!pending.empty() && pending.size() >= pending[0] && pending[0] >= 3) {
-                const Bytes request(pending.begin(), pending.begin() + pending[0]);
-                pending.erase(pending.begin(), pending.begin() + pending[0]);
-                if (answers == cutAfter_) {
-                    close(master_);
-                    master_ = -1;
-                    return;
-                }
-                if (!inject_.empty() && request[2] == injectCode_) {
-                    sim_.Exchange(inject_);
-                    inject_.clear();
-                }
-                const Bytes answer = sim_.Exchange(request);
-                if (write(master_, answer.data(), answer.size()) > 0) {
-                    ++answers;
-                }
-            }
-        }
-    }
-
-    simtest::HostPort sim_;
-    int master_ = -1;
-    std::string path_;
-    int cutAfter_ = -1;
-    std::uint8_t injectCode_ = 0;
-    Bytes inject_;
-    std::thread thread_;
-    std::atomic<bool> stop_{false};
-};
 
 class KestraWrite : public KestraCli {
 protected:
@@ -117,15 +35,6 @@ protected:
         const std::string file = (dir / "prepared.rdr").string();
         EXPECT_EQ(Kestra({"--device", source, "read-config", "-o", file}).exit, 0);
         return file;
-    }
-    // The file ends with the configuration image (1024 bytes), the answer image's count and
-    // the answer image (2048 bytes).
-    static std::size_t ConfigAt(const std::string& bytes) { return bytes.size() - 3074; }
-    // Where byte `index` of blocks 0 to 2 stands in a simulator's "state" answer: lines of
-    // "block B: " and 16 bytes "XX " each.
-    static int StateAt(int index) { return index / 16 * 57 + 9 + 3 * (index % 16); }
-    static std::string StateByte(const std::string& state, int index) {
-        return state.substr(static_cast<std::size_t>(StateAt(index)), 2);
     }
 };
 

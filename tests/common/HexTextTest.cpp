@@ -104,4 +104,55 @@ TEST(HexText, BigEndianAsDouble) {
     EXPECT_EQ(value, std::ldexp(1.0, 72));
 }
 
+TEST(HexFrame, SeparatorsStandOnlyBetweenBytes) {
+    std::vector<unsigned char> bytes{0x99};
+    EXPECT_FALSE(ReadHexFrame(" 04-03:65,62\t0a ", bytes));
+    EXPECT_EQ(bytes, (std::vector<unsigned char>{0x99, 0x04, 0x03, 0x65, 0x62, 0x0A}));
+    EXPECT_FALSE(ReadHexFrame("", bytes));
+    EXPECT_FALSE(ReadHexFrame(" - ", bytes));
+    EXPECT_EQ(bytes.size(), 6u);
+}
+
+TEST(HexFrame, EveryOtherCharacterIsRefusedWhereItStands) {
+    struct Case {
+        const char* text;
+        HexTextFault::Kind kind;
+        std::size_t position;
+    };
+    using K = HexTextFault::Kind;
+    const Case cases[] = {
+        {"04 03 G65", K::BadCharacter, 6},
+        {"04 03 6G", K::BadCharacter, 7},
+        {"04;03", K::BadCharacter, 2},
+        {"04 03\n", K::BadCharacter, 5},
+        {"0x04", K::BadCharacter, 1},
+        {"04 0 3", K::LoneDigit, 3},
+        {"04 03 6", K::LoneDigit, 6},
+        {"\xE4"
+         "04",
+         K::BadCharacter, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::vector<unsigned char> bytes;
+        const auto fault = ReadHexFrame(c.text, bytes);
+        ASSERT_TRUE(fault);
+        EXPECT_EQ(fault->kind, c.kind);
+        EXPECT_EQ(fault->position, c.position);
+        EXPECT_TRUE(bytes.empty());
+    }
+    EXPECT_EQ(FindNonHexDigit("1 ")->position, 1u);
+    EXPECT_FALSE(FindNonHexDigit("aF"));
+}
+
+TEST(HexFrame, TheMessageShowsTheTextAndMarksTheFault) {
+    EXPECT_EQ(HexTextFaultMessage("04 03 G65", {HexTextFault::Kind::BadCharacter, 6}),
+              "No Hex String\n\n04 03 [G]65\n\nCharacter 7 (\"G\") is not a hex digit.");
+    EXPECT_EQ(HexTextFaultMessage("04 03 6", {HexTextFault::Kind::LoneDigit, 6}),
+              "No Hex String\n\n04 03 [6]\n\nCharacter 7 (\"6\") starts a byte whose second "
+              "hex digit is missing.");
+    EXPECT_EQ(HexTextFaultMessage("04\n", {HexTextFault::Kind::BadCharacter, 2}),
+              "No Hex String\n\n04[\n]\n\nCharacter 3 (0x0A) is not a hex digit.");
+}
+
 } // namespace

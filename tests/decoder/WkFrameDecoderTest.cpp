@@ -109,7 +109,7 @@ TEST(FrameDecoder, LayoutFollowsTheRequestLength) {
     EXPECT_EQ(DecodeAnswer(Bytes{0x05, 0x00, 0x71, 0x00, 0x74}, krb).commandName,
               "[0x71] Set KRB Output");
     EXPECT_EQ(DecodeRequest(Bytes{0x06, 0x00, 0x71, 0x00, 0x01, 0x76}).commandName,
-              "[0x71] SetOut");
+              "[0x71] Set Output");
     // The TTC form of the password command carries one password.
     WkDecodedFrame ttc = DecodeRequest(Bytes{0x09, 0x00, 0xA3, 0x03, 0x01, 0x02, 0x03, 0x04, 0xAD});
     EXPECT_TRUE(ttc.IsSound()) << ttc.problem;

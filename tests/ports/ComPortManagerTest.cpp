@@ -244,4 +244,19 @@ TEST_F(ComPortManager, ClosingAPortInUseAsksFirst) {
     EXPECT_EQ(sorn.GetPortHandle("2"), 0);
 }
 
+TEST_F(ComPortManager, NetworkPortsShowTheirAddressAndWhetherTheyCarryTheLines) {
+    map.Map(3, "rfc2217://dock-gw:4001");
+    map.Map(4, "tcp://192.0.2.1:4002");
+    const std::vector<int> found = manager.DetectedPorts(); // without connecting
+    EXPECT_NE(std::find(found.begin(), found.end(), 4), found.end());
+    EXPECT_EQ(manager.PortBoxText(3), "3: rfc2217://dock-gw:4001");
+    EXPECT_EQ(manager.PortBoxText(12), "12");
+    EXPECT_EQ(WkComPortManager::NumberOfPortBoxEntry("3: rfc2217://dock-gw:4001"), 3);
+    EXPECT_EQ(WkComPortManager::NumberOfPortBoxEntry("256"), 256);
+    EXPECT_EQ(WkComPortManager::NumberOfPortBoxEntry("None"), 0);
+    EXPECT_TRUE(manager.CarriesLines(3));
+    EXPECT_FALSE(manager.CarriesLines(4));
+    EXPECT_TRUE(manager.CarriesLines(12));
+}
+
 } // namespace

@@ -105,10 +105,14 @@ TEST_F(MacroEditor, RunSendsInOrderAsWrittenAndRestoresSendProtToApp) {
 
     libraries.params[4]["porthnd"] = "9";
     libraries.params[4]["sendprottoapp"] = "1";
-    doc.AppendItem(std::make_unique<WkMacroEditItem>("no digits", "skip", true));
+    doc.AppendItem(std::make_unique<WkMacroEditItem>("", "skip", true));
+    doc.AppendItem(std::make_unique<WkMacroEditItem>("04 00 6G", "not hex", true));
     const auto result = model.Run();
     EXPECT_EQ(result.sent, 3);
     EXPECT_EQ(result.skipped, 1);
+    EXPECT_EQ(WkMacroEditViewModel::Summary(result),
+              "Macro: 3 protocols sent; 1 not sent for a fault in the protocol (the first is item "
+              "5)");
     ASSERT_EQ(libraries.sent.size(), 3u);
     EXPECT_EQ(libraries.sent[2].bytes, (std::vector<unsigned char>{0x04, 0x00, 0x6C}));
     EXPECT_EQ(libraries.sent[0].addChecksum, 0);

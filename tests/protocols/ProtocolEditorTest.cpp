@@ -39,6 +39,13 @@ protected:
         }
         return comments;
     }
+    void SelectComment(const std::string& comment) {
+        for (std::size_t row = 0; row < model.Rows().size(); ++row) {
+            if (model.Rows()[row].comment == comment) {
+                model.Select(static_cast<int>(row));
+            }
+        }
+    }
     void BindPort(int handle, const std::string& number) {
         libraries.AddPort(handle, number);
         libraries.portHandles[number] = handle;
@@ -104,7 +111,7 @@ TEST_F(ProtocolEditor, EditSortsAgainAndTheSelectionFollowsItsRow) {
     model.Select(0); // "serial at 2", control byte 11
     editor.answers.push_back(ScriptedEditor::Fields{"04 02 99 9F", "moved", false});
     ASSERT_TRUE(model.Edit());
-    EXPECT_EQ(model.Rows().back(), (Row{"04 02 99 9F", "moved", "no"}));
+    EXPECT_EQ(model.Rows().back(), (Row{"04 02 99 9F", "moved", "no", ""}));
     EXPECT_EQ(model.Selected(), 2);
     EXPECT_EQ(doc.Item(2)->comment, "moved");
     EXPECT_TRUE(doc.IsModified());
@@ -133,21 +140,6 @@ TEST_F(ProtocolEditor, SendNeedsReaderPortRowAndHexDigits) {
     EXPECT_EQ(libraries.sent[0].bytes, (std::vector<unsigned char>{0x04, 0x02, 0x11, 0x17}));
     EXPECT_EQ(libraries.sent[0].addChecksum, 1);
 
-    Add("xyz", "words");
-    Add("04 0", "odd");
-    model.Reload();
-    for (const char* comment : {"words", "odd"}) {
-        for (std::size_t row = 0; row < model.Rows().size(); ++row) {
-            if (model.Rows()[row].comment == comment) {
-                model.Select(static_cast<int>(row));
-            }
-        }
-        EXPECT_FALSE(model.Send()) << comment;
-    }
-    EXPECT_EQ(libraries.sent.size(), 1u);
-    EXPECT_EQ(prompts.Messages(),
-              (std::vector<std::string>{"Error in string!\n\nOdd string length."}));
-
     WkProtEditDoc noReader(0);
     WkProtEditViewModel other(noReader, services, editor);
     noReader.OnNewDocument();
@@ -158,6 +150,49 @@ TEST_F(ProtocolEditor, SendNeedsReaderPortRowAndHexDigits) {
     EXPECT_FALSE(other.Port().Enabled());
     EXPECT_EQ(other.Port().Entries(), std::vector<std::string>{"-"});
     EXPECT_EQ(portDialogs, 0);
+}
+
+// Only hex bytes go out, at most 255 with the checksum; a file may hold anything else.
+TEST_F(ProtocolEditor, AProtocolThatCannotBeSentIsShownAndSendsNothing) {
+    std::string longest;
+    for (int i = 0; i < 255; ++i) {
+        longest += "0A ";
+    }
+    Add("04 03 G65", "letter");
+    Add("04 03 6G", "late letter");
+    Add(longest, "with checksum");
+    Add(longest, "without checksum", false);
+    model.Start();
+    libraries.params[5]["porthnd"] = "9";
+    for (const char* comment : {"letter", "late letter", "with checksum"}) {
+        SelectComment(comment);
+        EXPECT_NE(model.Rows()[static_cast<std::size_t>(model.Selected())].problem, "") << comment;
+        EXPECT_FALSE(model.Send()) << comment;
+    }
+    EXPECT_TRUE(libraries.sent.empty());
+    EXPECT_EQ(prompts.Messages(),
+              (std::vector<std::string>{
+                  "No Hex String\n\n04 03 [G]65\n\nCharacter 7 (\"G\") is not a hex digit.",
+                  "No Hex String\n\n04 03 6[G]\n\nCharacter 8 (\"G\") is not a hex digit.",
+                  "Error in Protocol string!\n\nThe frame has 256 bytes with its checksum; at most "
+                  "255 fit in a frame."}));
+    SelectComment("without checksum");
+    EXPECT_EQ(model.Rows()[static_cast<std::size_t>(model.Selected())].problem, "");
+    EXPECT_EQ(model.Send(), 0);
+    ASSERT_EQ(libraries.sent.size(), 1u);
+    EXPECT_EQ(libraries.sent[0].bytes.size(), 255u);
+
+    // The edit dialog takes such a text only after it was corrected.
+    editor.answers.push_back(ScriptedEditor::Fields{"04 03 G65", "typo", true});
+    editor.answers.push_back(ScriptedEditor::Fields{"04 03 65", "typo", true});
+    ASSERT_TRUE(model.New());
+    EXPECT_EQ(editor.shown, 2);
+    EXPECT_EQ(doc.Item(doc.ItemCount() - 1)->protocol, "04 03 65");
+    SelectComment("without checksum");
+    editor.answers.push_back(ScriptedEditor::Fields{longest, "now with checksum", true});
+    EXPECT_FALSE(model.Edit()) << "refused, then cancelled";
+    EXPECT_FALSE(doc.Item(6)->flag);
+    EXPECT_EQ(prompts.Messages().size(), 5u);
 }
 
 TEST_F(ProtocolEditor, FirstShowAsksForAPortWhenNoneIsStoredAndBindsIt) {

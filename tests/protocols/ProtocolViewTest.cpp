@@ -3,10 +3,12 @@
 
 #include "AppFakes.h"
 #include "CMainFrame.h"
+#include "CStdChildFrame.h"
 #include "CorvelApp.h"
+#include "EditorBench.h"
+#include "SelectionContrast.h"
 #include "WkCommandTable.h"
 #include "WkDocTemplate.h"
-#include "WkEditors.h"
 #include "WkMacroEditDoc.h"
 #include "WkMacroEditView.h"
 #include "WkProtEditDoc.h"
@@ -69,27 +71,14 @@ private slots:
     void TheMacroEditorIsReachableFromTheMenusAndTheProtocolWindow() {
         FakeLibraries libraries;
         AppPrompts prompts;
-        CorvelApp app(libraries, prompts);
-        CorvelDocumentHooks hooks;
-        hooks.registerTemplates = [&app](WkTemplateList& templates) {
-            RegisterEditorTemplates(app, templates);
-            RegisterLateEditorTemplates(app, templates);
-        };
-        hooks.appendToMacro = &WkProtocolTemplates::AppendToMacro;
-        app.SetDocumentHooks(hooks);
-        std::unique_ptr<CMainFrame> frame;
-        QVERIFY(app.InitInstance(
-            [&]() -> WkFrameHost* {
-                frame = std::make_unique<CMainFrame>(app);
-                RegisterEditorViews(app, *frame);
-                return frame.get();
-            },
-            {}));
-        frame->showNormal();
+        EditorBench bench(libraries, prompts);
+        CMainFrame* frame = bench.frame.get();
+        CorvelApp& app = bench.app;
 
         frame->RunCommand(CommandId::kNewMacro);
         auto* view = qobject_cast<WkMacroEditView*>(
-            frame->findChild<QMdiArea*>()->activeSubWindow()->widget());
+            qobject_cast<CStdChildFrame*>(frame->findChild<QMdiArea*>()->activeSubWindow())
+                ->View());
         QVERIFY(view != nullptr);
         QVERIFY(app.AddLogLineToMacro("12/06/26 13:45:07.042  >>  04 00 65 61 "));
         QCOMPARE(view->List()->topLevelItemCount(), 1);
@@ -102,8 +91,23 @@ private slots:
         frame->RunCommand(CommandId::kEditInsert);
         QCOMPARE(view->List()->topLevelItemCount(), 2);
         QCOMPARE(app.FindTemplate("Macro")->DocumentCount(), 1u);
-        frame->close();
-        app.ExitInstance();
+        app.FindTemplate("Macro")->FirstDocument()->SetModifiedFlag(false);
+    }
+
+    // In a window that is not the active one too (a bare X server activates none).
+    void TheSelectedRowReadsAsClearlyAsThePlatformDrawsSelections() {
+        FakeLibraries libraries;
+        AppPrompts prompts;
+        CorvelApp app(libraries, prompts);
+        auto doc = std::make_shared<WkProtEditDoc>(3);
+        doc->AppendItem(std::make_unique<WkProtEditItem>("04 00 65 61", "Software Version", true));
+        WkProtEditView view(app, doc);
+        view.resize(600, 200);
+        view.List()->setCurrentItem(view.List()->topLevelItem(0));
+        const QModelIndex row = view.List()->currentIndex();
+        const double platform = selection_contrast::PlatformContrast();
+        QVERIFY2(selection_contrast::DrawnContrast(view.List(), row) >= 0.9 * platform,
+                 qPrintable(QString::number(selection_contrast::DrawnContrast(view.List(), row))));
     }
 };
 

@@ -72,16 +72,28 @@ TEST_F(CommandPage, AddressSpinAndPasswordFields) {
 
     WkHexFields& password = page.Password();
     EXPECT_EQ(password.SetText(0, "G1"), WkHexFields::Edit::SelectAll);
-    EXPECT_EQ(prompts.Messages(), std::vector<std::string>{"No Hex String"});
+    const std::string notHex = "No Hex String\n\n[G]1\n\nCharacter 1 (\"G\") is not a hex digit.";
+    EXPECT_EQ(prompts.Messages(), std::vector<std::string>{notHex});
     EXPECT_EQ(password.SetText(1, "A"), WkHexFields::Edit::Stay);
     EXPECT_EQ(password.SetText(2, "1b"), WkHexFields::Edit::Next);
     page.LeavePassword();
     const auto& answer = doc.Modul().Image(11);
-    EXPECT_EQ(answer[58 * 16 + 0], 0x00); // "G1" is not stored ...
-    EXPECT_EQ(password.Text(0), "00");    // ... and the stored value is shown again
-    EXPECT_EQ(answer[58 * 16 + 1], 0x0A);
-    EXPECT_EQ(answer[58 * 16 + 2], 0x1B);
+    EXPECT_EQ(answer[58 * 16 + 2], 0x1B); // two digits are stored ...
+    EXPECT_EQ(password.Text(2), "1B");
+    EXPECT_EQ(answer[58 * 16 + 0], 0x00); // ... the others wait for the user, as typed
+    EXPECT_EQ(password.Text(0), "G1");
+    EXPECT_EQ(answer[58 * 16 + 1], 0x00);
     EXPECT_TRUE(doc.IsModified());
+
+    // The login sends only what the fields show.
+    page.Select(10);
+    EXPECT_EQ(page.Send(), 0);
+    EXPECT_EQ(prompts.Messages().back(), notHex);
+    password.SetText(0, "00");
+    EXPECT_EQ(page.Send(), 0);
+    EXPECT_EQ(prompts.Messages().back(), "You have to input at least 2 chars");
+    password.SetText(1, "0A");
+    EXPECT_EQ(page.Send(), -2) << "taken and sent, to no port";
 }
 
 TEST_F(CommandPage, WithoutAReaderPortDetectionShowsTheError) {
@@ -186,6 +198,14 @@ TEST_F(CommandPage, PasswordAndCalibrationDialogs) {
     doc.Modul().Image(1)[32 + 11] = 0;
     ASSERT_EQ(calibration.Read(), 0);
     EXPECT_EQ(calibration.Fields().Text(0), "0C");
+    // One digit is not taken: the dialog says so and stays open with the field to correct.
+    calibration.Fields().SetText(0, "5");
+    std::size_t bad = 9;
+    EXPECT_EQ(calibration.Send(&bad), 0);
+    EXPECT_EQ(bad, 0u);
+    EXPECT_EQ(prompts.Messages().back(), "You have to input at least 2 chars");
+    EXPECT_FALSE(calibration.Ok());
+    EXPECT_EQ(doc.Modul().Image(1)[32 + 11], 0x0C);
 
     EXPECT_FALSE(CheckMinLength("1234567", 8, prompts));
     EXPECT_EQ(prompts.Messages().back(), "You have to input at least 8 chars");

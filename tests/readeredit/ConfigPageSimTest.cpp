@@ -7,6 +7,7 @@
 #include "TestReaderHost.h"
 #include "WkConfigPage.h"
 #include "WkReaderEditDoc.h"
+#include "WkReaderEditPages.h"
 #include "WkReaderEditViewModel.h"
 #include "sorn.h"
 #include "velk.h"
@@ -88,7 +89,7 @@ TEST_F(ConfigPageSim, EveryPageRoundTripsThroughTheReader) {
     WkReaderEditDoc& reader = NewDocument();
     for (const WkPageTable& table : ReaderPageTables()) {
         SCOPED_TRACE(table.caption);
-        WkConfigPage page(table, writer.Modul(), prompts);
+        WkConfigPage page(table, writer);
         page.ReadPageAndLoad(); // the factory values
         std::vector<std::uint32_t> sent(table.controls.size());
         for (std::size_t i = 0; i < table.controls.size(); ++i) {
@@ -109,7 +110,7 @@ TEST_F(ConfigPageSim, EveryPageRoundTripsThroughTheReader) {
 
         VELKReaderModul eeprom;
         SimBlocksInto(eeprom);
-        WkConfigPage fresh(table, reader.Modul(), prompts);
+        WkConfigPage fresh(table, reader);
         fresh.ReadPageAndLoad();
         for (std::size_t i = 0; i < table.controls.size(); ++i) {
             const WkPageControl& control = table.controls[i];
@@ -130,7 +131,7 @@ TEST_F(ConfigPageSim, EveryPageRoundTripsThroughTheReader) {
 
 TEST_F(ConfigPageSim, OneGroupIsSentAndReadFromItsMenu) {
     WkReaderEditDoc& doc = NewDocument();
-    WkConfigPage page(ReaderPageTables()[5], doc.Modul(), prompts);
+    WkConfigPage page(ReaderPageTables()[5], doc);
     page.ReadPageAndLoad();
     page.SetValue(0, 1); // locked
     EXPECT_EQ(page.OnMenu(32823), 0);
@@ -152,14 +153,10 @@ TEST_F(ConfigPageSim, SendAllLocksTheReaderAfterEveryOtherValue) {
     config[32] = 0x01; // locked
     config[33] = 0x13; // TTB mode, on the page after the lock's
     config[46] = 0x01; // autopassword, on the lock's page
-    std::vector<std::unique_ptr<WkConfigPage>> pages;
-    std::vector<WkReaderEditPage*> sheet;
-    for (const WkPageTable& table : ReaderPageTables()) {
-        pages.push_back(std::make_unique<WkConfigPage>(table, doc.Modul(), prompts));
-        sheet.push_back(pages.back().get());
-    }
+    WkReaderEditPages pages(doc);
     WkReaderEditViewModel view(doc);
-    view.SetPages(sheet);
+    view.SetPages(pages.All());
+    prompts.AnswerYesNo(true); // the values were never read: the user sends them anyway
     view.SendAll();
     VELKReaderModul eeprom;
     SimBlocksInto(eeprom);

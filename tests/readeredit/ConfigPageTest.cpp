@@ -3,6 +3,7 @@
 #include "ScriptedPrompts.h"
 #include "VELKReaderModul.h"
 #include "WkConfigPage.h"
+#include "WkReaderEditDoc.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +11,9 @@ namespace {
 
 class ConfigPage : public ::testing::Test {
 protected:
+    ConfigPage() { doc.SetPrompts(&prompts); }
     WkConfigPage Page(int number) {
-        return WkConfigPage(ReaderPageTables().at(static_cast<std::size_t>(number - 1)), modul,
-                            prompts);
+        return WkConfigPage(ReaderPageTables().at(static_cast<std::size_t>(number - 1)), doc);
     }
     static std::size_t Index(const WkConfigPage& page, int id) {
         const auto& controls = page.Table().controls;
@@ -26,8 +27,9 @@ protected:
     }
     unsigned char& Config(int index) { return modul.Image(1)[static_cast<std::size_t>(index)]; }
 
-    VELKReaderModul modul;
     ScriptedPrompts prompts;
+    WkReaderEditDoc doc{nullptr}; // no reader: every command fails with -1
+    VELKReaderModul& modul = doc.Modul();
 };
 
 TEST_F(ConfigPage, OutputInterfaceTakesTheLowestBitAndWritesOne) {
@@ -105,21 +107,23 @@ TEST_F(ConfigPage, ContextMenusBelongToTheirFrame) {
     EXPECT_TRUE(types.IsShown(Index(types, 1128)));
 }
 
-TEST_F(ConfigPage, TransponderModesAreSentForEveryTypeEndingWithTheLast) {
+TEST_F(ConfigPage, ASendStopsAtTheFirstFailureAndTheTypeListFollowsTheStoredType) {
     WkConfigPage page = Page(7);
     page.Load();
-    page.SetValue(Index(page, 1133), 1);
-    page.CommitAndSendPage(); // no reader: every send fails, the type still walks 1, 2, 3
-    EXPECT_EQ(modul.Image(11)[33 * 16 + 11], 3);
-    // The list shows the stored type, so leaving the page does not write TTB back.
+    page.SetValue(Index(page, 1133), 2);
+    const WkPageSend send = page.SendPage(); // the first of the three types fails
+    EXPECT_EQ(send.failed, "[0xA5] Mode for Transponder TTB");
+    EXPECT_EQ(send.result, -1);
+    EXPECT_EQ(send.sent, 0);
+    EXPECT_EQ(send.total, 3);
+    EXPECT_EQ(modul.Image(11)[33 * 16 + 11], 1);
+    // The list shows the stored type, so leaving the page does not write TTC back.
     const std::string frame = "[0xA5] Mode for Transponder";
-    EXPECT_EQ(page.Value(Index(page, 1133)), 3u);
-    EXPECT_EQ(page.FrameTitle(frame), "[0xA5] Mode for Transponder TTD");
-    EXPECT_TRUE(page.IsShown(Index(page, 1130)));
-    page.SetValue(Index(page, 1133), 1);
-    page.ReadPage(false);
+    EXPECT_EQ(page.Value(Index(page, 1133)), 1u);
+    EXPECT_EQ(page.FrameTitle(frame), "[0xA5] Mode for Transponder TTB");
+    EXPECT_TRUE(page.IsShown(Index(page, 1126)));
     EXPECT_TRUE(page.Commit());
-    EXPECT_EQ(modul.Image(11)[33 * 16 + 11], 3);
+    EXPECT_EQ(modul.Image(11)[33 * 16 + 11], 1);
 }
 
 TEST_F(ConfigPage, ControlValuesParseFromTheirTexts) {

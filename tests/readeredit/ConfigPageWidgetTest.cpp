@@ -2,8 +2,8 @@
 // frame offers that group's entries, elsewhere nothing; an edit reaches the module on commit.
 
 #include "CConfigPageWidget.h"
-#include "ScriptedPrompts.h"
 #include "VELKReaderModul.h"
+#include "WkReaderEditDoc.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -13,9 +13,9 @@ class ConfigPageWidgetTest : public QObject {
     Q_OBJECT
 private slots:
     void FrameMenusAndEdits() {
-        VELKReaderModul modul;
-        ScriptedPrompts prompts;
-        WkConfigPage page(ReaderPageTables()[0], modul, prompts);
+        WkReaderEditDoc doc(nullptr);
+        VELKReaderModul& modul = doc.Modul();
+        WkConfigPage page(ReaderPageTables()[0], doc);
         CConfigPageWidget widget(page);
         widget.resize(600, 600);
         widget.show();

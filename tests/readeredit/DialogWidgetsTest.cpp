@@ -126,16 +126,20 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), third);
         QApplication::clipboard()->setText("G1");
         QTest::keySequence(third, QKeySequence::Paste);
-        QCOMPARE(prompts_->Messages(), std::vector<std::string>{"No Hex String"});
+        QCOMPARE(prompts_->Messages().size(), std::size_t{1});
+        QCOMPARE(prompts_->Messages()[0].substr(0, 19), std::string("No Hex String\n\n[G]1"));
         QCOMPARE(QApplication::focusWidget(), third);
         QCOMPARE(third->selectedText(), QString("G1"));
 
-        Hex(dialog, 4)->setFocus(); // leaving commits; "G1" keeps the stored byte
+        Hex(dialog, 4)->setFocus(); // leaving commits; "G1" keeps the stored byte and its text
         const auto& answer = doc_->Modul().Image(11);
         QCOMPARE(int(answer[58 * 16 + 4]), 0x1A);
         QCOMPARE(int(answer[58 * 16 + 5]), 0x2B);
         QCOMPARE(int(answer[58 * 16 + 6]), 0x00);
-        QCOMPARE(third->text(), QString("00"));
+        QCOMPARE(third->text(), QString("G1"));
+        Button(dialog, "OK")->click(); // refused: the field is shown for correction
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(QApplication::focusWidget(), third);
         Button(dialog, "Cancel")->click();
         QVERIFY(!dialog.isVisible());
         QCOMPARE(int(answer[58 * 16 + 5]), 0x2B);

@@ -214,27 +214,49 @@ TEST_F(ReaderEditDocTest, ATransponderFileDoesNotOpenAndACutImageOpensWithAWarni
                                        "bytes of blocks 0 to 2: block 1 byte 0 to block 2 byte "
                                        "15 are missing and stand as 00, which a send writes to "
                                        "the reader."});
+    // What the file lacked is asked about before it is sent; what it held is not.
+    doc.SetPrompts(&prompts);
+    EXPECT_TRUE(doc.ConfirmSend({0}, "send?"));
+    EXPECT_FALSE(doc.ConfirmSend({0, 1}, "send?"));
+    EXPECT_EQ(prompts.Records().back().text, "send?");
     WriteAll(dir / "whole.rdr", HandWrittenNewFile());
     ASSERT_TRUE(doc.OnOpenDocument(dir / "whole.rdr"));
     EXPECT_EQ(doc.MissingConfigText(), "");
     EXPECT_EQ(prompts.Messages().size(), 1u);
+    EXPECT_TRUE(doc.ConfirmSend({0, 1, 2}, "send?"));
+    EXPECT_EQ(prompts.Records().size(), 2u);
 }
 
-TEST_F(ReaderEditDocTest, ResetEditorLoadsTheDefaultAndKeepsPathAndModifiedMark) {
+// A reset loads the reader's configuration, not how the workbench reaches the reader.
+TEST_F(ReaderEditDocTest, ResetEditorLoadsTheDefaultAndKeepsTheConnection) {
     WkReaderEditDoc def(nullptr);
     def.OnNewDocument();
     def.Modul().Config().SetByte("51 00 07 01 00 00", 0x05);
+    def.Modul().SetInfoString(1, "factory");
     ASSERT_TRUE(def.SaveFile((dir / "KRDDef.rdr").string()));
 
     WkReaderEditDoc doc(&host);
     doc.SetPrompts(&prompts);
     doc.OnNewDocument();
     doc.SetPathName((dir / "mine.rdr").string());
+    doc.SetBusAddress(7);
+    doc.SetBaseByte(WkReaderEditDoc::kPortNumber, 3);
+    doc.Modul().SetInfoString(1, "desk reader");
+    RecordingTransponder transponder;
+    doc.LinkTransponder(transponder, "tag.trp");
+    transponder.told.clear();
     host.readerType = 4;
     ASSERT_TRUE(doc.SelectReaderType());
     EXPECT_EQ(doc.Modul().Image(1)[7], 0x05);
     EXPECT_TRUE(doc.IsModified());
     EXPECT_EQ(doc.GetPathName(), (dir / "mine.rdr").string());
+    EXPECT_EQ(doc.Modul().BaseImage()[0], 7);
+    EXPECT_EQ(doc.Modul().BaseImage()[1], 3);
+    EXPECT_EQ(doc.Modul().BaseImage()[4], 1);
+    EXPECT_EQ(doc.Modul().GetInfoString(1), "desk reader");
+    EXPECT_EQ(doc.Modul().GetInfoString(WkReaderEditDoc::kLinkedPathEntry), "tag.trp");
+    EXPECT_EQ(doc.LinkedTransponders(), std::vector<WkTransponderLink*>{&transponder});
+    EXPECT_TRUE(transponder.told.empty()) << "nothing it was told has changed";
 
     // Found nowhere: the message names the file; the document stays as it was, modified.
     doc.SetModifiedFlag(false);

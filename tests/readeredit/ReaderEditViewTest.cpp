@@ -1,5 +1,7 @@
 // The reader configuration view on the offscreen platform against kestra-sim: a reader file
-// opens, the view shows, port 1 is chosen in the COM list and Read All reads the reader.
+// opens, the view shows, port 1 is chosen in the COM list and Read All reads the reader; a
+// baud rate detection leaves only its Cancel usable, and ends with the port as it was however
+// the editor goes away.
 
 #include "CReaderEditSheet.h"
 #include "OwnPortList.h"
@@ -11,6 +13,7 @@
 #include "sorn.h"
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
 
@@ -66,6 +69,64 @@ private slots:
             QCOMPARE(int(doc->Modul().Image(11)[i]), int(std::stoul(word, nullptr, 16)));
         }
         QCOMPARE(int(doc->Modul().BaseImage()[1]), 1);
+        host.libraries.ClosePort(port);
+    }
+
+    void DetectionLeavesOnlyCancelAndEndsWithThePortAsItWas() {
+        simtest::SimProcess sim({"--map-port", "1", "--model", "KRB"});
+        QVERIFY(!sim.WaitReady().empty());
+        QCOMPARE(sim.Control("fault silent 36"), std::string("ok")); // no rate is found
+        ScriptedPrompts prompts;
+        TestReaderHost host(prompts);
+        const int port = host.libraries.OpenPort("1");
+        QVERIFY(port > 0);
+        host.portChoice = port;
+        auto settings = [&] {
+            std::string baud, frame, timeout;
+            host.libraries.GetPortPara(port, "baud", baud);
+            host.libraries.GetPortPara(port, "frame", frame);
+            host.libraries.GetPortPara(port, "timeout", timeout);
+            return baud + " " + frame + " " + timeout;
+        };
+        const std::string before = settings();
+        auto doc = std::make_shared<WkReaderEditDoc>(&host);
+        doc->SetPrompts(&prompts);
+        doc->OnNewDocument();
+        auto view = std::make_unique<WkReaderEditView>(doc);
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+        auto* cancel = view->findChild<QPushButton*>("cancelBusy");
+        QVERIFY(cancel && !cancel->isVisible());
+        // "[0x52] Baudrate Detection", the first entry of the command panel, and one attempt.
+        auto start = [&] {
+            QTest::mouseClick(view->findChild<QPushButton*>("sendPage"), Qt::LeftButton);
+            QVERIFY(view->Model().IsBusy());
+            QVERIFY(!view->Model().StepBusy());
+            QVERIFY(settings() != before);
+        };
+
+        start();
+        QVERIFY(!view->Sheet().isEnabled());
+        for (const char* name : {"sendPage", "readPage", "sendAll", "readAll", "resetEditor"}) {
+            QVERIFY2(!view->findChild<QPushButton*>(name)->isEnabled(), name);
+        }
+        QVERIFY(!view->findChild<QComboBox*>("comList")->isEnabled());
+        QVERIFY(!view->findChild<QLineEdit*>("busAddress")->isEnabled());
+        QVERIFY(cancel->isVisible() && cancel->isEnabled());
+        QTest::mouseClick(cancel, Qt::LeftButton);
+        QVERIFY(!view->Model().IsBusy() && view->Sheet().isEnabled() && !cancel->isVisible());
+        QCOMPARE(settings(), before);
+
+        start(); // the editor is asked to close
+        QVERIFY(doc->CanCloseFrame());
+        QVERIFY(!view->Model().IsBusy());
+        QCOMPARE(settings(), before);
+
+        start(); // the view goes with the last reference to its document
+        doc.reset();
+        view.reset();
+        QCOMPARE(settings(), before);
+        QCOMPARE(sim.Control("fault none"), std::string("ok"));
         host.libraries.ClosePort(port);
     }
 

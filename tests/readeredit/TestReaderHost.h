@@ -33,6 +33,7 @@ public:
     std::vector<std::string> openedPaths;
     std::vector<std::unique_ptr<RecordingTransponder>> transponders;
     std::vector<int> hints;
+    std::vector<std::string> protocolLines; ///< what reached the protocol window
     WkLinkedLibraries libraries;
 
     int CreateReaderObject(int portHandle) override {
@@ -52,6 +53,10 @@ public:
     int SelectReaderType() override { return readerType; }
     WkLibraries& Libraries() override { return libraries; }
     Prompts& UserPrompts() override { return prompts_; }
+    bool AppendToProtocolWindow(const std::string& text) override {
+        protocolLines.push_back(text);
+        return true;
+    }
     WkTransponderLink* OpenTransponderDocument(const std::string& path, bool& noTemplate) override {
         noTemplate = !transTemplate;
         if (!transTemplate) {

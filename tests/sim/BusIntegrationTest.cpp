@@ -1,5 +1,6 @@
 // The whole path: Velk's command exports and Sorn's port functions against the kestra-sim
-// program on a pseudo-terminal, found through Sorn's port map.
+// program, found through Sorn's port map: on a pseudo-terminal, and as a device server on the
+// loopback, raw and over RFC 2217.
 
 #include "OwnPortList.h"
 #include "SimProcess.h"
@@ -8,6 +9,7 @@
 #include "velk.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -23,6 +25,12 @@ namespace {
 
 constexpr int kPort = 201;
 
+enum class Line { Pty, Tcp, Rfc2217 };
+
+std::string NameOf(const ::testing::TestParamInfo<Line>& info) {
+    return info.param == Line::Pty ? "Pty" : info.param == Line::Tcp ? "Tcp" : "Rfc2217";
+}
+
 class SimBus : public ::testing::Test {
 protected:
     void TearDown() override {
@@ -35,9 +43,13 @@ protected:
         sim.reset();
     }
 
-    // Starts the simulator with `args`, opens its port through the map and makes a reader.
+    // Starts the simulator with `args` on the line, opens its port through the map and makes a
+    // reader.
     void Start(std::vector<std::string> args) {
         args.insert(args.end(), {"--map-port", std::to_string(kPort)});
+        if (line != Line::Pty) {
+            args.insert(args.end(), {"--listen", line == Line::Tcp ? "tcp:0" : "rfc2217:0"});
+        }
         sim = std::make_unique<SimProcess>(args);
         ASSERT_FALSE(sim->WaitReady().empty());
         port = SORN_OpenPort(std::to_string(kPort).c_str());
@@ -53,15 +65,31 @@ protected:
     static constexpr const char* kAnswerTimeout = "3000";
     static constexpr const char* kSilenceTimeout = "300";
 
+    Line line = Line::Pty;
     simtest::OwnPortList portList{"kestra-sim-bus"};
     std::unique_ptr<SimProcess> sim;
     int port = 0;
     int reader = 0;
 };
 
+// On every line.
+class SimBusOnEachLine : public SimBus, public ::testing::WithParamInterface<Line> {
+protected:
+    void SetUp() override { line = GetParam(); }
+};
+
+// On the lines that carry the host's line settings (a pty, RFC 2217), where the simulator sees
+// the speed, and where the timing of what a reader sends matters.
+class SimBusWithLineSettings : public SimBusOnEachLine {};
+
 } // namespace
 
-TEST_F(SimBus, ConfigurationByteWrittenIsReadBack) {
+INSTANTIATE_TEST_SUITE_P(Lines, SimBusOnEachLine,
+                         ::testing::Values(Line::Pty, Line::Tcp, Line::Rfc2217), NameOf);
+INSTANTIATE_TEST_SUITE_P(Lines, SimBusWithLineSettings, ::testing::Values(Line::Pty, Line::Rfc2217),
+                         NameOf);
+
+TEST_P(SimBusOnEachLine, ConfigurationByteWrittenIsReadBack) {
     Start({"--model", "KRC", "--address", "4"});
     EXPECT_EQ(VELK_0x40_WriteEEAAMode(reader, 4, 0x23), 0);
     char block[32] = {};
@@ -75,7 +103,7 @@ TEST_F(SimBus, ConfigurationByteWrittenIsReadBack) {
     EXPECT_STREQ(version, "030100480F");
 }
 
-TEST_F(SimBus, SerialNumberWithAndWithoutTransponder) {
+TEST_P(SimBusOnEachLine, SerialNumberWithAndWithoutTransponder) {
     Start({});
     unsigned char type = 0xEE;
     char serial[16] = {};
@@ -112,7 +140,7 @@ TEST_F(SimBus, SerialNumberRepeatsUntilATransponderAppears) {
     EXPECT_EQ(VELK_0x11_GetSerNr(reader, 0, &type, serial, 1), 0);
 }
 
-TEST_F(SimBus, AccessLockRequiresLogin) {
+TEST_P(SimBusOnEachLine, AccessLockRequiresLogin) {
     Start({"--model", "KRB"});
     EXPECT_EQ(VELK_0x40_WriteEEAAMode(reader, 0, 0x01), 0);
     EXPECT_EQ(VELK_0xA1_WriteEELockRd(reader, 0, 1), 0);
@@ -122,7 +150,7 @@ TEST_F(SimBus, AccessLockRequiresLogin) {
     EXPECT_EQ(VELK_0x40_WriteEEAAMode(reader, 0, 0x02), 0);
 }
 
-TEST_F(SimBus, AutoAnswerFramesArriveThroughReceive) {
+TEST_P(SimBusOnEachLine, AutoAnswerFramesArriveThroughReceive) {
     Start({});
     ASSERT_EQ(VELK_0x40_WriteEEAAMode(reader, 0, 0x11), 0); // serial number, once
     char empty[8] = {};
@@ -144,7 +172,7 @@ void RecordLine(const char* text, int) {
     gLines.emplace_back(text);
 }
 
-TEST_F(SimBus, ExchangeGetsItsOwnAnswerAmongAutoAnswerFrames) {
+TEST_P(SimBusOnEachLine, ExchangeGetsItsOwnAnswerAmongAutoAnswerFrames) {
     Start({});
     // Serial-number protocols, four 5 ms apart every 50 ms while the transponder stays.
     ASSERT_EQ(VELK_0x41_WriteEEAANum(reader, 0, 4), 0);
@@ -169,7 +197,7 @@ TEST_F(SimBus, ExchangeGetsItsOwnAnswerAmongAutoAnswerFrames) {
     EXPECT_GE(unasked, 5);
 }
 
-TEST_F(SimBus, EachFaultGivesItsCode) {
+TEST_P(SimBusWithLineSettings, EachFaultGivesItsCode) {
     Start({});
     ASSERT_EQ(VELK_SetReaderPara(reader, "CHKRECBUSADR", "1"), 0);
     const std::pair<const char*, int> faults[] = {{"checksum", VELK_ERR_CHECKSUM},
@@ -200,7 +228,7 @@ TEST_F(SimBus, EachFaultGivesItsCode) {
     }
 }
 
-TEST_F(SimBus, WrongBaudRateGetsNoAnswer) {
+TEST_P(SimBusWithLineSettings, WrongBaudRateGetsNoAnswer) {
     Start({"--baud", "38400"});
     char version[16] = {};
     SetBlockTimeout(kSilenceTimeout);
@@ -208,4 +236,67 @@ TEST_F(SimBus, WrongBaudRateGetsNoAnswer) {
     SetBlockTimeout(kAnswerTimeout);
     ASSERT_EQ(SORN_SetPortPara(port, "baud", "38400"), 0);
     EXPECT_EQ(VELK_0x65_SoftVersion(reader, 0, version, 1), 0);
+}
+
+TEST_P(SimBusOnEachLine, FramesWithFfInThemTravelWhole) {
+    // A request to bus address 255 carries FF; the answer of a KRA at address 177 to 0x65 ends
+    // in the checksum FF.
+    Start({"--reader", "KRA:177"});
+    char version[16] = {};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(VELK_0x65_SoftVersion(reader, 255, version, 1), 0);
+        EXPECT_STREQ(version, "0301002003");
+    }
+    char block[32] = {};
+    ASSERT_EQ(VELK_0x62_ReadEEBlock(reader, 255, 0, block), 0);
+    EXPECT_EQ(static_cast<unsigned char>(block[8]), 177); // the bus address byte
+}
+
+std::atomic<int> gCts{-1};
+std::atomic<int> gDsr{-1};
+void OnLine(int, int event, int, int state) {
+    (event == SORN_EVENT_CTS ? gCts : gDsr) = state;
+}
+
+TEST(SimBusRfc2217, LinesReachTheServerAndItsLinesComeBack) {
+    // The simulator's CTS follows RTS and its DSR follows DTR, as through a looped cable.
+    simtest::OwnPortList portList{"kestra-sim-lines"};
+    SimProcess sim({"--listen", "rfc2217:0", "--map-port", std::to_string(kPort)});
+    ASSERT_FALSE(sim.WaitReady().empty());
+    const int port = SORN_OpenPort(std::to_string(kPort).c_str());
+    ASSERT_GT(port, 0);
+    const SORN_EVENT_HANDLER cts{SORN_EVENT_CTS, 1, SORN_MODE_CALLBACK,
+                                 reinterpret_cast<intptr_t>(&OnLine)};
+    const SORN_EVENT_HANDLER dsr{SORN_EVENT_DSR, 2, SORN_MODE_CALLBACK,
+                                 reinterpret_cast<intptr_t>(&OnLine)};
+    ASSERT_EQ(SORN_AddEventHandler(port, &cts), 0);
+    ASSERT_EQ(SORN_AddEventHandler(port, &dsr), 0);
+    auto set = [port](const char* command, bool on) {
+        char value[4] = {};
+        std::snprintf(value, sizeof value, "%s", on ? "ON" : "OFF");
+        return SORN_DoPortCmd(port, command, value);
+    };
+    auto waitFor = [](std::atomic<int>& line, int state, std::chrono::milliseconds timeout) {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        while (line != state && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(5ms);
+        }
+        return line == state;
+    };
+    // Events tell changes after the lines were first read, a moment after registering: RTS
+    // goes on and off until one comes.
+    bool told = false;
+    for (int i = 0; i < 50 && !told; ++i) {
+        ASSERT_EQ(set("SetRTS", i % 2 == 0), 0);
+        told = waitFor(gCts, i % 2 == 0 ? 1 : 0, 200ms);
+    }
+    ASSERT_TRUE(told);
+    ASSERT_EQ(set("SetRTS", gCts == 0), 0);
+    EXPECT_TRUE(waitFor(gCts, gCts == 0 ? 1 : 0, 5s));
+    ASSERT_EQ(set("SetDTR", true), 0);
+    EXPECT_TRUE(waitFor(gDsr, 1, 5s));
+    char state[8] = {};
+    ASSERT_EQ(SORN_DoPortCmd(port, "GetDSR", state), 0);
+    EXPECT_STREQ(state, "ON");
+    SORN_ClosePort(port);
 }

@@ -130,7 +130,16 @@ TEST(SimOptions, ReadersBaudAndLine) {
     EXPECT_EQ(send->sendPath, "/tmp/s");
     EXPECT_EQ(send->sendLine, "tag none --wire");
 
+    auto listen = ParseOptions({"--listen", "rfc2217:4001"}, error);
+    ASSERT_TRUE(listen && listen->listen);
+    EXPECT_EQ(listen->listen->Url(), "rfc2217://127.0.0.1:4001");
+    EXPECT_EQ(ParseOptions({"--listen", "tcp:[::1]:0"}, error)->listen->Url(), "tcp://[::1]:0");
+
     const std::vector<std::vector<std::string>> bad = {{"--baud", "57600"},
+                                                       {"--listen", "udp:4001"},
+                                                       {"--listen", "tcp"},
+                                                       {"--listen", "tcp:70000"},
+                                                       {"--listen", "tcp:1", "--link", "a"},
                                                        {"--model", "KRX"},
                                                        {"--address", "254"},
                                                        {"--reader", "KRA:1", "--reader", "KRB:1"},
@@ -180,29 +189,4 @@ TEST_F(SimPortMap, ReplacesTheLineForTheNumberAndKeepsTheRest) {
     ASSERT_TRUE(UpdatePortMap(nested.string(), 256, "/dev/pts/9", error)) << error;
     EXPECT_EQ(Slurp(nested), "256=/dev/pts/9\n");
     EXPECT_FALSE(UpdatePortMap(nested.string(), 257, "/dev/x", error));
-}
-
-TEST_F(SimPortMap, FileComesFromTheEnvironment) {
-    const char* saved[3] = {std::getenv("SORN_PORTS"), std::getenv("XDG_CONFIG_HOME"),
-                            std::getenv("HOME")};
-    std::string keep[3];
-    for (int i = 0; i < 3; ++i) {
-        keep[i] = saved[i] ? saved[i] : "";
-    }
-    setenv("SORN_PORTS", "/x/ports", 1);
-    setenv("XDG_CONFIG_HOME", "/cfg", 1);
-    setenv("HOME", "/home/u", 1);
-    EXPECT_EQ(PortMapPath(), "/x/ports");
-    unsetenv("SORN_PORTS");
-    EXPECT_EQ(PortMapPath(), "/cfg/sorn/ports");
-    unsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(PortMapPath(), "/home/u/.config/sorn/ports");
-    const char* names[3] = {"SORN_PORTS", "XDG_CONFIG_HOME", "HOME"};
-    for (int i = 0; i < 3; ++i) {
-        if (saved[i]) {
-            setenv(names[i], keep[i].c_str(), 1);
-        } else {
-            unsetenv(names[i]);
-        }
-    }
 }

@@ -2,6 +2,8 @@
 
 // A pseudo-terminal whose slave is mapped as a Sorn port through a map file of the test's
 // own (SORN_PORTS), with the master side in the test's hands.
+#include "LinePeer.h"
+
 #include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
@@ -43,7 +45,7 @@ private:
     std::string path_;
 };
 
-class PtyPeer {
+class PtyPeer : public LinePeer {
 public:
     PtyPeer() {
         master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -52,7 +54,7 @@ public:
         }
         slave_ = ptsname(master_);
     }
-    ~PtyPeer() {
+    ~PtyPeer() override {
         Close();
         if (slaveWatch_ >= 0) {
             ::close(slaveWatch_);
@@ -62,6 +64,9 @@ public:
     PtyPeer& operator=(const PtyPeer&) = delete;
 
     const std::string& SlavePath() const { return slave_; }
+    std::string MapEntry() const override { return slave_; }
+    void BeforeOpen() override { WatchSlave(); }
+    bool WaitUntilDelivered(int count) override { return WaitUntilQueuedAtSlave(count); }
 
     // Keeps a descriptor of the slave side for looking at its input queue. Call it before the
     // port is opened: the port's exclusive mode refuses later opens.
@@ -88,22 +93,22 @@ public:
         return queued >= count;
     }
     int Master() const { return master_; }
-    void Close() {
+    void Close() override {
         if (master_ >= 0) {
             ::close(master_);
             master_ = -1;
         }
     }
 
-    void Write(const std::vector<unsigned char>& bytes) const {
+    void Write(const std::vector<unsigned char>& bytes) override {
         if (::write(master_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
             throw std::runtime_error("write to pty master");
         }
     }
 
     // Reads exactly `count` bytes, or what came before `timeout` passed.
-    std::vector<unsigned char> Read(size_t count,
-                                    std::chrono::milliseconds timeout = std::chrono::seconds(2)) {
+    std::vector<unsigned char>
+    Read(size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(2)) override {
         std::vector<unsigned char> out;
         const auto deadline = std::chrono::steady_clock::now() + timeout;
         while (out.size() < count) {

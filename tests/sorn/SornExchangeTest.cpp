@@ -1,5 +1,8 @@
-// Transceive, transmit and receive against a peer answering on the pty master.
+// Transceive, transmit and receive against a peer that answers at the far end of the port:
+// on a pseudo-terminal's master side, and as a device server on the loopback, raw and over
+// RFC 2217.
 #include "PtyPeer.h"
+#include "SocketPeer.h"
 #include "sorn.h"
 
 #include <gtest/gtest.h>
@@ -17,11 +20,24 @@ using Bytes = std::vector<unsigned char>;
 const Bytes kRequest = {0x04, 0x00, 0x65, 0x61};
 const Bytes kAnswer = {0x05, 0x00, 0x65, 0x00, 0x60};
 
-class SornExchangeTest : public ::testing::Test {
+enum class Kind { Pty, Tcp, Rfc2217 };
+
+std::unique_ptr<LinePeer> MakePeer(Kind kind) {
+    switch (kind) {
+    case Kind::Tcp:
+        return std::make_unique<SocketPeer>(SocketPeer::Mode::Raw);
+    case Kind::Rfc2217:
+        return std::make_unique<SocketPeer>(SocketPeer::Mode::Rfc2217);
+    default:
+        return std::make_unique<PtyPeer>();
+    }
+}
+
+class SornExchangeTest : public ::testing::TestWithParam<Kind> {
 protected:
     void SetUp() override {
-        map_.Map(30, peer_.SlavePath());
-        peer_.WatchSlave();
+        map_.Map(30, peer_->MapEntry());
+        peer_->BeforeOpen();
         handle_ = SORN_OpenPort("30");
         ASSERT_GT(handle_, 0);
         // The peer thread may be slow to answer on a busy machine; the tests that wait for
@@ -58,17 +74,17 @@ protected:
     // Reads the 4-byte request on the master side, then sends `answer`.
     std::thread AnswerWith(Bytes answer) {
         return std::thread([this, answer] {
-            EXPECT_EQ(peer_.Read(4), kRequest);
-            peer_.Write(answer);
+            EXPECT_EQ(peer_->Read(4), kRequest);
+            peer_->Write(answer);
         });
     }
 
     PortMapFile map_;
-    PtyPeer peer_;
+    std::unique_ptr<LinePeer> peer_ = MakePeer(GetParam());
     int handle_ = 0;
 };
 
-TEST_F(SornExchangeTest, WholeAnswerReturnsAtOnceNotAfterTheTimeOut) {
+TEST_P(SornExchangeTest, WholeAnswerReturnsAtOnceNotAfterTheTimeOut) {
     Set("timeout", "60000");
     std::thread reader = AnswerWith(kAnswer);
     Bytes answer;
@@ -79,23 +95,23 @@ TEST_F(SornExchangeTest, WholeAnswerReturnsAtOnceNotAfterTheTimeOut) {
     EXPECT_LT(took.count(), 30000) << "block time-out is 60000 ms";
 }
 
-TEST_F(SornExchangeTest, SilenceGivesNothingReceivedAfterTheBlockTimeOut) {
+TEST_P(SornExchangeTest, SilenceGivesNothingReceivedAfterTheBlockTimeOut) {
     Set("timeout", "120");
     Bytes answer;
     milliseconds took{};
     EXPECT_EQ(Exchange(answer, took), -1030);
     EXPECT_GE(took.count(), 115);
-    EXPECT_EQ(peer_.Read(4), kRequest);
+    EXPECT_EQ(peer_->Read(4), kRequest);
 }
 
-TEST_F(SornExchangeTest, ByteAfterTheCharacterTimeOutIsNotPartOfTheAnswer) {
+TEST_P(SornExchangeTest, ByteAfterTheCharacterTimeOutIsNotPartOfTheAnswer) {
     Set("chartimeout", "30");
     std::promise<void> returned;
     std::thread reader([&] {
-        peer_.Read(4);
-        peer_.Write({0x05, 0x00, 0x65});
+        peer_->Read(4);
+        peer_->Write({0x05, 0x00, 0x65});
         returned.get_future().wait(); // the rest comes only after the exchange gave up
-        peer_.Write({0x00, 0x60});
+        peer_->Write({0x00, 0x60});
     });
     Bytes answer;
     milliseconds took{};
@@ -103,20 +119,20 @@ TEST_F(SornExchangeTest, ByteAfterTheCharacterTimeOutIsNotPartOfTheAnswer) {
     returned.set_value();
     reader.join();
     EXPECT_EQ(answer, (Bytes{0x05, 0x00, 0x65}));
-    ASSERT_TRUE(peer_.WaitUntilQueuedAtSlave(2));
+    ASSERT_TRUE(peer_->WaitUntilDelivered(2));
 
     // The late bytes are flushed by the next exchange, whose answer comes whole.
     ExpectAnswerFrom(kAnswer);
 }
 
-TEST_F(SornExchangeTest, CharacterTimeOutScalesWithItsMultiplier) {
+TEST_P(SornExchangeTest, CharacterTimeOutScalesWithItsMultiplier) {
     Set("chartimeout", "300");
     Set("CharTimeoutMpy", "10"); // 3 s: a gap of more than 300 ms no longer ends the answer
     std::thread reader([&] {
-        peer_.Read(4);
-        peer_.Write({0x05, 0x00});
+        peer_->Read(4);
+        peer_->Write({0x05, 0x00});
         std::this_thread::sleep_for(milliseconds(400));
-        peer_.Write({0x65, 0x00, 0x60});
+        peer_->Write({0x65, 0x00, 0x60});
     });
     Bytes answer;
     milliseconds took{};
@@ -125,7 +141,7 @@ TEST_F(SornExchangeTest, CharacterTimeOutScalesWithItsMultiplier) {
     EXPECT_EQ(answer, kAnswer);
 }
 
-TEST_F(SornExchangeTest, FirstByteBelowTwoIsNoLengthSoTheLineDecides) {
+TEST_P(SornExchangeTest, FirstByteBelowTwoIsNoLengthSoTheLineDecides) {
     Set("chartimeout", "30");
     std::thread reader = AnswerWith({0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07});
     Bytes answer;
@@ -134,13 +150,13 @@ TEST_F(SornExchangeTest, FirstByteBelowTwoIsNoLengthSoTheLineDecides) {
     reader.join();
 }
 
-TEST_F(SornExchangeTest, BytesReceivedBeforeTheExchangeAreFlushed) {
-    peer_.Write({0x07, 0xAA, 0xBB});
-    ASSERT_TRUE(peer_.WaitUntilQueuedAtSlave(3));
+TEST_P(SornExchangeTest, BytesReceivedBeforeTheExchangeAreFlushed) {
+    peer_->Write({0x07, 0xAA, 0xBB});
+    ASSERT_TRUE(peer_->WaitUntilDelivered(3));
     ExpectAnswerFrom(kAnswer);
 }
 
-TEST_F(SornExchangeTest, AnswerStopsAtItsLengthAndAtTheCallersBuffer) {
+TEST_P(SornExchangeTest, AnswerStopsAtItsLengthAndAtTheCallersBuffer) {
     ExpectAnswerFrom({0x05, 0x00, 0x65, 0x00, 0x60, 0xEE, 0xEE});
 
     std::thread small = AnswerWith({0x09, 1, 2, 3, 4, 5, 6, 7, 8});
@@ -151,15 +167,15 @@ TEST_F(SornExchangeTest, AnswerStopsAtItsLengthAndAtTheCallersBuffer) {
     EXPECT_EQ(SORN_Transceive(handle_, nullptr, 4, buffer, 4), -1006);
 }
 
-TEST_F(SornExchangeTest, ReceiveHandsOverWhatArrivedAndTimesOutWithoutIt) {
+TEST_P(SornExchangeTest, ReceiveHandsOverWhatArrivedAndTimesOutWithoutIt) {
     Set("Timeout", "100");
     unsigned char buffer[1024];
     auto start = steady_clock::now();
     EXPECT_EQ(SORN_Receive(handle_, buffer, sizeof buffer), -1030);
     EXPECT_GE(duration_cast<milliseconds>(steady_clock::now() - start).count(), 95);
 
-    peer_.Write({0x11, 0x13, 0x00, 0xFF}); // XON and XOFF are plain data here
-    ASSERT_TRUE(peer_.WaitUntilQueuedAtSlave(4));
+    peer_->Write({0x11, 0x13, 0x00, 0xFF}); // XON and XOFF are plain data here
+    ASSERT_TRUE(peer_->WaitUntilDelivered(4));
     ASSERT_EQ(SORN_Receive(handle_, buffer, sizeof buffer), 4);
     EXPECT_EQ(Bytes(buffer, buffer + 4), (Bytes{0x11, 0x13, 0x00, 0xFF}));
 
@@ -170,14 +186,14 @@ TEST_F(SornExchangeTest, ReceiveHandsOverWhatArrivedAndTimesOutWithoutIt) {
     EXPECT_GE(duration_cast<milliseconds>(steady_clock::now() - start).count(), 15);
 }
 
-TEST_F(SornExchangeTest, TransmitWritesTheBytes) {
+TEST_P(SornExchangeTest, TransmitWritesTheBytes) {
     EXPECT_EQ(SORN_Transmit(handle_, kRequest.data(), 4), 4);
-    EXPECT_EQ(peer_.Read(4), kRequest);
+    EXPECT_EQ(peer_->Read(4), kRequest);
     EXPECT_EQ(SORN_Transmit(handle_, nullptr, 4), -1006);
 }
 
-TEST_F(SornExchangeTest, ClosedPeerGivesAnErrorQuickly) {
-    peer_.Close();
+TEST_P(SornExchangeTest, ClosedPeerGivesAnErrorQuickly) {
+    peer_->Close();
     Bytes answer;
     milliseconds took{};
     EXPECT_LT(Exchange(answer, took), 0);
@@ -187,7 +203,7 @@ TEST_F(SornExchangeTest, ClosedPeerGivesAnErrorQuickly) {
     EXPECT_EQ(SORN_Receive(handle_, buffer, sizeof buffer), -1040);
 }
 
-TEST_F(SornExchangeTest, FramesTheReaderSentByItselfLeaveTheAnswerToTheExchange) {
+TEST_P(SornExchangeTest, FramesTheReaderSentByItselfLeaveTheAnswerToTheExchange) {
     // After the request: the tail of a frame that was under way, a whole auto-answer frame,
     // then the answer. A receive loop runs on the port all the while.
     const Bytes tail = {0x30, 0x11, 0x22};
@@ -222,7 +238,7 @@ TEST_F(SornExchangeTest, FramesTheReaderSentByItselfLeaveTheAnswerToTheExchange)
     EXPECT_TRUE(received.empty()) << received.size() << " bytes went to the receive";
 }
 
-TEST_F(SornExchangeTest, WaitingReceiveHoldsUpNeitherQuestionsNorExchanges) {
+TEST_P(SornExchangeTest, WaitingReceiveHoldsUpNeitherQuestionsNorExchanges) {
     Set("Timeout", "60000");
     std::atomic<int> received{0};
     std::thread receiver([&] {
@@ -243,21 +259,21 @@ TEST_F(SornExchangeTest, WaitingReceiveHoldsUpNeitherQuestionsNorExchanges) {
     std::nth_element(queries.begin(), queries.begin() + 25, queries.end());
     EXPECT_LT(queries[25], 10.0) << "median ms of a settings and a line question";
 
-    peer_.Write({0x42});
+    peer_->Write({0x42});
     receiver.join();
     EXPECT_EQ(received.load(), 1);
 }
 
-TEST_F(SornExchangeTest, ExchangesFromSeveralThreadsNeverInterleave) {
+TEST_P(SornExchangeTest, ExchangesFromSeveralThreadsNeverInterleave) {
     // The peer answers each request with its own command byte, so a reply that reached the
     // wrong caller, or a request split by another, shows up as a mismatch.
     std::atomic<bool> stop{false};
     std::thread server([&] {
         while (!stop) {
-            const Bytes request = peer_.Read(4, milliseconds(50));
+            const Bytes request = peer_->Read(4, milliseconds(50));
             if (request.size() == 4) {
                 const unsigned char cmd = request[2];
-                peer_.Write({0x05, 0x00, cmd, 0x00, static_cast<unsigned char>(0x05 ^ cmd)});
+                peer_->Write({0x05, 0x00, cmd, 0x00, static_cast<unsigned char>(0x05 ^ cmd)});
             }
         }
     });
@@ -283,5 +299,13 @@ TEST_F(SornExchangeTest, ExchangesFromSeveralThreadsNeverInterleave) {
     server.join();
     EXPECT_EQ(mismatches.load(), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(EachDevice, SornExchangeTest,
+                         ::testing::Values(Kind::Pty, Kind::Tcp, Kind::Rfc2217),
+                         [](const ::testing::TestParamInfo<Kind>& info) {
+                             return info.param == Kind::Pty   ? "Pty"
+                                    : info.param == Kind::Tcp ? "Tcp"
+                                                              : "Rfc2217";
+                         });
 
 } // namespace

@@ -262,3 +262,74 @@ TEST_F(TransponderLive, EditorReadsAChangedTagWritesReadsBackAndSaves) {
                            loaded.Modul().Image(WkTransponderModul::kPublicImage).begin() + 8));
     EXPECT_EQ(loaded.Modul().TypeName(), "TTB");
 }
+
+// A new document as the editor shows it: the boxes' "1" block and "01: Read ZiduzeDavi" are
+// what goes out, and looking at the commands changes nothing.
+TEST_F(TransponderLive, ANewDocumentSendsWhatItsBoxesShow) {
+    ASSERT_EQ(Control("tag TTD 0102030405"), "ok");
+    using M = WkTransponderModul;
+    WkTransponderEditModel model(doc_);
+    doc_.OnReaderParameter("COMNR", std::to_string(kPort));
+    model.InitialUpdate();
+    ASSERT_TRUE(model.SelectCommand(3)); // [0x14] Write public Data
+    EXPECT_EQ(model.GetFields().blocks, 0);
+    for (int i = 0; i < 8; ++i) {
+        char text[3];
+        std::snprintf(text, sizeof text, "%02X", kPattern[i]);
+        ASSERT_TRUE(model.EditedData(i, text));
+    }
+    ASSERT_EQ(model.ExecuteSelected(), 0);
+    EXPECT_EQ(model.GetFields().outcome, "[0x14] Write public Data: OK");
+    const unsigned char zero[4] = {};
+    EXPECT_EQ(Control("memory public 0 2"),
+              MemoryLines(0, kPattern, 1).substr(0, 21) + MemoryLines(1, zero, 1));
+
+    ASSERT_TRUE(model.SelectCommand(4)); // [0x15] Read public Data
+    std::fill_n(Data(M::kPublicImage, 0), 8, 0xEE);
+    model.Show();
+    ASSERT_EQ(model.ExecuteSelected(), 0);
+    EXPECT_TRUE(std::equal(kPattern, kPattern + 4, Data(M::kPublicImage, 0)));
+    EXPECT_EQ(Data(M::kPublicImage, 1)[0], 0xEE);
+
+    ASSERT_TRUE(model.SelectCommand(13)); // [0xAA] Process ZiduzeDavi
+    doc_.SetModifiedFlag(false);
+    EXPECT_EQ(model.ExecuteSelected(), 0);
+    EXPECT_EQ(Modul().Image(M::kParamImage)[13], 0x01);
+    EXPECT_FALSE(doc_.IsModified());
+
+    // A command that cannot go out says why.
+    reader_.handle = 0;
+    EXPECT_EQ(model.ExecuteSelected(), M::kNoReaderHandle);
+    EXPECT_EQ(model.GetFields().outcome,
+              "[0xAA] Process ZiduzeDavi: no reader object (ErrorCode: -1)");
+}
+
+// A read the transponder refuses (a TTD has 64 secret blocks) leaves its rows showing nothing
+// rather than the bytes the document happens to hold, and the editor says why; a read that
+// succeeds shows its blocks again.
+TEST_F(TransponderLive, AFailedReadLeavesItsRowsNotRead) {
+    ASSERT_EQ(Control("tag TTD 0102030405"), "ok");
+    WkTransponderEditModel model(doc_);
+    doc_.OnReaderParameter("COMNR", std::to_string(kPort));
+    model.InitialUpdate();
+    ASSERT_TRUE(model.SelectCommand(8)); // [0x19] Read secret Data
+    model.TypedAddress("62");
+    model.GetFields().blocks = 3; // 4 blocks: 62 .. 65
+    EXPECT_GT(model.ExecuteSelected(), 0);
+    EXPECT_EQ(model.GetFields().outcome,
+              "[0x19] Read secret Data: Transponder: Address Error (Statusbyte: 0x04)");
+    const auto& fields = model.GetFields();
+    EXPECT_EQ(model.GetPage().rowLabels[0], "S62");
+    for (std::size_t i = 0; i < 16; ++i) {
+        EXPECT_TRUE(fields.unread[i]) << i;
+        EXPECT_EQ(fields.data[i], "") << i;
+    }
+
+    model.TypedAddress("60");
+    model.GetFields().blocks = 1;
+    EXPECT_EQ(model.ExecuteSelected(), 0);
+    EXPECT_EQ(model.GetFields().outcome, "[0x19] Read secret Data: OK");
+    EXPECT_EQ(fields.data[0], "00"); // block 60, read
+    EXPECT_FALSE(fields.unread[0]);
+    EXPECT_TRUE(fields.unread[8]); // block 62, still not read
+}

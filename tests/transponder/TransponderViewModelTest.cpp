@@ -50,7 +50,7 @@ TEST_F(TransponderEditor, NewDocumentShowsOfflineAndTheFirstEntry) {
     EXPECT_EQ(page.actionCaption, "&Read");
     EXPECT_FALSE(page.actionEnabled);
     EXPECT_FALSE(model.PopupEnabled());
-    EXPECT_EQ(model.PopupText(), "Send [0x11] Read Serial Number");
+    EXPECT_EQ(model.PopupText(), "&Send [0x11] Read Serial Number");
     EXPECT_EQ(page.groupCaption, "Public Data (hex)");
     EXPECT_EQ(page.rowLabels[3], "D3");
     EXPECT_FALSE(doc.IsModified());
@@ -70,7 +70,7 @@ TEST_F(TransponderEditor, FailedSelectResetsTypeAndSerialNumber) {
     // A double click on a write entry only selects it.
     doc.BindToReader(&reader);
     EXPECT_EQ(model.DoubleClick(3), 0);
-    EXPECT_EQ(model.GetPage().actionCaption, "&Write");
+    EXPECT_EQ(model.GetPage().actionCaption, "W&rite");
     EXPECT_EQ(model.DoubleClick(9), M::kNoReaderHandle);
 }
 
@@ -102,7 +102,14 @@ TEST_F(TransponderEditor, DataTextsGoWhereTheRowsStood) {
     doc.SetModifiedFlag(false);
     EXPECT_TRUE(model.EditedData(5, "a5"));
     EXPECT_FALSE(model.EditedData(6, "0G"));
-    EXPECT_EQ(prompts.Messages(), std::vector<std::string>{"No Hex String"});
+    const std::string message = "No Hex String\n\n0[G]\n\nCharacter 2 (\"G\") is not a hex digit.";
+    EXPECT_EQ(prompts.Messages(), std::vector<std::string>{message});
+    // Nothing is taken while a text is not hex: the rows stay where they are.
+    model.ScrollData(WkTransponderEditModel::Scroll::LineUp);
+    EXPECT_EQ(prompts.Messages(), (std::vector<std::string>{message, message}));
+    EXPECT_EQ(fields().firstShown, 10);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_TRUE(model.EditedData(6, "")); // retyped: the byte stays
     model.ScrollData(WkTransponderEditModel::Scroll::LineUp);
     const auto& data = doc.Modul().Image(M::kPublicImage);
     EXPECT_EQ(data[45], 0xA5);

@@ -3,14 +3,21 @@
 #include "AppFakes.h"
 #include "CMainFrame.h"
 #include "CorvelApp.h"
+#include "EditorBench.h"
 #include "WkComPortManager.h"
+#include "WkElidedLabel.h"
+#include "WkFirstSession.h"
 #include "WkLinkedLibraries.h"
 #include "WkLogChildFrame.h"
+#include "WkLogDoc.h"
 #include "WkLogTableModel.h"
 #include "WkLogView.h"
+#include "WkReaderEditView.h"
+#include "WkTransponderEditView.h"
 #include "velk.h"
 
 #include <QFile>
+#include <QLineEdit>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -28,7 +35,8 @@ private slots:
         QFile(dir_.path() + "/ports").open(QIODevice::WriteOnly);
         // The simulator ends with this process, also when a failed test takes it down.
         sim_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-        sim_.start(KESTRA_SIM, {"--link", dir_.path() + "/kestra0", "--map-port", "1"});
+        sim_.start(KESTRA_SIM, {"--link", dir_.path() + "/kestra0", "--map-port", "1", "--model",
+                                "KRD", "--tag", "TTD:0102030405"});
         QVERIFY(sim_.waitForStarted(5000));
         QTRY_VERIFY_WITH_TIMEOUT(MapNamesPortOne(), 5000);
         QFile ini(dir_.path() + "/Corvel.ini");
@@ -93,6 +101,33 @@ private slots:
         frame->close();
         // The port was saved and closed at exit.
         QVERIFY(libs.GetPortHandle("1") <= 0);
+    }
+
+    // What scripts/run starts with: a new reader configuration on the open port, read from
+    // the reader, and its transponder editor after reading the serial number.
+    void firstSessionReadsTheReaderAndItsTransponder() {
+        WkLinkedLibraries libs;
+        AppPrompts prompts;
+        WkComPortManager ports(libs, libs, prompts);
+        EditorBench bench(libs, prompts, &ports);
+        CMainFrame* frame = bench.frame.get();
+        frame->resize(1280, 760);
+        WkFirstSession::Run(bench.app, *frame);
+
+        auto* reader = frame->findChild<WkReaderEditView*>();
+        auto* transponder = frame->findChild<WkTransponderEditView*>();
+        QVERIFY(reader != nullptr && transponder != nullptr);
+        QCOMPARE(reader->Model().Outcome(),
+                 std::string("Read All: configuration blocks 0, 1 and 2 read."));
+        QCOMPARE(transponder->OutcomeLabel()->FullText(), QString("[0x11] Read Serial Number: OK"));
+        QCOMPARE(transponder->TypeEdit()->text(), QString("TTD"));
+        // Their lines know the port they came through.
+        const WkLogDoc& log = *frame->ProtocolFrame()->Document();
+        QTRY_VERIFY(log.Store().Size() >= 8);
+        QCOMPARE(log.Store().Ports(), std::vector<int>{1});
+        QVERIFY2(prompts.messages.empty(),
+                 prompts.messages.empty() ? "" : prompts.messages.front().c_str());
+        bench.app.ExitWithoutQuestions();
     }
 
     void cleanupTestCase() {

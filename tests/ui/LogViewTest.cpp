@@ -6,6 +6,7 @@
 #include "WkLogView.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QScrollBar>
 #include <QTableView>
 #include <QtTest>
@@ -72,6 +73,55 @@ private slots:
         view.SetPlainText(true);
         QCOMPARE(model.columnCount(), 1);
         QCOMPARE(model.index(0, 0).data().toString(), Stamp(0) + "  >>  04 00 11 15 ");
+    }
+
+    // The port column and the port filter appear once lines of a second port come in.
+    void portsShowOnceThereAreTwo() {
+        auto doc = std::make_shared<WkLogDoc>();
+        WkLogView view(doc);
+        view.show();
+        WkLogTableModel& model = *view.Model();
+        auto* ports = view.findChild<QComboBox*>("portFilter");
+        QVERIFY(doc->Append((Stamp(0) + "  >>  04 00 65 61 ").toStdString(), 1));
+        QTRY_COMPARE(model.rowCount(), 1);
+        QVERIFY(view.Table()->isColumnHidden(WkLogTableModel::kPortColumn));
+        QVERIFY(ports->isHidden());
+        QVERIFY(doc->Append((Stamp(5) + "  >>  04 00 65 61 ").toStdString(), 2));
+        QTRY_COMPARE(model.rowCount(), 2);
+        QVERIFY(!view.Table()->isColumnHidden(WkLogTableModel::kPortColumn));
+        QCOMPARE(model.index(1, WkLogTableModel::kPortColumn).data().toInt(), 2);
+        QCOMPARE(ports->count(), 3); // any port, 1, 2
+        ports->setCurrentIndex(ports->findData(2));
+        QCOMPARE(model.rowCount(), 1);
+    }
+
+    // The columns are as wide as what their cells need, in the window's font and after the
+    // font changes: a time stamp stays whole.
+    void columnsFitTheirCellsInEveryFont() {
+        auto doc = std::make_shared<WkLogDoc>();
+        WkLogView view(doc);
+        view.resize(1200, 300);
+        view.show();
+        QVERIFY(doc->Append((Stamp(0) + "  >>  04 00 65 61 ").toStdString()));
+        QTRY_COMPARE(view.Model()->rowCount(), 1);
+        // What the cells of a column need, as the view measures them.
+        QAbstractItemView& table = *view.Table();
+        for (int points : {0, 20}) {
+            if (points > 0) {
+                WkLogFont font = doc->Font();
+                font.heightTwips = 20 * points;
+                view.ApplyFont(font);
+            }
+            for (int column : {WkLogRows::kTime, WkLogRows::kAddress, WkLogRows::kCommand}) {
+                const int width = view.Table()->columnWidth(column);
+                QVERIFY2(width >= table.sizeHintForColumn(column),
+                         qPrintable(QString("%1 pt, column %2: %3 < %4")
+                                        .arg(points)
+                                        .arg(column)
+                                        .arg(width)
+                                        .arg(table.sizeHintForColumn(column))));
+            }
+        }
     }
 };
 

@@ -5,6 +5,7 @@
 #include "CMainFrame.h"
 #include "CStdChildFrame.h"
 #include "CorvelApp.h"
+#include "EditorBench.h"
 #include "WkAutoAnswerControl.h"
 #include "WkCommandTable.h"
 #include "WkDocTemplate.h"
@@ -119,7 +120,7 @@ private slots:
         QCOMPARE(frame.Action(CommandId::kShowAutoAnswer)->statusTip(),
                  QString("Protocol Window accept Protocols of Auto Answer Mode"));
         QCOMPARE(frame.Action(CommandId::kShowAutoAnswer)->toolTip(), QString("Show AA-Protocols"));
-        QCOMPARE(frame.Action(CommandId::kFileOpen)->text(), QString("Open..."));
+        QCOMPARE(frame.Action(CommandId::kFileOpen)->text(), QString("&Open..."));
         QCOMPARE(frame.Action(CommandId::kFileSave)->text(), QString("&Save "));
         // Standard key sequences: Ctrl+O asks for a file to open.
         bench.prompts.openAnswers = {""};
@@ -325,7 +326,7 @@ private slots:
         QVERIFY(bench.frame->Action(CommandId::kFileSave)->isEnabled());
         QVERIFY(bench.frame->Action(CommandId::kEditCopy)->isEnabled());
         bench.frame->RunCommand(CommandId::kEditCopy);
-        QCOMPARE(static_cast<Bench::NoteView*>(editor->widget())->commandsRun, 1);
+        QCOMPARE(static_cast<Bench::NoteView*>(editor->View())->commandsRun, 1);
 
         // Cancel keeps the window and the document; No closes both.
         QPointer<CStdChildFrame> watched(editor);
@@ -395,6 +396,65 @@ private slots:
         QVERIFY(!prompts.AskYesNo("never asked"));
         bench.app->ExitWithoutQuestions();
         QVERIFY(bench.libs.callback == nullptr);
+    }
+
+    // Editors larger than their share of the workspace scroll inside their windows instead of
+    // pushing the windows out of it.
+    void tileHorizontallyStacksEveryWindowInsideTheWorkspace() {
+        FakeLibraries libraries;
+        AppPrompts prompts;
+        EditorBench bench(libraries, prompts);
+        bench.frame->resize(1000, 700);
+        QMdiArea* area = bench.frame->MdiArea();
+        for (int count : {2, 5}) {
+            while (area->subWindowList().size() < count) { // the protocol window is the first
+                bench.app.OnFileNewTransponder();
+            }
+            bench.frame->RunCommand(CommandId::kWindowTileHorizontal);
+            const QRect workspace = area->viewport()->rect();
+            int top = 0;
+            for (QMdiSubWindow* window : area->subWindowList(QMdiArea::CreationOrder)) {
+                QVERIFY(workspace.contains(window->geometry()));
+                QCOMPARE(window->x(), 0);
+                QCOMPARE(window->width(), workspace.width());
+                QCOMPARE(window->y(), top);
+                top = window->geometry().bottom() + 1;
+                // Its controls keep their room: the view scrolls, nothing is squeezed.
+                const QWidget* view = qobject_cast<CStdChildFrame*>(window)->View();
+                QVERIFY(view->height() >= view->minimumSizeHint().height());
+            }
+            QCOMPARE(top, workspace.height());
+        }
+    }
+
+    // A new reader editor, whose tabs need more than the usual 620 pixels, opens wide enough
+    // to show all of them, inside the workspace.
+    void aNewWindowShowsEveryControlInsideTheWorkspace() {
+        FakeLibraries libraries;
+        AppPrompts prompts;
+        EditorBench bench(libraries, prompts);
+        bench.frame->resize(1280, 760);
+        bench.frame->ArrangeProtocolWindow();
+        bench.app.OnFileNewReader();
+        const QRect workspace = bench.frame->MdiArea()->viewport()->rect();
+        for (auto* window : bench.frame->findChildren<CStdChildFrame*>()) {
+            QVERIFY2(workspace.contains(window->geometry()), qPrintable(window->windowTitle()));
+            const QWidget* view = window->View();
+            QVERIFY2(view->width() >= view->minimumSizeHint().width(),
+                     qPrintable(window->windowTitle()));
+            QVERIFY(window->width() >= 620);
+        }
+    }
+
+    void exitCancelledAtAnotherWindowKeepsTheProtocolWindowsTitle() {
+        Bench bench;
+        bench.app->OnFileNewProtocol();
+        bench.app->FindTemplate("Prot")->FirstDocument()->SetModified(true);
+        bench.prompts.yesNoCancelAnswers = {Prompts::Answer::Cancel};
+        bench.frame->RunCommand(CommandId::kExit);
+        QVERIFY(bench.frame->isVisible());
+        QCOMPARE(bench.frame->ProtocolFrame()->windowTitle(), QString("ProtocolWindow - Log1[*]"));
+        bench.app->FindTemplate("Prot")->FirstDocument()->SetModified(false);
     }
 
     void exitEndsThroughTheShutdownSteps() {

@@ -11,6 +11,7 @@
 #include "WkProtEditDoc.h"
 #include "WkQtText.h"
 
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -143,13 +144,17 @@ private slots:
         QCOMPARE(dialog.Run(), 0);
     }
 
-    void fontDialogOffersColourBesideTheFont() {
-        QFont courier("Courier New", 9);
-        CFontDlg dialog(courier, Qt::black);
+    // It starts on the face the window shows, where the one it asks for is not installed.
+    void fontDialogOffersColourBesideTheFontItStartsOn() {
+        QFont window("Courier New", 11);
+        window.setStyleHint(QFont::TypeWriter);
+        CFontDlg dialog(window, Qt::black);
         QVERIFY(dialog.findChild<QPushButton*>() != nullptr);
         dialog.SetColor(Qt::red);
         QCOMPARE(dialog.SelectedColor(), QColor(Qt::red));
-        QCOMPARE(dialog.SelectedFont().pointSize(), 9);
+        QCOMPARE(dialog.SelectedFont().pointSize(), 11);
+        QCOMPARE(dialog.SelectedFont().family(), QFontInfo(window).family());
+        QVERIFY(!dialog.SelectedFont().italic());
     }
 
     void fileInfoShowsTheDocumentsModelAndTakesTheComment() {

@@ -5,9 +5,10 @@
 #include "CMainFrame.h"
 #include "CStdChildFrame.h"
 #include "CorvelApp.h"
+#include "EditorBench.h"
 #include "ScriptedPrompts.h"
 #include "WkDocTemplate.h"
-#include "WkEditors.h"
+#include "WkElidedLabel.h"
 #include "WkTemplateList.h"
 #include "WkTransponderEditDoc.h"
 #include "WkTransponderEditView.h"
@@ -44,14 +45,15 @@ private slots:
         WkTransponderEditView view(doc);
         view.show();
         view.CommandList()->setCurrentRow(3); // [0x14] Write public Data
-        QCOMPARE(view.ActionButton()->text(), QString("&Write"));
+        QCOMPARE(view.ActionButton()->text(), QString("W&rite"));
         QVERIFY(!view.EditSnrButton()->isHidden());
         QLineEdit* edit = view.DataEdit(5);
         QVERIFY(!edit->isReadOnly());
         edit->setFocus();
         edit->selectAll();
         QTest::keyClicks(edit, "0G");
-        QCOMPARE(prompts.Messages(), std::vector<std::string>{"No Hex String"});
+        QCOMPARE(prompts.Messages().size(), std::size_t{1});
+        QCOMPARE(prompts.Messages()[0].substr(0, 19), std::string("No Hex String\n\n0[G]"));
         QCOMPARE(edit->selectedText(), QString("0G"));
         QTest::keyClicks(edit, "A7");
         QTest::keyClick(edit, Qt::Key_Return);
@@ -71,7 +73,7 @@ private slots:
         QTimer::singleShot(0, [] {
             auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
             QVERIFY(menu != nullptr);
-            QCOMPARE(menu->actions().front()->text(), QString("Send [0x1A] Halt"));
+            QCOMPARE(menu->actions().front()->text(), QString("&Send [0x1A] Halt"));
             QVERIFY(!menu->actions().front()->isEnabled());
             menu->close();
         });
@@ -82,27 +84,14 @@ private slots:
     void newTransponderOpensItsEditorWindow() {
         FakeLibraries libraries;
         AppPrompts prompts;
-        CorvelApp app(libraries, prompts);
-        CorvelDocumentHooks hooks;
-        hooks.registerTemplates = [&app](WkTemplateList& templates) {
-            RegisterEditorTemplates(app, templates);
-        };
-        app.SetDocumentHooks(hooks);
-        std::unique_ptr<CMainFrame> frame;
-        QVERIFY(app.InitInstance(
-            [&]() -> WkFrameHost* {
-                frame = std::make_unique<CMainFrame>(app);
-                RegisterEditorViews(app, *frame);
-                return frame.get();
-            },
-            {}));
-        app.OnFileNewTransponder();
-        WkDocTemplate* trans = app.FindTemplate("Trans");
+        EditorBench bench(libraries, prompts);
+        bench.app.OnFileNewTransponder();
+        WkDocTemplate* trans = bench.app.FindTemplate("Trans");
         QVERIFY(trans != nullptr);
         QCOMPARE(trans->DocumentCount(), std::size_t(1));
         CStdChildFrame* window = nullptr;
-        for (CStdChildFrame* child : frame->findChildren<CStdChildFrame*>()) {
-            if (qobject_cast<WkTransponderEditView*>(child->widget()) != nullptr) {
+        for (CStdChildFrame* child : bench.frame->findChildren<CStdChildFrame*>()) {
+            if (qobject_cast<WkTransponderEditView*>(child->View()) != nullptr) {
                 QVERIFY(window == nullptr);
                 window = child;
             }
@@ -112,8 +101,36 @@ private slots:
         QVERIFY(!window->isWindowModified());
         trans->FirstDocument()->SetModifiedFlag(true);
         QVERIFY(window->isWindowModified());
-        frame->close();
-        frame.reset();
+        // The save question names the document, not its window.
+        prompts.yesNoCancelAnswers = {Prompts::Answer::No};
+        window->close();
+        QCOMPARE(prompts.messages.back(), std::string("Save changes to Trans1?"));
+    }
+
+    // From the keyboard: Enter runs a read entry as a double click does; Shift+F10 opens the
+    // entry's popup, at the entry.
+    void theCommandListAnswersEnterAndShiftF10() {
+        FakeLibraries libraries;
+        AppPrompts prompts;
+        EditorBench bench(libraries, prompts);
+        bench.app.OnFileNewTransponder();
+        auto* view = bench.frame->findChild<WkTransponderEditView*>();
+        QVERIFY(view != nullptr);
+        view->CommandList()->setFocus();
+        view->CommandList()->setCurrentRow(2); // [0x13] Read ID Number, unbound
+        QTest::keyClick(view->CommandList(), Qt::Key_Return);
+        QCOMPARE(view->OutcomeLabel()->FullText(),
+                 QString("[0x13] Read ID Number: not bound to a reader (ErrorCode: -4)"));
+        QString popup;
+        QTimer::singleShot(0, [&popup] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                popup = menu->actions().front()->text();
+                menu->close();
+            }
+        });
+        QTest::keyClick(view->CommandList(), Qt::Key_F10, Qt::ShiftModifier);
+        QCOMPARE(popup, QString("&Send [0x13] Read ID Number"));
+        bench.app.FindTemplate("Trans")->FirstDocument()->SetModifiedFlag(false);
     }
 };
 

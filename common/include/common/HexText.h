@@ -5,7 +5,11 @@
 // upper case. None of them keeps state; HexTextToBytes may show a message through the
 // message hook (MessageHook.h), which only a program installs.
 
+#include <cstddef>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 /// Collects the hex digits of `text` (every other character is skipped) and writes one byte
 /// per pair, first digit as the high nibble, to bytes[0], bytes[1], ...
@@ -35,3 +39,32 @@ inline constexpr const char* kHexOddLengthMessage = "Error in string!\n\nOdd str
 inline constexpr const char* kHexTooLongMessage =
     "Error in Protocol string!\n\nString is to long.\nThe string length is limitated to 256 "
     "chars.";
+
+/// Why a text is not hex bytes, and where.
+struct HexTextFault {
+    enum class Kind {
+        BadCharacter, ///< neither a hex digit nor, between two bytes, a separator
+        LoneDigit,    ///< the first digit of a byte whose second digit is missing
+    };
+    Kind kind = Kind::BadCharacter;
+    std::size_t position = 0; ///< index of the offending character in the text
+};
+
+/// True for the characters that may stand between the bytes of a frame: blank, tab, '-', ':'
+/// and ','.
+bool IsHexSeparator(char c);
+
+/// Reads a frame written in hex: two digits a byte, either case, with any number of separators
+/// (IsHexSeparator) before, between and after the bytes, and nothing else. Appends the bytes
+/// to `bytes` and returns nothing, or returns the first fault and leaves `bytes` as it was. A
+/// text without digits adds no byte and is no fault.
+std::optional<HexTextFault> ReadHexFrame(std::string_view text, std::vector<unsigned char>& bytes);
+
+/// The first character of `text` that is not a hex digit; nothing when there is none (an
+/// empty text included).
+std::optional<HexTextFault> FindNonHexDigit(std::string_view text);
+
+/// The message for `fault` in `text`: "No Hex String", the text with the offending character
+/// in brackets, and what is wrong with it, e.g. for "04 03 G65":
+///     No Hex String\n\n04 03 [G]65\n\nCharacter 7 ("G") is not a hex digit.
+std::string HexTextFaultMessage(std::string_view text, const HexTextFault& fault);

@@ -12,7 +12,7 @@ CProtEditDlg::CProtEditDlg(Form form, const WkProtocolItem& item, QWidget* paren
     ui_->cancelButton->setText("Cancel");
     const bool macro = form == Form::Macro;
     ui_->flagCheck->setText(macro ? "&Halt on Error" : "calculate check&sum");
-    ui_->checksumButton->setText("Calc Chksum");
+    ui_->checksumButton->setText("&Calc Chksum");
     ui_->checksumButton->setVisible(macro);
     ui_->protocolEdit->setText(ToQt(item.protocol));
     ui_->commentEdit->setText(ToQt(item.comment));

@@ -1,6 +1,8 @@
 #include "WkMacroEditView.h"
 
+#include "WkCommandMenu.h"
 #include "WkMacroEditDoc.h"
+#include "WkQtText.h"
 
 #include <QMenu>
 #include <QTreeWidget>
@@ -27,8 +29,9 @@ WkMacroEditView::~WkMacroEditView() = default;
 void WkMacroEditView::OnAction() {
     const WkMacroEditViewModel::RunResult result = model_.Run();
     if (result.ran && result.haltedAt == 0) {
-        ShowStatus("Macro: " + std::to_string(result.sent) + " protocols sent");
+        ShowStatus(WkMacroEditViewModel::Summary(result));
     }
+    ShowOutcome();
 }
 
 void WkMacroEditView::InsertAt(WkMacroEditViewModel::InsertPosition position) {
@@ -39,17 +42,19 @@ void WkMacroEditView::InsertAt(WkMacroEditViewModel::InsertPosition position) {
 }
 
 void WkMacroEditView::ShowRowMenu(const QPoint& pos) {
+    using namespace CommandId;
     QMenu menu(this);
     const bool row = model_.HasSelection();
-    menu.addAction("Edit", this, [this] { EditSelected(); })->setEnabled(row);
-    menu.addAction("Copy", this, [this] { CopySelected(); })->setEnabled(row);
-    QMenu* insert = menu.addMenu("Insert");
+    AddCommandEntry(menu, kRowEdit, this, [this] { EditSelected(); })->setEnabled(row);
+    AddCommandEntry(menu, kRowCopy, this, [this] { CopySelected(); })->setEnabled(row);
+    QMenu* insert = menu.addMenu(ToQt(MenuTitle(kMenuMacroInsert)));
     insert->setEnabled(model_.CanInsert());
-    for (std::size_t i = 0; i < WkMacroEditViewModel::kInsertNames.size(); ++i) {
+    // In the order of the positions: Head, Before, After, Tail.
+    const int entries[] = {kInsertHead, kInsertBefore, kInsertAfter, kInsertTail};
+    for (std::size_t i = 0; i < std::size(entries); ++i) {
         const auto position = static_cast<WkMacroEditViewModel::InsertPosition>(i);
-        insert->addAction(WkMacroEditViewModel::kInsertNames[i], this,
-                          [this, position] { InsertAt(position); });
+        AddCommandEntry(*insert, entries[i], this, [this, position] { InsertAt(position); });
     }
-    menu.addAction("Delete", this, [this] { DeleteSelected(); })->setEnabled(row);
+    AddCommandEntry(menu, kRowDelete, this, [this] { DeleteSelected(); })->setEnabled(row);
     menu.exec(List()->viewport()->mapToGlobal(pos));
 }

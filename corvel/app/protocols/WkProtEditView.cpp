@@ -1,5 +1,6 @@
 #include "WkProtEditView.h"
 
+#include "WkCommandMenu.h"
 #include "WkProtEditDoc.h"
 #include "WkQtText.h"
 
@@ -45,6 +46,7 @@ WkProtEditView::~WkProtEditView() = default;
 
 void WkProtEditView::OnAction() {
     model_.Send();
+    ShowOutcome();
 }
 
 void WkProtEditView::InsertClipboard() {
@@ -57,12 +59,15 @@ void WkProtEditView::ShowRowMenu(const QPoint& pos) {
     if (!model_.HasSelection()) {
         return;
     }
+    using namespace CommandId;
     QMenu menu(this);
-    menu.addAction("Send", this, [this] { OnAction(); });
-    menu.addAction("Edit", this, [this] { EditSelected(); });
-    menu.addAction("Copy", this, [this] { CopySelected(); });
-    menu.addAction("Insert", this, [this] { InsertClipboard(); })->setEnabled(model_.CanInsert());
-    menu.addAction("Delete", this, [this] { DeleteSelected(); });
+    AddCommandEntry(menu, kRowSend, this, [this] { OnAction(); });
+    AddCommandEntry(menu, kRowEdit, this, [this] { EditSelected(); });
+    AddCommandEntry(menu, kRowCopy, this, [this] { CopySelected(); });
+    AddCommandEntry(menu, kRowInsert, this, [this] {
+        InsertClipboard();
+    })->setEnabled(model_.CanInsert());
+    AddCommandEntry(menu, kRowDelete, this, [this] { DeleteSelected(); });
     menu.exec(List()->viewport()->mapToGlobal(pos));
 }
 

@@ -1,10 +1,12 @@
 #include "WkProtocolListView.h"
 
+#include "WkElidedLabel.h"
 #include "WkProtocolListDoc.h"
 #include "WkProtocolListModel.h"
 #include "WkProtocolTemplates.h"
 #include "WkQtText.h"
 
+#include <QBrush>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -47,8 +49,12 @@ WkProtocolListView::WkProtocolListView(CorvelApp& app, std::shared_ptr<WkProtoco
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setAllColumnsShowFocus(true);
     list_->setUniformRowHeights(true);
+    // Grid lines. A style sheet that draws the items draws their selection too: in the
+    // palette's colours, or the selected text would stand on a pale ground.
     list_->setStyleSheet("QTreeView::item { border-right: 1px solid palette(mid); "
-                         "border-bottom: 1px solid palette(mid); }");
+                         "border-bottom: 1px solid palette(mid); }"
+                         "QTreeView::item:selected { background: palette(highlight); "
+                         "color: palette(highlighted-text); }");
     list_->header()->setSectionsMovable(true);
     list_->header()->setStretchLastSection(false);
     QStringList titles;
@@ -73,12 +79,14 @@ WkProtocolListView::WkProtocolListView(CorvelApp& app, std::shared_ptr<WkProtoco
     combo_ = portCombo;
     actionButton_ = new QPushButton(actionText, this);
     newButton_ = new QPushButton("&New...", this);
-    editButton_ = new QPushButton("&Edit...", this);
+    editButton_ = new QPushButton("Ed&it...", this);
     deleteButton_ = new QPushButton("&Delete", this);
 
+    auto* comLabel = new QLabel("CO&M", this);
+    comLabel->setBuddy(combo_);
     auto* buttons = new QHBoxLayout;
     for (QWidget* widget : std::initializer_list<QWidget*>{actionButton_, newButton_, editButton_,
-                                                           deleteButton_, combo_}) {
+                                                           deleteButton_, comLabel, combo_}) {
         buttons->addWidget(widget);
     }
     buttons->addStretch();
@@ -88,6 +96,9 @@ WkProtocolListView::WkProtocolListView(CorvelApp& app, std::shared_ptr<WkProtoco
     }
     layout->addWidget(list_);
     layout->addLayout(buttons);
+    outcome_ = new WkElidedLabel(this);
+    outcome_->setObjectName("outcome");
+    layout->addWidget(outcome_);
 
     connect(actionButton_, &QPushButton::clicked, this, [this] {
         TakeSelection();
@@ -152,6 +163,11 @@ void WkProtocolListView::ShowRows() {
         auto* item = new QTreeWidgetItem(
             list_, QStringList{ToQt(row.protocol), ToQt(row.comment), ToQt(row.flag)});
         item->setTextAlignment(2, Qt::AlignCenter);
+        if (!row.problem.empty()) {
+            // A protocol that cannot be sent (a hand-made or old file) shows as such.
+            item->setForeground(0, QBrush(Qt::red));
+            item->setToolTip(0, ToQt(row.problem));
+        }
     }
     if (model_->Selected() >= 0) {
         QTreeWidgetItem* current = list_->topLevelItem(model_->Selected());
@@ -166,6 +182,10 @@ void WkProtocolListView::TakeSelection() {
     QTreeWidgetItem* current = list_->currentItem();
     model_->Select(current != nullptr && current->isSelected() ? list_->indexOfTopLevelItem(current)
                                                                : -1);
+}
+
+void WkProtocolListView::ShowOutcome() {
+    outcome_->SetFullText(ToQt(model_->Outcome()));
 }
 
 void WkProtocolListView::ShowStatus(const std::string& text) {

@@ -18,6 +18,7 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class QTreeWidget;
+class WkElidedLabel;
 class WkProtocolListDoc;
 class WkProtocolListModel;
 
@@ -33,6 +34,7 @@ public:
     QComboBox* ComPortCombo() const { return combo_; }
     /// The first button: "&Send" or "&Run".
     QPushButton* ActionButton() const { return actionButton_; }
+    WkElidedLabel* OutcomeLabel() const { return outcome_; }
 
     // WkDocumentView: the Edit menu. Cut and Delete delete (after the question), Copy copies
     // the selected row's item, Insert and Paste insert the copy.
@@ -67,6 +69,8 @@ protected:
     void TakeSelection();
     /// The status bar of the main window, when there is one.
     void ShowStatus(const std::string& text);
+    /// The line under the buttons: what the last Send or Run came to.
+    void ShowOutcome();
 
     virtual void OnAction() = 0;
     /// Inserts the clipboard item where the editor puts it.
@@ -96,4 +100,5 @@ private:
     QPushButton* newButton_;
     QPushButton* editButton_;
     QPushButton* deleteButton_;
+    WkElidedLabel* outcome_;
 };

@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -48,9 +47,10 @@ CCommandPageWidget::CCommandPageWidget(WkCommandPage& page, QWidget* parent)
         edit->setObjectName(QString("field%1").arg(numbers[i].id));
         edit->setMaximumWidth(64);
         rowLayout->addWidget(edit);
-        rowLayout->addWidget(new QLabel("x 5 ms", row));
-        if (i + 1 == numbers.size()) { // the address: no unit, a spin instead
-            rowLayout->itemAt(2)->widget()->hide();
+        if (!numbers[i].unit.empty()) {
+            rowLayout->addWidget(new QLabel(ToQt(numbers[i].unit), row));
+        }
+        if (i + 1 == numbers.size()) { // the address has a spin
             auto* up = new QToolButton(row);
             auto* down = new QToolButton(row);
             up->setArrowType(Qt::UpArrow);
@@ -95,18 +95,10 @@ CCommandPageWidget::CCommandPageWidget(WkCommandPage& page, QWidget* parent)
 
     connect(list_, &QComboBox::activated, this, [this](int index) { page_.Select(index); });
     page_.SetChangedListener([this] { Refresh(); });
-    page_.SetDetectionRunner([this] {
-        list_->setEnabled(false);
-        frame_->setEnabled(false);
-        QTimer::singleShot(0, this, &CCommandPageWidget::DetectStep);
-    });
     Refresh();
 }
 
 CCommandPageWidget::~CCommandPageWidget() {
-    while (!page_.StepDetection()) { // a search under way ends and restores the port
-    }
-    page_.SetDetectionRunner(nullptr);
     page_.SetChangedListener(nullptr);
 }
 
@@ -147,16 +139,6 @@ void CCommandPageWidget::Refresh() {
     result_->setVisible(page_.IsShown(F::kResult));
     result_->setPlainText(Lines(page_.ResultText()));
     refreshing_ = false;
-}
-
-void CCommandPageWidget::DetectStep() {
-    // One attempt per turn of the event loop, so the workbench paints between attempts.
-    if (page_.StepDetection()) {
-        list_->setEnabled(true);
-        frame_->setEnabled(true);
-    } else {
-        QTimer::singleShot(0, this, &CCommandPageWidget::DetectStep);
-    }
 }
 
 std::vector<WkMenuEntry> CCommandPageWidget::MenuAt(const QPoint& pos) const {

@@ -1,7 +1,6 @@
 #pragma once
 // The widget of the command panel: the command list, the "Command" frame with the fields the
-// chosen command needs, and the result field. Baud rate detection runs one attempt per turn
-// of the event loop, so the window keeps painting while it searches.
+// chosen command needs, and the result field.
 
 #include "WkCommandPage.h"
 
@@ -31,8 +30,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void DetectStep();
-
     WkCommandPage& page_;
     QComboBox* list_;
     QGroupBox* frame_;

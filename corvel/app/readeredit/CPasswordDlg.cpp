@@ -47,8 +47,10 @@ CPasswordDlg::CPasswordDlg(WkPasswordDialog& logic, QWidget* parent)
     auto* send = new QPushButton("&Send", this);
     buttons->addWidget(send);
     connect(send, &QPushButton::clicked, this, [this] {
-        logic_.Send();
+        std::size_t bad = fields_.size();
+        logic_.Send(&bad);
         Refresh();
+        FocusField(bad);
     });
     if (logic_.GetKind() == WkPasswordDialog::kCalibration) {
         auto* read = new QPushButton("&Read", this);
@@ -83,8 +85,19 @@ QLineEdit* CPasswordDlg::AddField(std::size_t index, QWidget* parent) {
 }
 
 void CPasswordDlg::accept() {
-    logic_.Ok();
+    std::size_t bad = fields_.size();
+    if (!logic_.Ok(&bad)) {
+        FocusField(bad); // the dialog stays open with the field to correct
+        return;
+    }
     QDialog::accept();
+}
+
+void CPasswordDlg::FocusField(std::size_t index) {
+    if (index < fields_.size()) {
+        fields_[index]->setFocus();
+        fields_[index]->selectAll();
+    }
 }
 
 bool CPasswordDlg::eventFilter(QObject* watched, QEvent* event) {

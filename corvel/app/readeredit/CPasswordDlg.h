@@ -22,6 +22,7 @@ protected:
 private:
     QLineEdit* AddField(std::size_t index, QWidget* parent);
     void Refresh();
+    void FocusField(std::size_t index);
 
     WkPasswordDialog& logic_;
     std::vector<QLineEdit*> fields_;

@@ -3,20 +3,19 @@
 #include "CCommandPageWidget.h"
 #include "CConfigPageWidget.h"
 #include "CPasswordDlg.h"
-#include "WkCommandPage.h"
-#include "WkConfigPage.h"
 #include "WkQtText.h"
 #include "WkReaderEditDoc.h"
 
 #include <QScrollArea>
+#include <QTabBar>
 
 CReaderEditSheet::CReaderEditSheet(WkReaderEditDoc& document, QWidget* parent)
-    : QTabWidget(parent), commands_(std::make_unique<WkCommandPage>(document)) {
-    addTab(new CCommandPageWidget(*commands_, this), ToQt(commands_->Caption()));
-    for (const WkPageTable& table : ReaderPageTables()) {
-        pages_.push_back(
-            std::make_unique<WkConfigPage>(table, document.Modul(), document.GetPrompts()));
-        auto* widget = new CConfigPageWidget(*pages_.back(), this);
+    : QTabWidget(parent), pages_(document) {
+    // Every tab in view: the sheet asks for the width of all its tabs.
+    tabBar()->setUsesScrollButtons(false);
+    addTab(new CCommandPageWidget(pages_.Commands(), this), ToQt(pages_.Commands().Caption()));
+    for (const auto& page : pages_.ConfigPages()) {
+        auto* widget = new CConfigPageWidget(*page, this);
         connect(widget, &CConfigPageWidget::dialogRequested, this, [this, &document](int id) {
             // Page 3's calibration button, page 6's three password buttons.
             const auto kind = id == 1092   ? WkPasswordDialog::kCalibration
@@ -33,7 +32,7 @@ CReaderEditSheet::CReaderEditSheet(WkReaderEditDoc& document, QWidget* parent)
         scroll->setWidgetResizable(true);
         scroll->setFrameShape(QFrame::NoFrame);
         scroll->setWidget(widget);
-        addTab(scroll, ToQt(table.caption));
+        addTab(scroll, ToQt(page->Caption()));
     }
 }
 
@@ -45,12 +44,4 @@ CReaderEditSheet::~CReaderEditSheet() {
         removeTab(0);
         delete page;
     }
-}
-
-std::vector<WkReaderEditPage*> CReaderEditSheet::Pages() const {
-    std::vector<WkReaderEditPage*> pages{commands_.get()};
-    for (const auto& page : pages_) {
-        pages.push_back(page.get());
-    }
-    return pages;
 }

@@ -3,30 +3,28 @@
 // tab holds a page's widget over the page's logic; the view model reaches the pages only
 // through their interface.
 
-#include "WkReaderEditPage.h"
+#include "WkReaderEditPages.h"
 
 #include <QTabWidget>
-#include <memory>
 #include <vector>
 
-class WkCommandPage;
-class WkConfigPage;
 class WkReaderEditDoc;
 
 class CReaderEditSheet : public QTabWidget {
     Q_OBJECT
 public:
+    /// `document` must outlive the sheet: its pages work on it until they are destroyed.
     CReaderEditSheet(WkReaderEditDoc& document, QWidget* parent = nullptr);
     ~CReaderEditSheet() override;
 
     /// The pages in tab order; owned by the sheet.
-    std::vector<WkReaderEditPage*> Pages() const;
+    std::vector<WkReaderEditPage*> Pages() { return pages_.All(); }
+    WkCommandPage& Commands() { return pages_.Commands(); }
 
 signals:
     /// A page's dialog button (its control number) was pressed.
     void dialogRequested(int id);
 
 private:
-    std::unique_ptr<WkCommandPage> commands_;
-    std::vector<std::unique_ptr<WkConfigPage>> pages_;
+    WkReaderEditPages pages_;
 };

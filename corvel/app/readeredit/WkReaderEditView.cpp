@@ -5,7 +5,10 @@
 #include "WkReaderEditDoc.h"
 #include "ui_WkReaderEditView.h"
 
+#include <QMainWindow>
 #include <QSignalBlocker>
+#include <QStatusBar>
+#include <QTimer>
 
 WkReaderEditView::WkReaderEditView(std::shared_ptr<WkReaderEditDoc> document, QWidget* parent)
     : QWidget(parent), document_(std::move(document)),
@@ -15,6 +18,16 @@ WkReaderEditView::WkReaderEditView(std::shared_ptr<WkReaderEditDoc> document, QW
     ui_->sheetLayout->addWidget(sheet_);
     model_.SetPages(sheet_->Pages());
     model_.SetChangedListener([this] { Refresh(); });
+    model_.SetStatusListener([this](const std::string& text) {
+        if (auto* main = qobject_cast<QMainWindow*>(window())) {
+            main->statusBar()->showMessage(ToQt(text));
+        }
+    });
+    sheet_->Commands().SetDetectionRunner([this] {
+        Refresh();
+        QTimer::singleShot(0, this, &WkReaderEditView::BusyStep);
+    });
+    connect(ui_->cancelBusy, &QPushButton::clicked, this, [this] { model_.CancelBusy(); });
 
     connect(ui_->sendPage, &QPushButton::clicked, this, [this] { model_.SendPage(); });
     connect(ui_->readPage, &QPushButton::clicked, this, [this] { model_.ReadPage(); });
@@ -36,7 +49,19 @@ WkReaderEditView::WkReaderEditView(std::shared_ptr<WkReaderEditDoc> document, QW
     });
 }
 
-WkReaderEditView::~WkReaderEditView() = default;
+WkReaderEditView::~WkReaderEditView() {
+    model_.CancelBusy();
+    model_.SetChangedListener(nullptr);
+    model_.SetStatusListener(nullptr);
+    model_.SetPages({});
+    delete sheet_;
+}
+
+void WkReaderEditView::BusyStep() {
+    if (!model_.StepBusy()) {
+        QTimer::singleShot(0, this, &WkReaderEditView::BusyStep);
+    }
+}
 
 void WkReaderEditView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
@@ -66,9 +91,17 @@ void WkReaderEditView::Refresh() {
     if (ui_->busAddress->text() != address && !model_.BusAddressText().empty()) {
         ui_->busAddress->setText(address);
     }
-    const bool online = model_.IsOnline();
+    // While a baud rate detection runs, only its Cancel may be used.
+    const bool busy = model_.IsBusy();
+    ui_->busyText->setText(ToQt(model_.BusyText()));
+    ui_->busyText->setVisible(busy);
+    ui_->cancelBusy->setVisible(busy);
+    sheet_->setEnabled(!busy);
+    ui_->resetEditor->setEnabled(!busy);
+    const bool online = model_.IsOnline() && !busy;
     ui_->comList->setEnabled(online);
     ui_->busAddress->setEnabled(online);
+    ui_->outcome->SetFullText(ToQt(model_.Outcome()));
     ui_->sendPage->setText(ToQt(model_.SendPageText()));
     ui_->sendPage->setEnabled(model_.IsButtonEnabled(WkReaderEditViewModel::kSendPage));
     ui_->sendAll->setEnabled(model_.IsButtonEnabled(WkReaderEditViewModel::kSendAll));

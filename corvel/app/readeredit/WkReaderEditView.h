@@ -18,8 +18,10 @@ class WkReaderEditDoc;
 class WkReaderEditView : public QWidget, public WkDocumentView {
     Q_OBJECT
 public:
-    /// `document` must outlive the view.
+    /// `document` is kept alive by the view.
     explicit WkReaderEditView(std::shared_ptr<WkReaderEditDoc> document, QWidget* parent = nullptr);
+    /// Cancels a baud rate detection under way (the port gets its settings back), then the
+    /// pages go while their document is still there.
     ~WkReaderEditView() override;
 
     WkReaderEditViewModel& Model() { return model_; }
@@ -34,6 +36,9 @@ protected:
 
 private:
     void Refresh();
+    // One attempt of the baud rate detection per turn of the event loop, so that the window
+    // paints and its Cancel is heard between attempts.
+    void BusyStep();
 
     std::shared_ptr<WkReaderEditDoc> document_;
     std::unique_ptr<Ui::WkReaderEditView> ui_;

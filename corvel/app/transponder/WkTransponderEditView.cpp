@@ -1,5 +1,6 @@
 #include "WkTransponderEditView.h"
 
+#include "WkElidedLabel.h"
 #include "WkQtText.h"
 #include "WkTransponderEditDoc.h"
 
@@ -10,6 +11,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -21,6 +23,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QStackedWidget>
 #include <QVBoxLayout>
 #include <functional>
 
@@ -46,6 +49,7 @@ QLineEdit* HexEdit(QWidget* parent) {
     edit->setMaxLength(2);
     edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("WWWW")));
     edit->setAlignment(Qt::AlignCenter);
+    edit->setPlaceholderText(QStringLiteral("--")); // a byte not read
     return edit;
 }
 
@@ -54,6 +58,29 @@ void SetText(QLineEdit* edit, const std::string& text) {
     if (edit->text() != value) {
         edit->setText(value);
     }
+}
+
+// A read-only edit looks it: the window's colour behind its text instead of the edit's.
+void SetReadOnly(QLineEdit* edit, bool readOnly) {
+    edit->setReadOnly(readOnly);
+    QPalette colours = edit->palette();
+    colours.setColor(QPalette::Base, edit->parentWidget()->palette().color(
+                                         readOnly ? QPalette::Window : QPalette::Base));
+    edit->setPalette(colours);
+}
+
+// A label whose mnemonic moves the focus to `control`.
+QLabel* Buddy(const QString& text, QWidget* control, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setBuddy(control);
+    return label;
+}
+
+// A widget that keeps its place in the layout while hidden, so that nothing moves.
+void KeepPlace(QWidget* widget) {
+    QSizePolicy policy = widget->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    widget->setSizePolicy(policy);
 }
 
 } // namespace
@@ -79,19 +106,22 @@ void WkTransponderEditView::Build() {
     }
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     list_->setMinimumWidth(list_->sizeHintForColumn(0) + 24);
+    list_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    list_->installEventFilter(this);
 
     auto* right = new QVBoxLayout;
     // Type and serial number in one row, ID length and ID number in the next.
     auto* identity = new QGridLayout;
     type_ = new QLineEdit(this);
-    type_->setReadOnly(true);
     type_->setFixedWidth(type_->fontMetrics().horizontalAdvance(QStringLiteral("WWWWWW")));
     identity->addWidget(new QLabel(tr("Tr.-Type"), this), 0, 0);
     identity->addWidget(type_, 0, 1);
     serial_ = new QLineEdit(this);
-    serial_->setReadOnly(true);
-    decimal_ = new QRadioButton(tr("dez"), this);
-    hex_ = new QRadioButton(tr("hex"), this);
+    // Room for the ten digits of a serial number in either base.
+    serial_->setMinimumWidth(
+        serial_->fontMetrics().horizontalAdvance(QStringLiteral("0000000000W")));
+    decimal_ = new QRadioButton(tr("&dez"), this);
+    hex_ = new QRadioButton(tr("&hex"), this);
     identity->addWidget(new QLabel(tr("SN"), this), 0, 2);
     identity->addWidget(serial_, 0, 3);
     auto* base = new QHBoxLayout;
@@ -107,15 +137,19 @@ void WkTransponderEditView::Build() {
     idLength_->setRange(0, WkTransponderEditModel::kMaxIdLength);
     idNumber_ = new QLineEdit(this);
     idNumber_->setMaxLength(24);
-    identity->addWidget(new QLabel(tr("IDL (dez)"), this), 1, 0);
+    identity->addWidget(Buddy(tr("ID&L (dez)"), idLength_, this), 1, 0);
     identity->addWidget(idLength_, 1, 1);
-    identity->addWidget(new QLabel(tr("ID"), this), 1, 2);
+    identity->addWidget(Buddy(tr("&ID"), idNumber_, this), 1, 2);
     identity->addWidget(idNumber_, 1, 3, 1, 2);
     identity->setColumnStretch(3, 1);
     right->addLayout(identity);
 
     group_ = new QGroupBox(this);
     auto* groupLayout = new QVBoxLayout(group_);
+    // The data rows, the passwords and the ZiduzeDavi box take turns in one place of the
+    // height of the tallest, so that nothing below them moves.
+    auto* pages = new QStackedWidget(group_);
+    pages_ = pages;
     dataControls_ = new QWidget(group_);
     auto* dataLayout = new QGridLayout(dataControls_);
     dataLayout->setContentsMargins(0, 0, 0, 0);
@@ -129,9 +163,9 @@ void WkTransponderEditView::Build() {
     blocks_ = new QComboBox(dataControls_);
     blocks_->addItems({"1", "2", "3", "4"});
     auto* parameters = new QHBoxLayout;
-    parameters->addWidget(new QLabel(tr("Adress (dez)"), dataControls_));
+    parameters->addWidget(Buddy(tr("&Adress (dez)"), address_, dataControls_));
     parameters->addWidget(address_);
-    parameters->addWidget(new QLabel(tr("Nr of Blocks"), dataControls_));
+    parameters->addWidget(Buddy(tr("&Nr of Blocks"), blocks_, dataControls_));
     parameters->addWidget(blocks_);
     parameters->addStretch(1);
     dataLayout->addLayout(parameters, 0, 0, 1, 6);
@@ -148,7 +182,7 @@ void WkTransponderEditView::Build() {
     scroll_->setRange(0, WkTransponderEditModel::kMaxFirstShown);
     scroll_->setPageStep(WkTransponderEditModel::kPageStep);
     dataLayout->addWidget(scroll_, 1, 5, 4, 1);
-    groupLayout->addWidget(dataControls_);
+    pages->addWidget(dataControls_);
     passwordControls_ = new QWidget(group_);
     auto* passwordLayout = new QHBoxLayout(passwordControls_);
     for (QLineEdit*& edit : password_) {
@@ -156,26 +190,42 @@ void WkTransponderEditView::Build() {
         passwordLayout->addWidget(edit);
     }
     passwordLayout->addStretch(1);
-    groupLayout->addWidget(passwordControls_);
-    crypt_ = new QComboBox(group_);
+    pages->addWidget(passwordControls_);
+    auto* cryptControls = new QWidget(group_);
+    auto* cryptLayout = new QVBoxLayout(cryptControls);
+    crypt_ = new QComboBox(cryptControls);
     for (const WkCryptSubCommand& sub : kCryptSubCommands) {
         crypt_->addItem(ToQt(sub.text));
     }
-    groupLayout->addWidget(crypt_);
+    cryptLayout->addWidget(crypt_);
+    cryptLayout->addStretch(1);
+    pages->addWidget(cryptControls);
+    groupLayout->addWidget(pages);
     right->addWidget(group_);
 
     auto* buttons = new QHBoxLayout;
     action_ = new QPushButton(this);
-    editSnr_ = new QPushButton(tr("Edit Snr..."), this);
-    status_ = new QLabel(this);
+    editSnr_ = new QPushButton(tr("Edit &Snr..."), this);
+    KeepPlace(editSnr_);
     buttons->addWidget(action_);
     buttons->addWidget(editSnr_);
-    buttons->addWidget(status_, 1);
+    buttons->addStretch(1);
     right->addLayout(buttons);
+    // Status and outcome each on a line of their own, cut with "..." where the window is
+    // narrow (the whole text in the tool tip).
+    status_ = new WkElidedLabel(this);
+    status_->setObjectName("status");
+    right->addWidget(status_);
+    outcome_ = new WkElidedLabel(this);
+    outcome_->setObjectName("outcome");
+    right->addWidget(outcome_);
     right->addStretch(1);
 
+    auto* commands = new QVBoxLayout;
+    commands->addWidget(Buddy(tr("&Commands"), list_, this));
+    commands->addWidget(list_);
     auto* layout = new QHBoxLayout(this);
-    layout->addWidget(list_);
+    layout->addLayout(commands);
     layout->addLayout(right, 1);
 }
 
@@ -252,6 +302,20 @@ void WkTransponderEditView::Connect() {
             [this](int index) { model_.SetCryptPosition(index); });
 }
 
+bool WkTransponderEditView::eventFilter(QObject* watched, QEvent* event) {
+    // Enter and Space in the command list do what a double click does.
+    if (watched == list_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) &&
+            list_->currentRow() >= 0) {
+            model_.DoubleClick(list_->currentRow());
+            Refresh();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void WkTransponderEditView::EditedHex(QLineEdit* edit, bool valid) {
     if (!valid) {
         QApplication::beep();
@@ -292,11 +356,13 @@ void WkTransponderEditView::Refresh() {
     SetText(idNumber_, fields.idNumber);
     idLength_->setEnabled(page.idEditable);
     idNumber_->setEnabled(page.idEditable);
+    SetReadOnly(type_, true);
+    SetReadOnly(serial_, true);
     if (address_->text() != ToQt(fields.address)) {
         address_->setValue(std::atoi(fields.address.c_str()));
     }
     address_->setEnabled(page.addressEditable);
-    blocks_->setCurrentIndex(fields.blocks);
+    blocks_->setCurrentIndex(fields.blocks); // -1: the command has no block count
     blocks_->setEnabled(page.blocksEditable);
     scroll_->setValue(fields.firstShown);
     scroll_->setEnabled(page.scrollEnabled);
@@ -305,7 +371,8 @@ void WkTransponderEditView::Refresh() {
         if (!data_[i]->hasFocus()) {
             SetText(data_[i], fields.data[i]);
         }
-        data_[i]->setReadOnly(static_cast<int>(i) >= page.editableDataCells);
+        SetReadOnly(data_[i], static_cast<int>(i) >= page.editableDataCells);
+        data_[i]->setToolTip(fields.unread[i] ? tr("Not read") : QString());
     }
     for (std::size_t i = 0; i < rowLabels_.size(); ++i) {
         rowLabels_[i]->setText(ToQt(page.rowLabels[i]));
@@ -317,13 +384,12 @@ void WkTransponderEditView::Refresh() {
     }
     crypt_->setCurrentIndex(fields.crypt);
     group_->setTitle(ToQt(page.groupCaption));
-    dataControls_->setVisible(page.dataVisible);
-    passwordControls_->setVisible(page.passwordVisible);
-    crypt_->setVisible(page.cryptVisible);
+    pages_->setCurrentIndex(page.passwordVisible ? 1 : page.cryptVisible ? 2 : 0);
     action_->setText(ToQt(page.actionCaption));
     action_->setEnabled(page.actionEnabled);
     editSnr_->setVisible(page.editSnrVisible);
-    status_->setText(ToQt(fields.status));
+    status_->SetFullText(ToQt(fields.status));
+    outcome_->SetFullText(ToQt(fields.outcome));
 }
 
 void WkTransponderEditView::OnUpdate(WkViewObserver*, int hint) {

@@ -21,6 +21,8 @@ class QPushButton;
 class QRadioButton;
 class QScrollBar;
 class QSpinBox;
+class QStackedWidget;
+class WkElidedLabel;
 class WkTransponderEditDoc;
 
 class WkTransponderEditView : public QWidget, public WkViewObserver, public WkDocumentView {
@@ -39,7 +41,8 @@ public:
     QLabel* RowLabel(int row) const { return rowLabels_[static_cast<std::size_t>(row)]; }
     QPushButton* ActionButton() const { return action_; }
     QPushButton* EditSnrButton() const { return editSnr_; }
-    QLabel* StatusLabel() const { return status_; }
+    WkElidedLabel* StatusLabel() const { return status_; }
+    WkElidedLabel* OutcomeLabel() const { return outcome_; }
     QLineEdit* TypeEdit() const { return type_; }
     QScrollBar* RowScrollBar() const { return scroll_; }
     QGroupBox* DataGroup() const { return group_; }
@@ -56,6 +59,9 @@ public:
     // WkDocumentView: the form has no Print, Font or Edit commands of its own.
     WkViewCommandSet AvailableCommands() const override { return {}; }
     void RunCommand(WkViewCommand) override {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Build();
@@ -84,7 +90,9 @@ private:
     QComboBox* crypt_ = nullptr;
     QPushButton* action_ = nullptr;
     QPushButton* editSnr_ = nullptr;
-    QLabel* status_ = nullptr;
+    WkElidedLabel* status_ = nullptr;
+    WkElidedLabel* outcome_ = nullptr;
+    QStackedWidget* pages_ = nullptr;
     QWidget* dataControls_ = nullptr;
     QWidget* passwordControls_ = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "WkCommandPage.h"
 #include "WkLibraries.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -68,6 +69,18 @@ bool WkBaudDetection::Step() {
         return true;
     }
     return false;
+}
+
+void WkBaudDetection::Cancel() {
+    Restore(true);
+    show_(std::string{"\r\n\r\n"} + "Baudrate detection cancelled");
+}
+
+std::string WkBaudDetection::Progress() const {
+    const int attempt = std::max(attempt_, 1) - 1;
+    return std::string{"Baud rate detection: "} + kRates[attempt % 6].baud + " / " +
+           kFrames[attempt / 6] + ", " + std::to_string(attempt + 1) + " of " +
+           std::to_string(kAttempts);
 }
 
 void WkBaudDetection::Restore(bool all) {

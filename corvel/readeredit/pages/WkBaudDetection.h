@@ -25,6 +25,11 @@ public:
     /// port keeps the found rate and frame with the saved timeout, or gets back all three.
     bool Step();
     bool Found() const { return found_; }
+    /// Ends the detection before its time: the port gets back its saved baud rate, frame and
+    /// timeout.
+    void Cancel();
+    /// "Baud rate detection: 38400 / 8E1, 1 of 12": the attempt under way or last made.
+    std::string Progress() const;
     /// Multiplies every attempt's timeout (tests on a loaded machine); 1 by default.
     void SetTimeoutFactor(int factor) { timeoutFactor_ = factor; }
 

@@ -4,6 +4,7 @@
 #include "VELKReaderModul.h"
 #include "WkReaderEditDoc.h"
 #include "WkReaderEditHost.h"
+#include "WkResultText.h"
 
 #include <algorithm>
 #include <charconv>
@@ -56,7 +57,9 @@ WkCommandPage::WkCommandPage(WkReaderEditDoc& document)
           {"A0 58 00 01 00 00", "A0 58 01 01 00 00", "A0 58 02 01 00 00", "A0 58 03 01 00 00"},
           [&document]() -> Prompts& { return document.GetPrompts(); }) {}
 
-WkCommandPage::~WkCommandPage() = default;
+WkCommandPage::~WkCommandPage() {
+    CancelDetection();
+}
 
 const std::vector<std::string>& WkCommandPage::Commands() {
     static const std::vector<std::string> commands = {
@@ -101,7 +104,7 @@ void WkCommandPage::Spin(int step) {
 }
 
 void WkCommandPage::LeavePassword() {
-    Commit();
+    password_.CommitComplete();
     Show(result_);
 }
 
@@ -149,6 +152,9 @@ int WkCommandPage::Send() {
     const std::string& text = Commands()[static_cast<std::size_t>(selection_)];
     int code = 0;
     std::from_chars(text.data() + 3, text.data() + 5, code, 16);
+    if (code == 0xA0 && !password_.Take()) {
+        return 0;
+    }
     if (code != 0x52) {
         return Run(code);
     }
@@ -176,6 +182,23 @@ bool WkCommandPage::StartDetection() {
         return false;
     }
     return true;
+}
+
+void WkCommandPage::CancelDetection() {
+    if (detection_ != nullptr) {
+        detection_->Cancel();
+        detection_.reset();
+        detectionFound_ = false;
+    }
+}
+
+std::string WkCommandPage::BusyText() const {
+    return detection_ != nullptr ? detection_->Progress() : std::string();
+}
+
+WkPageSend WkCommandPage::CommitAndSendPage() {
+    Send();
+    return {};
 }
 
 bool WkCommandPage::StepDetection() {
@@ -213,6 +236,9 @@ int WkCommandPage::Run(int code) {
     default:
         break;
     }
+    // Every command's outcome also beside the buttons: the outputs and the login have no
+    // result field.
+    document_.ShowOutcome(text + ": " + WkResultText(rc));
     return rc;
 }
 
@@ -257,6 +283,6 @@ bool WkCommandPage::Commit() {
     for (std::size_t i = 0; i < numbers_.size(); ++i) {
         WriteControl(numbers_[i], modul, values[i]);
     }
-    password_.Commit();
+    password_.CommitComplete();
     return true;
 }

@@ -35,6 +35,7 @@ public:
 
     /// `document` must outlive the page.
     explicit WkCommandPage(WkReaderEditDoc& document);
+    /// Cancels a detection under way, so that the port gets its settings back.
     ~WkCommandPage() override;
 
     /// The command list, in list order.
@@ -54,7 +55,7 @@ public:
     /// The spin beside the address: the address minus `step`, kept within 0 .. 31; commits.
     void Spin(int step);
 
-    /// The four fields of the reader password; leaving one commits and reloads.
+    /// The four fields of the reader password; leaving one stores those that hold two digits.
     WkHexFields& Password() { return password_; }
     void LeavePassword();
 
@@ -69,16 +70,18 @@ public:
     /// Runs entry `id` when it is the chosen command's; the result, or 0 when nothing ran.
     int OnMenu(int id);
 
-    /// "&Send": commits; then runs the chosen command. Baud rate detection runs to its end
-    /// here, unless a runner is set: then it is started, the runner is called, and the
-    /// runner calls StepDetection until it returns true. Nothing is sent while a detection
-    /// runs.
+    /// "&Send": commits; then runs the chosen command (the login only when every password
+    /// field holds two hex digits). Baud rate detection runs to its end here, unless a runner
+    /// is set: then it is started, the runner is called, and the runner calls StepDetection
+    /// until it returns true. Nothing is sent while a detection runs.
     int Send();
     /// `runner` (may be empty) arranges for StepDetection to be called, e.g. from an event loop.
     void SetDetectionRunner(std::function<void()> runner) { runner_ = std::move(runner); }
     /// Runs the next attempt of the running detection; true when it is over.
     bool StepDetection();
     bool IsDetecting() const { return detection_ != nullptr; }
+    /// Ends a detection under way; the port gets back its baud rate, frame and timeout.
+    void CancelDetection();
     /// Whether the last detection found a rate.
     bool DetectionFound() const { return detectionFound_; }
     /// Multiplies the detection's timeouts (tests on a loaded machine).
@@ -87,14 +90,19 @@ public:
     /// Called whenever something shown changed.
     void SetChangedListener(std::function<void()> listener) { changed_ = std::move(listener); }
 
-    void SendPage() override {}
-    void CommitAndSendPage() override { Send(); }
-    void ReadPage(bool) override {}
-    void ReadPageAndLoad() override {}
+    WkPageSend SendPage() override { return {}; }
+    /// "&Send"; its result shows in the result field.
+    WkPageSend CommitAndSendPage() override;
+    WkPageSend ReadPage(bool) override { return {}; }
+    WkPageSend ReadPageAndLoad() override { return {}; }
     void Activate(WkPageButtons& buttons) override;
     void Load() override;
     bool Commit() override;
     std::string Caption() const override { return kCaption; }
+    bool IsBusy() const override { return IsDetecting(); }
+    bool StepBusy() override { return StepDetection(); }
+    void CancelBusy() override { CancelDetection(); }
+    std::string BusyText() const override;
 
 private:
     int Run(int code);

@@ -2,6 +2,12 @@
 
 #include "Prompts.h"
 #include "VELKReaderModul.h"
+#include "WkParamDescriptor.h"
+#include "WkReaderEditDoc.h"
+#include "WkResultText.h"
+
+#include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -11,11 +17,16 @@ bool IsNumber(const WkPageControl& control) {
     return control.kind == WkControlKind::Number;
 }
 
+int BlockOf(const std::string& descriptor) {
+    const auto parsed = WkParamDescriptor::Parse(descriptor);
+    return parsed ? parsed->block : -1;
+}
+
 } // namespace
 
-WkConfigPage::WkConfigPage(const WkPageTable& table, VELKReaderModul& modul, Prompts& prompts)
-    : table_(table), modul_(modul), prompts_(prompts), values_(table.controls.size(), 0),
-      texts_(table.controls.size()) {
+WkConfigPage::WkConfigPage(const WkPageTable& table, WkReaderEditDoc& document)
+    : table_(table), document_(document), modul_(document.Modul()),
+      values_(table.controls.size(), 0), texts_(table.controls.size()) {
     Load(); // a page that commits before it was ever shown keeps the module's values
 }
 
@@ -75,10 +86,18 @@ std::vector<WkMenuEntry> WkConfigPage::ContextMenu(const std::string& frame) con
 int WkConfigPage::OnMenu(int id) {
     for (const WkCommandGroup& group : table_.groups) {
         if (group.sendId == id) {
-            return Commit() ? SendGroup(group) : 0;
+            if (!Commit() || !document_.ConfirmSend({BlockOf(group.readClears.front())},
+                                                    WkReaderEditDoc::kUnknownPageQuestion)) {
+                return 0;
+            }
+            const int rc = SendGroup(group);
+            ShowResult(group.sendText, rc);
+            return rc;
         }
         if (group.readId == id) {
-            return ReadGroup(group);
+            const int rc = ReadGroup(group);
+            ShowResult(group.readText, rc);
+            return rc;
         }
     }
     return 0;
@@ -109,46 +128,96 @@ int WkConfigPage::ReadGroup(const WkCommandGroup& group) {
     return rc;
 }
 
-void WkConfigPage::SendCodes() {
+WkPageSend WkConfigPage::SendCodes() {
     // The transponder modes go out once per type; the type value is left at the last one.
+    WkPageSend send;
     const int types = table_.overTypes ? 3 : 1;
-    for (int type = 1; type <= types; ++type) {
+    send.total = types * static_cast<int>(table_.sendCodes.size());
+    for (int type = 1; type <= types && send.failed.empty(); ++type) {
         if (table_.overTypes) {
             SetType(type);
         }
         for (int code : table_.sendCodes) {
-            modul_.Execute(code);
+            if (const int rc = modul_.Execute(code); rc != 0) {
+                send.failed = GroupName(code, type);
+                send.result = rc;
+                break;
+            }
+            ++send.sent;
         }
     }
     ShowStoredType();
+    return send;
 }
 
-void WkConfigPage::SendPage() {
-    SendCodes();
+std::vector<int> WkConfigPage::Blocks() const {
+    std::vector<int> blocks;
+    for (const std::string& descriptor : table_.readList) {
+        const int block = BlockOf(descriptor);
+        if (std::find(blocks.begin(), blocks.end(), block) == blocks.end()) {
+            blocks.push_back(block);
+        }
+    }
+    return blocks;
 }
 
-void WkConfigPage::CommitAndSendPage() {
-    if (Commit()) {
-        SendCodes();
+WkPageSend WkConfigPage::SendPage() {
+    return SendCodes();
+}
+
+WkPageSend WkConfigPage::CommitAndSendPage() {
+    if (!Commit() || !document_.ConfirmSend(Blocks(), WkReaderEditDoc::kUnknownPageQuestion)) {
+        WkPageSend refused;
+        refused.refused = true;
+        return refused;
+    }
+    return SendCodes();
+}
+
+std::string WkConfigPage::GroupName(int code, int type) const {
+    const auto group =
+        std::find_if(table_.groups.begin(), table_.groups.end(), [&](const WkCommandGroup& g) {
+            return g.code == code && (g.type == 0 || g.type == type);
+        });
+    char bare[16];
+    std::snprintf(bare, sizeof bare, "[0x%02X]", code);
+    return group != table_.groups.end() ? group->sendText.substr(group->sendText.find(' ') + 1)
+                                        : std::string(bare);
+}
+
+void WkConfigPage::ShowResult(const std::string& entry, int rc) {
+    if (rc != 0) {
+        document_.Report(entry + " failed: " + WkResultText(rc) + ".");
+    } else {
+        document_.ShowOutcome(entry + ": OK");
     }
 }
 
-void WkConfigPage::ReadPage(bool force) {
+WkPageSend WkConfigPage::ReadPage(bool force) {
     if (force) {
         for (const std::string& descriptor : table_.readList) {
             modul_.SetBlockReadFlag(descriptor, false);
         }
     }
+    WkPageSend read;
     const int types = table_.overTypes ? 3 : 1;
     for (int type = 1; type <= types; ++type) {
         if (table_.overTypes) {
             SetType(type);
         }
         for (int code : table_.readCodes) {
-            modul_.ReadParameter(code);
+            ++read.total;
+            const int rc = modul_.ReadParameter(code);
+            if (rc == 0) {
+                ++read.sent;
+            } else if (read.failed.empty()) {
+                read.failed = GroupName(code, type);
+                read.result = rc;
+            }
         }
     }
     ShowStoredType();
+    return read;
 }
 
 void WkConfigPage::ShowStoredType() {
@@ -165,9 +234,10 @@ void WkConfigPage::ShowStoredType() {
     Changed();
 }
 
-void WkConfigPage::ReadPageAndLoad() {
-    ReadPage(true);
+WkPageSend WkConfigPage::ReadPageAndLoad() {
+    const WkPageSend read = ReadPage(true);
     Load();
+    return read;
 }
 
 void WkConfigPage::Activate(WkPageButtons& buttons) {
@@ -200,7 +270,8 @@ bool WkConfigPage::Commit() {
         }
         const auto number = ParseControlValue(control, texts_[i]);
         if (!number) {
-            prompts_.ShowMessage(RangeMessage(control, texts_[i]), Prompts::Icon::Warning);
+            document_.GetPrompts().ShowMessage(RangeMessage(control, texts_[i]),
+                                               Prompts::Icon::Warning);
             return false;
         }
         values[i] = *number;

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-class Prompts;
 class VELKReaderModul;
+class WkReaderEditDoc;
 
 /// One entry of a context menu.
 struct WkMenuEntry {
@@ -24,9 +24,9 @@ struct WkMenuEntry {
 
 class WkConfigPage : public WkReaderEditPage {
 public:
-    /// `table`, `modul` and `prompts` are not owned and must outlive the page. The controls
-    /// start with the module's values.
-    WkConfigPage(const WkPageTable& table, VELKReaderModul& modul, Prompts& prompts);
+    /// `table` and `document` are not owned and must outlive the page. The controls start
+    /// with the values of the document's module.
+    WkConfigPage(const WkPageTable& table, WkReaderEditDoc& document);
 
     const WkPageTable& Table() const { return table_; }
 
@@ -51,17 +51,18 @@ public:
     /// for an unknown frame or a type without settings.
     std::vector<WkMenuEntry> ContextMenu(const std::string& frame) const;
     /// Runs context-menu entry `id`: the reader module's result, or 0 when nothing ran (an
-    /// unknown id, or a commit that failed its range check).
+    /// unknown id, a commit that failed its range check, or a send of never-read values the
+    /// user declined). A send that fails is reported.
     int OnMenu(int id);
 
     /// Called after the shown values changed (load, type switch).
     void SetChangedListener(std::function<void()> listener) { changed_ = std::move(listener); }
 
-    void SendPage() override;
-    void CommitAndSendPage() override;
+    WkPageSend SendPage() override;
+    WkPageSend CommitAndSendPage() override;
     bool SendsLock() const override { return ::SendsLock(table_); }
-    void ReadPage(bool force) override;
-    void ReadPageAndLoad() override;
+    WkPageSend ReadPage(bool force) override;
+    WkPageSend ReadPageAndLoad() override;
     void Activate(WkPageButtons& buttons) override;
     void Load() override;
     bool Commit() override;
@@ -70,14 +71,22 @@ public:
 private:
     int SendGroup(const WkCommandGroup& group);
     int ReadGroup(const WkCommandGroup& group);
-    void SendCodes();
+    WkPageSend SendCodes();
+    // The command `code` as its group's menu text names it, without "Send ": "[0x42] Gap
+    // Time (tf)".
+    std::string GroupName(int code, int type) const;
+    // The result of a context-menu entry beside the editor's buttons; a failure also in the
+    // protocol window.
+    void ShowResult(const std::string& entry, int rc);
+    // The configuration blocks the page's values live in.
+    std::vector<int> Blocks() const;
     void SetType(int type);
     void ShowStoredType();
     void Changed();
 
     const WkPageTable& table_;
+    WkReaderEditDoc& document_;
     VELKReaderModul& modul_;
-    Prompts& prompts_;
     std::vector<std::uint32_t> values_;
     std::vector<std::string> texts_;
     std::function<void()> changed_;

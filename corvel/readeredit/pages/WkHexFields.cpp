@@ -2,6 +2,7 @@
 
 #include "Prompts.h"
 #include "WkParaModul.h"
+#include "WkPasswordDialog.h"
 #include "common/HexText.h"
 
 WkHexFields::WkHexFields(WkParaModul& modul, int image, std::vector<std::string> descriptors,
@@ -12,11 +13,11 @@ WkHexFields::WkHexFields(WkParaModul& modul, int image, std::vector<std::string>
 WkHexFields::Edit WkHexFields::SetText(std::size_t field, std::string text) {
     texts_.at(field) = std::move(text);
     const std::string& shown = texts_[field];
-    if (!IsHexText(shown)) {
-        prompts_().ShowMessage(kNoHexString, Prompts::Icon::Warning);
+    if (const auto fault = FindNonHexDigit(shown)) {
+        prompts_().ShowMessage(HexTextFaultMessage(shown, *fault), Prompts::Icon::Warning);
         return Edit::SelectAll;
     }
-    return shown.size() == 2 ? Edit::Next : Edit::Stay;
+    return shown.size() == kDigits ? Edit::Next : Edit::Stay;
 }
 
 void WkHexFields::Load() {
@@ -29,13 +30,30 @@ void WkHexFields::Load() {
     }
 }
 
-void WkHexFields::Commit() {
+void WkHexFields::CommitComplete() {
     WkImageAccess image = modul_.Access(image_);
     for (std::size_t i = 0; i < texts_.size(); ++i) {
-        const std::string& text = texts_[i];
-        if (!text.empty() && text.size() <= 2 && IsHexText(text)) {
-            image.SetHexText(descriptors_[i], text.size() == 1 ? "0" + text : text);
+        if (texts_[i].size() == kDigits && IsHexText(texts_[i]) &&
+            image.SetHexText(descriptors_[i], texts_[i])) {
+            image.GetHexText(descriptors_[i], texts_[i]);
         }
     }
-    Load();
+}
+
+bool WkHexFields::Take(std::size_t* bad) {
+    for (std::size_t i = 0; i < texts_.size(); ++i) {
+        const std::string& text = texts_[i];
+        const auto fault = FindNonHexDigit(text);
+        if (fault) {
+            prompts_().ShowMessage(HexTextFaultMessage(text, *fault), Prompts::Icon::Warning);
+        }
+        if (fault || !CheckMinLength(text, kDigits, prompts_())) {
+            if (bad != nullptr) {
+                *bad = i;
+            }
+            return false;
+        }
+    }
+    CommitComplete();
+    return true;
 }

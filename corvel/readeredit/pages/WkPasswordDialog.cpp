@@ -86,12 +86,14 @@ std::vector<WkHexFrame> WkPasswordDialog::Frames() const {
 
 void WkPasswordDialog::LeaveField() {
     if (kind_ != kCalibration) {
-        fields_.Commit();
+        fields_.CommitComplete();
     }
 }
 
-int WkPasswordDialog::Send() {
-    fields_.Commit();
+int WkPasswordDialog::Send(std::size_t* bad) {
+    if (!fields_.Take(bad)) {
+        return 0;
+    }
     VELKReaderModul& modul = document_.Modul();
     switch (kind_) {
     case kReaderPassword:

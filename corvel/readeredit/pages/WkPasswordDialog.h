@@ -40,14 +40,18 @@ public:
 
     /// The dialog opens: every field shows the module's byte.
     void Open() { fields_.Load(); }
-    /// A field lost the focus (all but the calibration dialog): commit and reload.
+    /// A field lost the focus (all but the calibration dialog): the fields that hold two hex
+    /// digits are stored.
     void LeaveField();
-    /// "&Send": commits, then sends; the reader module's result of the last command.
-    int Send();
+    /// "&Send": takes the fields, then sends; the reader module's result of the last command.
+    /// 0 and nothing sent when a field does not hold two hex digits (its message was shown and
+    /// its index put into `bad`, may be null).
+    int Send(std::size_t* bad = nullptr);
     /// "&Read" of the calibration dialog: reads 0x6B fresh; the field reloads on success.
     int Read();
-    /// "OK": commits. "Cancel" commits nothing more.
-    void Ok() { fields_.Commit(); }
+    /// "OK": takes the fields; false, as Send, when one does not hold two hex digits (the
+    /// dialog stays open). "Cancel" takes nothing more.
+    bool Ok(std::size_t* bad = nullptr) { return fields_.Take(bad); }
 
 private:
     Kind kind_;

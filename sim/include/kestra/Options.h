@@ -1,6 +1,7 @@
 #pragma once
 // The command line of kestra-sim.
 
+#include "common/NetworkAddress.h"
 #include "kestra/FactoryConfig.h"
 #include "kestra/Transponder.h"
 
@@ -26,6 +27,9 @@ struct Options {
     std::string link;
     /// --device PATH: serve a real serial device instead of a pty.
     std::string device;
+    /// --listen tcp|rfc2217:[HOST:]PORT: serve the bus as a device server on the network
+    /// (HOST defaults to the loopback address 127.0.0.1; port 0 takes a free one).
+    std::optional<NetworkAddress> listen;
     /// --map-port N: port N of the port map names the line (0 = leave the map alone).
     int mapPort = 0;
     /// --reader MODEL:ADDRESS (repeatable), else one reader from --model and --address.

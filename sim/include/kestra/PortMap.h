@@ -1,13 +1,10 @@
 #pragma once
-// The serial-port library's port map file: lines "N=/path", "#" comments.
+// Writing the serial-port library's port map file (lines "N=/path", "#" comments); it is read
+// and found with common's PortMap.
 
 #include <string>
 
 namespace kestra {
-
-/// The map file in use: the file named by SORN_PORTS, else $XDG_CONFIG_HOME/sorn/ports,
-/// else ~/.config/sorn/ports. Empty when none of these can be formed.
-std::string PortMapPath();
 
 /// Makes port `number` (1..256) name `device` in the map file at `path`: the first line for
 /// that number is replaced in place, later ones are removed, every other line is kept; a

@@ -5,7 +5,7 @@
 #include "kestra/ControlChannel.h"
 #include "kestra/ControlSocket.h"
 #include "kestra/FrameAssembler.h"
-#include "kestra/SerialLine.h"
+#include "kestra/Line.h"
 
 #include <cstdio>
 #include <deque>
@@ -19,13 +19,15 @@ namespace kestra {
 /// step waits on the line: an auto-answer protocol due while the host has not read what came
 /// before is dropped (counted, and shown by `state`), as on a serial line, so control lines
 /// and the stop signal are served at once whatever the line does.
+/// A line on the network serves one host at a time; when a host connects, what was under way
+/// for the one before is forgotten.
 /// With `wire` set, every byte in either direction takes its time on the line (start bit,
 /// 8 data bits, the parity bit when the frame has one, stop bit) at the line speed: a
 /// request counts as received when its last byte would have arrived, and each answer byte
 /// is written when it would have been sent completely.
 class Server {
 public:
-    Server(Bus& bus, SerialLine& line, bool wire, std::FILE* out);
+    Server(Bus& bus, Line& line, bool wire, std::FILE* out);
     /// Closes the control connections still open.
     ~Server();
     Server(const Server&) = delete;
@@ -59,6 +61,8 @@ private:
     };
 
     void ReadLine(TimePoint now);
+    // A new host has the line: what was under way belonged to the one before.
+    void ForgetHost();
     // Answers the complete lines `fd` has sent; false at its end (or on an error).
     bool ReadControl(ControlSource& source);
     void Reply(const ControlSource& source, const std::string& text);
@@ -72,7 +76,7 @@ private:
     std::chrono::nanoseconds CharTime(unsigned baud, bool parity) const;
 
     Bus& bus_;
-    SerialLine& line_;
+    Line& line_;
     bool wire_;
     std::FILE* out_;
     ControlChannel control_;

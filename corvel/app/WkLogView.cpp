@@ -91,23 +91,28 @@ WkLogView::WkLogView(std::shared_ptr<WkLogDoc> document, QWidget* parent)
 
     ApplyFont(document_->Font());
     feed_ = std::make_unique<WkLogViewFeed>(document_, *model_);
-    // The view follows new lines only while it shows the last row. It scrolls at most once a
-    // batch time for all the rows taken meanwhile: a scroll lays the table out, which costs
-    // far more than taking a row.
-    scrollTimer_ = new QTimer(this);
-    scrollTimer_->setSingleShot(true);
-    scrollTimer_->setInterval(WkLogDoc::kBatchTime);
-    connect(scrollTimer_, &QTimer::timeout, table_, &QTableView::scrollToBottom);
-    connect(feed_.get(), &WkLogViewFeed::RowsAboutToBeTaken, this, [this] {
-        const QScrollBar* bar = table_->verticalScrollBar();
-        following_ = scrollTimer_->isActive() || bar->value() >= bar->maximum();
-    });
-    connect(feed_.get(), &WkLogViewFeed::RowsTaken, this, [this] {
-        ShowPorts();
-        if (following_ && !scrollTimer_->isActive()) {
-            scrollTimer_->start();
+    // The view follows new lines only while it shows the last row. Rows taken are drawn, and
+    // followed, at most once a batch time: the window's own lines go in one by one, and
+    // drawing the table costs far more than taking a row.
+    redrawTimer_ = new QTimer(this);
+    redrawTimer_->setSingleShot(true);
+    redrawTimer_->setInterval(WkLogDoc::kBatchTime);
+    connect(redrawTimer_, &QTimer::timeout, this, [this] {
+        if (following_) {
+            table_->scrollToBottom();
         }
+        table_->setUpdatesEnabled(true);
     });
+    connect(feed_.get(), &WkLogViewFeed::RowsAboutToBeTaken, this, [this] {
+        if (redrawTimer_->isActive()) {
+            return;
+        }
+        const QScrollBar* bar = table_->verticalScrollBar();
+        following_ = bar->value() >= bar->maximum();
+        table_->setUpdatesEnabled(false);
+        redrawTimer_->start();
+    });
+    connect(feed_.get(), &WkLogViewFeed::RowsTaken, this, &WkLogView::ShowPorts);
 }
 
 // The feed (a member) detaches from the document before the model (a child) goes.

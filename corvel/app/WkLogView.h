@@ -100,6 +100,6 @@ private:
     std::function<bool(const std::string&)> addToMacro_;
     std::optional<std::uint64_t> menuRow_; ///< the row the context menu was opened on
     std::unique_ptr<WkLogViewFeed> feed_;
-    QTimer* scrollTimer_;
+    QTimer* redrawTimer_;
     bool following_ = true;
 };

@@ -6,6 +6,7 @@
 // Everything runs on the user-interface thread except AppendToProtocolWindow, which any
 // thread may call.
 
+#include "WkProtocolLine.h"
 #include "WkReaderChoice.h"
 #include "WkRecentFileList.h"
 #include "WkTemplateList.h"
@@ -128,8 +129,13 @@ public:
     // Services.
     WkDocTemplate* FindTemplate(const std::string& name) const;
     int CreateReaderObject(int portHandle);
-    /// Any thread. True when the line reached the protocol window.
+    /// Any thread. True when the line reached the protocol window (from another thread than
+    /// the window's: its queue).
     bool AppendToProtocolWindow(const std::string& text);
+    /// The auto-answer lines of `pieces` received at `time` (WkLogDoc::AppendReceived).
+    bool AppendReceivedToProtocolWindow(WkPackedTime time,
+                                        std::vector<std::vector<std::uint8_t>>& pieces,
+                                        bool silent, int port);
     int SelectComPort();
     /// True when a new document was created.
     bool OpenDocumentByName(const std::string& name, bool multiple, bool keepUnbound);

@@ -35,6 +35,8 @@ constexpr std::array<std::pair<int, std::size_t>, 7> kImages = {{
     {WkTransponderModul::kParamImage, WkTransponderModul::kDataImageSize},
 }};
 
+// Descriptors as in WkTransponderModul.h, their positions decimal: "18 00 10 01 00 00" is byte
+// 10 of the command parameter image.
 constexpr WkTransponderModul::DataCommand kDataCommands[] = {
     {0x14, WkTransponderModul::kPublicImage, 'D', "14 00 01 01 00 00", "14 00 02 01 00 00",
      "14 01 01 01 00 00"},

@@ -163,7 +163,7 @@ KestraReport Send(KestraLink& link, std::vector<unsigned char> bytes, bool check
     }
     KestraReport report;
     if (result <= 0) {
-        const int code = result == 0 ? -1030 : result;
+        const int code = result == 0 ? SORN_ERR_NOTHING_RECEIVED : result;
         report.json["request"] = HexText(bytes);
         report.json["code"] = code;
         report.Fail(kExitNoAnswer,
@@ -304,7 +304,7 @@ int Monitor(KestraLink& link, int count, bool json) {
     std::array<unsigned char, 512> buffer{};
     while (!interrupted && (count == 0 || frames < count)) {
         const int n = SORN_Receive(link.Port(), buffer.data(), static_cast<int>(buffer.size()));
-        if (n < 0 && n != -1030) {
+        if (n < 0 && n != SORN_ERR_NOTHING_RECEIVED) {
             link.Check(n, "monitor");
         }
         if (n > 0) {

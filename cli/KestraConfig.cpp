@@ -24,7 +24,8 @@ namespace {
 constexpr int kStatusLoginRequest = 0x13;
 // Block 2 byte 0: the access lock.
 constexpr int kLockByte = 32;
-// The hardware type in the answer of 0x65, as the reader file keeps it.
+// The hardware type in the answer of 0x65, as the reader file keeps it: a descriptor "CC BB PP
+// LL bb nn", the command code in hex and the rest decimal (byte 3 of block 33).
 constexpr const char* kHardwareTypeDescriptor = "65 33 03 01 00 00";
 
 struct Difference {

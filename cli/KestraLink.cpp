@@ -109,7 +109,7 @@ void KestraLink::SetLine(int baud, const std::string& frame) {
 
 void KestraLink::SetPortPara(const std::string& key, const std::string& value) {
     const int result = SORN_SetPortPara(port_, key.c_str(), value.c_str());
-    if (result == kDeviceGone) {
+    if (result == SORN_ERR_DISCONNECTED) {
         throw KestraError(kExitNoAnswer, DeviceName() + ": " + ErrorText(result) + " (" +
                                              std::to_string(result) + ")");
     }
@@ -140,7 +140,7 @@ void KestraLink::Check(int result, const std::string& what) const {
 
 std::string KestraLink::ErrorText(int code) {
     char text[256] = {};
-    if (code <= -1000 && code > -2000) {
+    if (LibraryOfCode(code) == CodeLibrary::kSerialPort) {
         SORN_GetErrorText(code, text);
     } else {
         VELK_GetErrorText(code, text);

@@ -3,18 +3,18 @@
 // for this run by a KestraPortMap), its parameters, one reader object of the reader library,
 // and the protocol lines shown on standard error with -v.
 
+#include "common/CodeLibrary.h"
+#include "sorn.h"
+
 #include <memory>
 #include <string>
 
 class KestraPortMap;
 
-/// The serial library's code for a device that went away (unplugged, or its far end closed).
-inline constexpr int kDeviceGone = -1040;
-
 /// Whether an exchange's `code` says the line itself failed (the device gone, a write that
 /// failed), rather than that nothing or a broken answer came.
 inline bool IsLineFault(int code) {
-    return code <= -1000 && code > -2000 && code != -1030;
+    return LibraryOfCode(code) == CodeLibrary::kSerialPort && code != SORN_ERR_NOTHING_RECEIVED;
 }
 
 struct KestraLinkOptions {

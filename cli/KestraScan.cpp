@@ -153,7 +153,7 @@ private:
         } else if (IsLineFault(result)) {
             // The device went away: no later probe can answer.
             link_.Check(result, "scan at address " + std::to_string(address));
-        } else if (result != -1030) {
+        } else if (result != SORN_ERR_NOTHING_RECEIVED) {
             broken_[address].push_back(KestraLink::ErrorText(result) + " (" +
                                        std::to_string(result) + ")");
         }

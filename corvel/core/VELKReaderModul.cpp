@@ -30,6 +30,9 @@ struct OneValueRow {
     const char* descriptor;
 };
 
+// Descriptors "CC BB PP LL bb nn": the command code in hex, then block (16 bytes), byte
+// position, byte length, lowest bit and bit count in decimal ("54 00 14 01 00 00" is byte 14,
+// "A1 02 00 01 00 01" bit 0 of byte 32).
 const OneValueRow kOneValueRows[] = {
     {0x40, VELK_0x40_WriteEEAAMode, "40 00 00 01 00 00"},
     {0x41, VELK_0x41_WriteEEAANum, "41 00 01 01 00 00"},

@@ -1,5 +1,6 @@
 #include "WkLinkedLibraries.h"
 
+#include "common/CodeLibrary.h"
 #include "sorn.h"
 #include "velk.h"
 
@@ -71,7 +72,7 @@ int WkLinkedLibraries::SendTransparent(int reader, unsigned char* request, int l
 std::string WkLinkedLibraries::ErrorText(int code) {
     // Both libraries write at most 128 bytes.
     std::array<char, 256> text{};
-    if (code <= -1000 && code >= -1999) {
+    if (LibraryOfCode(code) == CodeLibrary::kSerialPort) {
         SORN_GetErrorText(code, text.data());
     } else {
         VELK_GetErrorText(code, text.data());

@@ -1,5 +1,6 @@
 #include "WkProtocolLine.h"
 
+#include "common/CodeLibrary.h"
 #include "common/ReaderTexts.h"
 
 #include <chrono>
@@ -24,14 +25,6 @@ constexpr std::size_t kAt[] = {18, 15, 12, 9, 3, 0, 6};
 constexpr std::size_t kWidth[] = {3, 2, 2, 2, 2, 2, 2};
 constexpr int kMax[] = {999, 59, 59, 23, 31, 12, 99};
 constexpr int kMin[] = {0, 0, 0, 0, 1, 1, 0};
-
-bool LibraryCode(int code) {
-    return code <= -2000 && code >= -2099;
-}
-
-bool SerialPortCode(int code) {
-    return code <= -1001 && code >= -1999;
-}
 
 int HexValue(char c) {
     if (c >= '0' && c <= '9') {
@@ -211,11 +204,11 @@ bool AppendProtocolLine(WkLineKind kind, WkPackedTime time, int code,
     case WkLineKind::kError:
         out += kErrorMark;
         out += std::to_string(code);
-        if (LibraryCode(code)) {
+        if (LibraryOfCode(code) == CodeLibrary::kReader) {
             out += "  ";
             out += ReaderErrorText(code);
         }
-        return !SerialPortCode(code) && code != -1000;
+        return LibraryOfCode(code) != CodeLibrary::kSerialPort;
     case WkLineKind::kReceive:
         break;
     case WkLineKind::kText:
@@ -225,7 +218,7 @@ bool AppendProtocolLine(WkLineKind kind, WkPackedTime time, int code,
     if (code < 0) {
         out += kReceiveError;
         out += std::to_string(code);
-        if (LibraryCode(code)) {
+        if (LibraryOfCode(code) == CodeLibrary::kReader) {
             out += "  ";
             out += ReaderErrorText(code);
         }
@@ -241,5 +234,5 @@ bool AppendProtocolLine(WkLineKind kind, WkPackedTime time, int code,
     if (code < 0 && !bytes.empty()) {
         out += ')';
     }
-    return !SerialPortCode(code);
+    return !ReceiveLineHasSerialPortText(code);
 }

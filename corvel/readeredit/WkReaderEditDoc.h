@@ -24,7 +24,9 @@ class WkReaderEditDoc : public WkStdEditDoc, public WkReaderDocLink {
 public:
     static constexpr const char* kTitlePrefix = "ReaderEditor - ";
     static constexpr const char* kTypeText = "KR";
-    /// Base-image values of a reader file.
+    /// Base-image values of a reader file. Descriptors "CC BB PP LL bb nn": command code in
+    /// hex, then block (16 bytes), byte position, byte length, lowest bit and bit count in
+    /// decimal.
     static constexpr const char* kBusAddress = "00 00 00 01 00 00";
     static constexpr const char* kPortNumber = "00 00 01 01 00 00";
     static constexpr const char* kLinkFlag = "00 00 04 01 00 01";

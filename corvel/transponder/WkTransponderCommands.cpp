@@ -1,28 +1,108 @@
 #include "WkTransponderCommands.h"
 
-#include "common/HexText.h"
-
 #include <charconv>
 #include <cstdint>
 
 using Kind = WkTransponderCommand::Kind;
+using Panel = WkTransponderCommand::Panel;
+using Rows = WkTransponderCommand::Rows;
 
+namespace {
+constexpr const char* kRead = "&Read";
 // The write button's mnemonic is its R: Alt+W opens the main window's Window menu.
+constexpr const char* kWrite = "W&rite";
+constexpr const char* kSend = "&Send";
+constexpr const char* kPublic = "Public Data (hex)";
+constexpr const char* kConfig = "Configuration Data (hex)";
+constexpr const char* kSecret = "Secret Data (hex)";
+} // namespace
+
 const std::array<WkTransponderCommand, kTransponderCommandCount> kTransponderCommands = {{
-    {"[0x11] Read Serial Number", Kind::Read, "&Read"},
-    {"[0x12] Write ID Number", Kind::Write, "W&rite"},
-    {"[0x13] Read ID Number", Kind::Read, "&Read"},
-    {"[0x14] Write public Data", Kind::Write, "W&rite"},
-    {"[0x15] Read public Data", Kind::Read, "&Read"},
-    {"[0x16] Write config Data", Kind::Write, "W&rite"},
-    {"[0x17] Read config Data", Kind::Read, "&Read"},
-    {"[0x18] Write secret Data", Kind::Write, "W&rite"},
-    {"[0x19] Read secret Data", Kind::Read, "&Read"},
-    {"[0x1A] Halt", Kind::Other, "&Send"},
-    {"[0x1B] TTC Select", Kind::Other, "&Send"},
-    {"[0x1C] Password Select", Kind::Other, "&Send"},
-    {"[0x1D] Write Autopassword", Kind::Other, "&Send"},
-    {"[0xAA] Process ZiduzeDavi", Kind::Other, "&Send"},
+    {.code = 0x11,
+     .text = "[0x11] Read Serial Number",
+     .kind = Kind::Read,
+     .action = kRead,
+     .selects = true,
+     .runsOnDoubleClick = true},
+    {.code = 0x12,
+     .text = "[0x12] Write ID Number",
+     .kind = Kind::Write,
+     .action = kWrite,
+     .idEditable = true},
+    {.code = 0x13,
+     .text = "[0x13] Read ID Number",
+     .kind = Kind::Read,
+     .action = kRead,
+     .runsOnDoubleClick = true},
+    {.code = 0x14,
+     .text = "[0x14] Write public Data",
+     .kind = Kind::Write,
+     .action = kWrite,
+     .rows = Rows::Scrolled,
+     .caption = kPublic,
+     .editableDataCells = 16,
+     .editSnr = true},
+    {.code = 0x15,
+     .text = "[0x15] Read public Data",
+     .kind = Kind::Read,
+     .action = kRead,
+     .rows = Rows::Scrolled,
+     .caption = kPublic,
+     .runsOnDoubleClick = true},
+    {.code = 0x16,
+     .text = "[0x16] Write config Data",
+     .kind = Kind::Write,
+     .action = kWrite,
+     .rows = Rows::AtAddress,
+     .caption = kConfig,
+     .editableDataCells = 4},
+    {.code = 0x17,
+     .text = "[0x17] Read config Data",
+     .kind = Kind::Read,
+     .action = kRead,
+     .rows = Rows::AtAddress,
+     .caption = kConfig,
+     .runsOnDoubleClick = true},
+    {.code = 0x18,
+     .text = "[0x18] Write secret Data",
+     .kind = Kind::Write,
+     .action = kWrite,
+     .rows = Rows::Scrolled,
+     .caption = kSecret,
+     .editableDataCells = 16},
+    {.code = 0x19,
+     .text = "[0x19] Read secret Data",
+     .kind = Kind::Read,
+     .action = kRead,
+     .rows = Rows::Scrolled,
+     .caption = kSecret,
+     .runsOnDoubleClick = true},
+    {.code = 0x1A,
+     .text = "[0x1A] Halt",
+     .kind = Kind::Other,
+     .action = kSend,
+     .runsOnDoubleClick = true},
+    {.code = 0x1B,
+     .text = "[0x1B] TTC Select",
+     .kind = Kind::Other,
+     .action = kSend,
+     .selects = true,
+     .runsOnDoubleClick = true},
+    {.code = 0x1C,
+     .text = "[0x1C] Password Select",
+     .kind = Kind::Other,
+     .action = kSend,
+     .panel = Panel::Password,
+     .caption = "Password",
+     .selects = true,
+     .runsOnDoubleClick = true},
+    {.code = 0x1D, .text = "[0x1D] Write Autopassword", .kind = Kind::Other, .action = kSend},
+    {.code = 0xAA,
+     .text = "[0xAA] Process ZiduzeDavi",
+     .kind = Kind::Other,
+     .action = kSend,
+     .panel = Panel::Crypt,
+     .caption = "ZiduzeDavi Command"},
 }};
 
 const std::array<WkCryptSubCommand, kCryptSubCommandCount> kCryptSubCommands = {{
@@ -36,13 +116,13 @@ const std::array<WkCryptSubCommand, kCryptSubCommandCount> kCryptSubCommands = {
     {"90: Setup CryptoReader", 0x90},
 }};
 
-int TransponderCommandCode(const std::string& entry) {
-    if (entry.size() < 5) {
-        return 0;
+const WkTransponderCommand* FindTransponderCommand(int code) {
+    for (const WkTransponderCommand& command : kTransponderCommands) {
+        if (command.code == code) {
+            return &command;
+        }
     }
-    const int high = HexDigitValue(entry[3]);
-    const int low = HexDigitValue(entry[4]);
-    return high < 0 || low < 0 ? 0 : 16 * high + low;
+    return nullptr;
 }
 
 int CryptPositionOf(int code) {

@@ -63,10 +63,6 @@ std::size_t UnreadIndex(int image) {
                                                        : 2;
 }
 
-bool IsScrolled(int code) {
-    return code == 0x14 || code == 0x15 || code == 0x18 || code == 0x19;
-}
-
 std::uint32_t& LastSerial() {
     static std::uint32_t last = 0;
     return last;
@@ -86,7 +82,7 @@ const WkTransponderCommand& WkTransponderEditModel::Selected() const {
 }
 
 int WkTransponderEditModel::SelectedCode() const {
-    return TransponderCommandCode(Selected().text);
+    return Selected().code;
 }
 
 int WkTransponderEditModel::RowsCode() const {
@@ -103,49 +99,23 @@ int WkTransponderEditModel::StoredRowsBase() {
 }
 
 WkTransponderEditModel::Page WkTransponderEditModel::GetPage() const {
-    Page page;
-    const int code = SelectedCode();
+    using Panel = WkTransponderCommand::Panel;
+    using Rows = WkTransponderCommand::Rows;
+    const WkTransponderCommand& command = Selected();
     const int rowsCode = RowsCode();
-    page.groupCaption = rowsCode <= 0x15   ? WkTransponderEditText::kPublicCaption
-                        : rowsCode <= 0x17 ? WkTransponderEditText::kConfigCaption
-                                           : WkTransponderEditText::kSecretCaption;
-    page.actionCaption = Selected().action;
+    Page page;
+    page.groupCaption =
+        command.caption != nullptr ? command.caption : FindTransponderCommand(rowsCode)->caption;
+    page.actionCaption = command.action;
     page.actionEnabled = document_.IsOnline();
-    switch (code) {
-    case 0x12:
-        page.idEditable = true;
-        break;
-    case 0x14:
-    case 0x18:
-        page.addressEditable = page.blocksEditable = true;
-        page.editableDataCells = 16;
-        page.editSnrVisible = code == 0x14;
-        break;
-    case 0x15:
-    case 0x19:
-        page.addressEditable = page.blocksEditable = true;
-        break;
-    case 0x16:
-        page.addressEditable = true;
-        page.editableDataCells = 4;
-        break;
-    case 0x17:
-        page.addressEditable = true;
-        break;
-    case 0x1C:
-        page.dataVisible = false;
-        page.passwordVisible = true;
-        page.groupCaption = WkTransponderEditText::kPasswordCaption;
-        break;
-    case 0xAA:
-        page.dataVisible = false;
-        page.cryptVisible = true;
-        page.groupCaption = WkTransponderEditText::kCryptCaption;
-        break;
-    default:
-        break;
-    }
-    page.scrollEnabled = IsScrolled(code);
+    page.dataVisible = command.panel == Panel::Data;
+    page.passwordVisible = command.panel == Panel::Password;
+    page.cryptVisible = command.panel == Panel::Crypt;
+    page.idEditable = command.idEditable;
+    page.addressEditable = command.rows != Rows::None;
+    page.blocksEditable = page.scrollEnabled = command.rows == Rows::Scrolled;
+    page.editableDataCells = command.editableDataCells;
+    page.editSnrVisible = command.editSnr;
     const char letter = M::FindDataCommand(rowsCode)->label;
     for (int row = 0; row < 4; ++row) {
         page.rowLabels[static_cast<std::size_t>(row)] =
@@ -334,21 +304,21 @@ int WkTransponderEditModel::ExecuteSelected() {
         return 0;
     }
     Show();
-    const int code = SelectedCode();
-    if (code == 0xAA && fields_.crypt == kCryptSetupPosition &&
+    const WkTransponderCommand& command = Selected();
+    if (command.panel == WkTransponderCommand::Panel::Crypt &&
+        fields_.crypt == kCryptSetupPosition &&
         !document_.GetPrompts().AskYesNo(WkTransponderEditText::kCryptoSetupQuestion)) {
         return 0;
     }
     M& modul = document_.Modul();
-    const int result = modul.Execute(code);
-    fields_.outcome = std::string(Selected().text) + ": " + WkResultText(result);
-    NoteDataResult(code, result);
-    const bool select = code == 0x11 || code == 0x1B || code == 0x1C;
-    if (select && result != 0) {
+    const int result = modul.Execute(command.code);
+    fields_.outcome = std::string(command.text) + ": " + WkResultText(result);
+    NoteDataResult(command.code, result);
+    if (command.selects && result != 0) {
         modul.SerialImage().SetHexText(M::kSerial, "0000000000");
         modul.SerialImage().SetByte(M::kType, M::kNoType);
     }
-    if (Selected().kind == WkTransponderCommand::Kind::Read || code == 0x1B || code == 0x1C) {
+    if (command.kind == WkTransponderCommand::Kind::Read || command.selects) {
         Show();
     }
     return result;
@@ -358,12 +328,7 @@ int WkTransponderEditModel::DoubleClick(int position) {
     if (!SelectCommand(position)) {
         return 0;
     }
-    const int code = SelectedCode();
-    if (Selected().kind == WkTransponderCommand::Kind::Read || code == 0x1A || code == 0x1B ||
-        code == 0x1C) {
-        return ExecuteSelected();
-    }
-    return 0;
+    return Selected().runsOnDoubleClick ? ExecuteSelected() : 0;
 }
 
 std::string WkTransponderEditModel::PopupText() const {
@@ -395,8 +360,9 @@ void WkTransponderEditModel::TypedAddress(const std::string& text) {
         return;
     }
     fields_.address = text;
-    const int code = SelectedCode();
-    if (auto address = ParseInt(text); address && code != 0x16 && code != 0x17) {
+    // Rows that scroll follow a typed address; configuration rows stand at it anyway.
+    if (auto address = ParseInt(text);
+        address && Selected().rows != WkTransponderCommand::Rows::AtAddress) {
         fields_.firstShown = std::clamp(*address, 0, kMaxFirstShown);
     }
     if (Take()) {
@@ -415,7 +381,7 @@ void WkTransponderEditModel::TypedIdLength(const std::string& text) {
 }
 
 void WkTransponderEditModel::ScrollData(Scroll action, int thumb) {
-    if (!IsScrolled(SelectedCode())) {
+    if (Selected().rows != WkTransponderCommand::Rows::Scrolled) {
         return;
     }
     int position = fields_.firstShown;

@@ -18,11 +18,6 @@ class WkTransponderEditDoc;
 /// Texts of the transponder editor.
 namespace WkTransponderEditText {
 inline constexpr const char* kCryptoSetupQuestion = "Do you really want to setup the CryptoReader?";
-inline constexpr const char* kPublicCaption = "Public Data (hex)";
-inline constexpr const char* kConfigCaption = "Configuration Data (hex)";
-inline constexpr const char* kSecretCaption = "Secret Data (hex)";
-inline constexpr const char* kPasswordCaption = "Password";
-inline constexpr const char* kCryptCaption = "ZiduzeDavi Command";
 inline constexpr const char* kEditSnrTitle = "Edit Serial Number";
 inline constexpr const char* kAddressRange = "Please enter an integer between 0 and 99.";
 inline constexpr const char* kIdLengthRange = "Please enter an integer between 0 and 96.";

@@ -6,6 +6,7 @@
 #include "WkLinePort.h"
 #include "WkModulOwner.h"
 #include "WkReaderDocLink.h"
+#include "WkTransponderCommands.h"
 #include "WkWaitCursor.h"
 #include "common/HexText.h"
 #include "velk.h"
@@ -34,6 +35,8 @@ constexpr std::array<std::pair<int, std::size_t>, 7> kImages = {{
     {WkTransponderModul::kParamImage, WkTransponderModul::kDataImageSize},
 }};
 
+// Descriptors as in WkTransponderModul.h, their positions decimal: "18 00 10 01 00 00" is byte
+// 10 of the command parameter image.
 constexpr WkTransponderModul::DataCommand kDataCommands[] = {
     {0x14, WkTransponderModul::kPublicImage, 'D', "14 00 01 01 00 00", "14 00 02 01 00 00",
      "14 01 01 01 00 00"},
@@ -53,16 +56,6 @@ constexpr int kIdDigits = 2 * kIdBytes;
 constexpr int kMaxBlocks = 4;
 // The library writes all answer data and a NUL; an answer frame carries at most 250 bytes.
 constexpr std::size_t kAnswerBuffer = 256;
-
-bool IsRead(int code) {
-    return code == 0x11 || code == 0x13 || code == 0x15 || code == 0x17 || code == 0x19;
-}
-bool IsWrite(int code) {
-    return code == 0x12 || code == 0x14 || code == 0x16 || code == 0x18;
-}
-bool IsOther(int code) {
-    return (code >= 0x1A && code <= 0x1D) || code == 0xAA;
-}
 
 const unsigned char* Bytes(const char* buffer) {
     return reinterpret_cast<const unsigned char*>(buffer);
@@ -190,7 +183,8 @@ std::optional<WkTransponderModul::DataSpan> WkTransponderModul::DataSpanOf(int c
 }
 
 int WkTransponderModul::Execute(int code) {
-    if (!IsRead(code) && !IsWrite(code) && !IsOther(code)) {
+    const WkTransponderCommand* command = FindTransponderCommand(code);
+    if (command == nullptr) {
         return 0;
     }
     if (reader_ == nullptr) {
@@ -203,10 +197,12 @@ int WkTransponderModul::Execute(int code) {
     }
     const int bus = reader_->LinkedBusAddress();
     const WkLinePort port(VELKReaderModul::PortNumberOf(handle));
-    if (IsRead(code)) {
+    using Kind = WkTransponderCommand::Kind;
+    if (command->kind == Kind::Read) {
         return ReadCommand(code, handle, bus);
     }
-    return IsWrite(code) ? WriteCommand(code, handle, bus) : OtherCommand(code, handle, bus);
+    return command->kind == Kind::Write ? WriteCommand(code, handle, bus)
+                                        : OtherCommand(code, handle, bus);
 }
 
 void WkTransponderModul::StoreSerial(unsigned char type, const char* serial) {

@@ -40,6 +40,10 @@ public:
 
     static constexpr std::uint8_t kNoType = 255;
 
+    // Descriptors "CC BB PP LL bb nn": the command code in hex (the accessors ignore it),
+    // then block (16 bytes), byte position, byte length, lowest bit and bit count, all in
+    // decimal. "12 00 01 12 00 00" is 12 bytes from byte 1; "11 01 00 01 00 01" is bit 0 of
+    // byte 16.
     // Descriptors of the serial-number and ID images (image 5, image 6).
     static constexpr const char* kType = "20 00 00 01 00 00";
     static constexpr const char* kSerial = "20 00 01 05 00 00";

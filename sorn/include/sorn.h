@@ -9,7 +9,8 @@
  *
  * Every export has C linkage, takes NUL-terminated 8-bit text for keys and values, never
  * throws and returns an int: a handle (> 0), 0 for success, or a negative error code from
- * -1000 to -1999 (see SORN_GetErrorText). Every export may be called from several threads.
+ * -1000 to -1999 (the SORN_ERR_ names below; texts by SORN_GetErrorText). Every export may be
+ * called from several threads.
  * Calls that use one port's line are serialised; a receive waiting for bytes holds up no
  * other call, and questions about a port's settings and lines never wait for the line.
  */
@@ -23,8 +24,49 @@ extern "C" {
 
 #define SORN_API __attribute__((visibility("default")))
 
-/** Nothing was received within the time-out. */
-#define SORN_ERR_NOTHING_RECEIVED (-1030)
+/** @name Error codes (texts by SORN_GetErrorText) */
+/**@{*/
+#define SORN_ERR_INTERNAL (-1000)          /**< unexpected failure inside the library */
+#define SORN_ERR_BAD_HANDLE (-1001)        /**< no open port has this handle */
+#define SORN_ERR_BAD_PORT_NUMBER (-1002)   /**< not a port number 1 .. 256 */
+#define SORN_ERR_NO_DEVICE (-1003)         /**< the port number names no device */
+#define SORN_ERR_ALREADY_OPEN (-1004)      /**< the port is open in this process already */
+#define SORN_ERR_BUSY (-1005)              /**< another program holds the device */
+#define SORN_ERR_NULL_ARGUMENT (-1006)     /**< a required pointer is null */
+#define SORN_ERR_OPEN_FAILED (-1007)       /**< the device cannot be opened */
+#define SORN_ERR_NOT_A_TERMINAL (-1008)    /**< the device is no serial port */
+#define SORN_ERR_TOO_MANY_PORTS (-1009)    /**< no more ports can be open at once */
+#define SORN_ERR_UNKNOWN_KEY (-1010)       /**< unknown port parameter */
+#define SORN_ERR_READ_ONLY_KEY (-1011)     /**< read-only port parameter */
+#define SORN_ERR_BAD_BAUD (-1012)          /**< baud rate not supported */
+#define SORN_ERR_BAD_FRAME (-1013)         /**< frame not supported */
+#define SORN_ERR_BAD_VALUE (-1014)         /**< parameter value out of range */
+#define SORN_ERR_APPLY_FAILED (-1015)      /**< the device refused the setting */
+#define SORN_ERR_NO_PERMISSION (-1016)     /**< the user may not open the device */
+#define SORN_ERR_UNKNOWN_COMMAND (-1020)   /**< unknown port command */
+#define SORN_ERR_BAD_COMMAND_VALUE (-1021) /**< bad value for the port command */
+#define SORN_ERR_NO_MODEM_LINES (-1022)    /**< text only */
+#define SORN_ERR_BAD_LENGTH (-1025)        /**< bad data length or buffer size */
+#define SORN_ERR_NOTHING_RECEIVED (-1030)  /**< nothing received within the time-out */
+#define SORN_ERR_WRITE_TIMEOUT (-1031)     /**< not sent within the time-out */
+#define SORN_ERR_WRITE_FAILED (-1032)      /**< write to the device failed */
+#define SORN_ERR_READ_FAILED (-1033)       /**< read from the device failed */
+#define SORN_ERR_LINE_BUSY (-1034)        /**< another call held the port past its block time-out */
+#define SORN_ERR_DISCONNECTED (-1040)     /**< the device went away (or is not back yet) */
+#define SORN_ERR_OTHER_DEVICE (-1041)     /**< a lost device's path now leads to another device */
+#define SORN_ERR_UNMAPPED (-1042)         /**< the port map no longer names a lost device */
+#define SORN_ERR_REFUSED (-1043)          /**< the device server refused the connection */
+#define SORN_ERR_NO_SERVER_ANSWER (-1044) /**< no answer from the device server in time */
+#define SORN_ERR_SERVER_CLOSED (-1045)    /**< the device server closed the connection */
+#define SORN_ERR_SERVER_GONE (-1046)      /**< the device server stopped answering */
+#define SORN_ERR_BAD_ADDRESS (-1047)      /**< the port map names no valid network address */
+#define SORN_ERR_HOST_UNKNOWN (-1048)     /**< host name not found */
+#define SORN_ERR_UNREACHABLE (-1049)      /**< no route to the device server */
+#define SORN_ERR_HANDLER_EXISTS (-1050)   /**< the event handler is registered already */
+#define SORN_ERR_NO_SUCH_HANDLER (-1051)  /**< the event handler is not registered */
+#define SORN_ERR_BAD_HANDLER (-1052)      /**< invalid event handler (event, mode or target) */
+#define SORN_ERR_UNKNOWN_CODE (-1999)     /**< code without text */
+/**@}*/
 
 /** Line events of SORN_EVENT_HANDLER::event. */
 #define SORN_EVENT_CTS 1

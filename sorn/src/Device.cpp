@@ -13,7 +13,8 @@ int OpenDevice(const std::string& path, int timeoutMs, std::shared_ptr<Device>& 
         return TerminalDevice::Open(path, device);
     }
     const auto address = NetworkAddress::Parse(path);
-    return address ? NetworkDevice::Open(*address, timeoutMs, device, opening) : kErrBadAddress;
+    return address ? NetworkDevice::Open(*address, timeoutMs, device, opening)
+                   : SORN_ERR_BAD_ADDRESS;
 }
 
 } // namespace sorn

@@ -4,6 +4,8 @@
 // terminal (termios) is one kind of device, a connection to a device server on the network the
 // other; every kind is used through this interface alone.
 
+#include "sorn.h"
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -53,7 +55,7 @@ public:
     // True when the device went away (nothing to read will ever come).
     virtual bool HungUp() = 0;
     // Why it went away: -1040, or a code that says more (a server that closed the connection).
-    virtual int LossReason() { return -1040; }
+    virtual int LossReason() { return SORN_ERR_DISCONNECTED; }
     // Ends every wait on this device, now and later: the device is closing or was lost.
     virtual void Interrupt() = 0;
 };

@@ -68,7 +68,7 @@ int LookUpHost(const std::string& host, unsigned port, Clock::time_point deadlin
     if (getaddrinfo(host.c_str(), lookup->service.c_str(), &lookup->hints, &numeric) == 0) {
         Collect(numeric, addresses);
         freeaddrinfo(numeric);
-        return kOk;
+        return 0;
     }
     lookup->hints.ai_flags = AI_NUMERICSERV | AI_ADDRCONFIG;
     lookup->request.ar_name = lookup->host.c_str();
@@ -76,7 +76,7 @@ int LookUpHost(const std::string& host, unsigned port, Clock::time_point deadlin
     lookup->request.ar_request = &lookup->hints;
     gaicb* list[] = {&lookup->request};
     if (getaddrinfo_a(GAI_NOWAIT, list, 1, nullptr) != 0) {
-        return kErrHostUnknown;
+        return SORN_ERR_HOST_UNKNOWN;
     }
     for (;;) {
         const int state = gai_error(&lookup->request);
@@ -86,7 +86,7 @@ int LookUpHost(const std::string& host, unsigned port, Clock::time_point deadlin
                 Collect(result, addresses);
                 freeaddrinfo(result);
             }
-            return addresses.empty() ? kErrHostUnknown : kOk;
+            return addresses.empty() ? SORN_ERR_HOST_UNKNOWN : 0;
         }
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
         pollfd woken{wake, POLLIN, 0};
@@ -99,7 +99,7 @@ int LookUpHost(const std::string& host, unsigned port, Clock::time_point deadlin
         std::lock_guard lock(gAbandonedMutex);
         gAbandoned.push_back(std::move(lookup));
     }
-    return kErrNoServerAnswer;
+    return SORN_ERR_NO_SERVER_ANSWER;
 }
 
 } // namespace sorn

@@ -45,16 +45,16 @@ int Remaining(Clock::time_point deadline) {
 int ConnectFailure(int error) {
     switch (error) {
     case ECONNREFUSED:
-        return kErrRefused;
+        return SORN_ERR_REFUSED;
     case ETIMEDOUT:
-        return kErrNoServerAnswer;
+        return SORN_ERR_NO_SERVER_ANSWER;
     case ENETUNREACH:
     case EHOSTUNREACH:
     case ENETDOWN:
     case EHOSTDOWN:
-        return kErrUnreachable;
+        return SORN_ERR_UNREACHABLE;
     default:
-        return kErrOpenFailed;
+        return SORN_ERR_OPEN_FAILED;
     }
 }
 
@@ -66,9 +66,9 @@ int EndReason(int error) {
     case EHOSTUNREACH:
     case ENETDOWN:
     case EHOSTDOWN:
-        return kErrServerGone;
+        return SORN_ERR_SERVER_GONE;
     default:
-        return kErrServerClosed;
+        return SORN_ERR_SERVER_CLOSED;
     }
 }
 
@@ -85,7 +85,7 @@ void SetSocketOptions(int fd) {
 // Connects `fd` (non-blocking) within `deadline`; `wake` ends the wait. 0 or a code.
 int ConnectSocket(int fd, const SocketAddress& to, Clock::time_point deadline, int wake) {
     if (connect(fd, reinterpret_cast<const sockaddr*>(&to.address), to.length) == 0) {
-        return kOk;
+        return 0;
     }
     if (errno != EINPROGRESS) {
         return ConnectFailure(errno);
@@ -97,12 +97,12 @@ int ConnectSocket(int fd, const SocketAddress& to, Clock::time_point deadline, i
             continue;
         }
         if (n <= 0 || fds[1].revents != 0) {
-            return kErrNoServerAnswer;
+            return SORN_ERR_NO_SERVER_ANSWER;
         }
         int error = 0;
         socklen_t length = sizeof error;
         getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length);
-        return error == 0 ? kOk : ConnectFailure(error);
+        return error == 0 ? 0 : ConnectFailure(error);
     }
 }
 
@@ -119,17 +119,17 @@ int NetworkDevice::Open(const NetworkAddress& address, int timeoutMs,
                 ::close(fd);
             }
         }
-        return kErrOpenFailed;
+        return SORN_ERR_OPEN_FAILED;
     }
     auto created = std::make_shared<NetworkDevice>(address, wake, ready);
     if (opening) {
         opening(created);
     }
-    if (const int rc = created->Connect(deadline); rc != kOk) {
+    if (const int rc = created->Connect(deadline); rc != 0) {
         return rc;
     }
     device = std::move(created);
-    return kOk;
+    return 0;
 }
 
 NetworkDevice::NetworkDevice(const NetworkAddress& address, int wake, int ready)
@@ -150,25 +150,25 @@ NetworkDevice::~NetworkDevice() {
 int NetworkDevice::Connect(Clock::time_point deadline) {
     std::vector<SocketAddress> addresses;
     if (const int rc = LookUpHost(address_.host, address_.port, deadline, wake_, addresses);
-        rc != kOk) {
+        rc != 0) {
         return rc;
     }
-    int failure = kErrNoServerAnswer;
+    int failure = SORN_ERR_NO_SERVER_ANSWER;
     for (const SocketAddress& to : addresses) {
         const int fd = socket(to.address.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
         if (fd < 0) {
-            failure = kErrOpenFailed;
+            failure = SORN_ERR_OPEN_FAILED;
             continue;
         }
         SetSocketOptions(fd);
         const int rc = ConnectSocket(fd, to, deadline, wake_);
-        if (rc == kOk) {
+        if (rc == 0) {
             fd_ = fd;
             break;
         }
         ::close(fd);
         failure = rc;
-        if (rc == kErrNoServerAnswer) {
+        if (rc == SORN_ERR_NO_SERVER_ANSWER) {
             break; // the time is up
         }
     }
@@ -179,7 +179,7 @@ int NetworkDevice::Connect(Clock::time_point deadline) {
         return Ask([this](telnet::Bytes& out) { telnet_->Start(out); },
                    deadline + kControlSendTime);
     }
-    return kOk;
+    return 0;
 }
 
 void NetworkDevice::Lose(int reason) {
@@ -231,7 +231,7 @@ void NetworkDevice::TakeIn() {
                 continue;
             }
             if (n == 0) {
-                Lose(kErrServerClosed);
+                Lose(SORN_ERR_SERVER_CLOSED);
             } else if (errno != EAGAIN) {
                 Lose(EndReason(errno));
             }
@@ -281,18 +281,18 @@ int NetworkDevice::SendAll(const telnet::Bytes& bytes, Clock::time_point deadlin
         if (n < 0 && errno != EAGAIN) {
             std::lock_guard lock(mutex_);
             Lose(EndReason(errno));
-            return kErrDisconnected;
+            return SORN_ERR_DISCONNECTED;
         }
         pollfd fds[] = {{fd_, POLLOUT, 0}, {wake_, POLLIN, 0}};
         const int ready = poll(fds, 2, Remaining(deadline));
         if (ready == 0) {
-            return kErrWriteTimeout;
+            return SORN_ERR_WRITE_TIMEOUT;
         }
         if (ready > 0 && fds[1].revents != 0) {
-            return kErrDisconnected;
+            return SORN_ERR_DISCONNECTED;
         }
     }
-    return kOk;
+    return 0;
 }
 
 int NetworkDevice::WaitReadable(int timeoutMs) {
@@ -314,7 +314,7 @@ int NetworkDevice::WaitReadable(int timeoutMs) {
                 return 1;
             }
             if (lost_ != 0) {
-                return kErrDisconnected;
+                return SORN_ERR_DISCONNECTED;
             }
             ++waiters_;
         }
@@ -326,7 +326,7 @@ int NetworkDevice::WaitReadable(int timeoutMs) {
             --waiters_;
         }
         if (n < 0 && error != EINTR) {
-            return kErrReadFailed;
+            return SORN_ERR_READ_FAILED;
         }
         if (n == 0 || fds[0].revents != 0) {
             return 0;
@@ -348,7 +348,7 @@ int NetworkDevice::ReadAvailable(unsigned char* buffer, int size) {
     }
     std::lock_guard lock(mutex_);
     if (inbox_.empty()) {
-        return lost_ != 0 ? kErrDisconnected : 0;
+        return lost_ != 0 ? SORN_ERR_DISCONNECTED : 0;
     }
     const auto n = std::min(inbox_.size(), static_cast<std::size_t>(size));
     std::copy_n(inbox_.begin(), n, buffer);
@@ -371,7 +371,7 @@ int NetworkDevice::Write(const unsigned char* data, int length, int timeoutMs) {
         Clock::now() + std::chrono::milliseconds(timeoutMs));
     std::lock_guard lock(mutex_);
     sent_ = true;
-    return rc == kOk ? length : rc;
+    return rc == 0 ? length : rc;
 }
 
 void NetworkDevice::FlushInput() {
@@ -393,7 +393,7 @@ int NetworkDevice::Ask(const std::function<void(telnet::Bytes&)>& requests,
     {
         std::lock_guard lock(mutex_);
         if (lost_ != 0) {
-            return kErrDisconnected;
+            return SORN_ERR_DISCONNECTED;
         }
         requests(outbox_);
         bytes.swap(outbox_);
@@ -407,13 +407,13 @@ int NetworkDevice::AwaitAnswers(Clock::time_point deadline) {
         {
             std::lock_guard lock(mutex_);
             if (lost_ != 0) {
-                return kErrDisconnected;
+                return SORN_ERR_DISCONNECTED;
             }
             // The opening answers are waited for once; a server that ignored them is not
             // waited for again.
             if ((telnet_->Negotiated() || negotiationWaited_) && telnet_->Answered()) {
                 negotiationWaited_ = true;
-                return kOk;
+                return 0;
             }
         }
         const int left = Remaining(deadline);
@@ -421,35 +421,35 @@ int NetworkDevice::AwaitAnswers(Clock::time_point deadline) {
             // A server that does not answer keeps its settings; the port goes on.
             std::lock_guard lock(mutex_);
             negotiationWaited_ = true;
-            return kOk;
+            return 0;
         }
         pollfd fds[] = {{fd_, POLLIN, 0}, {wake_, POLLIN, 0}};
         if (poll(fds, 2, std::min(left, kAnswerSliceMs)) > 0 && fds[1].revents != 0) {
-            return kErrDisconnected;
+            return SORN_ERR_DISCONNECTED;
         }
     }
 }
 
 int NetworkDevice::Apply(const LineSettings& settings, int timeoutMs) {
     if (!telnet_) {
-        return kOk;
+        return 0;
     }
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     const int rc =
         Ask([&](telnet::Bytes& out) { telnet_->SetLine(settings.baud, settings.frame, out); },
             deadline);
-    return rc == kOk ? AwaitAnswers(deadline) : rc;
+    return rc == 0 ? AwaitAnswers(deadline) : rc;
 }
 
 int NetworkDevice::SetModemLine(bool rts, bool on, int timeoutMs) {
     if (!telnet_) {
-        return kOk;
+        return 0;
     }
     // The answer is waited for, so that a question about the lines that follows hears what
     // the server told of them after the change.
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     const int rc = Ask([&](telnet::Bytes& out) { telnet_->SetModemLine(rts, on, out); }, deadline);
-    return rc == kOk ? AwaitAnswers(deadline) : rc;
+    return rc == 0 ? AwaitAnswers(deadline) : rc;
 }
 
 bool NetworkDevice::ReadModemLines(bool& cts, bool& dsr) {
@@ -474,7 +474,7 @@ bool NetworkDevice::HungUp() {
 
 int NetworkDevice::LossReason() {
     std::lock_guard lock(mutex_);
-    return lost_ != 0 ? lost_ : kErrDisconnected;
+    return lost_ != 0 ? lost_ : SORN_ERR_DISCONNECTED;
 }
 
 void NetworkDevice::Interrupt() {

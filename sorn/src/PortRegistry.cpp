@@ -37,10 +37,10 @@ int PortRegistry::Open(int number) {
             return e.port->Number() == number;
         });
         if (open || opening_.contains(number)) {
-            return kErrAlreadyOpen;
+            return SORN_ERR_ALREADY_OPEN;
         }
         if (ports_.size() + opening_.size() >= kMaxOpenPorts) {
-            return kErrTooManyPorts;
+            return SORN_ERR_TOO_MANY_PORTS;
         }
         opening_.insert(number);
     }
@@ -49,7 +49,7 @@ int PortRegistry::Open(int number) {
     const int rc = SerialPort::Open(number, port);
     std::lock_guard lock(mutex_);
     opening_.erase(number);
-    if (rc != kOk) {
+    if (rc != 0) {
         return rc;
     }
     const int handle = nextHandle_++;
@@ -65,14 +65,14 @@ int PortRegistry::Close(int handle) {
         auto it = std::find_if(ports_.begin(), ports_.end(),
                                [handle](const Entry& e) { return e.handle == handle; });
         if (it == ports_.end()) {
-            return kErrBadHandle;
+            return SORN_ERR_BAD_HANDLE;
         }
         closing = std::move(it->port);
         ports_.erase(it);
     }
     // Calls still running on the port end at once; the device is closed when this returns.
     closing->Close();
-    return kOk;
+    return 0;
 }
 
 std::shared_ptr<SerialPort> PortRegistry::Find(int handle) {
@@ -101,43 +101,43 @@ int PortRegistry::Next(int handle) {
             return i + 1 < ports_.size() ? ports_[i + 1].handle : 0;
         }
     }
-    return kErrBadHandle;
+    return SORN_ERR_BAD_HANDLE;
 }
 
 int PortRegistry::AddHandler(int handle, const SORN_EVENT_HANDLER& handler) {
     if ((handler.event != SORN_EVENT_CTS && handler.event != SORN_EVENT_DSR) ||
         (handler.mode != SORN_MODE_POST_WINDOW && handler.mode != SORN_MODE_CALLBACK) ||
         handler.target == 0) {
-        return kErrBadHandler;
+        return SORN_ERR_BAD_HANDLER;
     }
     std::lock_guard lock(mutex_);
     Entry* e = EntryOf(handle);
     if (!e) {
-        return kErrBadHandle;
+        return SORN_ERR_BAD_HANDLE;
     }
     for (const SORN_EVENT_HANDLER& h : e->handlers) {
         if (SameRecord(h, handler)) {
-            return kErrHandlerExists;
+            return SORN_ERR_HANDLER_EXISTS;
         }
     }
     e->handlers.push_back(handler);
     EnsureEventThread();
-    return kOk;
+    return 0;
 }
 
 int PortRegistry::DelHandler(int handle, const SORN_EVENT_HANDLER& handler) {
     std::lock_guard lock(mutex_);
     Entry* e = EntryOf(handle);
     if (!e) {
-        return kErrBadHandle;
+        return SORN_ERR_BAD_HANDLE;
     }
     auto it = std::find_if(e->handlers.begin(), e->handlers.end(),
                            [&](const SORN_EVENT_HANDLER& h) { return SameRecord(h, handler); });
     if (it == e->handlers.end()) {
-        return kErrNoSuchHandler;
+        return SORN_ERR_NO_SUCH_HANDLER;
     }
     e->handlers.erase(it);
-    return kOk;
+    return 0;
 }
 
 void PortRegistry::EnsureEventThread() {

@@ -85,13 +85,13 @@ std::string KindOf(const std::string& path) {
 // nothing queued; all of it within `timeoutMs`.
 int SetUp(Device& device, const LineSettings& line, bool rts, bool dtr, int timeoutMs) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    if (const int rc = device.Apply(line, timeoutMs); rc != kOk) {
+    if (const int rc = device.Apply(line, timeoutMs); rc != 0) {
         return rc;
     }
     device.SetModemLine(true, rts, MillisUntil(deadline));
     device.SetModemLine(false, dtr, MillisUntil(deadline));
     device.FlushInput();
-    return kOk;
+    return 0;
 }
 
 } // namespace
@@ -99,17 +99,17 @@ int SetUp(Device& device, const LineSettings& line, bool rts, bool dtr, int time
 int SerialPort::Open(int number, std::shared_ptr<SerialPort>& port) {
     const std::string path = PortMap::DeviceOf(number);
     if (path.empty()) {
-        return kErrNoDevice;
+        return SORN_ERR_NO_DEVICE;
     }
     std::shared_ptr<Device> device;
-    if (const int rc = OpenDevice(path, kOpeningTimeoutMs, device); rc != kOk) {
+    if (const int rc = OpenDevice(path, kOpeningTimeoutMs, device); rc != 0) {
         return rc;
     }
-    if (const int rc = SetUp(*device, LineSettings{}, false, false, kOpeningTimeoutMs); rc != kOk) {
+    if (const int rc = SetUp(*device, LineSettings{}, false, false, kOpeningTimeoutMs); rc != 0) {
         return rc;
     }
     port = std::make_shared<SerialPort>(Key{}, number, path, IdentityOf(path), std::move(device));
-    return kOk;
+    return 0;
 }
 
 SerialPort::SerialPort(Key, int number, std::string path, std::string identity,
@@ -215,35 +215,35 @@ int SerialPort::GetPara(const std::string& key, std::string& value) {
                 : key == "LineBaud"  ? std::to_string(report.baud)
                                      : report.frame;
     } else {
-        return kErrUnknownKey;
+        return SORN_ERR_UNKNOWN_KEY;
     }
-    return kOk;
+    return 0;
 }
 
 int SerialPort::SetPara(const std::string& key, const std::string& value) {
     if (key == "PortNr" || key == "Connected" || key == "Losses" || key == "LostReason" ||
         key == "Kind" || key == "LineControl" || key == "LineBaud" || key == "LineFrame") {
-        return kErrReadOnlyKey;
+        return SORN_ERR_READ_ONLY_KEY;
     }
     std::unique_lock lock(mutex_);
     if (key == "Reconnect") {
-        return ParseFlag(value, reconnect_) ? kOk : kErrBadValue;
+        return ParseFlag(value, reconnect_) ? 0 : SORN_ERR_BAD_VALUE;
     }
     if (lost_) {
-        return kErrDisconnected;
+        return SORN_ERR_DISCONNECTED;
     }
     // Time-outs are the port's own: nothing on the line changes.
     if (key == "timeout") {
-        return ParseInt(value, 1, 60000, blockTimeoutMs_) ? kOk : kErrBadValue;
+        return ParseInt(value, 1, 60000, blockTimeoutMs_) ? 0 : SORN_ERR_BAD_VALUE;
     }
     if (key == "chartimeout") {
-        return ParseInt(value, 1, 10000, charTimeoutMs_) ? kOk : kErrBadValue;
+        return ParseInt(value, 1, 10000, charTimeoutMs_) ? 0 : SORN_ERR_BAD_VALUE;
     }
     if (key == "CharTimeoutMpy") {
-        return ParseInt(value, 1, 10, charTimeoutMpy_) ? kOk : kErrBadValue;
+        return ParseInt(value, 1, 10, charTimeoutMpy_) ? 0 : SORN_ERR_BAD_VALUE;
     }
     if (key == "Timeout") {
-        return ParseInt(value, 0, 60000, receiveTimeoutMs_) ? kOk : kErrBadValue;
+        return ParseInt(value, 0, 60000, receiveTimeoutMs_) ? 0 : SORN_ERR_BAD_VALUE;
     }
     lock.unlock();
     int number = 0;
@@ -251,37 +251,37 @@ int SerialPort::SetPara(const std::string& key, const std::string& value) {
     if (key == "baud") {
         if (!ParseInt(value, 1, 115200, number) ||
             std::find(std::begin(kBauds), std::end(kBauds), number) == std::end(kBauds)) {
-            return kErrBadBaud;
+            return SORN_ERR_BAD_BAUD;
         }
         return ChangeLine([number](LineSettings& line) { line.baud = number; });
     }
     if (key == "frame") {
         return ValidFrame(value) ? ChangeLine([&value](LineSettings& line) { line.frame = value; })
-                                 : kErrBadFrame;
+                                 : SORN_ERR_BAD_FRAME;
     }
     if (key == "TxDelayTime") {
         return ParseInt(value, 0, 999, number)
                    ? ChangeLine([number](LineSettings& line) { line.directionDelayMs = number; })
-                   : kErrBadValue;
+                   : SORN_ERR_BAD_VALUE;
     }
     if (key == "TxTimeControl") {
         return ParseFlag(value, flag)
                    ? ChangeLine([flag](LineSettings& line) { line.directionControl = flag; })
-                   : kErrBadValue;
+                   : SORN_ERR_BAD_VALUE;
     }
     if (key == "Performance") {
         // "0" asks for maximum performance.
         return ParseFlag(value, flag)
                    ? ChangeLine([flag](LineSettings& line) { line.lowLatency = !flag; })
-                   : kErrBadValue;
+                   : SORN_ERR_BAD_VALUE;
     }
-    return kErrUnknownKey;
+    return SORN_ERR_UNKNOWN_KEY;
 }
 
 int SerialPort::ChangeLine(const std::function<void(LineSettings&)>& change) {
     Use use(*this);
     if (const int rc = use.TakeLine(Clock::now() + std::chrono::milliseconds(BlockTimeoutMs()));
-        rc != kOk) {
+        rc != 0) {
         return rc;
     }
     LineSettings settings;
@@ -292,12 +292,12 @@ int SerialPort::ChangeLine(const std::function<void(LineSettings&)>& change) {
         timeout = blockTimeoutMs_;
     }
     change(settings);
-    if (const int rc = use.Dev().Apply(settings, timeout); rc != kOk) {
+    if (const int rc = use.Dev().Apply(settings, timeout); rc != 0) {
         return use.Failed(rc);
     }
     std::lock_guard lock(mutex_);
     line_ = settings;
-    return kOk;
+    return 0;
 }
 
 int SerialPort::BlockTimeoutMs() {
@@ -314,11 +314,11 @@ int SerialPort::DoCommand(const std::string& command, const std::string& in, std
         std::lock_guard lock(mutex_);
         out = Text(command == "GetRTS" ? rts_ : dtr_);
         hasOut = true;
-        return kOk;
+        return 0;
     }
     Use use(*this);
     if (command == "GetCTS" || command == "GetDSR") {
-        if (const int rc = use.TakeLease(); rc != kOk) {
+        if (const int rc = use.TakeLease(); rc != 0) {
             return rc;
         }
         bool cts = false;
@@ -326,31 +326,31 @@ int SerialPort::DoCommand(const std::string& command, const std::string& in, std
         const bool known = use.Dev().ReadModemLines(cts, dsr);
         out = Text(known && (command == "GetCTS" ? cts : dsr));
         hasOut = true;
-        return kOk;
+        return 0;
     }
     const bool rts = command == "SetRTS";
     if (!rts && command != "SetDTR" && command != "FlushInQ") {
-        return kErrUnknownCommand;
+        return SORN_ERR_UNKNOWN_COMMAND;
     }
     if (command != "FlushInQ" && in != "ON" && in != "OFF") {
-        return kErrBadCommandValue;
+        return SORN_ERR_BAD_COMMAND_VALUE;
     }
     if (const int rc = use.TakeLine(Clock::now() + std::chrono::milliseconds(BlockTimeoutMs()));
-        rc != kOk) {
+        rc != 0) {
         return rc;
     }
     if (command == "FlushInQ") {
         use.Dev().FlushInput();
         std::lock_guard lock(mutex_);
         leftover_.clear();
-        return kOk;
+        return 0;
     }
-    if (const int rc = use.Dev().SetModemLine(rts, in == "ON", BlockTimeoutMs()); rc != kOk) {
+    if (const int rc = use.Dev().SetModemLine(rts, in == "ON", BlockTimeoutMs()); rc != 0) {
         return use.Failed(rc);
     }
     std::lock_guard lock(mutex_);
     (rts ? rts_ : dtr_) = in == "ON";
-    return kOk;
+    return 0;
 }
 
 void SerialPort::KeepForLater(std::vector<unsigned char> bytes) {
@@ -377,7 +377,7 @@ int SerialPort::ReadFrame(Use& use, unsigned char* receive, int receiveSize,
         return static_cast<int>(n);
     };
     bool silent = false;
-    int failure = kOk;
+    int failure = 0;
     Clock::time_point lastByte;
     for (;;) {
         if (const auto frame = FindFrame(bytes, silent)) {
@@ -385,9 +385,9 @@ int SerialPort::ReadFrame(Use& use, unsigned char* receive, int receiveSize,
         }
         if (silent || bytes.size() >= kLongestSearch) {
             if (bytes.empty()) {
-                return failure != kOk ? failure : kErrNothingReceived;
+                return failure != 0 ? failure : SORN_ERR_NOTHING_RECEIVED;
             }
-            if (failure != kOk) {
+            if (failure != 0) {
                 use.Failed(failure); // the port is lost from now on, these bytes still go
             }
             // No frame in them: as they came, as far as a first byte that may be a LEN
@@ -400,7 +400,7 @@ int SerialPort::ReadFrame(Use& use, unsigned char* receive, int receiveSize,
             bytes.empty() ? deadline : lastByte + std::chrono::milliseconds(charTimeout);
         const int ready = use.Dev().WaitReadable(MillisUntil(until));
         if (ready == 0 && use.Interrupted()) {
-            return kErrDisconnected;
+            return SORN_ERR_DISCONNECTED;
         }
         int n = 0;
         unsigned char chunk[kChunk];
@@ -424,7 +424,7 @@ int SerialPort::Transceive(const unsigned char* send, int sendLength, unsigned c
                            int receiveSize) {
     Use use(*this);
     if (const int rc = use.TakeLine(Clock::now() + std::chrono::milliseconds(BlockTimeoutMs()));
-        rc != kOk) {
+        rc != 0) {
         return rc;
     }
     int blockTimeout = 0;
@@ -459,27 +459,27 @@ int SerialPort::NextAnswer(unsigned char* receive, int receiveSize) {
         std::lock_guard lock(mutex_);
         if (!exchange_.open || exchange_.thread != me || Clock::now() >= exchange_.until) {
             EndExchangeOf(me);
-            return kErrNothingReceived;
+            return SORN_ERR_NOTHING_RECEIVED;
         }
         exchange = exchange_;
     }
     Use use(*this);
     const int rc = use.TakeLine(exchange.until, true);
-    int n = rc == kOk ? ReadFrame(use, receive, receiveSize, exchange.until) : rc;
-    if (n == kErrLineBusy) {
-        n = kErrNothingReceived;
+    int n = rc == 0 ? ReadFrame(use, receive, receiveSize, exchange.until) : rc;
+    if (n == SORN_ERR_LINE_BUSY) {
+        n = SORN_ERR_NOTHING_RECEIVED;
     }
     if (n <= 0 || Answers(exchange.request, {receive, static_cast<std::size_t>(n)})) {
         std::lock_guard lock(mutex_);
         EndExchangeOf(me);
     }
-    return n < 0 && rc == kOk ? use.Failed(n) : n;
+    return n < 0 && rc == 0 ? use.Failed(n) : n;
 }
 
 int SerialPort::Transmit(const unsigned char* data, int length) {
     Use use(*this);
     if (const int rc = use.TakeLine(Clock::now() + std::chrono::milliseconds(BlockTimeoutMs()));
-        rc != kOk) {
+        rc != 0) {
         return rc;
     }
     const int rc = use.Dev().Write(data, length, BlockTimeoutMs());
@@ -504,7 +504,7 @@ int SerialPort::Receive(unsigned char* buffer, int size) {
         // Wait for bytes with a lease only: exchanges and questions go on meanwhile.
         {
             Use wait(*this);
-            if (const int rc = wait.TakeLease(); rc != kOk) {
+            if (const int rc = wait.TakeLease(); rc != 0) {
                 return got > 0 ? got : rc;
             }
             bool leftover = false;
@@ -521,13 +521,13 @@ int SerialPort::Receive(unsigned char* buffer, int size) {
                 if (wait.Interrupted() || Clock::now() < until) {
                     continue; // the lease tells what became of the port
                 }
-                return got > 0 ? got : kErrNothingReceived;
+                return got > 0 ? got : SORN_ERR_NOTHING_RECEIVED;
             }
         }
         // Take the line just to read what came.
         Use read(*this);
-        if (const int rc = read.TakeLine(until); rc != kOk) {
-            return got > 0 ? got : (rc == kErrLineBusy ? kErrNothingReceived : rc);
+        if (const int rc = read.TakeLine(until); rc != 0) {
+            return got > 0 ? got : (rc == SORN_ERR_LINE_BUSY ? SORN_ERR_NOTHING_RECEIVED : rc);
         }
         int n = 0;
         {
@@ -552,14 +552,14 @@ int SerialPort::Receive(unsigned char* buffer, int size) {
             // time-out.
             until = Clock::now() + std::chrono::milliseconds(charTimeout);
         } else if (Clock::now() >= until) {
-            return got > 0 ? got : kErrNothingReceived; // protocol bytes only
+            return got > 0 ? got : SORN_ERR_NOTHING_RECEIVED; // protocol bytes only
         }
     }
 }
 
 bool SerialPort::ReadLines(bool& cts, bool& dsr) {
     Use use(*this);
-    return use.TakeLease() == kOk && use.Dev().ReadModemLines(cts, dsr);
+    return use.TakeLease() == 0 && use.Dev().ReadModemLines(cts, dsr);
 }
 
 void SerialPort::Watch() {
@@ -592,7 +592,7 @@ void SerialPort::TryReopen() {
     {
         std::lock_guard lock(mutex_);
         if (!reconnect_) {
-            lostReason_ = kErrDisconnected;
+            lostReason_ = SORN_ERR_DISCONNECTED;
             return;
         }
         if (reopening_) {
@@ -610,30 +610,30 @@ void SerialPort::TryReopen() {
     // A port the map named is not taken to the number's default device when its entry goes.
     const bool fellBack = path != oldPath && path == PortMap::DefaultDeviceOf(number_);
     if (path.empty() || fellBack) {
-        Reinstate(nullptr, path, kErrUnmapped);
+        Reinstate(nullptr, path, SORN_ERR_UNMAPPED);
         return;
     }
     if (NetworkAddress::IsUrl(path) || NetworkAddress::IsUrl(oldPath)) {
         // A network port's identity is its address.
         if (path != oldPath) {
-            Reinstate(nullptr, path, kErrOtherDevice);
+            Reinstate(nullptr, path, SORN_ERR_OTHER_DEVICE);
         } else {
             StartReopening(path, line, rts, dtr, timeout);
         }
         return;
     }
     struct stat st {};
-    int reason = kErrDisconnected;
+    int reason = SORN_ERR_DISCONNECTED;
     std::shared_ptr<Device> device;
     if (::stat(path.c_str(), &st) == 0) {
         const Node node{st.st_dev, st.st_ino,
                         st.st_ctim.tv_sec * 1'000'000'000LL + st.st_ctim.tv_nsec};
         // When in doubt (an identity that cannot be told), the port stays lost.
         if (node == refusedNode_ || IdentityOf(path) != oldIdentity || oldIdentity.empty()) {
-            reason = kErrOtherDevice;
+            reason = SORN_ERR_OTHER_DEVICE;
             refusedNode_ = node;
-        } else if (OpenDevice(path, timeout, device) != kOk ||
-                   SetUp(*device, line, rts, dtr, timeout) != kOk) {
+        } else if (OpenDevice(path, timeout, device) != 0 ||
+                   SetUp(*device, line, rts, dtr, timeout) != 0) {
             device.reset();
         }
     }
@@ -663,10 +663,10 @@ void SerialPort::StartReopening(const std::string& path, const LineSettings& lin
                     opening->Interrupt();
                 }
             });
-        if (rc == kOk) {
+        if (rc == 0) {
             rc = SetUp(*device, line, rts, dtr, timeoutMs);
         }
-        Reinstate(rc == kOk ? std::move(device) : nullptr, path, rc);
+        Reinstate(rc == 0 ? std::move(device) : nullptr, path, rc);
         std::lock_guard lock(mutex_);
         opening_.reset();
         reopening_ = false;
@@ -685,7 +685,7 @@ void SerialPort::Reinstate(std::shared_ptr<Device> device, const std::string& pa
     device_ = std::move(device);
     path_ = path;
     lost_ = false;
-    lostReason_ = kOk;
+    lostReason_ = 0;
     leftover_.clear();
     changed_.notify_all();
 }

@@ -14,10 +14,10 @@ int SerialPort::Use::TakeLine(Clock::time_point deadline, bool continues) {
     }
     for (;;) {
         if (port_.closed_) {
-            return kErrBadHandle;
+            return SORN_ERR_BAD_HANDLE;
         }
         if (port_.lost_) {
-            return kErrDisconnected;
+            return SORN_ERR_DISCONNECTED;
         }
         if (port_.exchange_.open && Clock::now() >= port_.exchange_.until) {
             port_.exchange_.open = false;
@@ -26,7 +26,7 @@ int SerialPort::Use::TakeLine(Clock::time_point deadline, bool continues) {
             break;
         }
         if (Clock::now() >= deadline) {
-            return kErrLineBusy;
+            return SORN_ERR_LINE_BUSY;
         }
         port_.changed_.wait_until(
             lock, port_.exchange_.open ? std::min(deadline, port_.exchange_.until) : deadline);
@@ -34,19 +34,19 @@ int SerialPort::Use::TakeLine(Clock::time_point deadline, bool continues) {
     port_.lineBusy_ = true;
     line_ = true;
     Lease();
-    return kOk;
+    return 0;
 }
 
 int SerialPort::Use::TakeLease() {
     std::lock_guard lock(port_.mutex_);
     if (port_.closed_) {
-        return kErrBadHandle;
+        return SORN_ERR_BAD_HANDLE;
     }
     if (port_.lost_) {
-        return kErrDisconnected;
+        return SORN_ERR_DISCONNECTED;
     }
     Lease();
-    return kOk;
+    return 0;
 }
 
 bool SerialPort::Use::TakeLeaseIfIdle() {
@@ -67,12 +67,12 @@ int SerialPort::Use::Failed(int rc) {
     {
         std::lock_guard lock(port_.mutex_);
         if (port_.closed_) {
-            return kErrBadHandle;
+            return SORN_ERR_BAD_HANDLE;
         }
     }
-    if (rc == kErrDisconnected || (rc < 0 && device_->HungUp())) {
+    if (rc == SORN_ERR_DISCONNECTED || (rc < 0 && device_->HungUp())) {
         port_.MarkLost(device_);
-        return kErrDisconnected;
+        return SORN_ERR_DISCONNECTED;
     }
     return rc;
 }

@@ -59,34 +59,34 @@ int TerminalDevice::Open(const std::string& path, std::shared_ptr<Device>& devic
         case ENOENT:
         case ENXIO:
         case ENODEV:
-            return kErrNoDevice;
+            return SORN_ERR_NO_DEVICE;
         case EACCES:
         case EPERM:
-            return kErrNoPermission;
+            return SORN_ERR_NO_PERMISSION;
         case EBUSY:
-            return kErrBusy;
+            return SORN_ERR_BUSY;
         default:
-            return kErrOpenFailed;
+            return SORN_ERR_OPEN_FAILED;
         }
     }
     if (!isatty(fd)) {
         ::close(fd);
-        return kErrNotATerminal;
+        return SORN_ERR_NOT_A_TERMINAL;
     }
     // TIOCEXCL keeps other openers out (root excepted); the advisory lock also catches a
     // second process of ours running as root.
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
-        return kErrBusy;
+        return SORN_ERR_BUSY;
     }
     ioctl(fd, TIOCEXCL);
     const int wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wake < 0) {
         ::close(fd);
-        return kErrOpenFailed;
+        return SORN_ERR_OPEN_FAILED;
     }
     device = std::make_shared<TerminalDevice>(fd, wake, IsPseudoTerminal(fd));
-    return kOk;
+    return 0;
 }
 
 TerminalDevice::TerminalDevice(int fd, int wake, bool isPty) : fd_(fd), wake_(wake), isPty_(isPty) {
@@ -119,13 +119,13 @@ int TerminalDevice::WaitReadable(int timeoutMs) {
             if (fds[0].revents & POLLIN) {
                 return 1;
             }
-            return kErrDisconnected; // POLLHUP, POLLERR or POLLNVAL without data
+            return SORN_ERR_DISCONNECTED; // POLLHUP, POLLERR or POLLNVAL without data
         }
         if (n == 0) {
             return 0;
         }
         if (errno != EINTR) {
-            return kErrReadFailed;
+            return SORN_ERR_READ_FAILED;
         }
     }
 }
@@ -142,9 +142,9 @@ int TerminalDevice::ReadAvailable(unsigned char* buffer, int size) {
         // With VMIN = VTIME = 0 an empty queue reads as nothing, not as end of file; a device
         // that went away answers EIO or shows in a poll.
         if ((n < 0 && errno == EIO) || HungUp()) {
-            return kErrDisconnected;
+            return SORN_ERR_DISCONNECTED;
         }
-        return n < 0 && errno != EAGAIN ? kErrReadFailed : 0;
+        return n < 0 && errno != EAGAIN ? SORN_ERR_READ_FAILED : 0;
     }
 }
 
@@ -158,18 +158,18 @@ int TerminalDevice::WriteAll(const unsigned char* data, int length, int timeoutM
             continue;
         }
         if (n < 0 && errno == EIO) {
-            return kErrDisconnected;
+            return SORN_ERR_DISCONNECTED;
         }
         if (n < 0 && errno != EAGAIN && errno != EINTR) {
-            return kErrWriteFailed;
+            return SORN_ERR_WRITE_FAILED;
         }
         pollfd fds[] = {{fd_, POLLOUT, 0}, {wake_, POLLIN, 0}};
         const int ready = poll(fds, 2, Remaining(deadline));
         if (ready == 0) {
-            return kErrWriteTimeout;
+            return SORN_ERR_WRITE_TIMEOUT;
         }
         if (ready > 0 && (fds[1].revents != 0 || Failed(fds[0].revents))) {
-            return kErrDisconnected;
+            return SORN_ERR_DISCONNECTED;
         }
     }
     return done;
@@ -202,7 +202,7 @@ bool TerminalDevice::HungUp() {
 }
 
 int TerminalDevice::Apply(const LineSettings& settings, int /*timeoutMs*/) {
-    if (const int rc = ApplyTermios(settings.baud, settings.frame); rc != kOk) {
+    if (const int rc = ApplyTermios(settings.baud, settings.frame); rc != 0) {
         return rc;
     }
     {
@@ -217,7 +217,7 @@ int TerminalDevice::Apply(const LineSettings& settings, int /*timeoutMs*/) {
     }
     directionControl_ = settings.directionControl;
     directionDelayMs_ = settings.directionDelayMs;
-    return kOk;
+    return 0;
 }
 
 int TerminalDevice::ApplyTermios(int baud, const std::string& frame) {
@@ -229,7 +229,7 @@ int TerminalDevice::ApplyTermios(int baud, const std::string& frame) {
     }
     termios tio{};
     if (tcgetattr(fd_, &tio) != 0) {
-        return kErrApplyFailed;
+        return SORN_ERR_APPLY_FAILED;
     }
     cfmakeraw(&tio);
     // 0x11 and 0x13 are ordinary protocol bytes: no software flow control, no hardware one.
@@ -254,10 +254,10 @@ int TerminalDevice::ApplyTermios(int baud, const std::string& frame) {
         // A pseudo-terminal ignores parity and data bits; glibc then reports EINVAL although
         // the speed and the rest were taken over.
         if (!(isPty_ && errno == EINVAL)) {
-            return kErrApplyFailed;
+            return SORN_ERR_APPLY_FAILED;
         }
     }
-    return kOk;
+    return 0;
 }
 
 void TerminalDevice::ApplyDirectionControl(bool on, int delayMs) {
@@ -288,12 +288,12 @@ void TerminalDevice::ApplyLowLatency(bool on) {
 int TerminalDevice::SetModemLine(bool rts, bool on, int /*timeoutMs*/) {
     int bit = rts ? TIOCM_RTS : TIOCM_DTR;
     if (hasModemLines_ && ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &bit) != 0) {
-        return kErrApplyFailed;
+        return SORN_ERR_APPLY_FAILED;
     }
     if (rts) {
         rts_ = on;
     }
-    return kOk;
+    return 0;
 }
 
 LineReport TerminalDevice::Report() {

@@ -22,8 +22,7 @@ protected:
     }
     void Select(int code) {
         for (int i = 0; i < kTransponderCommandCount; ++i) {
-            if (TransponderCommandCode(kTransponderCommands[static_cast<std::size_t>(i)].text) ==
-                code) {
+            if (kTransponderCommands[static_cast<std::size_t>(i)].code == code) {
                 ASSERT_TRUE(model.SelectCommand(i));
                 return;
             }

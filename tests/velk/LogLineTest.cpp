@@ -1,6 +1,7 @@
 // The send, receive and error lines, byte for byte after the time stamp, and when they are
 // handed to the protocol callback.
 #include "VelkTestSupport.h"
+#include "WkProtocolLine.h"
 
 namespace {
 
@@ -94,6 +95,41 @@ TEST_F(LogLineTest, LinesReachTheCallbackOnlyWhileLogProtIsOn) {
     fakesorn::QueueAnswer({0x05, 0x00, 0x65, 0x00, 0x60});
     ASSERT_EQ(VELK_0x65_SoftVersion(reader, 0, version, 1), 0);
     EXPECT_EQ(Lines().size(), 2u);
+}
+
+// The protocol window keeps a line compact only when the decoder rebuilds it exactly, so the
+// decoder must refuse every line that carries a serial-port text: all serial-port codes on the
+// error line, all but -1000 on the receive line.
+TEST_F(LogLineTest, DecoderRebuildsExactlyTheLinesWithoutSerialPortText) {
+    const int reader = NewReader();
+    LogTo(reader);
+    unsigned char request[8] = {0x04, 0x00, 0x65};
+    unsigned char answer[16] = {};
+    char version[64];
+    for (int code : {-999, -1000, -1001, -1999, -2000}) {
+        fakesorn::QueueTransceiveResult(code, {0x03, 0x00, 0x65});
+        VELK_SendTransparent(reader, request, 3, answer, sizeof answer, 1);
+        fakesorn::QueueTransceiveResult(code);
+        VELK_0x65_SoftVersion(reader, 0, version, 1);
+    }
+    int rebuilt = 0;
+    int refused = 0;
+    for (const HandedLine& line : Lines()) {
+        WkProtocolLine parts;
+        ParseProtocolLine(line.text, parts);
+        std::string text;
+        const bool exact =
+            AppendProtocolLine(parts.kind, parts.time, parts.code, parts.bytes, text);
+        EXPECT_EQ(exact, line.text.find("FAKESORN") == std::string::npos) << line.text;
+        if (exact) {
+            EXPECT_EQ(text, line.text);
+        }
+        ++(exact ? rebuilt : refused);
+    }
+    // Per code two send lines, a receive and an error line; -1001 and -1999 on both, -1000 on
+    // the error line carry the serial-port text.
+    EXPECT_EQ(refused, 5);
+    EXPECT_EQ(rebuilt, 15);
 }
 
 } // namespace

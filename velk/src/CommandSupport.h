@@ -36,15 +36,15 @@ void WriteOutputBytes(const unsigned char* bytes, int count, int hexFlag, char* 
 /// Appends a 16-bit value high byte first.
 void AppendWord(Bytes& data, int value);
 
-/// Request data that the frame cannot hold: the build then fails with -2051 before any input
-/// byte is read.
+/// Request data that the frame cannot hold: the build then fails with VELK_ERR_OUT_OF_RANGE before
+/// any input byte is read.
 Bytes OversizedRequest();
 
 /// True when every value lies in 0..65535.
 bool WordsInRange(std::initializer_list<int> values);
 
-/// Pointer and handle checks, the 16-bit range checks (-2051, not stored), the request data
-/// from makeData, the exchange, and decode(answer) as the traits say.
+/// Pointer and handle checks, the 16-bit range checks (VELK_ERR_OUT_OF_RANGE, not stored), the
+/// request data from makeData, the exchange, and decode(answer) as the traits say.
 template <typename MakeData, typename DecodeAnswer>
 int RunCommand(int handle, int busAddress, std::initializer_list<const void*> pointers,
                std::initializer_list<int> words, const CommandTraits& traits, MakeData makeData,
@@ -55,7 +55,7 @@ int RunCommand(int handle, int busAddress, std::initializer_list<const void*> po
         if (reader == nullptr)
             return rc;
         if (!WordsInRange(words))
-            return -2051;
+            return VELK_ERR_OUT_OF_RANGE;
         const Bytes data = makeData();
         CommandRequest request;
         request.busAddress = busAddress;

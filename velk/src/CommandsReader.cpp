@@ -167,12 +167,12 @@ VELK_API int VELK_0x82_WriteEEBlock(int handle, int busAddress, int block, const
     return Guarded([&] {
         ReaderRegistry& registry = ReaderRegistry::Instance();
         if (data == nullptr) {
-            registry.SetLibraryLastError(-2002);
-            return -2002;
+            registry.SetLibraryLastError(VELK_ERR_NULL_POINTER);
+            return VELK_ERR_NULL_POINTER;
         }
         if (length < 0 || length > kMaxBlockBytes) {
-            registry.SetLibraryLastError(-2051);
-            return -2051;
+            registry.SetLibraryLastError(VELK_ERR_OUT_OF_RANGE);
+            return VELK_ERR_OUT_OF_RANGE;
         }
         return RunCommand(handle, busAddress, {}, {}, {0x82}, [&] {
             Bytes bytes{static_cast<unsigned char>(block)};

@@ -28,8 +28,8 @@ int PasswordCommand(int handle, int busAddress, int command,
                     std::initializer_list<const char*> passwords, int typeByte, int hexFlag) {
     for (const char* password : passwords) {
         if (password == nullptr) {
-            ReaderRegistry::Instance().SetLibraryLastError(-2002);
-            return -2002;
+            ReaderRegistry::Instance().SetLibraryLastError(VELK_ERR_NULL_POINTER);
+            return VELK_ERR_NULL_POINTER;
         }
     }
     return RunCommand(handle, busAddress, {}, {}, {command}, [&] {
@@ -73,7 +73,7 @@ VELK_API int VELK_0x12_WriteIDNr(int handle, int busAddress, int bitCount, const
             return rc;
         const int bits = bitCount & 0xFF;
         if (bits > kMaxIdBits)
-            return -2051;
+            return VELK_ERR_OUT_OF_RANGE;
         return RunCommand(handle, busAddress, {idNumber}, {}, {0x12}, [&] {
             Bytes data{static_cast<unsigned char>(bits)};
             const int count = (bits + 7) / 8;

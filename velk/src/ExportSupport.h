@@ -4,15 +4,16 @@
 
 #include "Reader.h"
 #include "ReaderRegistry.h"
+#include "velk.h"
 
 #include <initializer_list>
 
-/// Runs body; an exception (only allocation can throw here) becomes -2003.
+/// Runs body; an exception (only allocation can throw here) becomes VELK_ERR_NO_MEMORY.
 template <typename Body> int Guarded(Body&& body) noexcept {
     try {
         return body();
     } catch (...) {
-        return -2003;
+        return VELK_ERR_NO_MEMORY;
     }
 }
 
@@ -23,7 +24,7 @@ inline std::shared_ptr<Reader> CheckedReader(int handle,
     ReaderRegistry& registry = ReaderRegistry::Instance();
     for (const void* p : pointers) {
         if (p == nullptr) {
-            rc = -2002;
+            rc = VELK_ERR_NULL_POINTER;
             registry.SetLibraryLastError(rc);
             return nullptr;
         }

@@ -11,17 +11,18 @@ namespace {
 
 constexpr std::size_t kMaxKeyLength = 127;
 
-/// Checks the key and upper-cases it. 0, -2002 or -2051 (stored as library last error).
+/// Checks the key and upper-cases it. 0, VELK_ERR_NULL_POINTER or VELK_ERR_OUT_OF_RANGE (stored as
+/// library last error).
 int PrepareKey(const char* key, const void* value, std::string& upper) {
     ReaderRegistry& registry = ReaderRegistry::Instance();
     if (key == nullptr || value == nullptr) {
-        registry.SetLibraryLastError(-2002);
-        return -2002;
+        registry.SetLibraryLastError(VELK_ERR_NULL_POINTER);
+        return VELK_ERR_NULL_POINTER;
     }
     const std::size_t length = strnlen(key, kMaxKeyLength + 1);
     if (length > kMaxKeyLength) {
-        registry.SetLibraryLastError(-2051);
-        return -2051;
+        registry.SetLibraryLastError(VELK_ERR_OUT_OF_RANGE);
+        return VELK_ERR_OUT_OF_RANGE;
     }
     upper.assign(key, length);
     for (char& c : upper)
@@ -80,7 +81,7 @@ VELK_API int VELK_SetReaderPara(int handle, const char* key, const char* value) 
 VELK_API void VELK_GetDLLVersion(char* version) {
     ReaderRegistry& registry = ReaderRegistry::Instance();
     if (version == nullptr) {
-        registry.SetLibraryLastError(-2002);
+        registry.SetLibraryLastError(VELK_ERR_NULL_POINTER);
         return;
     }
     registry.SetLibraryLastError(0);
@@ -91,8 +92,8 @@ VELK_API int VELK_GetLastError(int handle, int* errorCode, char* errorText) {
     return Guarded([&] {
         ReaderRegistry& registry = ReaderRegistry::Instance();
         if (errorCode == nullptr || errorText == nullptr) {
-            registry.SetLibraryLastError(-2002);
-            return -2002;
+            registry.SetLibraryLastError(VELK_ERR_NULL_POINTER);
+            return VELK_ERR_NULL_POINTER;
         }
         if (handle == 0) {
             *errorCode = registry.LibraryLastError();
@@ -103,7 +104,8 @@ VELK_API int VELK_GetLastError(int handle, int* errorCode, char* errorText) {
         if (reader == nullptr)
             return rc;
         *errorCode = reader->LastError();
-        // As "ERRSTR": a code without a text leaves -2053 as the reader's last error.
+        // As "ERRSTR": a code without a text leaves VELK_ERR_UNKNOWN_ERROR_CODE as the reader's
+        // last error.
         rc = LookUpErrorText(*errorCode, errorText);
         if (rc != 0)
             reader->SetLastError(rc);
@@ -141,16 +143,16 @@ VELK_API int VELK_GetLastRecProt(int handle, char* prot, int hexFlag) {
 
 VELK_API int VELK_GetErrorText(int errorCode, char* text) {
     if (text == nullptr) {
-        ReaderRegistry::Instance().SetLibraryLastError(-2002);
-        return -2002;
+        ReaderRegistry::Instance().SetLibraryLastError(VELK_ERR_NULL_POINTER);
+        return VELK_ERR_NULL_POINTER;
     }
     return LookUpErrorText(errorCode, text);
 }
 
 VELK_API int VELK_GetStatusText(int statusByte, char* text) {
     if (text == nullptr) {
-        ReaderRegistry::Instance().SetLibraryLastError(-2002);
-        return -2002;
+        ReaderRegistry::Instance().SetLibraryLastError(VELK_ERR_NULL_POINTER);
+        return VELK_ERR_NULL_POINTER;
     }
     return LookUpStatusText(statusByte, text);
 }

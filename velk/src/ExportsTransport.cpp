@@ -10,10 +10,11 @@
 
 namespace {
 
-/// Appends the checksum when asked; returns the length to send, or -2051 for a negative one.
+/// Appends the checksum when asked; returns the length to send, or VELK_ERR_OUT_OF_RANGE for a
+/// negative one.
 int WithChecksum(unsigned char* bytes, int length, int addChecksum) {
     if (length < 0)
-        return -2051;
+        return VELK_ERR_OUT_OF_RANGE;
     if (addChecksum == 1) {
         bytes[length] = FrameChecksum(bytes, length);
         ++length;
@@ -40,7 +41,7 @@ VELK_API int VELK_SendTransparent(int handle, unsigned char* request, int length
         if (reader == nullptr)
             return rc;
         if (length < 0)
-            return -2051;
+            return VELK_ERR_OUT_OF_RANGE;
         if (answerSize > 0)
             answer[0] = 0;
         if (answerSize > 1)
@@ -62,7 +63,7 @@ VELK_API int VELK_Transmit(int handle, unsigned char* data, int length, int addC
         if (reader == nullptr)
             return rc;
         if (length < 0)
-            return -2051;
+            return VELK_ERR_OUT_OF_RANGE;
         length = WithChecksum(data, length, addChecksum);
         reader->WriteSendLine(data, length);
         const int r = SORN_Transmit(reader->PortHandle(), data, length);
@@ -90,7 +91,7 @@ VELK_API int VELK_Receive(int handle, unsigned char* buffer, int size) {
 
 VELK_API void VELK_SetCbPtr(const char* key, VELK_PROT_CALLBACK callback) {
     if (key == nullptr) {
-        ReaderRegistry::Instance().SetLibraryLastError(-2002);
+        ReaderRegistry::Instance().SetLibraryLastError(VELK_ERR_NULL_POINTER);
         return;
     }
     std::string upper(key);
@@ -112,15 +113,15 @@ VELK_API int VELK_AddEventHandler(int handle, const VELK_EVENT_HANDLER* handler)
             return rc;
         reader->SetLastError(0);
         if (handler->method < 1 || handler->method > 5) {
-            reader->SetLastError(-2050);
-            return -2050;
+            reader->SetLastError(VELK_ERR_UNKNOWN_PARAMETER);
+            return VELK_ERR_UNKNOWN_PARAMETER;
         }
         if (reader->Handlers().Contains(*handler))
             return 0;
         const VELK_EVENT_HANDLER copy = EventHandlerList::MakeCopy(*handler);
         if (copy.event == 4 && !StartScanThread(*reader)) {
-            reader->SetLastError(-2003);
-            return -2003;
+            reader->SetLastError(VELK_ERR_NO_MEMORY);
+            return VELK_ERR_NO_MEMORY;
         }
         reader->Handlers().Append(copy);
         return 0;
@@ -135,8 +136,8 @@ VELK_API int VELK_DelEventHandler(int handle, const VELK_EVENT_HANDLER* handler)
             return rc;
         reader->SetLastError(0);
         if (!reader->Handlers().Remove(*handler)) {
-            reader->SetLastError(-2050);
-            return -2050;
+            reader->SetLastError(VELK_ERR_UNKNOWN_PARAMETER);
+            return VELK_ERR_UNKNOWN_PARAMETER;
         }
         if (handler->event == 4)
             StopScanThread(*reader);

@@ -1,5 +1,7 @@
 #include "FrameCodec.h"
 
+#include "velk.h"
+
 #include <cstring>
 
 std::uint8_t FrameChecksum(const unsigned char* bytes, int count) {
@@ -12,7 +14,7 @@ std::uint8_t FrameChecksum(const unsigned char* bytes, int count) {
 int BuildRequestFrame(int busAddress, int command, const unsigned char* data, int dataLength,
                       unsigned char* frame) {
     if (dataLength < 0 || dataLength > kMaxRequestData)
-        return -2051;
+        return VELK_ERR_OUT_OF_RANGE;
     const int length = dataLength + 4;
     frame[0] = static_cast<unsigned char>(length);
     frame[1] = static_cast<unsigned char>(busAddress & 0xFF);
@@ -38,12 +40,12 @@ bool AnswersRequest(const unsigned char* request, int requestLength, const unsig
 
 int CheckAnswerFrame(const unsigned char* frame, int received, AnswerParts& parts) {
     if (received <= 0)
-        return -2030;
+        return VELK_ERR_LENGTH;
     const int length = frame[0];
     if (length < kMinAnswerLength || length != (received & 0xFF))
-        return -2030;
+        return VELK_ERR_LENGTH;
     if (frame[length - 1] != FrameChecksum(frame, length - 1))
-        return -2031;
+        return VELK_ERR_CHECKSUM;
     parts.busAddress = frame[1];
     parts.command = frame[2];
     parts.status = frame[3];

@@ -14,7 +14,8 @@ inline constexpr int kMinAnswerLength = 5;
 std::uint8_t FrameChecksum(const unsigned char* bytes, int count);
 
 /// frame := the request and a NUL after it (frame holds dataLength + 5 bytes).
-/// Returns the frame length, or -2051 when dataLength is outside 0..251 (nothing written).
+/// Returns the frame length, or VELK_ERR_OUT_OF_RANGE when dataLength is outside 0..251 (nothing
+/// written).
 int BuildRequestFrame(int busAddress, int command, const unsigned char* data, int dataLength,
                       unsigned char* frame);
 
@@ -37,6 +38,6 @@ bool AnswersRequest(const unsigned char* request, int requestLength, const unsig
                     int count);
 
 /// Checks an answer of `received` bytes: LEN at least 5 and equal to the low 8 bits of the
-/// count (-2030), checksum (-2031). Returns the status byte and fills parts on success.
-/// A count of 0 or less is a length error; frame is not read then.
+/// count (VELK_ERR_LENGTH), checksum (VELK_ERR_CHECKSUM). Returns the status byte and fills parts
+/// on success. A count of 0 or less is a length error; frame is not read then.
 int CheckAnswerFrame(const unsigned char* frame, int received, AnswerParts& parts);

@@ -4,7 +4,9 @@
 #include "ProtocolCallbacks.h"
 #include "ReaderRegistry.h"
 #include "VelkTexts.h"
+#include "common/CodeLibrary.h"
 #include "sorn.h"
+#include "velk.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -74,12 +76,12 @@ int Reader::GetParameter(const std::string& key, char* value) {
         std::sprintf(value, "%d", lastError_);
     } else if (key == "ERRSTR") {
         if (LookUpErrorText(lastError_, value) != 0) {
-            lastError_ = -2053;
-            return -2053;
+            lastError_ = VELK_ERR_UNKNOWN_ERROR_CODE;
+            return VELK_ERR_UNKNOWN_ERROR_CODE;
         }
     } else {
-        lastError_ = -2050;
-        return -2050;
+        lastError_ = VELK_ERR_UNKNOWN_PARAMETER;
+        return VELK_ERR_UNKNOWN_PARAMETER;
     }
     return 0;
 }
@@ -91,11 +93,11 @@ int Reader::SetParameter(const std::string& key, const char* value) {
         if (!ParseDecimal(value, port))
             port = std::atol(value);
         if (port < 0 || port > 0x7FFFFFFF) {
-            lastError_ = -2051;
-            return -2051;
+            lastError_ = VELK_ERR_OUT_OF_RANGE;
+            return VELK_ERR_OUT_OF_RANGE;
         }
         if (CheckSornVersion() != 0)
-            return -2007;
+            return VELK_ERR_OLD_SORN;
         portHandle_.store(static_cast<int>(port));
     } else if (key == "LOGPROT") {
         logProt_ = IsOn(value);
@@ -104,8 +106,8 @@ int Reader::SetParameter(const std::string& key, const char* value) {
     } else if (key == "REPCNT") {
         long count = 0;
         if (!ParseDecimal(value, count) || count < 0 || count > 99) {
-            lastError_ = -2051;
-            return -2051;
+            lastError_ = VELK_ERR_OUT_OF_RANGE;
+            return VELK_ERR_OUT_OF_RANGE;
         }
         repCnt_ = static_cast<int>(count);
     } else if (key == "CHKRECBUSADR") {
@@ -113,8 +115,8 @@ int Reader::SetParameter(const std::string& key, const char* value) {
     } else if (key == "CONVHEXTOSTRING") {
         convHexToString_.store(IsOn(value));
     } else {
-        lastError_ = -2050;
-        return -2050;
+        lastError_ = VELK_ERR_UNKNOWN_PARAMETER;
+        return VELK_ERR_UNKNOWN_PARAMETER;
     }
     return 0;
 }
@@ -159,7 +161,7 @@ void Reader::WriteReceiveLine(const unsigned char* bytes, int count, int code) {
     if (code < 0) {
         line.Append("Error: ");
         line.AppendCode(code);
-        if (code <= -2000 && code >= -2099) {
+        if (LibraryOfCode(code) == CodeLibrary::kReader) {
             char text[128];
             WriteErrorText(code, text);
             line.Append("  ");
@@ -171,13 +173,13 @@ void Reader::WriteReceiveLine(const unsigned char* bytes, int count, int code) {
     if (count > 0) {
         line.AppendHexBytes(bytes, count);
         char text[128];
-        // Looked up as VELK_GetStatusText does: an unknown status byte leaves -2033 as the
-        // library last error.
+        // Looked up as VELK_GetStatusText does: an unknown status byte leaves
+        // VELK_ERR_UNKNOWN_STATUS as the library last error.
         LookUpStatusText(LastStatus(), text);
         line.Append("  ");
         line.Append(text);
     }
-    if (code <= -1001 && code >= -1999) {
+    if (ReceiveLineHasSerialPortText(code)) {
         char text[128] = {};
         SORN_GetErrorText(code, text);
         text[sizeof text - 1] = '\0';
@@ -196,12 +198,12 @@ void Reader::WriteErrorLine(int code) {
     line.Append("  !!  Error");
     line.AppendCode(code);
     char text[128] = {};
-    if (code <= -1000 && code >= -1999) {
+    if (LibraryOfCode(code) == CodeLibrary::kSerialPort) {
         SORN_GetErrorText(code, text);
         text[sizeof text - 1] = '\0';
         line.Append("  ");
         line.Append(text);
-    } else if (code <= -2000 && code >= -2099) {
+    } else if (LibraryOfCode(code) == CodeLibrary::kReader) {
         WriteErrorText(code, text);
         line.Append("  ");
         line.Append(text);

@@ -64,8 +64,8 @@ public:
     /// the application as an auto-answer line, the bytes alone as the auto-answer thread
     /// shows them, and the next frame is asked for (SORN_NextAnswer) until one answers or
     /// the port's time-out passes. Without an answer, a lone frame stands as the answer, as
-    /// it always has; after several, nothing answered: -1030. Returns the serial-port
-    /// library's result, with the bytes it stands for in `answer`.
+    /// it always has; after several, nothing answered: SORN_ERR_NOTHING_RECEIVED. Returns the
+    /// serial-port library's result, with the bytes it stands for in `answer`.
     int TransceiveOwnAnswer(const unsigned char* request, int length, unsigned char* answer,
                             int answerSize);
 

@@ -3,6 +3,7 @@
 #include "Reader.h"
 #include "ReaderRegistry.h"
 #include "sorn.h"
+#include "velk.h"
 
 #include <algorithm>
 #include <cstring>
@@ -54,9 +55,9 @@ int Reader::AttemptExchange(const CommandRequest& request, const unsigned char* 
     AnswerParts parts;
     int rc = Check(received, r, parts);
     if (rc >= 0 && parts.command != frame[2])
-        rc = -2035;
+        rc = VELK_ERR_COMMAND_BYTE;
     if (rc >= 0 && chkRecBusAdr_ && frame[1] < 254 && parts.busAddress != frame[1])
-        rc = -2037;
+        rc = VELK_ERR_BUS_ADDRESS;
     if (rc < 0) {
         lastError_ = rc;
         WriteReceiveLine(received, count, rc);

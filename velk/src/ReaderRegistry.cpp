@@ -3,6 +3,7 @@
 #include "Reader.h"
 #include "VelkTexts.h"
 #include "sorn.h"
+#include "velk.h"
 
 #include <algorithm>
 #include <cctype>
@@ -52,15 +53,15 @@ void ReaderRegistry::ReleaseEndedOrphans() {
 int ReaderRegistry::NewReader(int portHandle) {
     SetLibraryLastError(0);
     if (CheckSornVersion() != 0)
-        return -2007;
+        return VELK_ERR_OLD_SORN;
     std::lock_guard<std::mutex> lock(mutex_);
     ++counter_;
     if (portHandle < 0)
-        return -2024;
+        return VELK_ERR_PORT_NEGATIVE;
     try {
         readers_.push_back(std::make_shared<Reader>(counter_, portHandle));
     } catch (const std::bad_alloc&) {
-        return -2000;
+        return VELK_ERR_NEW_READER;
     }
     return counter_;
 }
@@ -88,14 +89,14 @@ int ReaderRegistry::NextReader(int handle) {
     std::lock_guard<std::mutex> lock(mutex_);
     int rc = 0;
     if (handle < 0) {
-        rc = -2022;
+        rc = VELK_ERR_HANDLE_NEGATIVE;
     } else if (handle == 0) {
-        rc = readers_.empty() ? -2001 : readers_.front()->Handle();
+        rc = readers_.empty() ? VELK_ERR_EMPTY_LIST : readers_.front()->Handle();
     } else {
         const auto it = std::find_if(readers_.begin(), readers_.end(),
                                      [&](const auto& r) { return r->Handle() == handle; });
         if (it == readers_.end())
-            rc = -2023;
+            rc = VELK_ERR_HANDLE_NOT_FOUND;
         else if (std::next(it) == readers_.end())
             rc = 0;
         else
@@ -113,11 +114,11 @@ std::shared_ptr<Reader> ReaderRegistry::Find(int handle, int& rc) {
 std::shared_ptr<Reader> ReaderRegistry::FindLocked(int handle, int& rc) {
     rc = 0;
     if (handle < 0)
-        rc = -2022;
+        rc = VELK_ERR_HANDLE_NEGATIVE;
     else if (handle == 0)
-        rc = -2021;
+        rc = VELK_ERR_HANDLE_ZERO;
     else if (readers_.empty())
-        rc = -2001;
+        rc = VELK_ERR_EMPTY_LIST;
     SetLibraryLastError(rc);
     if (rc != 0)
         return nullptr;
@@ -127,7 +128,7 @@ std::shared_ptr<Reader> ReaderRegistry::FindLocked(int handle, int& rc) {
             return reader;
         }
     }
-    rc = -2023;
+    rc = VELK_ERR_HANDLE_NOT_FOUND;
     SetLibraryLastError(rc);
     return nullptr;
 }
@@ -150,7 +151,7 @@ int CheckSornVersion() {
     int major = 0;
     for (int i = 0; i < 2 && std::isdigit(static_cast<unsigned char>(version[i])); ++i)
         major = major * 10 + (version[i] - '0');
-    return major >= 2 ? 0 : -2007;
+    return major >= 2 ? 0 : VELK_ERR_OLD_SORN;
 }
 
 int LookUpErrorText(int code, char* text) {

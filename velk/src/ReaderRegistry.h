@@ -34,9 +34,10 @@ public:
     int DeleteReader(int handle);
     int NextReader(int handle);
 
-    /// Handle check and lookup: handle < 0 gives -2022, 0 gives -2021, no reader -2001, not
-    /// listed -2023. The result (0 on success) becomes the library last error.
-    /// Returns the reader, or null with the code in rc.
+    /// Handle check and lookup: handle < 0 gives VELK_ERR_HANDLE_NEGATIVE, 0 gives
+    /// VELK_ERR_HANDLE_ZERO, no reader VELK_ERR_EMPTY_LIST, not listed VELK_ERR_HANDLE_NOT_FOUND.
+    /// The result (0 on success) becomes the library last error. Returns the reader, or null with
+    /// the code in rc.
     std::shared_ptr<Reader> Find(int handle, int& rc);
 
     /// Sets or clears hand-over locked on every reader.
@@ -62,10 +63,13 @@ private:
     EepromPacer pacer_;
 };
 
-/// Version check of the serial-port library: 0 when its major version is 2 or more, else -2007.
+/// Version check of the serial-port library: 0 when its major version is 2 or more, else
+/// VELK_ERR_OLD_SORN.
 int CheckSornVersion();
 
-/// The text lookup of VELK_GetErrorText: sets the library last error (0 or -2053).
+/// The text lookup of VELK_GetErrorText: sets the library last error (0 or
+/// VELK_ERR_UNKNOWN_ERROR_CODE).
 int LookUpErrorText(int code, char* text);
-/// The text lookup of VELK_GetStatusText: sets the library last error (0 or -2033).
+/// The text lookup of VELK_GetStatusText: sets the library last error (0 or
+/// VELK_ERR_UNKNOWN_STATUS).
 int LookUpStatusText(int status, char* text);

@@ -1,5 +1,7 @@
 #include "VelkTexts.h"
+
 #include "common/ReaderTexts.h"
+#include "velk.h"
 
 #include <cstdio>
 
@@ -11,10 +13,10 @@ constexpr int kTextSize = 128;
 
 int WriteErrorText(int errorCode, char* text) {
     std::snprintf(text, kTextSize, "%s", ReaderErrorText(errorCode).c_str());
-    return FindReaderErrorText(errorCode) != nullptr ? 0 : -2053;
+    return FindReaderErrorText(errorCode) != nullptr ? 0 : VELK_ERR_UNKNOWN_ERROR_CODE;
 }
 
 int WriteStatusText(int statusByte, char* text) {
     std::snprintf(text, kTextSize, "%s", ReaderStatusText(statusByte).c_str());
-    return FindReaderStatusText(statusByte) != nullptr ? 0 : -2033;
+    return FindReaderStatusText(statusByte) != nullptr ? 0 : VELK_ERR_UNKNOWN_STATUS;
 }

@@ -12,6 +12,8 @@
 
 namespace {
 
+// Descriptors "CC BB PP LL bb nn": command code in hex, then block (16 bytes), byte position,
+// byte length, lowest bit and bit count in decimal ("71 32 12 01 00 00" is byte 524).
 constexpr const char* kSelection = "00 00 02 01 00 00";
 constexpr const char* kOutputSelector = "71 32 12 01 00 00";
 constexpr int kAddressField = 5;

@@ -39,7 +39,9 @@ struct WkPageControl {
     std::string column;             ///< column title in a grid of controls (may be empty)
     std::string unit;               ///< text after a number field ("x 5 ms"; may be empty)
     std::vector<std::string> items; ///< radio buttons or list items, in index order
-    /// The parameter descriptor. For OneHot the descriptor of bit 0; bit b replaces the
+    /// The parameter descriptor "CC BB PP LL bb nn": the command code in hex, then block (16
+    /// bytes), byte position, byte length, lowest bit and bit count in decimal, so that
+    /// "72 01 05 01 00 00" is byte 21. For OneHot the descriptor of bit 0; bit b replaces the
     /// fifth field with b.
     std::string descriptor;
     int image = 1;         ///< module image: 1 (configuration) or 11 (answers)

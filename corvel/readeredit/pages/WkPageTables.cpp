@@ -1,4 +1,5 @@
-// The seven configuration pages of the reader editor, control by control.
+// The seven configuration pages of the reader editor, control by control. Descriptors are
+// "CC BB PP LL bb nn" (WkPageTable.h): the command code is hex, the other five fields decimal.
 
 #include "WkPageTable.h"
 

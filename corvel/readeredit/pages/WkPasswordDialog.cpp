@@ -9,6 +9,7 @@
 
 namespace {
 
+// The descriptor of one byte: the command code in hex, block and position in decimal.
 std::string Byte(const char* code, int block, int position) {
     char text[32];
     std::snprintf(text, sizeof text, "%s %02d %02d 01 00 00", code, block, position);

@@ -27,45 +27,20 @@ namespace {
 // The reader library's callback carries no context; it reaches the one application here.
 std::atomic<CorvelApp*> gApplication{nullptr};
 
-std::string LastFour(const std::string& path) {
-    return path.size() >= 4 ? path.substr(path.size() - 4) : path;
-}
-
-std::string LowerAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return text;
-}
-
-struct ExtensionType {
-    const char* extension;
-    const char* templateName;
-    bool multiple;
+// Before start-up there is no main window: a document made then gets no window and is
+// dropped, and there are no per-user settings.
+class NoFrame : public WkFrameHost {
+public:
+    bool CreateFrameFor(const std::shared_ptr<WkDocument>&) override { return false; }
+    void DestroyFrameOf(WkDocument&) override {}
+    void ActivateFrameOf(WkDocument&) override {}
+    void ShowMainWindow() override {}
+    std::vector<std::string> LoadRecentFiles() override { return {}; }
+    void SaveRecentFiles(const std::vector<std::string>&) override {}
+    void RecentFilesChanged() override {}
 };
 
-// Compared byte-wise: ".PRT" is not ".prt".
-constexpr std::array<ExtensionType, 5> kExtensions = {{
-    {".prt", "Prot", false},
-    {".mac", "Macro", false},
-    {".log", "Log", false},
-    {".rdr", "Read", true},
-    {".trp", "Trans", true},
-}};
-
-// The type of a file by the last four characters of its name, compared byte-wise; null when
-// there is none.
-const ExtensionType* TypeOf(const std::string& path) {
-    const std::string extension = LastFour(path);
-    for (const ExtensionType& type : kExtensions) {
-        if (extension == type.extension) {
-            return &type;
-        }
-    }
-    return nullptr;
-}
+NoFrame gNoFrame;
 
 // The full path with symbolic links and "." and ".." resolved, so that one file has one name
 // whatever folder the program runs in.
@@ -94,8 +69,13 @@ std::string OpenFailedText(const std::string& path, const std::string& reason) {
 
 } // namespace
 
+CorvelApp::CorvelApp(CorvelParts parts)
+    : libraries_(parts.libraries), prompts_(parts.prompts), ports_(parts.ports),
+      autoAnswer_(parts.autoAnswer), recovery_(parts.recovery), hooks_(std::move(parts.hooks)),
+      frame_(&gNoFrame) {}
+
 CorvelApp::CorvelApp(WkLibraries& libraries, WkPrompts& prompts)
-    : libraries_(libraries), prompts_(prompts) {}
+    : CorvelApp(CorvelParts{libraries, prompts}) {}
 
 CorvelApp::~CorvelApp() {
     ExitInstance();
@@ -110,68 +90,79 @@ bool CorvelApp::InitInstance(const std::function<WkFrameHost*()>& createFrame,
     workingDirectory_ = std::filesystem::current_path(error);
     settingsPath_ = workingDirectory_ / "Corvel.ini";
 
-    // 4. Document templates, in order; the other types plug in after "Log".
-    templates_.Register(std::make_unique<WkDocTemplate>(
-        CorvelTemplates::kLogId, CorvelTemplates::kLog,
-        []() -> std::shared_ptr<WkDocument> { return std::make_shared<WkLogDoc>(); }));
-    if (hooks_.registerTemplates) {
-        hooks_.registerTemplates(templates_);
-    }
+    // 2. Document templates, in order; the other types plug in after "Log".
+    RegisterTemplates();
 
-    // 5. Main frame; 3. its per-user settings (the recent-file list).
-    frame_ = createFrame ? createFrame() : nullptr;
-    if (frame_ == nullptr) {
+    // 3. Main frame and its per-user settings (the recent-file list).
+    WkFrameHost* frame = createFrame ? createFrame() : nullptr;
+    if (frame == nullptr) {
         return false;
     }
+    frame_ = frame;
     recentFiles_.Assign(frame_->LoadRecentFiles());
     RecentFilesChanged();
     started_ = true;
 
-    // 7. Show the main window.
+    // 4. Show the main window.
     frame_->ShowMainWindow();
 
-    // 8. Serial-port library gate.
-    const std::string sornVersion = libraries_.SornVersion();
-    if (MajorVersion(sornVersion) <= 1) {
-        prompts_.ShowMessage(CorvelText::kOldSorn);
+    // 5. Serial-port library gate, and warnings about older libraries.
+    if (!CheckLibraryVersions()) {
         return false;
     }
-    // 9. Version warnings.
-    if (IsOlderVersion(libraries_.VelkVersion(), CorvelText::kNeededVelkVersion)) {
-        prompts_.ShowMessage(CorvelText::kVelkWarning);
-    }
-    if (IsOlderVersion(sornVersion, CorvelText::kNeededSornVersion)) {
-        prompts_.ShowMessage(CorvelText::kSornWarning);
-    }
 
-    // 10. Ports of the previous run.
-    if (portKeeper_ != nullptr) {
-        portKeeper_->RestorePorts(settingsPath_);
-    }
+    // 6. Ports of the previous run.
+    ports_.RestorePorts(settingsPath_);
 
-    // 6. A file named on the command line, once its port is open: a reader file opened
+    // 7. A file named on the command line, once its port is open: a reader file opened
     // before would find no port, go offline and forget the one it names. One that does not
     // open was reported, and the program starts without it.
     if (!args.empty() && !args.front().empty()) {
         OpenFromCommandLine(args.front());
     }
 
-    // 11. Protocol lines of the reader library.
+    // 8. Protocol lines of the reader library.
     gApplication.store(this);
     libraries_.SetProtocolCallback(&CorvelApp::ProtocolCallback);
 
-    // 12. The protocol window. A ".log" file named on the command line is already open and
+    // 9. The protocol window. A ".log" file named on the command line is already open and
     // stays; replacing it by an empty window would hide the file just asked for.
     if (!ProtocolWindowDocument()) {
         OnFileNewLog();
     }
 
-    // 13. Auto-answer reception, suspended.
-    if (autoAnswer_ != nullptr && !autoAnswer_->Create()) {
+    // 10. Auto-answer reception, suspended.
+    if (!autoAnswer_.Create()) {
         prompts_.ShowMessage(CorvelText::kNoAutoAnswerThread);
         return false;
     }
+
+    // 11. Copies of documents left unsaved when the last run was ended by a signal.
     OfferRecoveredDocuments();
+    return true;
+}
+
+void CorvelApp::RegisterTemplates() {
+    templates_.Register(std::make_unique<WkDocTemplate>(
+        CorvelTemplates::kLogId, CorvelTemplates::kLog,
+        []() -> std::shared_ptr<WkDocument> { return std::make_shared<WkLogDoc>(); }));
+    if (hooks_.registerTemplates) {
+        hooks_.registerTemplates(*this, templates_);
+    }
+}
+
+bool CorvelApp::CheckLibraryVersions() {
+    const std::string sornVersion = libraries_.SornVersion();
+    if (MajorVersion(sornVersion) <= 1) {
+        prompts_.ShowMessage(CorvelText::kOldSorn);
+        return false;
+    }
+    if (IsOlderVersion(libraries_.VelkVersion(), CorvelText::kNeededVelkVersion)) {
+        prompts_.ShowMessage(CorvelText::kVelkWarning);
+    }
+    if (IsOlderVersion(sornVersion, CorvelText::kNeededSornVersion)) {
+        prompts_.ShowMessage(CorvelText::kSornWarning);
+    }
     return true;
 }
 
@@ -182,14 +173,14 @@ void CorvelApp::OfferRecoveredDocuments() {
     const std::vector<WkRecovery::Entry> entries = recovery_->Pending();
     if (!entries.empty() && prompts_.AskYesNo(CorvelText::kOfferRecovered)) {
         for (const WkRecovery::Entry& entry : entries) {
-            const ExtensionType* type = TypeOf(entry.copy.string());
-            WkDocTemplate* docTemplate = type ? FindTemplate(type->templateName) : nullptr;
+            const std::optional<WkDocKind> kind = DocKindOfPath(entry.copy.string());
+            WkDocTemplate* docTemplate = kind ? FindTemplate(*kind) : nullptr;
             if (docTemplate == nullptr) {
                 continue;
             }
             // The copy is no file of the user's: it never enters the recent files.
-            auto document = OpenDocumentFile(*docTemplate, entry.copy.string(), !type->multiple,
-                                             false, nullptr);
+            auto document = OpenDocumentFile(*docTemplate, entry.copy.string(),
+                                             !DocKindInfo(*kind).multiple, false, nullptr);
             if (document) {
                 // The copy stands for the original: saving writes the original file.
                 document->SetPathName(entry.originalPath);
@@ -241,21 +232,15 @@ void CorvelApp::ExitInstance() {
     if (auto log = ProtocolWindowDocument()) {
         log->BeginClose();
     }
-    if (autoAnswer_ != nullptr) {
-        if (autoAnswer_->IsOn()) {
-            autoAnswer_->Stop();
-        }
-        autoAnswer_->Destroy();
+    if (autoAnswer_.IsOn()) {
+        autoAnswer_.Stop();
     }
-    if (portKeeper_ != nullptr) {
-        portKeeper_->SavePorts(settingsPath_);
-    }
+    autoAnswer_.Destroy();
+    ports_.SavePorts(settingsPath_);
     libraries_.SetProtocolCallback(nullptr);
     CorvelApp* self = this;
     gApplication.compare_exchange_strong(self, nullptr);
-    if (frame_ != nullptr) {
-        frame_->SaveRecentFiles(recentFiles_.Entries());
-    }
+    frame_->SaveRecentFiles(recentFiles_.Entries());
 }
 
 void CorvelApp::ProtocolCallback(const char* text, int /*code*/) {
@@ -265,12 +250,16 @@ void CorvelApp::ProtocolCallback(const char* text, int /*code*/) {
     }
 }
 
+WkDocTemplate* CorvelApp::FindTemplate(WkDocKind kind) const {
+    return ::FindTemplate(templates_, kind);
+}
+
 WkDocTemplate* CorvelApp::FindTemplate(const std::string& name) const {
     return templates_.Find(name);
 }
 
 std::shared_ptr<WkLogDoc> CorvelApp::ProtocolWindowDocument() const {
-    WkDocTemplate* log = FindTemplate("Log");
+    WkDocTemplate* log = FindTemplate(WkDocKind::Log);
     if (log == nullptr) {
         return nullptr;
     }
@@ -280,14 +269,15 @@ std::shared_ptr<WkLogDoc> CorvelApp::ProtocolWindowDocument() const {
 std::vector<WkPortUser> CorvelApp::PortUsers() const {
     std::vector<WkPortUser> users;
     if (hooks_.listReaderDocuments) {
-        for (const WkReaderDocInfo& reader : hooks_.listReaderDocuments()) {
+        for (const WkReaderDocInfo& reader : hooks_.listReaderDocuments(*this)) {
             users.push_back({WkPortUser::Kind::Reader, reader.readerHandle, reader.busAddress,
                              reader.storedName});
         }
     }
-    for (const auto& [name, kind] : {std::pair{"Prot", WkPortUser::Kind::ProtocolEditor},
-                                     std::pair{"Macro", WkPortUser::Kind::MacroEditor}}) {
-        WkDocTemplate* docTemplate = FindTemplate(name);
+    for (const auto& [docKind, kind] :
+         {std::pair{WkDocKind::Protocol, WkPortUser::Kind::ProtocolEditor},
+          std::pair{WkDocKind::Macro, WkPortUser::Kind::MacroEditor}}) {
+        WkDocTemplate* docTemplate = FindTemplate(docKind);
         if (docTemplate == nullptr) {
             continue;
         }
@@ -332,7 +322,7 @@ int CorvelApp::SelectComPort() {
 }
 
 bool CorvelApp::IsAutoAnswerOn() const {
-    return autoAnswer_ != nullptr && autoAnswer_->IsOn();
+    return autoAnswer_.IsOn();
 }
 
 std::shared_ptr<WkDocument> CorvelApp::CreateNewDocument(WkDocTemplate& docTemplate) {
@@ -342,7 +332,7 @@ std::shared_ptr<WkDocument> CorvelApp::CreateNewDocument(WkDocTemplate& docTempl
     }
     document->SetTitle(docTemplate.NextDefaultTitle());
     docTemplate.AddDocument(document);
-    if (frame_ == nullptr || !frame_->CreateFrameFor(document)) {
+    if (!frame_->CreateFrameFor(document)) {
         docTemplate.RemoveDocument(document.get());
         document->OnCloseDocument();
         return nullptr;
@@ -378,9 +368,7 @@ std::shared_ptr<WkDocument> CorvelApp::OpenDocumentFile(WkDocTemplate& docTempla
     };
     if (std::shared_ptr<WkDocument> open = FindOpenDocument(path)) {
         // A file is open once: its window comes to the front.
-        if (frame_ != nullptr) {
-            frame_->ActivateFrameOf(*open);
-        }
+        frame_->ActivateFrameOf(*open);
         result = OpenOutcome::kWasOpen;
         rememberPath();
         return open;
@@ -416,7 +404,7 @@ std::shared_ptr<WkDocument> CorvelApp::OpenDocumentFile(WkDocTemplate& docTempla
     document->SetTitle(std::filesystem::path(path).filename().string());
     document->SetModified(false);
     docTemplate.AddDocument(document);
-    if (frame_ == nullptr || !frame_->CreateFrameFor(document)) {
+    if (!frame_->CreateFrameFor(document)) {
         docTemplate.RemoveDocument(document.get());
         document->OnCloseDocument();
         return nullptr;
@@ -445,9 +433,7 @@ void CorvelApp::CloseDocumentNow(const std::shared_ptr<WkDocument>& document) {
     if (WkDocTemplate* docTemplate = document->Template()) {
         docTemplate->RemoveDocument(document.get());
     }
-    if (frame_ != nullptr) {
-        frame_->DestroyFrameOf(*document);
-    }
+    frame_->DestroyFrameOf(*document);
 }
 
 bool CorvelApp::QueryCloseDocument(WkDocument& document) {
@@ -541,7 +527,7 @@ void CorvelApp::ProtocolWindowOpened() {
 }
 
 void CorvelApp::OnFileNewLog() {
-    WkDocTemplate* log = FindTemplate("Log");
+    WkDocTemplate* log = FindTemplate(WkDocKind::Log);
     if (log == nullptr) {
         prompts_.ShowMessage("No Template with Log found !");
         return;
@@ -554,13 +540,14 @@ void CorvelApp::OnFileNewLog() {
     }
 }
 
-bool CorvelApp::OpenDocumentByName(const std::string& name, bool multiple, bool keepUnbound) {
-    WkDocTemplate* docTemplate = FindTemplate(name);
+bool CorvelApp::NewDocument(WkDocKind kind, bool keepUnbound) {
+    const WkDocKindInfo& info = DocKindInfo(kind);
+    WkDocTemplate* docTemplate = FindTemplate(kind);
     if (docTemplate == nullptr) {
-        prompts_.ShowMessage("No Template with " + name + " found !");
+        prompts_.ShowMessage("No Template with " + std::string(info.name) + " found !");
         return false;
     }
-    if (!multiple) {
+    if (!info.multiple) {
         if (std::shared_ptr<WkDocument> open = docTemplate->FirstDocument();
             open && !CloseDocument(open)) {
             return false;
@@ -569,7 +556,7 @@ bool CorvelApp::OpenDocumentByName(const std::string& name, bool multiple, bool 
     if (!CreateNewDocument(*docTemplate)) {
         return false;
     }
-    if (name == "Trans" && !keepUnbound) {
+    if (kind == WkDocKind::Transponder && !keepUnbound) {
         BindTransponderToReader(*docTemplate);
     }
     return true;
@@ -582,7 +569,7 @@ void CorvelApp::BindTransponderToReader(WkDocTemplate& transTemplate) {
     }
     std::vector<WkReaderDocInfo> readers;
     if (hooks_.listReaderDocuments) {
-        readers = hooks_.listReaderDocuments();
+        readers = hooks_.listReaderDocuments(*this);
     }
     WkReaderChoice choice = WkReaderChoice::FromDocuments(readers, libraries_);
     if (choice.IsEmpty()) {
@@ -590,7 +577,7 @@ void CorvelApp::BindTransponderToReader(WkDocTemplate& transTemplate) {
     }
     std::optional<WkReaderSelection> reader = prompts_.SelectReader(choice);
     if (reader && hooks_.bindTransponder) {
-        hooks_.bindTransponder(*transponder, *reader);
+        hooks_.bindTransponder(*this, *transponder, *reader);
     }
 }
 
@@ -612,65 +599,62 @@ CorvelApp::OpenOutcome CorvelApp::OpenFile(const std::string& givenPath, bool ke
         }
         path = *chosen;
     }
-    const std::string extension = LastFour(path);
-    const ExtensionType* type = TypeOf(path);
-    WkDocTemplate* docTemplate = type ? FindTemplate(type->templateName) : nullptr;
-    const bool multiple = type != nullptr && type->multiple;
+    const std::optional<WkDocKind> kind = DocKindOfPath(path);
+    WkDocTemplate* docTemplate = kind ? FindTemplate(*kind) : nullptr;
     if (docTemplate == nullptr) {
         prompts_.ShowMessage(CorvelText::kUnknownFileType);
         return OpenOutcome::kFailed;
     }
     OpenOutcome outcome = OpenOutcome::kFailed;
-    OpenDocumentFile(*docTemplate, path, !multiple, true, &outcome);
+    OpenDocumentFile(*docTemplate, path, !DocKindInfo(*kind).multiple, true, &outcome);
     if (outcome != OpenOutcome::kOpened) {
         return outcome;
     }
-    if (extension == ".rdr" && hooks_.linkReader) {
-        hooks_.linkReader(false);
+    if (kind == WkDocKind::Reader && hooks_.linkReader) {
+        hooks_.linkReader(*this, false);
     }
-    if (extension == ".trp" && !keepUnbound) {
+    if (kind == WkDocKind::Transponder && !keepUnbound) {
         BindTransponderToReader(*docTemplate);
     }
     return outcome;
 }
 
 bool CorvelApp::HasTypeFor(const std::string& path) const {
-    const ExtensionType* type = TypeOf(path);
-    return type != nullptr && FindTemplate(type->templateName) != nullptr;
+    const std::optional<WkDocKind> kind = DocKindOfPath(path);
+    return kind && FindTemplate(*kind) != nullptr;
 }
 
 void CorvelApp::OpenFromCommandLine(const std::string& path) {
-    // The shell's route: the template whose registered extension matches, in any case.
-    const std::string extension = LowerAscii(std::filesystem::path(path).extension().string());
-    for (const auto& docTemplate : templates_.All()) {
-        if (LowerAscii(docTemplate->DocString(WkDocTemplate::kFilterExt)) == extension) {
-            OpenDocumentFile(*docTemplate, path, false, true, nullptr);
-            return;
-        }
+    // The shell's route: the type by the extension as File > Open finds it, but nothing open
+    // is replaced.
+    const std::optional<WkDocKind> kind = DocKindOfPath(path);
+    if (WkDocTemplate* docTemplate = kind ? FindTemplate(*kind) : nullptr) {
+        OpenDocumentFile(*docTemplate, path, false, true, nullptr);
+        return;
     }
     prompts_.ShowMessage(std::string(CorvelText::kUnknownFileType) + "\n" + path);
 }
 
 void CorvelApp::OnFileNewProtocol() {
-    OpenDocumentByName("Prot", false, false);
+    NewDocument(WkDocKind::Protocol, false);
 }
 
 void CorvelApp::OnFileNewReader() {
-    if (OpenDocumentByName("Read", true, false) && hooks_.linkReader) {
-        hooks_.linkReader(true);
+    if (NewDocument(WkDocKind::Reader, false) && hooks_.linkReader) {
+        hooks_.linkReader(*this, true);
     }
 }
 
 void CorvelApp::OnFileNewTransponder() {
-    OpenDocumentByName("Trans", true, false);
+    NewDocument(WkDocKind::Transponder, false);
 }
 
 void CorvelApp::OnFileNewMacro() {
-    OpenDocumentByName("Macro", false, false);
+    NewDocument(WkDocKind::Macro, false);
 }
 
 bool CorvelApp::AppendToMacro(const std::string& protocol) {
-    WkDocTemplate* macro = FindTemplate("Macro");
+    WkDocTemplate* macro = FindTemplate(WkDocKind::Macro);
     if (macro == nullptr || !hooks_.appendToMacro) {
         prompts_.ShowMessage("No Template with Macro found !");
         return false;
@@ -711,29 +695,27 @@ void CorvelApp::OnOpenRecentFile(std::size_t index) {
 }
 
 bool CorvelApp::CanShowAutoAnswer() const {
-    return autoAnswer_ != nullptr && !autoAnswer_->IsOn();
+    return !autoAnswer_.IsOn();
 }
 
 bool CorvelApp::CanStopAutoAnswer() const {
-    return autoAnswer_ != nullptr && autoAnswer_->IsOn();
+    return autoAnswer_.IsOn();
 }
 
 void CorvelApp::OnShowAutoAnswer() {
     if (CanShowAutoAnswer()) {
-        autoAnswer_->Show();
+        autoAnswer_.Show();
     }
 }
 
 void CorvelApp::OnStopAutoAnswer() {
     if (CanStopAutoAnswer()) {
-        autoAnswer_->Stop();
+        autoAnswer_.Stop();
     }
 }
 
 void CorvelApp::RecentFilesChanged() {
-    if (frame_ != nullptr) {
-        frame_->RecentFilesChanged();
-    }
+    frame_->RecentFilesChanged();
 }
 
 namespace {

@@ -64,20 +64,19 @@ struct Bench {
     };
 
     Bench() {
-        app = std::make_unique<CorvelApp>(libs, prompts);
-        app->SetAutoAnswer(&autoAnswer);
         CorvelDocumentHooks hooks;
-        hooks.registerTemplates = [](WkTemplateList& list) {
+        hooks.registerTemplates = [](CorvelApp&, WkTemplateList& list) {
             list.Register(std::make_unique<WkDocTemplate>(
                 CorvelTemplates::kProtId, CorvelTemplates::kProt,
                 []() -> std::shared_ptr<WkDocument> { return std::make_shared<TextDoc>(); }));
         };
-        app->SetDocumentHooks(hooks);
+        app = std::make_unique<CorvelApp>(CorvelParts{
+            .libraries = libs, .prompts = prompts, .autoAnswer = autoAnswer, .hooks = hooks});
         bool started = app->InitInstance(
             [this]() -> WkFrameHost* {
                 frame = std::make_unique<CMainFrame>(*app);
                 frame->RegisterView(
-                    "Prot", [](const std::shared_ptr<WkDocument>&) { return new NoteView; });
+                    WkDocKind::Protocol, [](const std::shared_ptr<WkDocument>&) { return new NoteView; });
                 frame->resize(900, 600);
                 return frame.get();
             },

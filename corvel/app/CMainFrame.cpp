@@ -45,15 +45,24 @@ constexpr const char* kRecentSection = "Recent File List";
 constexpr int kRecentCapacity = 9;
 // The menus of the menu bar and the toolbar: the commands that stand there are the main
 // frame's.
-constexpr unsigned kFrameMenus = kMenuFile | kMenuFileNew | kMenuEdit | kMenuView |
-                                 kMenuOptions | kMenuWindow | kMenuHelp | kMenuToolbar;
+constexpr unsigned kFrameMenus = kMenuFile | kMenuFileNew | kMenuEdit | kMenuView | kMenuOptions |
+                                 kMenuWindow | kMenuHelp | kMenuToolbar;
 // The toolbar's buttons in order; 0 is a separator.
-constexpr int kToolBar[] = {
-    CommandId::kNewPopup,       0, CommandId::kFileOpen,       CommandId::kFileSave,
-    0,                          CommandId::kEditCut,           CommandId::kEditCopy,
-    CommandId::kEditPaste,      0,                             CommandId::kPrint,
-    0,                          CommandId::kShowAutoAnswer,    CommandId::kStopAutoAnswer,
-    0,                          CommandId::kComPort};
+constexpr int kToolBar[] = {CommandId::kNewPopup,
+                            0,
+                            CommandId::kFileOpen,
+                            CommandId::kFileSave,
+                            0,
+                            CommandId::kEditCut,
+                            CommandId::kEditCopy,
+                            CommandId::kEditPaste,
+                            0,
+                            CommandId::kPrint,
+                            0,
+                            CommandId::kShowAutoAnswer,
+                            CommandId::kStopAutoAnswer,
+                            0,
+                            CommandId::kComPort};
 
 } // namespace
 

@@ -14,9 +14,9 @@
 #include "WkQtText.h"
 #include "WkWindowCommands.h"
 
-#include <QMenu>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -138,4 +138,3 @@ void CMainFrame::ShowFileInfo() {
         dialog.exec();
     }
 }
-

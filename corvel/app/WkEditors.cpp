@@ -58,20 +58,24 @@ CorvelDocumentHooks EditorDocumentHooks() {
 }
 
 void RegisterEditorViews(CorvelApp& app, CMainFrame& frame) {
-    frame.RegisterView(WkDocKind::Reader, [](const std::shared_ptr<WkDocument>& document) -> QWidget* {
-        auto reader = std::dynamic_pointer_cast<WkReaderEditDoc>(document);
-        return reader ? new WkReaderEditView(reader) : nullptr;
-    });
-    frame.RegisterView(WkDocKind::Protocol, [&app](const std::shared_ptr<WkDocument>& document) -> QWidget* {
-        auto protocols = std::dynamic_pointer_cast<WkProtEditDoc>(document);
-        return protocols ? new WkProtEditView(app, protocols) : nullptr;
-    });
-    frame.RegisterView(WkDocKind::Macro, [&app](const std::shared_ptr<WkDocument>& document) -> QWidget* {
-        auto macro = std::dynamic_pointer_cast<WkMacroEditDoc>(document);
-        return macro ? new WkMacroEditView(app, macro) : nullptr;
-    });
-    frame.RegisterView(WkDocKind::Transponder, [](const std::shared_ptr<WkDocument>& document) -> QWidget* {
-        auto transponder = std::dynamic_pointer_cast<WkTransponderEditDoc>(document);
-        return transponder ? new WkTransponderEditView(transponder) : nullptr;
-    });
+    frame.RegisterView(WkDocKind::Reader,
+                       [](const std::shared_ptr<WkDocument>& document) -> QWidget* {
+                           auto reader = std::dynamic_pointer_cast<WkReaderEditDoc>(document);
+                           return reader ? new WkReaderEditView(reader) : nullptr;
+                       });
+    frame.RegisterView(WkDocKind::Protocol,
+                       [&app](const std::shared_ptr<WkDocument>& document) -> QWidget* {
+                           auto protocols = std::dynamic_pointer_cast<WkProtEditDoc>(document);
+                           return protocols ? new WkProtEditView(app, protocols) : nullptr;
+                       });
+    frame.RegisterView(WkDocKind::Macro,
+                       [&app](const std::shared_ptr<WkDocument>& document) -> QWidget* {
+                           auto macro = std::dynamic_pointer_cast<WkMacroEditDoc>(document);
+                           return macro ? new WkMacroEditView(app, macro) : nullptr;
+                       });
+    frame.RegisterView(
+        WkDocKind::Transponder, [](const std::shared_ptr<WkDocument>& document) -> QWidget* {
+            auto transponder = std::dynamic_pointer_cast<WkTransponderEditDoc>(document);
+            return transponder ? new WkTransponderEditView(transponder) : nullptr;
+        });
 }

@@ -27,32 +27,6 @@ namespace {
 // The reader library's callback carries no context; it reaches the one application here.
 std::atomic<CorvelApp*> gApplication{nullptr};
 
-// Before start-up there is no main window: a document made then gets no window and is
-// dropped, and there are no per-user settings.
-class NoFrame : public WkFrameHost {
-public:
-    bool CreateFrameFor(const std::shared_ptr<WkDocument>&) override { return false; }
-    void DestroyFrameOf(WkDocument&) override {}
-    void ActivateFrameOf(WkDocument&) override {}
-    void ShowMainWindow() override {}
-    std::vector<std::string> LoadRecentFiles() override { return {}; }
-    void SaveRecentFiles(const std::vector<std::string>&) override {}
-    void RecentFilesChanged() override {}
-};
-
-NoFrame gNoFrame;
-
-// The full path with symbolic links and "." and ".." resolved, so that one file has one name
-// whatever folder the program runs in.
-std::string CanonicalPath(const std::string& path) {
-    std::error_code error;
-    std::filesystem::path canonical = std::filesystem::weakly_canonical(path, error);
-    if (error) {
-        canonical = std::filesystem::absolute(path, error);
-    }
-    return error ? path : canonical.string();
-}
-
 // A failed open or save, with the document's reason when it has one.
 std::string WithFileError(const char* text, const WkDocument& document) {
     return document.FileError().empty() ? text : text + ("\n" + document.FileError());
@@ -63,16 +37,12 @@ std::string SaveQuestion(const WkDocument& document) {
     return "Save changes to " + document.SaveNameProposal() + "?";
 }
 
-std::string OpenFailedText(const std::string& path, const std::string& reason) {
-    return std::string(CorvelText::kOpenFailed) + "\n" + path + "\n" + reason;
-}
-
 } // namespace
 
 CorvelApp::CorvelApp(CorvelParts parts)
     : libraries_(parts.libraries), prompts_(parts.prompts), ports_(parts.ports),
       autoAnswer_(parts.autoAnswer), recovery_(parts.recovery), hooks_(std::move(parts.hooks)),
-      frame_(&gNoFrame) {}
+      libraryServices_(parts.libraries, parts.prompts), docs_(parts.prompts) {}
 
 CorvelApp::CorvelApp(WkLibraries& libraries, WkPrompts& prompts)
     : CorvelApp(CorvelParts{libraries, prompts}) {}
@@ -98,16 +68,16 @@ bool CorvelApp::InitInstance(const std::function<WkFrameHost*()>& createFrame,
     if (frame == nullptr) {
         return false;
     }
-    frame_ = frame;
-    recentFiles_.Assign(frame_->LoadRecentFiles());
+    docs_.SetFrame(*frame);
+    recentFiles_.Assign(frame->LoadRecentFiles());
     RecentFilesChanged();
     started_ = true;
 
     // 4. Show the main window.
-    frame_->ShowMainWindow();
+    frame->ShowMainWindow();
 
     // 5. Serial-port library gate, and warnings about older libraries.
-    if (!CheckLibraryVersions()) {
+    if (!libraryServices_.CheckVersions()) {
         return false;
     }
 
@@ -143,27 +113,12 @@ bool CorvelApp::InitInstance(const std::function<WkFrameHost*()>& createFrame,
 }
 
 void CorvelApp::RegisterTemplates() {
-    templates_.Register(std::make_unique<WkDocTemplate>(
+    docs_.Templates().Register(std::make_unique<WkDocTemplate>(
         CorvelTemplates::kLogId, CorvelTemplates::kLog,
         []() -> std::shared_ptr<WkDocument> { return std::make_shared<WkLogDoc>(); }));
     if (hooks_.registerTemplates) {
-        hooks_.registerTemplates(*this, templates_);
+        hooks_.registerTemplates(*this, docs_.Templates());
     }
-}
-
-bool CorvelApp::CheckLibraryVersions() {
-    const std::string sornVersion = libraries_.SornVersion();
-    if (MajorVersion(sornVersion) <= 1) {
-        prompts_.ShowMessage(CorvelText::kOldSorn);
-        return false;
-    }
-    if (IsOlderVersion(libraries_.VelkVersion(), CorvelText::kNeededVelkVersion)) {
-        prompts_.ShowMessage(CorvelText::kVelkWarning);
-    }
-    if (IsOlderVersion(sornVersion, CorvelText::kNeededSornVersion)) {
-        prompts_.ShowMessage(CorvelText::kSornWarning);
-    }
-    return true;
 }
 
 void CorvelApp::OfferRecoveredDocuments() {
@@ -209,13 +164,12 @@ bool CorvelApp::RequestExit() {
 }
 
 void CorvelApp::ExitWithoutQuestions() {
+    // Without recovery copies nothing is kept (see CorvelParts).
     if (recovery_ != nullptr) {
-        for (const auto& docTemplate : templates_.All()) {
-            for (const auto& document : docTemplate->Documents()) {
-                document->BeforeSaveQuestion();
-                if (document->IsModified()) {
-                    recovery_->Write(*document, docTemplate->DefaultExtension());
-                }
+        for (const auto& document : docs_.Documents()) {
+            document->BeforeSaveQuestion();
+            if (document->IsModified()) {
+                recovery_->Write(*document, document->Template()->DefaultExtension());
             }
         }
     }
@@ -240,7 +194,7 @@ void CorvelApp::ExitInstance() {
     libraries_.SetProtocolCallback(nullptr);
     CorvelApp* self = this;
     gApplication.compare_exchange_strong(self, nullptr);
-    frame_->SaveRecentFiles(recentFiles_.Entries());
+    docs_.Frame().SaveRecentFiles(recentFiles_.Entries());
 }
 
 void CorvelApp::ProtocolCallback(const char* text, int /*code*/) {
@@ -251,11 +205,11 @@ void CorvelApp::ProtocolCallback(const char* text, int /*code*/) {
 }
 
 WkDocTemplate* CorvelApp::FindTemplate(WkDocKind kind) const {
-    return ::FindTemplate(templates_, kind);
+    return ::FindTemplate(docs_.Templates(), kind);
 }
 
 WkDocTemplate* CorvelApp::FindTemplate(const std::string& name) const {
-    return templates_.Find(name);
+    return docs_.Templates().Find(name);
 }
 
 std::shared_ptr<WkLogDoc> CorvelApp::ProtocolWindowDocument() const {
@@ -298,58 +252,12 @@ bool CorvelApp::AppendToProtocolWindow(const std::string& text) {
     return log->Append(text, WkLinePort::Current());
 }
 
-int CorvelApp::CreateReaderObject(int portHandle) {
-    int reader = libraries_.NewReader(0);
-    if (reader < 1) {
-        char text[96];
-        std::snprintf(text, sizeof text, "Error! Could not create Reader-Object!\nErrorCode: %d",
-                      reader);
-        prompts_.ShowMessage(text);
-        return reader;
-    }
-    libraries_.SetReaderPara(reader, "PortHnd", std::to_string(portHandle));
-    libraries_.SetReaderPara(reader, "LogProt", "1");
-    libraries_.SetReaderPara(reader, "SendProtToApp", "0");
-    return reader;
-}
-
-int CorvelApp::SelectComPort() {
-    WkComPortChoice choice = WkComPortChoice::FromLibraries(libraries_);
-    if (std::optional<int> immediate = choice.ImmediateResult()) {
-        return *immediate;
-    }
-    return prompts_.SelectComPort(choice);
-}
-
 bool CorvelApp::IsAutoAnswerOn() const {
     return autoAnswer_.IsOn();
 }
 
 std::shared_ptr<WkDocument> CorvelApp::CreateNewDocument(WkDocTemplate& docTemplate) {
-    std::shared_ptr<WkDocument> document = docTemplate.CreateDocument();
-    if (!document || !document->OnNewDocument()) {
-        return nullptr;
-    }
-    document->SetTitle(docTemplate.NextDefaultTitle());
-    docTemplate.AddDocument(document);
-    if (!frame_->CreateFrameFor(document)) {
-        docTemplate.RemoveDocument(document.get());
-        document->OnCloseDocument();
-        return nullptr;
-    }
-    return document;
-}
-
-std::shared_ptr<WkDocument> CorvelApp::FindOpenDocument(const std::string& path) const {
-    for (const auto& docTemplate : templates_.All()) {
-        for (const auto& document : docTemplate->Documents()) {
-            if (!document->GetPathName().empty() &&
-                CanonicalPath(document->GetPathName()) == path) {
-                return document;
-            }
-        }
-    }
-    return nullptr;
+    return docs_.CreateNew(docTemplate);
 }
 
 std::shared_ptr<WkDocument> CorvelApp::OpenDocumentFile(WkDocTemplate& docTemplate,
@@ -359,61 +267,36 @@ std::shared_ptr<WkDocument> CorvelApp::OpenDocumentFile(WkDocTemplate& docTempla
     OpenOutcome ignored;
     OpenOutcome& result = outcome != nullptr ? *outcome : ignored;
     result = OpenOutcome::kFailed;
-    const std::string path = CanonicalPath(givenPath);
-    const auto rememberPath = [&] {
-        if (remember) {
-            recentFiles_.Add(path);
-            RecentFilesChanged();
-        }
-    };
-    if (std::shared_ptr<WkDocument> open = FindOpenDocument(path)) {
+    const std::string path = WkDocManager::CanonicalPath(givenPath);
+    std::shared_ptr<WkDocument> document = docs_.FindOpen(path);
+    if (document) {
         // A file is open once: its window comes to the front.
-        frame_->ActivateFrameOf(*open);
+        docs_.Frame().ActivateFrameOf(*document);
         result = OpenOutcome::kWasOpen;
-        rememberPath();
-        return open;
-    }
-    // A FIFO or a device is never read: the read could wait for ever.
-    if (std::optional<std::string> reason = UnreadableFileReason(path)) {
-        prompts_.ShowMessage(OpenFailedText(givenPath, *reason));
-        return nullptr;
-    }
-    std::shared_ptr<WkDocument> document = docTemplate.CreateDocument();
-    if (!document) {
-        return nullptr;
-    }
-    // The file is read before anything open is replaced, so a failed open changes nothing.
-    if (!document->OnOpenDocument(path)) {
-        // The document's own reason (another file type, a file cut short) when it gave one.
-        prompts_.ShowMessage(OpenFailedText(
-            givenPath, !document->FileError().empty()
-                           ? document->FileError()
-                           : "The file does not hold a " +
-                                 docTemplate.DocString(WkDocTemplate::kRegFileTypeName) + "."));
-        return nullptr;
-    }
-    if (replaceFirst) {
+    } else {
+        // The file is read before anything open is replaced, so a failed open changes nothing.
+        document = docs_.Read(docTemplate, givenPath, path);
+        if (!document) {
+            return nullptr;
+        }
         if (std::shared_ptr<WkDocument> open = docTemplate.FirstDocument();
-            open && !CloseDocument(open)) {
+            replaceFirst && open && !CloseDocument(open)) {
             document->OnCloseDocument();
             result = OpenOutcome::kCancelled;
             return nullptr;
         }
+        if (!docs_.Show(docTemplate, document, path)) {
+            return nullptr;
+        }
+        if (dynamic_cast<WkLogDoc*>(document.get()) != nullptr) {
+            ProtocolWindowOpened();
+        }
+        result = OpenOutcome::kOpened;
     }
-    document->SetPathName(path);
-    document->SetTitle(std::filesystem::path(path).filename().string());
-    document->SetModified(false);
-    docTemplate.AddDocument(document);
-    if (!frame_->CreateFrameFor(document)) {
-        docTemplate.RemoveDocument(document.get());
-        document->OnCloseDocument();
-        return nullptr;
+    if (remember) {
+        recentFiles_.Add(path);
+        RecentFilesChanged();
     }
-    if (dynamic_cast<WkLogDoc*>(document.get()) != nullptr) {
-        ProtocolWindowOpened();
-    }
-    result = OpenOutcome::kOpened;
-    rememberPath();
     return document;
 }
 
@@ -429,11 +312,7 @@ bool CorvelApp::CloseDocument(const std::shared_ptr<WkDocument>& document) {
 }
 
 void CorvelApp::CloseDocumentNow(const std::shared_ptr<WkDocument>& document) {
-    document->OnCloseDocument();
-    if (WkDocTemplate* docTemplate = document->Template()) {
-        docTemplate->RemoveDocument(document.get());
-    }
-    frame_->DestroyFrameOf(*document);
+    docs_.CloseNow(document);
 }
 
 bool CorvelApp::QueryCloseDocument(WkDocument& document) {
@@ -467,19 +346,15 @@ bool CorvelApp::RequestCloseDocument(const std::shared_ptr<WkDocument>& document
 }
 
 void CorvelApp::CloseAllDocuments() {
-    for (const auto& docTemplate : templates_.All()) {
-        for (const auto& document : docTemplate->Documents()) {
-            CloseDocumentNow(document);
-        }
+    for (const auto& document : docs_.Documents()) {
+        CloseDocumentNow(document);
     }
 }
 
 bool CorvelApp::SaveAllModified() {
-    for (const auto& docTemplate : templates_.All()) {
-        for (const auto& document : docTemplate->Documents()) {
-            if (!QueryCloseDocument(*document)) {
-                return false;
-            }
+    for (const auto& document : docs_.Documents()) {
+        if (!QueryCloseDocument(*document)) {
+            return false;
         }
     }
     return true;
@@ -499,7 +374,7 @@ bool CorvelApp::SaveDocument(WkDocument& document, bool askName) {
         }
         path = docTemplate ? docTemplate->WithDefaultExtension(*chosen) : *chosen;
     }
-    path = CanonicalPath(path);
+    path = WkDocManager::CanonicalPath(path);
     if (!document.Save(path)) {
         prompts_.ShowMessage(WithFileError(CorvelText::kSaveFailed, document));
         return false;
@@ -590,7 +465,7 @@ CorvelApp::OpenOutcome CorvelApp::OpenFile(const std::string& givenPath, bool ke
     std::string path = givenPath;
     if (path.empty()) {
         std::vector<std::string> filters;
-        for (const auto& docTemplate : templates_.All()) {
+        for (const auto& docTemplate : docs_.Templates().All()) {
             filters.push_back(docTemplate->FileFilter());
         }
         std::optional<std::string> chosen = prompts_.AskOpenFileOfTypes(filters);
@@ -715,27 +590,5 @@ void CorvelApp::OnStopAutoAnswer() {
 }
 
 void CorvelApp::RecentFilesChanged() {
-    frame_->RecentFilesChanged();
-}
-
-namespace {
-
-std::string VersionReport(const std::string& actual, const char* needed, const char* warning,
-                          const char* library) {
-    if (IsOlderVersion(actual, needed)) {
-        return std::string(warning) + "\n\nThe actual version number is:" + actual;
-    }
-    return std::string("The actual version number") + "\nof " + library + " is: " + actual;
-}
-
-} // namespace
-
-std::string CorvelApp::SornVersionReport() {
-    return VersionReport(libraries_.SornVersion(), CorvelText::kNeededSornVersion,
-                         CorvelText::kSornWarning, "SORN.DLL");
-}
-
-std::string CorvelApp::VelkVersionReport() {
-    return VersionReport(libraries_.VelkVersion(), CorvelText::kNeededVelkVersion,
-                         CorvelText::kVelkWarning, "VELK.DLL");
+    docs_.Frame().RecentFilesChanged();
 }

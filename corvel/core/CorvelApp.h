@@ -8,6 +8,8 @@
 
 #include "CorvelParts.h"
 #include "WkDocKind.h"
+#include "WkDocManager.h"
+#include "WkLibraryServices.h"
 #include "WkReaderChoice.h"
 #include "WkRecentFileList.h"
 #include "WkTemplateList.h"
@@ -95,10 +97,12 @@ public:
     WkDocTemplate* FindTemplate(WkDocKind kind) const;
     /// The template whose document name is `name` ("Log"); prefer the kind.
     WkDocTemplate* FindTemplate(const std::string& name) const;
-    int CreateReaderObject(int portHandle);
+    int CreateReaderObject(int portHandle) {
+        return libraryServices_.CreateReaderObject(portHandle);
+    }
     /// Any thread. True when the line reached the protocol window.
     bool AppendToProtocolWindow(const std::string& text);
-    int SelectComPort();
+    int SelectComPort() { return libraryServices_.SelectComPort(); }
     /// A new document of `kind`, replacing the open one of a kind that is open once; a new
     /// transponder is bound to a reader unless `keepUnbound`. True when it was created.
     bool NewDocument(WkDocKind kind, bool keepUnbound);
@@ -135,13 +139,13 @@ public:
     bool SaveDocument(WkDocument& document, bool askName);
 
     /// The About dialog's "Get Version" texts.
-    std::string SornVersionReport();
-    std::string VelkVersionReport();
+    std::string SornVersionReport() { return libraryServices_.SornVersionReport(); }
+    std::string VelkVersionReport() { return libraryServices_.VelkVersionReport(); }
 
     const std::filesystem::path& WorkingDirectory() const { return workingDirectory_; }
     const std::filesystem::path& SettingsPath() const { return settingsPath_; }
     WkRecentFileList& RecentFiles() { return recentFiles_; }
-    const WkTemplateList& Templates() const { return templates_; }
+    const WkTemplateList& Templates() const { return docs_.Templates(); }
     WkLibraries& Libraries() { return libraries_; }
     WkPrompts& UserPrompts() { return prompts_; }
     /// The first open protocol window's document, or none.
@@ -170,12 +174,8 @@ private:
     /// A new protocol window is open: readers whose hand-over was locked when the last one
     /// closed are logged again.
     void ProtocolWindowOpened();
-    /// The open document whose file has the canonical path `path`, or none.
-    std::shared_ptr<WkDocument> FindOpenDocument(const std::string& path) const;
     void OpenFromCommandLine(const std::string& path);
     void RegisterTemplates();
-    /// False when the serial-port library is too old to run with; warns of older versions.
-    bool CheckLibraryVersions();
     void BindTransponderToReader(WkDocTemplate& transTemplate);
     void RecentFilesChanged();
     void OfferRecoveredDocuments();
@@ -186,9 +186,8 @@ private:
     WkAutoAnswerControl& autoAnswer_;
     WkRecovery* recovery_; ///< optional, see CorvelParts
     CorvelDocumentHooks hooks_;
-    /// The main window from start-up on; before, a stand-in that makes no windows.
-    WkFrameHost* frame_;
-    WkTemplateList templates_;
+    WkLibraryServices libraryServices_;
+    WkDocManager docs_;
     WkRecentFileList recentFiles_{9};
     std::filesystem::path workingDirectory_;
     std::filesystem::path settingsPath_;

@@ -1,6 +1,7 @@
 #pragma once
 // Which of the main frame's commands are enabled (a command the active window lacks is
-// disabled, never hidden), and where the Window menu's commands put the document windows. Rectangles are in the workspace, whose top-left corner is 0, 0.
+// disabled, never hidden), and where the Window menu's commands put the document windows.
+// Rectangles are in the workspace, whose top-left corner is 0, 0.
 
 #include "WkViewCommand.h"
 #include "WkViewObserver.h"

@@ -136,8 +136,8 @@ TEST_F(StartupTest, OrderOfPortsAutoAnswerAndShutdown) {
     autoAnswer.log = &log;
     frame.recentStored = {"/tmp/a.log", "/tmp/b.rdr"};
     {
-        CorvelApp app({.libraries = libs, .prompts = prompts, .ports = keeper,
-                       .autoAnswer = autoAnswer});
+        CorvelApp app(
+            {.libraries = libs, .prompts = prompts, .ports = keeper, .autoAnswer = autoAnswer});
         ASSERT_TRUE(Start(app));
         EXPECT_EQ(app.SettingsPath(), std::filesystem::current_path() / "Corvel.ini");
         EXPECT_EQ(app.RecentFiles().Entries(), frame.recentStored);

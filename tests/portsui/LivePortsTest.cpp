@@ -77,10 +77,8 @@ private slots:
             LivePrompts& prompts;
             WkComPortManager& ports;
             WkAutoAnswer autoAnswer{app, sorn, prompts};
-            CorvelApp app{{.libraries = sorn,
-                           .prompts = prompts,
-                           .ports = ports,
-                           .autoAnswer = autoAnswer}};
+            CorvelApp app{
+                {.libraries = sorn, .prompts = prompts, .ports = ports, .autoAnswer = autoAnswer}};
         } parts{sorn, prompts, ports};
         CorvelApp& app = parts.app;
         std::unique_ptr<CMainFrame> frame;

@@ -25,6 +25,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QStatusBar>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QtTest>
@@ -75,8 +76,9 @@ struct Bench {
         bool started = app->InitInstance(
             [this]() -> WkFrameHost* {
                 frame = std::make_unique<CMainFrame>(*app);
-                frame->RegisterView(
-                    WkDocKind::Protocol, [](const std::shared_ptr<WkDocument>&) { return new NoteView; });
+                frame->RegisterView(WkDocKind::Protocol, [](const std::shared_ptr<WkDocument>&) {
+                    return new NoteView;
+                });
                 frame->resize(900, 600);
                 return frame.get();
             },
@@ -301,6 +303,30 @@ private slots:
         QCOMPARE(bench.View()->Lines(), lines);
         QCOMPARE(bench.View()->toPlainText(),
                  QString::fromStdString(lines[0] + "\n\n" + lines[2] + "\n"));
+    }
+
+    // No timer catches up later: a selection or a window switch enables the commands at once.
+    void commandsFollowTheSelectionAndTheActiveWindowAtOnce() {
+        Bench bench;
+        CMainFrame& frame = *bench.frame;
+        QAction* copy = frame.Action(CommandId::kEditCopy);
+        QAction* print = frame.Action(CommandId::kPrint);
+        QVERIFY(bench.app->AppendToProtocolWindow("12/07/26 13:00:00.000  >>  04 00 65 61 "));
+        QTRY_COMPARE(bench.View()->Table()->model()->rowCount(), 1);
+        frame.MdiArea()->setActiveSubWindow(frame.ProtocolFrame());
+        QVERIFY(print->isEnabled());
+        QVERIFY(!copy->isEnabled());
+        bench.View()->Table()->selectRow(0);
+        QVERIFY(copy->isEnabled());
+        bench.View()->Table()->clearSelection();
+        QVERIFY(!copy->isEnabled());
+
+        bench.app->OnFileNewProtocol(); // its view can copy, not print
+        QVERIFY(copy->isEnabled());
+        QVERIFY(!print->isEnabled());
+        frame.MdiArea()->setActiveSubWindow(frame.ProtocolFrame());
+        QVERIFY(!copy->isEnabled());
+        QVERIFY(print->isEnabled());
     }
 
     void editorWindowClosesThroughTheSaveQuestionAndDrivesTheCommands() {

@@ -1,7 +1,5 @@
 #include "CMainFrame.h"
 
-#include "CAboutDlg.h"
-#include "CFileInfoDlg.h"
 #include "CStdChildFrame.h"
 #include "CorvelApp.h"
 #include "WkCommandTable.h"
@@ -26,14 +24,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QPageSetupDialog>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
-#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 #include <algorithm>

@@ -1,7 +1,6 @@
 #include "CorvelApp.h"
 
 #include "WkAutoAnswerControl.h"
-#include "WkComPortChoice.h"
 #include "WkComPortManager.h"
 #include "WkDocTemplate.h"
 #include "WkDocument.h"
@@ -10,17 +9,13 @@
 #include "WkLinePort.h"
 #include "WkLogDoc.h"
 #include "WkLogLineFrame.h"
-#include "WkOpenCheck.h"
 #include "WkPortKeeper.h"
 #include "WkPrompts.h"
 #include "WkRecovery.h"
 #include "WkStdDoc.h"
-#include "WkVersionText.h"
 
 #include <algorithm>
-#include <array>
 #include <atomic>
-#include <cstdio>
 
 namespace {
 

@@ -50,13 +50,7 @@ std::shared_ptr<WkDocument> WkDocManager::CreateNew(WkDocTemplate& docTemplate) 
         return nullptr;
     }
     document->SetTitle(docTemplate.NextDefaultTitle());
-    docTemplate.AddDocument(document);
-    if (!frame_->CreateFrameFor(document)) {
-        docTemplate.RemoveDocument(document.get());
-        document->OnCloseDocument();
-        return nullptr;
-    }
-    return document;
+    return Attach(docTemplate, document) ? document : nullptr;
 }
 
 std::shared_ptr<WkDocument> WkDocManager::FindOpen(const std::string& path) const {
@@ -97,6 +91,10 @@ bool WkDocManager::Show(WkDocTemplate& docTemplate, const std::shared_ptr<WkDocu
     document->SetPathName(path);
     document->SetTitle(std::filesystem::path(path).filename().string());
     document->SetModified(false);
+    return Attach(docTemplate, document);
+}
+
+bool WkDocManager::Attach(WkDocTemplate& docTemplate, const std::shared_ptr<WkDocument>& document) {
     docTemplate.AddDocument(document);
     if (!frame_->CreateFrameFor(document)) {
         docTemplate.RemoveDocument(document.get());

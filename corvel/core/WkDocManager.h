@@ -49,6 +49,10 @@ public:
     static std::string CanonicalPath(const std::string& path);
 
 private:
+    /// Lists `document` with its template and gives it a window; false (and the document
+    /// closed) when it gets none.
+    bool Attach(WkDocTemplate& docTemplate, const std::shared_ptr<WkDocument>& document);
+
     Prompts& prompts_;
     WkTemplateList templates_;
     WkFrameHost* frame_;

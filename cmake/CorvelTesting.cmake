@@ -29,12 +29,18 @@ function(corvel_add_subdirectories)
     endforeach()
 endfunction()
 
-# Lets a test or benchmark start the kestra-sim program: the SimProcess helper and its folder,
-# the program's path compiled in as KESTRA_SIM_PATH, and the program built first.
+# Lets a test or benchmark start the kestra-sim program: the SimProcess helper (a library
+# compiled once for all of them) and its folder, the program's path compiled in as
+# KESTRA_SIM_PATH, and the program built first.
 function(corvel_use_kestra_sim target)
-    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/sim/SimProcess.cpp)
-    target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/sim)
-    target_link_libraries(${target} PRIVATE kestra_sim_core)
-    target_compile_definitions(${target} PRIVATE KESTRA_SIM_PATH="$<TARGET_FILE:kestra-sim>")
+    if(NOT TARGET corvel_simprocess)
+        add_library(corvel_simprocess STATIC ${PROJECT_SOURCE_DIR}/tests/sim/SimProcess.cpp)
+        target_include_directories(corvel_simprocess PUBLIC ${PROJECT_SOURCE_DIR}/tests/sim)
+        target_link_libraries(corvel_simprocess PUBLIC kestra_sim_core)
+        target_compile_definitions(corvel_simprocess
+                                   PUBLIC KESTRA_SIM_PATH="$<TARGET_FILE:kestra-sim>")
+        add_dependencies(corvel_simprocess kestra-sim)
+    endif()
+    target_link_libraries(${target} PRIVATE corvel_simprocess)
     add_dependencies(${target} kestra-sim)
 endfunction()

@@ -1,7 +1,8 @@
 // The protocol window at ten million lines, without its widgets: lines appended through the
 // document from the window's own thread, taken in batches as the event loop takes them and
 // followed by the rows the table shows. Append rate at the start and at the end, memory per
-// line, and the time of one filter change over all of them.
+// line, and the time of one filter change over all of them. Then a long .log opened: lines a
+// second and the peak memory of the loading against the store it gives.
 
 #include "WkLogDoc.h"
 #include "WkLogRows.h"
@@ -11,7 +12,9 @@
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <malloc.h>
 #include <thread>
 #include <unistd.h>
 
@@ -131,6 +134,61 @@ void BM_TenMillionLines(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * total);
 }
 BENCHMARK(BM_TenMillionLines)->Arg(10 * kMillion)->Iterations(1)->Unit(benchmark::kSecond);
+
+long PeakResidentBytes() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            return std::stol(line.substr(6)) * 1024;
+        }
+    }
+    return 0;
+}
+
+// Opening a long .log: the file is written here in pieces (as the window saves it), then
+// read into a new document. Lines a second, the store's size after loading and the peak
+// resident memory the loading added.
+void BM_OpenLog(benchmark::State& state) {
+    const long total = state.range(0);
+    const std::string path = "/tmp/corvel-open-bench-" + std::to_string(getpid()) + ".log";
+    {
+        std::ofstream out(path, std::ios::binary);
+        Traffic traffic;
+        std::string piece = RtfStart(WkLogFont{});
+        for (long i = 0; i < total; ++i) {
+            AppendRtfUtf8Line(piece, traffic.Line(i));
+            if (piece.size() > (1 << 16)) {
+                out << piece;
+                piece.clear();
+            }
+        }
+        out << piece << kRtfEnd;
+    }
+    for (auto _ : state) {
+        // Memory an earlier benchmark freed goes back to the system, and the peak so far is
+        // forgotten: what counts is the loading's.
+        malloc_trim(0);
+        std::ofstream("/proc/self/clear_refs") << "5";
+        const long before = benchsupport::ResidentBytes();
+        WkLogDoc doc;
+        doc.SetLineLimit(0);
+        const auto start = std::chrono::steady_clock::now();
+        const bool opened = doc.OnOpenDocument(path);
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        const double storeBytes = static_cast<double>(benchsupport::ResidentBytes() - before);
+        state.counters["lines_per_s"] = static_cast<double>(doc.Store().Size()) / took.count();
+        state.counters["file_MB"] = static_cast<double>(std::filesystem::file_size(path)) / 1e6;
+        state.counters["store_MB"] = storeBytes / 1e6;
+        state.counters["peak_added_MB"] = static_cast<double>(PeakResidentBytes() - before) / 1e6;
+        state.counters["peak_over_store"] =
+            static_cast<double>(PeakResidentBytes() - before) / storeBytes;
+        if (!opened || doc.Store().Size() != static_cast<std::uint64_t>(total)) {
+            state.SkipWithError("the file did not open to its lines");
+        }
+    }
+    std::filesystem::remove(path);
+}
+BENCHMARK(BM_OpenLog)->Arg(4600000)->Iterations(1)->Unit(benchmark::kSecond);
 
 } // namespace
 

@@ -6,6 +6,7 @@
 #include "WkLogDoc.h"
 #include "WkLogLineFrame.h"
 #include "WkLogTableModel.h"
+#include "WkLogViewFeed.h"
 #include "WkQtText.h"
 #include "WkReaderCommandTable.h"
 
@@ -30,12 +31,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <set>
-#include <thread>
 
 namespace {
 constexpr double kTwipsPerPoint = 20.0;
-// The window's own lines are taken in batches at most this long after the first of them.
-constexpr int kBatchMs = 10;
 constexpr double kPrintMarginMillimetres = 720 / 1440.0 * 25.4;
 constexpr const char* kLineLimitKey = "ProtocolWindow/LineLimit";
 // What the decoded columns are made wide enough for, in the window's font (or their titles,
@@ -91,17 +89,34 @@ WkLogView::WkLogView(std::shared_ptr<WkLogDoc> document, QWidget* parent)
     layout->addWidget(table_, 1);
     BuildContextMenu();
 
-    drainTimer_ = new QTimer(this);
-    drainTimer_->setSingleShot(true);
-    drainTimer_->setInterval(kBatchMs);
-    connect(drainTimer_, &QTimer::timeout, this, &WkLogView::DrainNow);
     ApplyFont(document_->Font());
-    document_->AttachSink(this, std::this_thread::get_id());
+    feed_ = std::make_unique<WkLogViewFeed>(document_, *model_);
+    // The view follows new lines only while it shows the last row. Rows taken are drawn, and
+    // followed, at most once a batch time: the window's own lines go in one by one, and
+    // drawing the table costs far more than taking a row.
+    redrawTimer_ = new QTimer(this);
+    redrawTimer_->setSingleShot(true);
+    redrawTimer_->setInterval(WkLogDoc::kBatchTime);
+    connect(redrawTimer_, &QTimer::timeout, this, [this] {
+        if (following_) {
+            table_->scrollToBottom();
+        }
+        table_->setUpdatesEnabled(true);
+    });
+    connect(feed_.get(), &WkLogViewFeed::RowsAboutToBeTaken, this, [this] {
+        if (redrawTimer_->isActive()) {
+            return;
+        }
+        const QScrollBar* bar = table_->verticalScrollBar();
+        following_ = bar->value() >= bar->maximum();
+        table_->setUpdatesEnabled(false);
+        redrawTimer_->start();
+    });
+    connect(feed_.get(), &WkLogViewFeed::RowsTaken, this, &WkLogView::ShowPorts);
 }
 
-WkLogView::~WkLogView() {
-    document_->DetachSink();
-}
+// The feed (a member) detaches from the document before the model (a child) goes.
+WkLogView::~WkLogView() = default;
 
 void WkLogView::BuildFilterBar() {
     // Two rows, the filters and the search, so that a window of half the screen shows all.
@@ -190,7 +205,7 @@ void WkLogView::BuildContextMenu() {
         if (prompts_ != nullptr &&
             WkLogCommands(*document_, model_->Rows()).ChooseLineLimit(*prompts_)) {
             QSettings().setValue(kLineLimitKey, static_cast<qulonglong>(document_->LineLimit()));
-            TakeNewRows();
+            feed_->TakeRows();
         }
     });
     addToMacroAction_ = AddCommandEntry(*contextMenu_, kLogAddToMacro, this, [this] {
@@ -251,21 +266,6 @@ void WkLogView::SetPlainText(bool plain) {
     }
 }
 
-void WkLogView::AppendLines(const std::vector<std::string>& /*lines*/) {
-    TakeNewRows();
-}
-
-void WkLogView::TakeNewRows() {
-    // The view follows new lines only while it shows the last row.
-    QScrollBar* bar = table_->verticalScrollBar();
-    const bool atEnd = bar->value() >= bar->maximum();
-    model_->Refresh();
-    ShowPorts();
-    if (atEnd) {
-        table_->scrollToBottom();
-    }
-}
-
 void WkLogView::ShowPorts() {
     const std::vector<int>& ports = document_->Store().Ports();
     const bool several = ports.size() > 1;
@@ -284,21 +284,6 @@ void WkLogView::ShowPorts() {
         port_->addItem(QString("Port %1").arg(port), port);
     }
     port_->setCurrentIndex(std::max(0, port_->findData(chosen)));
-}
-
-void WkLogView::RequestDrain(bool callerWaits) {
-    // Called with the document locked: only post or arm the timer. A request without a
-    // waiting caller comes from this thread, which owns the timer.
-    if (callerWaits) {
-        QMetaObject::invokeMethod(this, "DrainNow", Qt::QueuedConnection);
-    } else if (!drainTimer_->isActive()) {
-        drainTimer_->start();
-    }
-}
-
-void WkLogView::DrainNow() {
-    drainTimer_->stop();
-    document_->Drain();
 }
 
 std::vector<std::string> WkLogView::Lines() const {

@@ -5,7 +5,6 @@
 // (WkLogRows, WkLogCommands).
 
 #include "WkDocumentView.h"
-#include "WkLogSink.h"
 #include "WkRtfText.h"
 
 #include <QWidget>
@@ -13,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class WkLogDoc;
 class WkLogTableModel;
@@ -25,8 +25,9 @@ class QMenu;
 class QPrinter;
 class QTableView;
 class QTimer;
+class WkLogViewFeed;
 
-class WkLogView : public QWidget, public WkLogSink, public WkDocumentView {
+class WkLogView : public QWidget, public WkDocumentView {
     Q_OBJECT
 public:
     /// Attaches itself to `document` and shows the lines it holds.
@@ -41,9 +42,6 @@ public:
     /// `action`; the entry is there while an action is set and enabled on lines that hold a
     /// frame.
     void SetAddToMacro(std::function<bool(const std::string& line)> action);
-
-    void AppendLines(const std::vector<std::string>& lines) override;
-    void RequestDrain(bool callerWaits) override;
 
     /// Every line kept, the marker line first.
     std::vector<std::string> Lines() const;
@@ -77,15 +75,11 @@ public slots:
     /// Puts the text of the selected rows on the clipboard.
     void copy();
 
-private slots:
-    void DrainNow();
-
 private:
     void BuildFilterBar();
     void BuildContextMenu();
     void ApplyFilter();
     void Find(bool forward);
-    void TakeNewRows();
     /// The port column and the port filter, while lines of more than one port are kept.
     void ShowPorts();
 
@@ -105,5 +99,7 @@ private:
     QAction* addToMacroAction_ = nullptr;
     std::function<bool(const std::string&)> addToMacro_;
     std::optional<std::uint64_t> menuRow_; ///< the row the context menu was opened on
-    QTimer* drainTimer_;
+    std::unique_ptr<WkLogViewFeed> feed_;
+    QTimer* redrawTimer_;
+    bool following_ = true;
 };

@@ -241,10 +241,14 @@ std::vector<WkPortUser> CorvelApp::PortUsers() const {
 
 bool CorvelApp::AppendToProtocolWindow(const std::string& text) {
     std::shared_ptr<WkLogDoc> log = ProtocolWindowDocument();
-    if (!log) {
-        return false;
-    }
-    return log->Append(text, WkLinePort::Current());
+    return log && log->Append(text, WkLinePort::Current());
+}
+
+bool CorvelApp::AppendReceivedToProtocolWindow(WkPackedTime time,
+                                               std::vector<std::vector<std::uint8_t>>& pieces,
+                                               bool silent, int port) {
+    std::shared_ptr<WkLogDoc> log = ProtocolWindowDocument();
+    return log && log->AppendReceived(time, pieces, silent, port);
 }
 
 bool CorvelApp::IsAutoAnswerOn() const {

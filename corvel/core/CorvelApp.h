@@ -10,6 +10,7 @@
 #include "WkDocKind.h"
 #include "WkDocManager.h"
 #include "WkLibraryServices.h"
+#include "WkProtocolLine.h"
 #include "WkReaderChoice.h"
 #include "WkRecentFileList.h"
 #include "WkTemplateList.h"
@@ -100,8 +101,13 @@ public:
     int CreateReaderObject(int portHandle) {
         return libraryServices_.CreateReaderObject(portHandle);
     }
-    /// Any thread. True when the line reached the protocol window.
+    /// Any thread. True when the line reached the protocol window (from another thread than
+    /// the window's: its queue).
     bool AppendToProtocolWindow(const std::string& text);
+    /// The auto-answer lines of `pieces` received at `time` (WkLogDoc::AppendReceived).
+    bool AppendReceivedToProtocolWindow(WkPackedTime time,
+                                        std::vector<std::vector<std::uint8_t>>& pieces, bool silent,
+                                        int port);
     int SelectComPort() { return libraryServices_.SelectComPort(); }
     /// A new document of `kind`, replacing the open one of a kind that is open once; a new
     /// transponder is bound to a reader unless `keepUnbound`. True when it was created.

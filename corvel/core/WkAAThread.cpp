@@ -96,20 +96,18 @@ int WkAAThread::Port() const {
     return port_;
 }
 
-std::string WkAAThread::BuildLine(const unsigned char* bytes, int count) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
+namespace {
+
+// The time stamp of now, as protocol lines carry it.
+WkPackedTime Now() {
     char stamp[kTimeStampSize + 8] = {};
     MakeTimeStamp(stamp, true);
-    std::string line = stamp;
-    line += "  <<  ";
-    line.reserve(line.size() + 3 * static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        line += kDigits[bytes[i] >> 4];
-        line += kDigits[bytes[i] & 0x0F];
-        line += ' ';
-    }
-    return line;
+    WkPackedTime time = 0;
+    ParseTimeStamp(stamp, time);
+    return time;
 }
+
+} // namespace
 
 void WkAAThread::Run() {
     std::vector<unsigned char> buffer(kReceiveSize);
@@ -141,23 +139,19 @@ void WkAAThread::Run() {
 
         // A receive function that claims more than it was given is held to the buffer.
         const int count = std::min(receive_(port, buffer.data(), kReceiveSize), kReceiveSize);
-        const std::vector<WkAutoAnswerFrames::Piece> pieces =
+        std::vector<WkAutoAnswerFrames::Piece> pieces =
             count >= 1 ? frames.Add(buffer.data(), count) : frames.Gap();
         if (!pieces.empty()) {
-            std::vector<std::string> lines;
-            for (const auto& piece : pieces) {
-                lines.push_back(BuildLine(piece.data(), static_cast<int>(piece.size())));
-            }
+            const WkPackedTime time = Now();
+            const std::size_t lines = pieces.size();
             std::lock_guard delivering(deliverMutex_);
             lock.lock();
             const bool wanted = enabled_ && !quit_ && run_ == run;
             lock.unlock();
-            for (const std::string& line : lines) {
-                if (!wanted) {
-                    break;
-                }
-                deliver_(line);
-                ++delivered_;
+            if (wanted) {
+                // A call that filled the buffer ends in the middle of a burst.
+                deliver_(time, pieces, count < kReceiveSize);
+                delivered_ += lines;
             }
         }
         if (count < 1 && count != kNothingReceived) {

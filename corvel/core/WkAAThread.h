@@ -1,8 +1,9 @@
 #pragma once
 // The auto-answer reception worker: while enabled it reads one port and hands what arrives,
-// time-stamped and in hex, to a delivery function: one line per frame, or per burst of bytes
-// that form no frame (WkAutoAnswerFrames). While the port's device is away it asks only a few
-// times a second, and goes on by itself when the device is back.
+// with its time, to a delivery function: one line per frame, or per burst of bytes that form
+// no frame (WkAutoAnswerFrames), the lines of one receive call in one delivery. While the
+// port's device is away it asks only a few times a second, and goes on by itself when the device is
+// back.
 //
 // The worker waits at a gate while it is disabled, so Enable and Disable take the place of
 // resuming and suspending a thread. It is stopped by a flag and joined; the longest wait for
@@ -11,6 +12,8 @@
 // Enable, Disable and Quit belong to one owning thread (the user-interface thread); the
 // receive and delivery functions run on the worker.
 
+#include "WkProtocolLine.h"
+
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -18,22 +21,27 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 class WkAAThread {
 public:
     /// Bytes of one receive call: > 0 received, -1030 when nothing came within the port's
     /// time-out, another value for a failure (after which the worker pauses briefly).
     using ReceiveFunction = std::function<int(int port, unsigned char* buffer, int size)>;
-    /// Takes one finished line; its result is not used.
-    using DeliverFunction = std::function<bool(const std::string& line)>;
+    /// Takes the pieces of one receive call, in order, each the bytes of one line, and the
+    /// time they came; it may take the pieces away. `silent`: the line fell silent after
+    /// them (more bytes at once are not expected). Its result is not used.
+    using DeliverFunction = std::function<bool(
+        WkPackedTime time, std::vector<std::vector<std::uint8_t>>& pieces, bool silent)>;
     /// Tells, on the worker, that reception has stopped after a Disable.
     using StoppedFunction = std::function<void()>;
     /// Work the owner does while it waits for the worker (for example serving the window
     /// that a delivery is waiting for).
     using PumpFunction = std::function<void()>;
 
-    /// Bytes asked of one receive call: the longest line carries this many.
-    static constexpr int kReceiveSize = 1024;
+    /// Bytes asked of one receive call: a terminal's whole input queue, so that a burst of
+    /// frames comes in one call (a frame is split between calls only by a longer burst).
+    static constexpr int kReceiveSize = 4096;
 
     WkAAThread(ReceiveFunction receive, DeliverFunction deliver, StoppedFunction stopped = {});
     /// Quits without pumping.
@@ -60,9 +68,6 @@ public:
     int Port() const;
     /// Lines delivered so far.
     std::uint64_t Delivered() const { return delivered_.load(); }
-
-    /// "MM/DD/YY HH:MM:SS.mmm  <<  " and "%02X " for each byte, with the time stamp of now.
-    static std::string BuildLine(const unsigned char* bytes, int count);
 
 private:
     void Run();

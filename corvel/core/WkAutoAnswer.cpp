@@ -24,9 +24,9 @@ bool WkAutoAnswer::Create() {
         [this](int port, unsigned char* buffer, int size) {
             return access_.Receive(port, buffer, size);
         },
-        [this](const std::string& line) {
-            const WkLinePort port(watchedPortNumber_.load());
-            return app_.AppendToProtocolWindow(line);
+        [this](WkPackedTime time, std::vector<std::vector<std::uint8_t>>& pieces, bool silent) {
+            return app_.AppendReceivedToProtocolWindow(time, pieces, silent,
+                                                       watchedPortNumber_.load());
         },
         [this] {
             if (stoppedNotice_) {
@@ -41,7 +41,7 @@ bool WkAutoAnswer::Create() {
 }
 
 void WkAutoAnswer::ServeProtocolWindow() {
-    // A line from the worker waits until this thread has put it into the window.
+    // Lines of the worker that wait in the window's queue go in.
     if (std::shared_ptr<WkLogDoc> log = app_.ProtocolWindowDocument()) {
         log->Drain();
     }
@@ -80,6 +80,8 @@ void WkAutoAnswer::Stop() {
     on_ = false;
     if (thread_) {
         thread_->Disable([this] { ServeProtocolWindow(); });
+        // Lines received before the Stop are in the window when it returns, none after.
+        ServeProtocolWindow();
     }
 }
 

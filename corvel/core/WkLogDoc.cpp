@@ -2,12 +2,14 @@
 
 #include "WkAtomicFile.h"
 #include "WkLogSink.h"
+#include "WkRtfReader.h"
 
 #include <fstream>
-#include <iterator>
 
 namespace {
 constexpr const char* kFramePrefix = "ProtocolWindow";
+// A .log is read and written in pieces of this size.
+constexpr std::size_t kFilePieceBytes = 1 << 16;
 } // namespace
 
 WkLogDoc::WkLogDoc() : info_(kInfoStringCount) {
@@ -56,80 +58,128 @@ void WkLogDoc::DetachSink() {
 }
 
 void WkLogDoc::DropPendingLocked() {
-    for (Pending& p : pending_) {
-        if (p.state != nullptr) {
-            *p.state = LineState::kDropped;
-        }
-    }
     pending_.clear();
     drainRequested_ = false;
-    urgentDrainRequested_ = false;
-    consumed_.notify_all();
+    urgentRequested_ = false;
+    queuedByOthers_ = false;
+    consumed_.notify_all(); // senders waiting for room give up
 }
 
 bool WkLogDoc::Append(const std::string& line, int port) {
+    return Take([&] { pending_.push_back({line, {}, 0, port}); }, false);
+}
+
+bool WkLogDoc::AppendReceived(WkPackedTime time, std::vector<std::vector<std::uint8_t>>& pieces,
+                              bool silent, int port) {
+    return Take(
+        [&] {
+            for (std::vector<std::uint8_t>& piece : pieces) {
+                pending_.push_back({{}, std::move(piece), time, port});
+            }
+        },
+        silent);
+}
+
+template <typename Push> bool WkLogDoc::Take(Push push, bool settled) {
     std::unique_lock lock(mutex_);
     if (closing_ || sink_ == nullptr) {
         return false;
     }
-    const bool uiThread = std::this_thread::get_id() == uiThread_;
-    LineState state = LineState::kQueued;
-    pending_.push_back({line, port, uiThread ? nullptr : &state});
-    // A caller that waits must not sit behind a drain that was asked for at leisure.
-    if (!drainRequested_ || (!uiThread && !urgentDrainRequested_)) {
-        drainRequested_ = true;
-        urgentDrainRequested_ = urgentDrainRequested_ || !uiThread;
-        sink_->RequestDrain(!uiThread);
-    }
-    if (uiThread) {
-        // The window's own thread goes on at once; its lines join the queue in order and go
-        // into the window together a few milliseconds later, which keeps the cost per line
-        // small however often the thread serves its events.
+    if (std::this_thread::get_id() == uiThread_) {
+        // Lines queued before go in first: the window keeps the order in which lines came.
+        push();
+        DrainLocked(lock);
         return true;
     }
-    consumed_.wait(lock, [&] { return state != LineState::kQueued; });
-    return state == LineState::kShown;
-}
-
-void WkLogDoc::Drain() {
-    std::unique_lock lock(mutex_);
-    DrainLocked(lock);
-}
-
-void WkLogDoc::DrainLocked(std::unique_lock<std::mutex>& lock) {
-    drainRequested_ = false;
-    urgentDrainRequested_ = false;
-    if (pending_.empty() || sink_ == nullptr) {
-        return;
-    }
-    std::vector<Pending> batch;
-    batch.swap(pending_);
-    WkLogSink* sink = sink_;
-    // The view is only detached on this thread, so it stays valid without the lock; callers
-    // of the batch keep waiting until their lines are in.
-    lock.unlock();
-    std::vector<std::string> lines;
-    lines.reserve(batch.size());
-    for (Pending& p : batch) {
-        store_.Append(p.line, p.port);
-        lines.push_back(std::move(p.line));
-    }
-    if (!stream_.Write(lines)) {
-        unsavedLines_ += lines.size();
-    }
-    sink->AppendLines(lines);
-    lock.lock();
-    for (Pending& p : batch) {
-        if (p.state != nullptr) {
-            *p.state = LineState::kShown;
+    // The window's thread is far behind: wait for room rather than hold ever more lines.
+    while (pending_.size() >= kMostQueued) {
+        if (!urgentRequested_) {
+            drainRequested_ = urgentRequested_ = true;
+            sink_->RequestDrain(true);
+        }
+        consumed_.wait(lock);
+        if (closing_ || sink_ == nullptr) {
+            return false;
         }
     }
+    push();
+    queuedByOthers_ = true;
+    lastQueued_ = std::chrono::steady_clock::now();
+    lastSettled_ = settled;
+    // A full batch goes in at once, and so do lines after which nothing comes when the
+    // window took none for a batch's time (a burst of frames: waiting gains nothing then).
+    const bool now =
+        pending_.size() >= kBatchLines || (settled && lastQueued_ - lastDrain_ >= kBatchTime);
+    if (now ? !urgentRequested_ : !drainRequested_) {
+        drainRequested_ = true;
+        urgentRequested_ = urgentRequested_ || now;
+        sink_->RequestDrain(now);
+    }
+    return true;
+}
+
+bool WkLogDoc::Drain() {
+    std::unique_lock lock(mutex_);
+    // Lines of other threads came a moment ago, and their sender did not say it was done:
+    // more are likely on the way.
+    const bool coming = queuedByOthers_ && !lastSettled_ &&
+                        std::chrono::steady_clock::now() - lastQueued_ < kBatchTime / 2;
+    if (!DrainLocked(lock)) {
+        return false;
+    }
+    if (coming && sink_ != nullptr && !closing_) {
+        // The view takes the next batch after the same few milliseconds, without their
+        // senders waking this thread again.
+        drainRequested_ = true;
+        sink_->RequestDrain(false);
+    }
+    return true;
+}
+
+bool WkLogDoc::DrainLocked(std::unique_lock<std::mutex>& lock) {
+    drainRequested_ = false;
+    urgentRequested_ = false;
+    queuedByOthers_ = false;
+    if (pending_.empty() || sink_ == nullptr) {
+        return false;
+    }
+    taking_.swap(pending_);
+    lastDrain_ = std::chrono::steady_clock::now();
+    WkLogSink* sink = sink_;
     consumed_.notify_all();
+    // The view is only detached on this thread, so it stays valid without the lock; other
+    // threads queue their next lines meanwhile.
+    lock.unlock();
+    const bool texts = stream_.IsOpen() || sink->WantsLineText();
+    for (Entry& entry : taking_) {
+        if (entry.time != 0) {
+            store_.AppendAutoAnswer(entry.time, entry.bytes, entry.port);
+            if (texts) {
+                AppendProtocolLine(WkLineKind::kAutoAnswer, entry.time, 0, entry.bytes,
+                                   texts_.emplace_back());
+            }
+        } else {
+            store_.Append(entry.text, entry.port);
+            if (texts) {
+                texts_.push_back(std::move(entry.text));
+            }
+        }
+    }
+    if (!stream_.Write(texts_)) {
+        unsavedLines_ += taking_.size();
+    }
+    sink->AppendLines(texts_);
+    taking_.clear();
+    texts_.clear();
+    lock.lock();
+    return true;
 }
 
 void WkLogDoc::BeginClose() {
-    std::lock_guard lock(mutex_);
-    closing_ = true;
+    std::unique_lock lock(mutex_);
+    closing_ = true; // lines from now on are refused
+    // Lines handed over before still go in (and into the file that is logged to).
+    DrainLocked(lock);
     DropPendingLocked();
 }
 
@@ -143,14 +193,20 @@ bool WkLogDoc::OnOpenDocument(const std::filesystem::path& path) {
     if (!in) {
         return false;
     }
-    std::string rtf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::optional<std::string> text = ReadRtfUtf8Text(rtf);
-    if (!text) {
-        return false;
-    }
+    // The file goes into the store a line at a time as it is read: a long log is never held
+    // whole, as bytes or as text. A file that turns out not to be rich text leaves nothing.
     store_.Clear();
-    for (const std::string& line : SplitTextLines(*text)) {
-        store_.Append(line);
+    WkRtfReader reader(WkRtfReader::Encoding::kUtf8,
+                       [this](std::string_view line, bool) { store_.Append(line); });
+    std::string piece(kFilePieceBytes, '\0');
+    bool rtf = true;
+    while (rtf && in) {
+        in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+        rtf = reader.Feed(std::string_view(piece.data(), static_cast<std::size_t>(in.gcount())));
+    }
+    if (!rtf || in.bad() || !reader.Finish()) {
+        store_.Clear();
+        return false;
     }
     unsavedLines_ = 0;
     return true;
@@ -159,12 +215,11 @@ bool WkLogDoc::OnOpenDocument(const std::filesystem::path& path) {
 bool WkLogDoc::OnSaveDocument(const std::filesystem::path& path) {
     Drain(); // lines still queued belong to the text being saved
     // The text goes out in pieces: a long log is never held in memory twice.
-    constexpr std::size_t kPieceBytes = 1 << 16;
     const auto produce = [this](const WkFileWriter& write) {
         std::string piece = RtfStart(font_);
         const bool all = store_.ForEachLine([&](std::string_view line) {
             AppendRtfUtf8Line(piece, line);
-            if (piece.size() < kPieceBytes) {
+            if (piece.size() < kFilePieceBytes) {
                 return true;
             }
             const bool written = write(piece);

@@ -1,16 +1,21 @@
 #pragma once
 // The protocol window's document: the running log of protocol lines.
 //
-// Lines come from any thread. The view is touched only on the user-interface thread: a line
-// from another thread is queued, the view is asked to drain the queue, and the caller waits
-// until its line is in the window (or was dropped because the window closes). The line
-// travels with the request, so lines of concurrent callers never mix and each appears once.
+// Lines come from any thread; the store and the view are touched only on the user-interface
+// thread. That thread's own lines (a reader command's request and answer) go in at once, so
+// they are in the window when the command returns. Lines of other threads are queued and
+// taken in batches: the first line of a batch asks the view to drain within a few
+// milliseconds, a full batch asks for it at once, and while lines keep coming the view drains
+// again after the same time without being asked, so a flood costs one wake-up per batch, not
+// per line, and a burst of frames one. A sender waits only while the queue is full. Each line
+// travels whole, and the queue keeps every thread's lines in their order.
 
 #include "WkDocument.h"
 #include "WkLogFileStream.h"
 #include "WkLogStore.h"
 #include "WkRtfText.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -50,14 +55,27 @@ public:
     /// Disconnects the view (user-interface thread); queued lines are dropped.
     void DetachSink();
 
-    /// Appends one line (without line end) from any thread. Another thread waits until the
-    /// line is in the window; the user-interface thread queues it for its next Drain. Returns
-    /// false when the line was dropped (no view, or the window is closing).
-    /// `port` is the number of the serial port the line came through, 0 when not known.
+    /// Lines of other threads are taken at most this long after the first of a batch.
+    static constexpr std::chrono::milliseconds kBatchTime{10};
+    /// Lines of other threads taken by one drain at most before it is asked for at once.
+    static constexpr std::size_t kBatchLines = 1024;
+    /// Lines of other threads queued at most; a sender waits while this many wait.
+    static constexpr std::size_t kMostQueued = 64 * 1024;
+
+    /// Appends one line (without line end) from any thread: on the user-interface thread it
+    /// is in the window when this returns, from another thread it is queued. Returns false
+    /// when the line was dropped (no view, or the window is closing). `port` is the number of
+    /// the serial port the line came through, 0 when not known.
     bool Append(const std::string& line, int port = 0);
+    /// Appends, as Append does, an auto-answer line for each piece received at `time` (not
+    /// 0); the store keeps them without their text being made. The pieces are taken.
+    /// `silent`: the line fell silent after them; when the window took no lines for a batch's
+    /// time, they go in at once rather than after it.
+    bool AppendReceived(WkPackedTime time, std::vector<std::vector<std::uint8_t>>& pieces,
+                        bool silent, int port = 0);
     /// User-interface thread: moves every queued line into the store (and the file that is
-    /// logged to), then tells the view.
-    void Drain();
+    /// logged to), then tells the view. False when no line was queued.
+    bool Drain();
 
     /// User-interface thread: the lines of the window.
     const WkLogStore& Store() const { return store_; }
@@ -76,8 +94,8 @@ public:
     bool IsLoggingToFile() const { return stream_.IsOpen(); }
     const std::filesystem::path& LogFilePath() const { return stream_.Path(); }
 
-    /// User-interface thread: from now on lines are dropped; queued lines are dropped and
-    /// their callers released.
+    /// User-interface thread: from now on lines are dropped; lines queued before go in, and
+    /// senders waiting for room are released.
     void BeginClose();
     bool IsClosing() const;
 
@@ -94,13 +112,17 @@ public:
     void OnCloseDocument() override;
 
 private:
-    enum class LineState { kQueued, kShown, kDropped };
-    struct Pending {
-        std::string line;
-        int port;
-        LineState* state; // the waiting caller's, null for the user-interface thread's own
+    /// A queued line: its text, or the bytes of an auto-answer line and their time.
+    struct Entry {
+        std::string text;
+        std::vector<std::uint8_t> bytes;
+        WkPackedTime time = 0; ///< not 0: an auto-answer line of `bytes`
+        int port = 0;
     };
-    void DrainLocked(std::unique_lock<std::mutex>& lock);
+    /// Queues the entries `push` adds to the queue; the user-interface thread's own go in at
+    /// once. `settled`: the sender expects no more lines at once.
+    template <typename Push> bool Take(Push push, bool settled);
+    bool DrainLocked(std::unique_lock<std::mutex>& lock);
     void DropPendingLocked();
 
     std::string plainTitle_;
@@ -115,7 +137,13 @@ private:
     WkLogSink* sink_ = nullptr;
     std::thread::id uiThread_;
     bool closing_ = false;
-    bool drainRequested_ = false;
-    bool urgentDrainRequested_ = false; // a blocked caller waits for the requested drain
-    std::vector<Pending> pending_;
+    bool drainRequested_ = false;  // the view will drain without a further request
+    bool urgentRequested_ = false; // ... and was asked to do so at once
+    bool queuedByOthers_ = false;  // lines of other threads came since the last drain
+    std::chrono::steady_clock::time_point lastQueued_; // the last line of another thread
+    bool lastSettled_ = false; // ... and its sender expected no more at once
+    std::chrono::steady_clock::time_point lastDrain_;
+    std::vector<Entry> pending_;
+    std::vector<Entry> taking_;      // the batch being moved in, kept for its capacity
+    std::vector<std::string> texts_; // its lines' texts, for the file and a sink that wants them
 };

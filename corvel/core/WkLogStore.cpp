@@ -68,7 +68,20 @@ void WkLogStore::Append(std::string_view line, int port) {
     const bool exact =
         AppendProtocolLine(parts_.kind, parts_.time, parts_.code, parts_.bytes, rendered_) &&
         rendered_ == line;
+    Add(parts_, exact ? std::nullopt : std::optional<std::string_view>(line), port);
+}
 
+void WkLogStore::AppendAutoAnswer(WkPackedTime time, std::span<const std::uint8_t> bytes,
+                                  int port) {
+    parts_.kind = WkLineKind::kAutoAnswer;
+    parts_.time = time;
+    parts_.code = 0;
+    parts_.bytes.assign(bytes.begin(), bytes.end());
+    Add(parts_, std::nullopt, port);
+}
+
+void WkLogStore::Add(const WkProtocolLine& parts, std::optional<std::string_view> verbatim,
+                     int port) {
     if (chunks_.empty() || chunks_.back()->count == kChunkLines) {
         std::size_t reserve = kFirstArenaBytes;
         if (!chunks_.empty()) {
@@ -77,14 +90,15 @@ void WkLogStore::Append(std::string_view line, int port) {
         } else {
             chunkBase_ = end_;
         }
-        chunks_.push_back(std::make_unique<Chunk>());
+        // Every field of a line is written when the line is added: no need to clear them first.
+        chunks_.push_back(std::make_unique_for_overwrite<Chunk>());
         chunks_.back()->offset[0] = 0;
         chunks_.back()->arena.reserve(reserve);
     }
     Chunk& chunk = *chunks_.back();
     const std::size_t i = chunk.count;
-    chunk.time[i] = parts_.time;
-    chunk.code[i] = parts_.code;
+    chunk.time[i] = parts.time;
+    chunk.code[i] = parts.code;
     chunk.port[i] = static_cast<std::uint16_t>(std::clamp(port, 0, 0xFFFF));
     if (const auto at = std::lower_bound(ports_.begin(), ports_.end(), port);
         port > 0 && (at == ports_.end() || *at != port)) {
@@ -92,17 +106,17 @@ void WkLogStore::Append(std::string_view line, int port) {
     }
     chunk.partner[i] = 0;
     chunk.flags[i] =
-        static_cast<std::uint8_t>(static_cast<std::uint8_t>(parts_.kind) | (exact ? 0 : kVerbatim) |
-                                  (LineIsError(parts_) ? kError : 0));
-    if (exact) {
-        chunk.arena.insert(chunk.arena.end(), parts_.bytes.begin(), parts_.bytes.end());
+        static_cast<std::uint8_t>(static_cast<std::uint8_t>(parts.kind) |
+                                  (verbatim ? kVerbatim : 0) | (LineIsError(parts) ? kError : 0));
+    if (verbatim) {
+        chunk.arena.insert(chunk.arena.end(), verbatim->begin(), verbatim->end());
     } else {
-        chunk.arena.insert(chunk.arena.end(), line.begin(), line.end());
+        chunk.arena.insert(chunk.arena.end(), parts.bytes.begin(), parts.bytes.end());
     }
     chunk.offset[i + 1] = static_cast<std::uint32_t>(chunk.arena.size());
     ++chunk.count;
     const LineId id = end_++;
-    Pair(id, parts_, chunk.port[i]);
+    Pair(id, parts, chunk.port[i]);
     DropOverLimit();
 }
 

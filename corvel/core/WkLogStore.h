@@ -34,6 +34,9 @@ public:
     /// Appends one line, without its line end. `port` is the number of the serial port it
     /// came through, 0 when that is not known.
     void Append(std::string_view line, int port = 0);
+    /// Appends the auto-answer line of `bytes` (not empty) received at `time` through `port`:
+    /// the line "MM/DD/YY HH:MM:SS.mmm  <<  " with "%02X " per byte, without making its text.
+    void AppendAutoAnswer(WkPackedTime time, std::span<const std::uint8_t> bytes, int port = 0);
     void Clear();
 
     /// The limit of a new store: about 35 MB of lines, so that an auto-answer flood cannot
@@ -113,6 +116,8 @@ private:
         std::size_t index;
     };
 
+    /// Adds the line of `parts`, kept as `verbatim` when that is given.
+    void Add(const WkProtocolLine& parts, std::optional<std::string_view> verbatim, int port);
     Where Find(LineId id) const;
     std::span<const std::uint8_t> Stored(const Where& at) const;
     /// The line's frame, or its request's for a line without a frame of its own.

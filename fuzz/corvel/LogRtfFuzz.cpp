@@ -1,5 +1,7 @@
-// The RTF reader on any bytes, and the round trips: lines the writer writes, 8-bit or UTF-8,
-// the reader reads back as the same lines, and Latin-1 text gives the same file either way.
+// The RTF reader on any bytes, whole or in pieces, and the round trips: lines the writer
+// writes, 8-bit or UTF-8, the reader reads back as the same lines, and Latin-1 text gives the
+// same file either way.
+#include "WkRtfReader.h"
 #include "WkRtfText.h"
 
 #include <cstdint>
@@ -81,6 +83,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (std::optional<std::string> text = ReadRtfText(input)) {
         const std::vector<std::string> lines = SplitTextLines(*text);
         Check(SplitTextLines(ReadRtfText(WriteRtfLines(lines, font)).value()) == lines);
+    }
+    // A file read in pieces (as a long .log is) reads as the whole does.
+    if (!input.empty()) {
+        const std::size_t piece = 1 + data[0] % 16;
+        std::string text;
+        WkRtfReader reader(WkRtfReader::Encoding::kUtf8, [&](std::string_view line, bool ended) {
+            text.append(line);
+            text += ended ? "\n" : "";
+        });
+        bool read = true;
+        for (std::size_t at = 0; at < input.size() && read; at += piece) {
+            read = reader.Feed(std::string_view(input).substr(at, piece));
+        }
+        read = read && reader.Finish();
+        const std::optional<std::string> whole = ReadRtfUtf8Text(input);
+        Check(read == whole.has_value() && (!read || text == *whole));
     }
     if (std::optional<std::string> text = ReadRtfUtf8Text(input)) {
         Check(IsUtf8(*text));

@@ -1,6 +1,7 @@
 #include "WkLogDoc.h"
 #include "AppFakes.h"
 #include "CorvelApp.h"
+#include "WkAAThread.h"
 #include "WkLogSink.h"
 
 #include <gtest/gtest.h>
@@ -48,11 +49,18 @@ public:
             ++count_;
         }
     }
-    void RequestDrain(bool) override {
-        // Called with the document's lock held: only flag the request.
+    void RequestDrain(bool now) override {
+        // Called with the document's lock held: only flag the request. A drain that is not
+        // asked for at once waits a few milliseconds, as the view's timer does.
         std::lock_guard lock(mutex_);
         drainRequested_ = true;
+        drainNow_ = drainNow_ || now;
+        ++requests_;
         wake_.notify_all();
+    }
+    std::size_t Requests() {
+        std::lock_guard lock(mutex_);
+        return requests_;
     }
 
     /// Runs `work` on the user-interface thread and waits for it.
@@ -84,7 +92,11 @@ private:
                 continue;
             }
             if (drainRequested_) {
-                drainRequested_ = false;
+                if (!drainNow_) {
+                    wake_.wait_for(lock, std::chrono::milliseconds(2),
+                                   [this] { return stop_ || drainNow_ || work_; });
+                }
+                drainRequested_ = drainNow_ = false;
                 lock.unlock();
                 doc_.Drain();
                 lock.lock();
@@ -108,6 +120,8 @@ private:
     bool running_ = false;
     bool stop_ = false;
     bool drainRequested_ = false;
+    bool drainNow_ = false;
+    std::size_t requests_ = 0;
     std::function<void()> work_;
     std::string text_;
     std::size_t count_ = 0;
@@ -119,14 +133,11 @@ std::string LineOf(int thread, int index) {
 
 } // namespace
 
-TEST(WkLogDoc, ThreeThreadsAppendEveryLineOnceAndWhole) {
+TEST(WkLogDoc, ThreeThreadsAndTheAutoAnswerWorkerAppendEveryLineOnceAndWhole) {
     WkLogDoc doc;
     ThreadedSink sink(doc);
     constexpr int kThreads = 3;
-    // Every line is a round trip to the window's thread. Far more lines keep both processors
-    // busy with wake-ups for seconds, and the kernel then holds the terminal traffic of
-    // tests running beside this one for as long.
-    constexpr int kLines = 10000;
+    constexpr int kLines = 20000;
     std::vector<std::thread> writers;
     std::atomic<int> refused{0};
     for (int t = 0; t < kThreads; ++t) {
@@ -138,6 +149,28 @@ TEST(WkLogDoc, ThreeThreadsAppendEveryLineOnceAndWhole) {
             }
         });
     }
+    // The auto-answer worker hands over the frames of each receive call at once: one frame
+    // of 05 00 11 00 <n> per call, the last byte counting the calls.
+    constexpr int kFrames = 2000;
+    std::atomic<int> received{0};
+    WkAAThread worker(
+        [&](int, unsigned char* buffer, int) {
+            const int n = received.load();
+            if (n == kFrames) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                return -1030;
+            }
+            const unsigned char frame[] = {0x05, 0x00, 0x11, static_cast<unsigned char>(n),
+                                           static_cast<unsigned char>(0x14 ^ n)};
+            std::copy(std::begin(frame), std::end(frame), buffer);
+            ++received;
+            return 5;
+        },
+        [&](WkPackedTime time, auto& pieces, bool silent) {
+            return doc.AppendReceived(time, pieces, silent, 7);
+        });
+    ASSERT_TRUE(worker.Start());
+    worker.Enable(1);
     // The user-interface thread logs its own lines meanwhile.
     sink.RunOnUi([&] {
         for (int i = 0; i < 1000; ++i) {
@@ -147,31 +180,47 @@ TEST(WkLogDoc, ThreeThreadsAppendEveryLineOnceAndWhole) {
     for (auto& w : writers) {
         w.join();
     }
-    sink.Stop();
+    while (worker.Delivered() < kFrames) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    sink.RunOnUi([&] { worker.Quit([&] { doc.Drain(); }); });
+    sink.RunOnUi([&] { doc.Drain(); });
     EXPECT_EQ(refused.load(), 0);
-    ASSERT_EQ(sink.Count(), static_cast<std::size_t>(kThreads * kLines + 1000));
+    ASSERT_EQ(sink.Count(), static_cast<std::size_t>(kThreads * kLines + 1000 + kFrames));
+    // Batches, not a wake-up per line (a request per drain at most, one drain per 2 ms).
+    EXPECT_LT(sink.Requests(), sink.Count() / 4);
+    sink.Stop();
 
     // Every line exactly once, whole, and each thread's lines in its own order.
     std::vector<int> next(10, 0);
+    int frames = 0;
     std::size_t start = 0;
     const std::string& text = sink.Text();
-    std::size_t lines = 0;
     while (start < text.size()) {
-        std::size_t end = text.find("\r\n", start);
+        const std::size_t end = text.find("\r\n", start);
         ASSERT_NE(end, std::string::npos);
-        std::string line = text.substr(start, end - start);
-        ASSERT_GE(line.size(), 2u);
-        int thread = line[1] - '0';
-        ASSERT_TRUE(thread >= 0 && thread <= 9) << line;
-        ASSERT_EQ(line, LineOf(thread, next[thread])) << "at line " << lines;
-        ++next[thread];
-        ++lines;
+        const std::string line = text.substr(start, end - start);
         start = end + 2;
+        if (line.find("  <<  05 00 11 ") != std::string::npos) {
+            char tail[16];
+            std::snprintf(tail, sizeof tail, "%02X %02X ", frames & 0xFF, (0x14 ^ frames) & 0xFF);
+            ASSERT_EQ(line.substr(line.size() - 6), tail) << line;
+            ++frames;
+            continue;
+        }
+        ASSERT_GE(line.size(), 2u);
+        const int thread = line[1] - '0';
+        ASSERT_TRUE(thread >= 0 && thread <= 9) << line;
+        ASSERT_EQ(line, LineOf(thread, next[thread]));
+        ++next[thread];
     }
     for (int t = 0; t < kThreads; ++t) {
         EXPECT_EQ(next[t], kLines);
     }
     EXPECT_EQ(next[9], 1000);
+    EXPECT_EQ(frames, kFrames);
+    // The frames keep the port they came through; the other lines name none.
+    EXPECT_EQ(doc.Store().Ports(), std::vector<int>{7});
 }
 
 TEST(WkLogDoc, LinesDuringCloseAreDroppedAndCallersReleased) {
@@ -259,12 +308,7 @@ TEST(WkLogDoc, SavedFileReopensWithTheSameLines) {
         for (const auto& line : lines) {
             EXPECT_TRUE(doc.Append(line));
         }
-        // The window's own lines arrive when its thread drains the queue.
-        EXPECT_TRUE(sink.lines.empty());
-        doc.Drain();
         EXPECT_EQ(sink.lines, lines);
-        EXPECT_TRUE(doc.Append("saved without a drain of its own"));
-        lines.push_back("saved without a drain of its own");
         ASSERT_TRUE(doc.OnSaveDocument(path));
         doc.DetachSink();
     }
@@ -334,6 +378,9 @@ TEST(WkLogDoc, SavedAndStreamedFilesMatchTheReferenceBytes) {
     }
     ASSERT_TRUE(doc.OnSaveDocument(dir / "saved.log"));
     EXPECT_EQ(ReadFile(dir / "saved.log"), reference);
+    WkLogDoc kept; // the kept file opens to its lines
+    ASSERT_TRUE(kept.OnOpenDocument(CORVEL_TEST_DATA "/ProtocolLines.log"));
+    EXPECT_EQ(kept.Lines(), lines);
     EXPECT_EQ(ReadFile(dir / "streamed.log"), reference);
     doc.StopLogToFile();
     doc.Append("after the stop");
@@ -364,39 +411,86 @@ TEST(WkLogDoc, SavedAndStreamedFilesMatchTheReferenceBytes) {
     std::filesystem::remove_all(dir);
 }
 
-TEST(WkLogDoc, WaitingCallerIsNotLeftBehindALeisurelyDrain) {
-    // Records the drain requests; a second thread plays the reader library's callback.
-    class RequestSink : public ListSink {
-    public:
-        std::mutex mutex;
-        std::vector<bool> requests;
-        void RequestDrain(bool callerWaits) override {
-            std::lock_guard lock(mutex);
-            requests.push_back(callerWaits);
-        }
-        std::vector<bool> Requests() {
-            std::lock_guard lock(mutex);
-            return requests;
-        }
-    };
+namespace {
+
+// Records the drain requests and drains only when the test says so.
+class RequestSink : public ListSink {
+public:
+    void RequestDrain(bool now) override {
+        std::lock_guard lock(mutex);
+        requests.push_back(now);
+    }
+    std::vector<bool> Requests() {
+        std::lock_guard lock(mutex);
+        return requests;
+    }
+    std::mutex mutex;
+    std::vector<bool> requests;
+};
+
+} // namespace
+
+TEST(WkLogDoc, OwnLinesGoInAtOnceOtherThreadsLinesInBatches) {
     WkLogDoc doc;
     RequestSink sink;
     doc.AttachSink(&sink, std::this_thread::get_id());
-    EXPECT_TRUE(doc.Append("own line 1"));
-    EXPECT_TRUE(doc.Append("own line 2")); // the first request covers it
-    EXPECT_EQ(sink.Requests(), (std::vector<bool>{false}));
+    const auto fromAnotherThread = [&](int count, const std::string& text) {
+        std::thread([&] {
+            for (int i = 0; i < count; ++i) {
+                EXPECT_TRUE(doc.Append(text));
+            }
+        }).join();
+    };
+    // Frames after which the line fell silent, with the window idle: taken at once.
+    std::thread([&] {
+        std::vector<std::vector<std::uint8_t>> pieces{{0x04, 0x00, 0x11, 0x15}};
+        EXPECT_TRUE(doc.AppendReceived(1, pieces, true));
+    }).join();
+    EXPECT_EQ(sink.Requests(), (std::vector<bool>{true}));
+    EXPECT_TRUE(doc.Drain());
+    sink.lines.clear();
+    sink.requests.clear();
 
-    std::atomic<bool> shown{false};
-    std::thread library([&] { shown = doc.Append("library line"); });
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (sink.Requests().size() < 2 && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::yield();
+    fromAnotherThread(2, "queued");
+    EXPECT_TRUE(sink.lines.empty());
+    EXPECT_EQ(sink.Requests(), (std::vector<bool>{false})); // one request for the batch
+    // A line of the window's own thread is in when Append returns, after the queued ones.
+    EXPECT_TRUE(doc.Append("own"));
+    EXPECT_EQ(sink.lines, (std::vector<std::string>{"queued", "queued", "own"}));
+
+    // A full batch asks for a drain at once.
+    fromAnotherThread(static_cast<int>(WkLogDoc::kBatchLines), "batch");
+    EXPECT_EQ(sink.Requests(), (std::vector<bool>{false, false, true}));
+    EXPECT_TRUE(doc.Drain());
+    EXPECT_EQ(sink.lines.size(), 3 + WkLogDoc::kBatchLines);
+    // (While lines keep coming the view drains again by itself: no request follows a drain
+    // that found nothing.)
+    const std::size_t requests = sink.Requests().size();
+    EXPECT_FALSE(doc.Drain());
+    EXPECT_EQ(sink.Requests().size(), requests);
+    doc.DetachSink();
+}
+
+TEST(WkLogDoc, ASenderWaitingForRoomIsReleasedByTheClose) {
+    WkLogDoc doc;
+    RequestSink sink; // never drains by itself
+    doc.AttachSink(&sink, std::this_thread::get_id());
+    std::atomic<std::size_t> accepted{0};
+    std::atomic<bool> lastTaken{true};
+    std::thread sender([&] {
+        while (accepted < WkLogDoc::kMostQueued && doc.Append("line")) {
+            ++accepted;
+        }
+        lastTaken = doc.Append("waits for room"); // the queue is full
+    });
+    while (accepted < WkLogDoc::kMostQueued) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    EXPECT_EQ(sink.Requests(), (std::vector<bool>{false, true}));
-    doc.Drain();
-    library.join();
-    EXPECT_TRUE(shown);
-    EXPECT_EQ(sink.lines, (std::vector<std::string>{"own line 1", "own line 2", "library line"}));
+    doc.BeginClose();
+    sender.join();
+    EXPECT_FALSE(lastTaken);
+    // What was handed over before the close went in.
+    EXPECT_EQ(doc.Store().Size(), WkLogDoc::kMostQueued);
     doc.DetachSink();
 }
 

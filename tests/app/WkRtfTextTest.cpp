@@ -1,4 +1,5 @@
 #include "WkRtfText.h"
+#include "WkRtfReader.h"
 
 #include <gtest/gtest.h>
 
@@ -86,4 +87,37 @@ TEST(WkRtfUnicode, ProtocolLinesGiveTheFileTheEarlierWriterSaved) {
                             std::istreambuf_iterator<char>());
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(WriteRtfUtf8Lines(lines, WkLogFont{}), saved);
+}
+
+// A long .log is read in pieces: a piece may end inside any control word, symbol or group.
+TEST(WkRtfReader, PiecesOfAnySizeReadAsTheWhole) {
+    std::ifstream log(CORVEL_TEST_DATA "/ProtocolLines.log", std::ios::binary);
+    std::string rtf((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+    rtf.insert(rtf.size() - 2, "{\\*\\unknown x}\\'e4\\u8364?{\\uc2\\u-10179??\\u-8704??}"
+                               "{\\pict\\bin3 }}}}\\tab\\line last");
+    const auto read = [&](std::size_t piece) {
+        std::vector<std::string> lines;
+        WkRtfReader reader(WkRtfReader::Encoding::kUtf8, [&](std::string_view line, bool ended) {
+            lines.push_back(std::string(line) + (ended ? "|" : ""));
+        });
+        for (std::size_t at = 0; at < rtf.size(); at += piece) {
+            EXPECT_TRUE(reader.Feed(std::string_view(rtf).substr(at, piece)));
+        }
+        EXPECT_TRUE(reader.Finish());
+        return lines;
+    };
+    const std::vector<std::string> whole = read(rtf.size());
+    ASSERT_GT(whole.size(), 10u);
+    EXPECT_EQ(whole[whole.size() - 2], "\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80\t|");
+    EXPECT_EQ(whole.back(), "last");
+    for (std::size_t piece : {1, 2, 3, 7}) {
+        EXPECT_EQ(read(piece), whole) << piece;
+    }
+    // Bytes that are not rich text are refused with their first piece; a file cut short
+    // at its end.
+    WkRtfReader text(WkRtfReader::Encoding::kUtf8, [](std::string_view, bool) {});
+    EXPECT_FALSE(text.Feed("plain words"));
+    WkRtfReader cut(WkRtfReader::Encoding::kUtf8, [](std::string_view, bool) {});
+    EXPECT_TRUE(cut.Feed("{\\rtf1 a\\'"));
+    EXPECT_FALSE(cut.Finish());
 }

@@ -85,9 +85,12 @@ private:
 
 class Lines {
 public:
-    bool Add(const std::string& line) {
+    // The lines as the protocol window shows them.
+    bool Add(WkPackedTime time, const std::vector<std::vector<std::uint8_t>>& pieces) {
         std::lock_guard lock(mutex_);
-        lines_.push_back(line);
+        for (const auto& piece : pieces) {
+            AppendProtocolLine(WkLineKind::kAutoAnswer, time, 0, piece, lines_.emplace_back());
+        }
         changed_.notify_all();
         return true;
     }
@@ -111,9 +114,10 @@ protected:
     FedPort port;
     Lines lines;
     std::atomic<int> stopped{0};
-    WkAAThread thread{[this](int p, unsigned char* b, int s) { return port.Receive(p, b, s); },
-                      [this](const std::string& line) { return lines.Add(line); },
-                      [this] { ++stopped; }};
+    WkAAThread thread{
+        [this](int p, unsigned char* b, int s) { return port.Receive(p, b, s); },
+        [this](WkPackedTime time, auto& pieces, bool) { return lines.Add(time, pieces); },
+        [this] { ++stopped; }};
 };
 
 // Polls `done` until it holds or `limit` has passed; the limit is only reached when a test fails.
@@ -129,14 +133,6 @@ template <typename Done> bool WaitUntil(Done done, std::chrono::milliseconds lim
 }
 
 const std::regex kLine(R"(\d\d/\d\d/\d\d \d\d:\d\d:\d\d\.\d{3}  <<  ((?:[0-9A-F]{2} )+))");
-
-TEST(AAThreadLine, TimeStampMarkAndOneHexGroupPerByte) {
-    const unsigned char bytes[] = {0x0B, 0x00, 0x11, 0xA5, 0xFF};
-    std::smatch match;
-    const std::string line = WkAAThread::BuildLine(bytes, 5);
-    ASSERT_TRUE(std::regex_match(line, match, kLine)) << line;
-    EXPECT_EQ(match[1], "0B 00 11 A5 FF ");
-}
 
 // LEN, the bytes given and the XOR checksum.
 std::vector<unsigned char> Framed(std::vector<unsigned char> body) {
@@ -170,21 +166,44 @@ TEST_F(AAThread, BytesAreCutIntoFramesAndBursts) {
     const auto split = Framed({0x00, 0x11, 0x01, 0x02, 0x03, 0x04});
     port.Push({split.begin(), split.begin() + 4}); // one frame over two receives
     port.Push({split.begin() + 4, split.end()});
-    port.Push({0x01, 0x02, 0x03}); // no LEN: bare data
-    std::vector<unsigned char> longest(1024);
-    for (std::size_t i = 0; i < longest.size(); ++i) {
-        longest[i] = static_cast<unsigned char>(i);
-    }
-    port.Push(longest);
-    port.Push({0x09, 0x00, 0x11}); // a LEN whose frame never completes: the gap ends it
+    port.Push({0x01, 0x02, 0x03});                     // no LEN: bare data
+    const std::vector<unsigned char> bare(1500, 0x01); // bare data: lines of 1024 bytes at most
+    port.Push(bare);
+    // A burst that begins with the rest of a frame whose start was flushed: frames are read
+    // again from where two of them follow each other.
+    std::vector<unsigned char> rest = {0x02, 0x03, 0x04, 0x05, 0x18};
+    rest.insert(rest.end(), a.begin(), a.end());
+    rest.insert(rest.end(), b.begin(), b.end());
+    port.Push(rest);
+    // The start of a frame whose rest an exchange on the port took: the next call's frames
+    // do not finish it, it stands alone and they are read whole.
+    port.Push({0x0B, 0x00, 0x11});
+    port.Push(a);
+    port.Push(b);
+    // The same when the line falls silent before the bytes reach the promised length.
+    port.Push({0x0B, 0x00});
+    port.Push(c);
     ASSERT_TRUE(thread.Start());
     thread.Enable(7);
-    ASSERT_TRUE(lines.WaitFor(7));
+    ASSERT_TRUE(lines.WaitFor(15));
     std::this_thread::sleep_for(60ms); // nothing more comes: empty receive calls add no line
     thread.Disable();
     const std::vector<std::string> all = lines.All();
-    const std::vector<std::string> expected = {Hex(a),      Hex(b),       Hex(c),     Hex(split),
-                                               "01 02 03 ", Hex(longest), "09 00 11 "};
+    const std::vector<std::string> expected = {Hex(a),
+                                               Hex(b),
+                                               Hex(c),
+                                               Hex(split),
+                                               "01 02 03 ",
+                                               Hex({bare.begin(), bare.begin() + 1024}),
+                                               Hex({bare.begin() + 1024, bare.end()}),
+                                               "02 03 04 05 18 ",
+                                               Hex(a),
+                                               Hex(b),
+                                               "0B 00 11 ",
+                                               Hex(a),
+                                               Hex(b),
+                                               "0B 00 ",
+                                               Hex(c)};
     ASSERT_EQ(all.size(), expected.size());
     for (std::size_t i = 0; i < all.size(); ++i) {
         std::smatch match;
@@ -260,7 +279,7 @@ TEST(AAThreadDelivery, DisableReturnsOnlyAfterADeliveryInProgressHasEnded) {
     std::atomic<bool> inDelivery{false};
     FedPort port;
     WkAAThread thread([&](int p, unsigned char* b, int s) { return port.Receive(p, b, s); },
-                      [&](const std::string&) {
+                      [&](WkPackedTime, auto&, bool) {
                           inDelivery = true;
                           std::unique_lock lock(mutex);
                           served.wait(lock, [&] { return pumped; });
@@ -290,7 +309,7 @@ TEST(AAThreadFailure, AFailingPortIsRetriedWithoutSpinning) {
             ++calls;
             return -1001;
         },
-        [](const std::string&) { return true; });
+        [](WkPackedTime, auto&, bool) { return true; });
     ASSERT_TRUE(thread.Start());
     const auto enabled = std::chrono::steady_clock::now();
     thread.Enable(9);
@@ -308,7 +327,7 @@ TEST(AAThreadFailure, AFailingPortIsRetriedWithoutSpinning) {
 TEST(AAThreadQuit, QuitWaitsOnlyForTheReceiveCallInProgress) {
     FedPort port(200ms);
     WkAAThread thread([&](int p, unsigned char* b, int s) { return port.Receive(p, b, s); },
-                      [](const std::string&) { return true; });
+                      [](WkPackedTime, auto&, bool) { return true; });
     ASSERT_TRUE(thread.Start());
     thread.Enable(1);
     ASSERT_TRUE(port.WaitForReceiver());

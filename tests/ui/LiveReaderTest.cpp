@@ -10,6 +10,7 @@
 #include "WkLinkedLibraries.h"
 #include "WkLogChildFrame.h"
 #include "WkLogDoc.h"
+#include "WkLogTableModel.h"
 #include "WkLogView.h"
 #include "WkReaderEditView.h"
 #include "WkTransponderEditView.h"
@@ -71,8 +72,9 @@ private slots:
         char version[256] = {};
         const int status = VELK_0x65_SoftVersion(reader, 254, version, 0);
         QCOMPARE(status, 0);
-        // The lines of the window's own thread go in when it next serves its events.
-        QTRY_VERIFY(frame->ProtocolFrame()->View()->Lines().size() >= 2);
+        // The command's request and answer are rows of the window when it returns, before
+        // the thread serves any event.
+        QCOMPARE(frame->ProtocolFrame()->View()->Model()->rowCount(), 2);
 
         const QStringList lines = frame->ProtocolFrame()->View()->toPlainText().split('\n');
         const QRegularExpression request(

@@ -1,7 +1,5 @@
 #include "CMainFrame.h"
 
-#include "CAboutDlg.h"
-#include "CFileInfoDlg.h"
 #include "CStdChildFrame.h"
 #include "CorvelApp.h"
 #include "WkCommandTable.h"
@@ -26,14 +24,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QPageSetupDialog>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
-#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 #include <algorithm>
@@ -43,6 +37,26 @@ namespace {
 
 constexpr const char* kRecentSection = "Recent File List";
 constexpr int kRecentCapacity = 9;
+// The menus of the menu bar and the toolbar: the commands that stand there are the main
+// frame's.
+constexpr unsigned kFrameMenus = kMenuFile | kMenuFileNew | kMenuEdit | kMenuView | kMenuOptions |
+                                 kMenuWindow | kMenuHelp | kMenuToolbar;
+// The toolbar's buttons in order; 0 is a separator.
+constexpr int kToolBar[] = {CommandId::kNewPopup,
+                            0,
+                            CommandId::kFileOpen,
+                            CommandId::kFileSave,
+                            0,
+                            CommandId::kEditCut,
+                            CommandId::kEditCopy,
+                            CommandId::kEditPaste,
+                            0,
+                            CommandId::kPrint,
+                            0,
+                            CommandId::kShowAutoAnswer,
+                            CommandId::kStopAutoAnswer,
+                            0,
+                            CommandId::kComPort};
 
 } // namespace
 
@@ -53,7 +67,7 @@ static void InitIconResources() {
 
 CMainFrame::CMainFrame(CorvelApp& app, QWidget* parent)
     : QMainWindow(parent), app_(app), mdiArea_(new QMdiArea(this)),
-      windows_(*mdiArea_, app.UserPrompts()), statusTimer_(new QTimer(this)) {
+      windows_(*mdiArea_, app.UserPrompts()) {
     InitIconResources();
     setWindowTitle(CorvelText::kMainTitle);
     mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -64,12 +78,11 @@ CMainFrame::CMainFrame(CorvelApp& app, QWidget* parent)
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();
-    connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this] { UpdateForActiveWindow(); });
-    // The toolkit's idle refresh of the status bar and the command states.
-    connect(statusTimer_, &QTimer::timeout, this, &CMainFrame::RefreshStatus);
-    statusTimer_->start(250);
+    // The commands follow the active window; its view tells when its selection changes.
+    connect(mdiArea_, &QMdiArea::subWindowActivated, this, &CMainFrame::UpdateCommands);
+    // The keyboard's lights may have changed while another program had the keys.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, &CMainFrame::RefreshStatus);
     qApp->installEventFilter(this);
-    UpdateForActiveWindow();
     RefreshStatus();
 }
 
@@ -77,161 +90,93 @@ CMainFrame::~CMainFrame() {
     qApp->removeEventFilter(this);
 }
 
-QAction* CMainFrame::MakeAction(int id, const char* icon) {
-    const WkCommand* command = FindCommand(id);
-    auto* action = new QAction(command != nullptr ? ToQt(command->menuText) : QString(), this);
-    if (command != nullptr && command->shortcut[0] != '\0') {
-        action->setShortcut(QKeySequence(ToQt(command->shortcut)));
-    }
-    action->setData(id);
-    action->setStatusTip(ToQt(CommandPrompt(id)));
-    action->setToolTip(ToQt(CommandToolTip(id)));
-    if (icon != nullptr) {
-        // Shipped with the program, so the buttons show on any desktop.
-        action->setIcon(QIcon(QString(":/icons/%1.png").arg(icon)));
-    }
-    connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
-    actions_[id] = action;
-    return action;
-}
-
 void CMainFrame::CreateActions() {
-    using namespace CommandId;
-    MakeAction(kNewReader);
-    MakeAction(kNewTransponder);
-    MakeAction(kNewProtocol);
-    MakeAction(kNewMacro);
-    MakeAction(kNewLog);
-    MakeAction(kNewPopup, "new");
-    MakeAction(kFileOpen, "open");
-    MakeAction(kFileClose);
-    MakeAction(kFileSave, "save");
-    MakeAction(kFileSaveAs);
-    MakeAction(kFileInfo);
-    MakeAction(kPrintSetup);
-    MakeAction(kPrint, "print");
-    MakeAction(kPrintDirect);
-    MakeAction(kPrintPreview);
-    MakeAction(kExit);
-    MakeAction(kEditUndo);
-    MakeAction(kEditCut, "cut");
-    MakeAction(kEditCopy, "copy");
-    MakeAction(kEditPaste, "paste");
-    MakeAction(kEditInsert);
-    MakeAction(kEditDelete);
-    MakeAction(kViewToolbar)->setCheckable(true);
-    MakeAction(kViewStatusBar)->setCheckable(true);
-    MakeAction(kComPort, "comport");
-    MakeAction(kFont);
-    MakeAction(kShowAutoAnswer, "play");
-    MakeAction(kStopAutoAnswer, "stop");
-    MakeAction(kWindowCascade);
-    MakeAction(kWindowTileHorizontal);
-    MakeAction(kWindowTileVertical);
-    MakeAction(kWindowArrange);
-    MakeAction(kArrangeProtocolWindow);
-    MakeAction(kWindowMore);
-    MakeAction(kAbout);
+    for (const WkCommand& command : CommandTable()) {
+        if ((command.menus & kFrameMenus) == 0) {
+            continue;
+        }
+        auto* action = new QAction(ToQt(command.menuText), this);
+        if (command.shortcut[0] != '\0') {
+            action->setShortcut(QKeySequence(ToQt(command.shortcut)));
+        }
+        action->setData(command.id);
+        action->setStatusTip(ToQt(CommandPrompt(command.id)));
+        action->setToolTip(ToQt(CommandToolTip(command.id)));
+        if (command.icon != nullptr) {
+            // Shipped with the program, so the buttons show on any desktop.
+            action->setIcon(QIcon(QString(":/icons/%1.png").arg(command.icon)));
+        }
+        const int id = command.id;
+        connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
+        actions_[id] = action;
+    }
     for (int i = 0; i < kRecentCapacity; ++i) {
         auto* action = new QAction(this);
         const int index = i;
-        action->setData(kRecentFirst + i);
+        action->setData(CommandId::kRecentFirst + i);
         action->setStatusTip("Open this document.");
         connect(action, &QAction::triggered, this, [this, index] {
             app_.OnOpenRecentFile(static_cast<std::size_t>(index));
             RefreshStatus();
         });
         action->setVisible(false);
-        actions_[kRecentFirst + i] = action;
+        actions_[CommandId::kRecentFirst + i] = action;
         recentActions_.push_back(action);
     }
 }
 
 void CMainFrame::CreateMenus() {
-    using namespace CommandId;
-    fileMenu_ = menuBar()->addMenu(ToQt(MenuTitle(kMenuFile)));
-    newMenu_ = fileMenu_->addMenu(ToQt(MenuTitle(kMenuFileNew)));
-    newMenu_->addAction(actions_[kNewReader]);
-    newMenu_->addAction(actions_[kNewTransponder]);
-    newMenu_->addAction(actions_[kNewProtocol]);
-    newMenu_->addAction(actions_[kNewMacro]);
-    newMenu_->addSeparator();
-    newMenu_->addAction(actions_[kNewLog]);
-    fileMenu_->addAction(actions_[kFileOpen]);
-    fileMenu_->addAction(actions_[kFileClose]);
-    fileMenu_->addAction(actions_[kFileSave]);
-    fileMenu_->addAction(actions_[kFileSaveAs]);
-    fileMenu_->addAction(actions_[kFileInfo]);
-    fileMenu_->addSeparator();
-    fileMenu_->addAction(actions_[kPrint]);
-    fileMenu_->addAction(actions_[kPrintDirect]);
-    fileMenu_->addAction(actions_[kPrintPreview]);
-    fileMenu_->addAction(actions_[kPrintSetup]);
-    recentSeparator_ = fileMenu_->addSeparator();
-    for (QAction* action : recentActions_) {
-        fileMenu_->addAction(action);
+    std::map<unsigned, QMenu*> menus;
+    for (const WkMenuTitle& title : MenuTitles()) {
+        if (title.parent == kMenuNone) {
+            menus[title.menu] = menuBar()->addMenu(ToQt(title.text));
+        } else if (auto parent = menus.find(title.parent); parent != menus.end()) {
+            menus[title.menu] = parent->second->addMenu(ToQt(title.text));
+        }
     }
-    fileMenu_->addSeparator();
-    exitAction_ = actions_[kExit];
-    fileMenu_->addAction(exitAction_);
+    for (const WkCommand& command : CommandTable()) {
+        for (const auto& [flag, menu] : menus) {
+            if ((command.menus & flag) == 0 || command.id == CommandId::kWindowMore) {
+                continue; // "More Windows..." comes with the list of windows
+            }
+            if (command.id == CommandId::kExit) {
+                AddRecentFiles(*menu);
+            }
+            if (command.separatorBefore) {
+                menu->addSeparator();
+            }
+            menu->addAction(actions_[command.id]);
+        }
+    }
+    newMenu_ = menus[kMenuFileNew];
+    QMenu* window = menus[kMenuWindow];
+    window->addSeparator();
+    connect(window, &QMenu::aboutToShow, this,
+            [this, window] { windows_.List(*window, actions_[CommandId::kWindowMore]); });
+}
 
-    editMenu_ = menuBar()->addMenu(ToQt(MenuTitle(kMenuEdit)));
-    editMenu_->addAction(actions_[kEditUndo]);
-    editMenu_->addSeparator();
-    editMenu_->addAction(actions_[kEditCut]);
-    editMenu_->addAction(actions_[kEditCopy]);
-    editMenu_->addAction(actions_[kEditPaste]);
-    editMenu_->addAction(actions_[kEditInsert]);
-    editMenu_->addAction(actions_[kEditDelete]);
-
-    QMenu* view = menuBar()->addMenu(ToQt(MenuTitle(kMenuView)));
-    view->addAction(actions_[kViewToolbar]);
-    view->addAction(actions_[kViewStatusBar]);
-
-    QMenu* options = menuBar()->addMenu(ToQt(MenuTitle(kMenuOptions)));
-    options->addAction(actions_[kComPort]);
-    options->addAction(actions_[kFont]);
-    options->addSeparator();
-    options->addAction(actions_[kShowAutoAnswer]);
-    options->addAction(actions_[kStopAutoAnswer]);
-
-    windowMenu_ = menuBar()->addMenu(ToQt(MenuTitle(kMenuWindow)));
-    windowMenu_->addAction(actions_[kWindowCascade]);
-    windowMenu_->addAction(actions_[kWindowTileHorizontal]);
-    windowMenu_->addAction(actions_[kWindowTileVertical]);
-    windowMenu_->addAction(actions_[kWindowArrange]);
-    windowMenu_->addAction(actions_[kArrangeProtocolWindow]);
-    windowMenu_->addSeparator();
-    connect(windowMenu_, &QMenu::aboutToShow, this,
-            [this] { windows_.List(*windowMenu_, actions_[CommandId::kWindowMore]); });
-
-    QMenu* help = menuBar()->addMenu(ToQt(MenuTitle(kMenuHelp)));
-    help->addAction(actions_[kAbout]);
+void CMainFrame::AddRecentFiles(QMenu& menu) {
+    recentSeparator_ = menu.addSeparator();
+    for (QAction* action : recentActions_) {
+        menu.addAction(action);
+    }
 }
 
 void CMainFrame::CreateToolBar() {
-    using namespace CommandId;
     QToolBar* bar = addToolBar("Toolbar");
     bar->setObjectName("MainToolBar");
     bar->setIconSize(QSize(16, 16));
     bar->setAllowedAreas(Qt::AllToolBarAreas);
     bar->setMovable(true);
-    bar->addAction(actions_[kNewPopup]);
-    bar->addSeparator();
-    bar->addAction(actions_[kFileOpen]);
-    bar->addAction(actions_[kFileSave]);
-    bar->addSeparator();
-    bar->addAction(actions_[kEditCut]);
-    bar->addAction(actions_[kEditCopy]);
-    bar->addAction(actions_[kEditPaste]);
-    bar->addSeparator();
-    bar->addAction(actions_[kPrint]);
-    bar->addSeparator();
-    bar->addAction(actions_[kShowAutoAnswer]);
-    bar->addAction(actions_[kStopAutoAnswer]);
-    bar->addSeparator();
-    bar->addAction(actions_[kComPort]);
-    QAction* toggle = actions_[kViewToolbar];
+    for (int id : kToolBar) {
+        if (id == 0) {
+            bar->addSeparator();
+        } else {
+            bar->addAction(actions_[id]);
+        }
+    }
+    QAction* toggle = actions_[CommandId::kViewToolbar];
+    toggle->setCheckable(true);
     toggle->setChecked(true);
     connect(bar, &QToolBar::visibilityChanged, toggle, &QAction::setChecked);
 }
@@ -248,6 +193,7 @@ void CMainFrame::CreateStatusBar() {
         statusBar()->addPermanentWidget(pane);
         panes_[i] = pane;
     }
+    actions_[CommandId::kViewStatusBar]->setCheckable(true);
     actions_[CommandId::kViewStatusBar]->setChecked(true);
     statusBar()->showMessage("Ready");
 }
@@ -265,12 +211,8 @@ QPoint CMainFrame::NewDocumentMenuPosition() const {
     return mapToGlobal(QPoint(0, 0)) + QPoint(25, 75);
 }
 
-void CMainFrame::RegisterView(const std::string& templateName, ViewFactory factory) {
-    viewFactories_[templateName] = std::move(factory);
-}
-
-void CMainFrame::SetFrameFactory(const std::string& templateName, FrameFactory factory) {
-    factories_[templateName] = std::move(factory);
+void CMainFrame::RegisterView(WkDocKind kind, ViewFactory factory) {
+    viewFactories_[kind] = std::move(factory);
 }
 
 void CMainFrame::SetComPortCommand(std::function<void()> command) {
@@ -279,108 +221,15 @@ void CMainFrame::SetComPortCommand(std::function<void()> command) {
 }
 
 void CMainFrame::RunCommand(int id) {
-    using namespace CommandId;
-    switch (id) {
-    case kNewLog:
-        app_.OnFileNewLog();
-        break;
-    case kNewProtocol:
-        app_.OnFileNewProtocol();
-        break;
-    case kNewReader:
-        app_.OnFileNewReader();
-        break;
-    case kNewTransponder:
-        app_.OnFileNewTransponder();
-        break;
-    case kNewMacro:
-        app_.OnFileNewMacro();
-        break;
-    case kNewPopup:
-        newMenu_->popup(NewDocumentMenuPosition());
-        break;
-    case kFileOpen:
-        app_.OnFileOpen();
-        break;
-    case kFileClose:
-        if (QMdiSubWindow* active = mdiArea_->activeSubWindow()) {
-            active->close();
+    const auto& handlers = CommandHandlers();
+    if (auto handler = handlers.find(id); handler != handlers.end()) {
+        handler->second(*this);
+    } else if (const WkCommand* command = FindCommand(id); command && command->viewCommand) {
+        // Font and the Edit commands are the active view's.
+        if (WkDocumentView* view = ActiveView();
+            view != nullptr && view->AvailableCommands().Has(*command->viewCommand)) {
+            view->RunCommand(*command->viewCommand);
         }
-        break;
-    case kFileSave:
-        SaveActive(false);
-        break;
-    case kFileSaveAs:
-        SaveActive(true);
-        break;
-    case kFileInfo:
-        ShowFileInfo();
-        break;
-    case kPrintSetup: {
-        if (!printer_) {
-            printer_ = std::make_unique<QPrinter>();
-        }
-        QPageSetupDialog dialog(printer_.get(), this);
-        dialog.exec();
-        break;
-    }
-    case kPrint:
-    case kPrintDirect:
-    case kPrintPreview:
-        Print(id);
-        break;
-    case kExit:
-        close();
-        break;
-    case kViewToolbar:
-        if (auto* bar = findChild<QToolBar*>("MainToolBar")) {
-            bar->setVisible(!bar->isVisible());
-        }
-        break;
-    case kViewStatusBar:
-        statusBar()->setVisible(!statusBar()->isVisible());
-        actions_[kViewStatusBar]->setChecked(statusBar()->isVisible());
-        break;
-    case kComPort:
-        if (comPortCommand_) {
-            comPortCommand_();
-        }
-        break;
-    case kShowAutoAnswer:
-        app_.OnShowAutoAnswer();
-        break;
-    case kStopAutoAnswer:
-        app_.OnStopAutoAnswer();
-        break;
-    case kWindowCascade:
-        windows_.Cascade();
-        break;
-    case kWindowTileHorizontal:
-    case kWindowTileVertical:
-        windows_.Tile(id == kWindowTileHorizontal);
-        break;
-    case kWindowMore:
-        windows_.Choose();
-        break;
-    case kWindowArrange:
-        windows_.ArrangeIcons();
-        break;
-    case kArrangeProtocolWindow:
-        ArrangeProtocolWindow();
-        break;
-    case kAbout: {
-        CAboutDlg about(app_, this);
-        about.exec();
-        break;
-    }
-    default: // 32782 and anything unknown: nothing, unless the active view runs it
-        if (std::optional<WkViewCommand> command = ViewCommandOf(id)) {
-            if (WkDocumentView* view = ActiveView();
-                view != nullptr && view->AvailableCommands().Has(*command)) {
-                view->RunCommand(*command);
-            }
-        }
-        break;
     }
     RefreshStatus();
 }
@@ -391,31 +240,30 @@ void CMainFrame::SetAutoAnswerDeviceAway(bool away) {
 }
 
 void CMainFrame::RefreshStatus() {
-    using namespace CommandId;
+    RefreshPanes();
+    UpdateCommands();
+}
+
+void CMainFrame::RefreshPanes() {
     panes_[1]->setText(ToQt(AutoAnswerPaneText(app_.IsAutoAnswerOn(), autoAnswerDeviceAway_)));
     locks_.Refresh();
     panes_[2]->setText(locks_.ScrollLock() ? "S" : "");
     panes_[3]->setText(insertMode_ ? "INS" : "");
     panes_[4]->setText(locks_.NumLock() ? "NUM" : "");
-    actions_[kShowAutoAnswer]->setEnabled(app_.CanShowAutoAnswer());
-    actions_[kStopAutoAnswer]->setEnabled(app_.CanStopAutoAnswer());
-    actions_[kComPort]->setEnabled(static_cast<bool>(comPortCommand_));
-    UpdateForActiveWindow();
 }
 
-void CMainFrame::UpdateForActiveWindow() {
-    WkActiveWindow active;
+void CMainFrame::UpdateCommands() {
+    WkFrameState state;
     const std::shared_ptr<WkDocument> document = ActiveDocument();
-    active.document = document.get();
+    state.document = document.get();
     if (WkDocumentView* view = ActiveView()) {
-        active.viewCommands = view->AvailableCommands();
+        state.viewCommands = view->AvailableCommands();
     }
-    active.protocolWindowOpen = ProtocolFrame() != nullptr;
+    state.protocolWindowOpen = ProtocolFrame() != nullptr;
+    state.autoAnswerOn = app_.IsAutoAnswerOn();
+    state.comPortDialog = static_cast<bool>(comPortCommand_);
     for (const auto& [id, action] : actions_) {
-        if (ViewCommandOf(id) || id == CommandId::kFileClose ||
-            id == CommandId::kArrangeProtocolWindow) {
-            action->setEnabled(IsWindowCommandEnabled(id, active));
-        }
+        action->setEnabled(IsCommandEnabled(id, state));
     }
 }
 
@@ -437,52 +285,6 @@ WkDocumentView* CMainFrame::ActiveView() const {
 std::shared_ptr<WkDocument> CMainFrame::ActiveDocument() const {
     CStdChildFrame* frame = ActiveFrame();
     return frame != nullptr ? frame->Document() : nullptr;
-}
-
-void CMainFrame::Print(int id) {
-    WkDocumentView* view = ActiveView();
-    if (view == nullptr || !view->AvailableCommands().Has(WkViewCommand::Print)) {
-        return;
-    }
-    // The printer chosen in "Printer Setup..." serves every print.
-    if (!printer_) {
-        printer_ = std::make_unique<QPrinter>();
-    }
-    if (id == CommandId::kPrintPreview) {
-        QPrintPreviewDialog preview(printer_.get(), this);
-        connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-                [view](QPrinter* printer) { view->PrintOn(*printer); });
-        preview.exec();
-        return;
-    }
-    if (id == CommandId::kPrint) {
-        // The dialog asks itself before it replaces a file.
-        QPrintDialog dialog(printer_.get(), this);
-        if (dialog.exec() != QDialog::Accepted) {
-            return;
-        }
-    } else if (printer_->outputFormat() == QPrinter::PdfFormat &&
-               !MayReplaceFile(PathFromQt(printer_->outputFileName()), app_.UserPrompts())) {
-        return;
-    }
-    view->PrintOn(*printer_);
-}
-
-void CMainFrame::SaveActive(bool askName) {
-    if (std::shared_ptr<WkDocument> document = ActiveDocument()) {
-        app_.SaveDocument(*document, askName);
-    }
-}
-
-void CMainFrame::ShowFileInfo() {
-    std::shared_ptr<WkDocument> document = ActiveDocument();
-    if (!document) {
-        return;
-    }
-    if (std::optional<WkFileInfoModel> model = document->GetFileInfo()) {
-        CFileInfoDlg dialog(*model, this);
-        dialog.exec();
-    }
 }
 
 WkLogChildFrame* CMainFrame::ProtocolFrame() const {
@@ -510,37 +312,39 @@ void CMainFrame::ArrangeProtocolWindow() {
 
 bool CMainFrame::CreateFrameFor(const std::shared_ptr<WkDocument>& document) {
     const WkDocTemplate* docTemplate = document->Template();
-    if (docTemplate == nullptr) {
+    const std::optional<WkDocKind> kind = docTemplate ? DocKindOf(*docTemplate) : std::nullopt;
+    if (!kind) {
         return false;
     }
-    QMdiSubWindow* frame = nullptr;
-    const std::string& name = docTemplate->DocumentName();
-    const bool isLog = name == "Log";
+    CStdChildFrame* frame = nullptr;
+    const bool isLog = *kind == WkDocKind::Log;
     if (isLog) {
         auto log = std::dynamic_pointer_cast<WkLogDoc>(document);
         if (!log) {
             return false;
         }
         frame = new WkLogChildFrame(app_, log);
-    } else if (auto view = viewFactories_.find(name); view != viewFactories_.end()) {
+    } else if (auto view = viewFactories_.find(*kind); view != viewFactories_.end()) {
         QWidget* widget = view->second(document);
         if (widget == nullptr) {
             return false;
         }
         frame = new CStdChildFrame(app_, document, widget);
-    } else if (auto own = factories_.find(name);
-               own == factories_.end() || !(frame = own->second(document))) {
+    } else {
         return false;
     }
     mdiArea_->addSubWindow(frame);
     frames_[document.get()] = frame;
+    connect(frame, &CStdChildFrame::CommandsChanged, this, &CMainFrame::UpdateCommands);
+    // A closed window leaves the workspace after its close event: look again then.
+    connect(frame, &QObject::destroyed, this, &CMainFrame::UpdateCommands, Qt::QueuedConnection);
     frame->show();
     if (isLog) {
         ArrangeProtocolWindow();
-    } else if (auto* standard = qobject_cast<CStdChildFrame*>(frame)) {
-        standard->FitIntoWorkspace();
+    } else {
+        frame->FitIntoWorkspace();
     }
-    UpdateForActiveWindow();
+    UpdateCommands();
     return true;
 }
 
@@ -557,7 +361,7 @@ void CMainFrame::DestroyFrameOf(WkDocument& document) {
         frame->setAttribute(Qt::WA_DeleteOnClose);
         frame->close();
     }
-    UpdateForActiveWindow();
+    UpdateCommands();
 }
 
 void CMainFrame::ActivateFrameOf(WkDocument& document) {
@@ -624,7 +428,6 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         return;
     }
     closing_ = true;
-    statusTimer_->stop();
     event->accept();
 }
 
@@ -723,6 +526,8 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
                 insertMode_ = !insertMode_;
             }
             locks_.KeyPressed(key->key());
+            // The panes show the lock keys once the key has reached the keyboard's lights.
+            QMetaObject::invokeMethod(this, &CMainFrame::RefreshPanes, Qt::QueuedConnection);
         }
     }
     return QMainWindow::eventFilter(watched, event);

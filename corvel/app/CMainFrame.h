@@ -1,7 +1,10 @@
 #pragma once
 // The workbench's main window: menus, toolbar, status bar and the area the document windows
-// live in. Commands are QActions that carry their command id.
+// live in. Commands are QActions that carry their command id; the menus, the toolbar and the
+// enabled states are made from the command table, and each command the frame runs itself has
+// one entry in CommandHandlers (CMainFrameCommands.cpp).
 
+#include "WkDocKind.h"
 #include "WkFrameHost.h"
 #include "WkKeyboardLocks.h"
 #include "WkMdiWindows.h"
@@ -20,7 +23,6 @@ class QMdiSubWindow;
 class QMenu;
 class QMimeData;
 class QPrinter;
-class QTimer;
 class CStdChildFrame;
 class WkDocumentView;
 class WkLogChildFrame;
@@ -44,13 +46,8 @@ public:
     /// An editor's view for a document of its template: a widget that implements
     /// WkDocumentView. The main frame puts it in a generic document window (CStdChildFrame).
     using ViewFactory = std::function<QWidget*(const std::shared_ptr<WkDocument>&)>;
-    /// Registers the view of the documents of template `templateName` ("Prot", "Trans",
-    /// "Read"); see WkEditors.cpp.
-    void RegisterView(const std::string& templateName, ViewFactory factory);
-    /// A whole window of the editor's own instead of a view in the generic frame. Its
-    /// commands are disabled; prefer RegisterView.
-    using FrameFactory = std::function<QMdiSubWindow*(const std::shared_ptr<WkDocument>&)>;
-    void SetFrameFactory(const std::string& templateName, FrameFactory factory);
+    /// Registers the view of the documents of `kind`; see WkEditors.cpp.
+    void RegisterView(WkDocKind kind, ViewFactory factory);
     /// The COM-Port dialog; the command is disabled until one is set.
     void SetComPortCommand(std::function<void()> command);
 
@@ -63,7 +60,7 @@ public:
     void RunCommand(int id);
     /// Opens the local files of a drop, each as File > Open would; false when none opened.
     bool OpenDroppedFiles(const QMimeData* mime);
-    /// Refreshes the auto-answer pane and the enabled state of the commands.
+    /// Refreshes the status panes and the enabled state of the commands.
     void RefreshStatus();
     /// Whether the port auto-answer reads has lost its device (shown in the auto-answer pane).
     void SetAutoAnswerDeviceAway(bool away);
@@ -85,15 +82,23 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QAction* MakeAction(int id, const char* icon = nullptr);
+    using Handler = void (*)(CMainFrame&);
+    /// What the frame runs for each of its commands, by command id.
+    static const std::map<int, Handler>& CommandHandlers();
+
     void CreateActions();
     void CreateMenus();
+    void AddRecentFiles(QMenu& menu);
     void CreateToolBar();
     void CreateStatusBar();
-    void UpdateForActiveWindow();
+    void RefreshPanes();
+    /// Enables each command by its rule for the active window and the program's state.
+    void UpdateCommands();
     CStdChildFrame* ActiveFrame() const;
     WkDocumentView* ActiveView() const;
     std::shared_ptr<WkDocument> ActiveDocument() const;
+    QPrinter& Printer();
+    void SetUpPrinter();
     void Print(int id);
     void SaveActive(bool askName);
     void ShowFileInfo();
@@ -103,19 +108,13 @@ private:
     QMdiArea* mdiArea_;
     WkMdiWindows windows_;
     QMenu* newMenu_ = nullptr;
-    QMenu* fileMenu_ = nullptr;
-    QMenu* editMenu_ = nullptr;
-    QMenu* windowMenu_ = nullptr;
     QAction* recentSeparator_ = nullptr;
-    QAction* exitAction_ = nullptr;
     std::map<int, QAction*> actions_;
     std::vector<QAction*> recentActions_;
     std::map<const WkDocument*, QPointer<QMdiSubWindow>> frames_;
-    std::map<std::string, ViewFactory> viewFactories_;
-    std::map<std::string, FrameFactory> factories_;
+    std::map<WkDocKind, ViewFactory> viewFactories_;
     std::function<void()> comPortCommand_;
     QLabel* panes_[5] = {};
-    QTimer* statusTimer_;
     std::unique_ptr<QPrinter> printer_;
     bool insertMode_ = false;
     WkKeyboardLocks locks_;

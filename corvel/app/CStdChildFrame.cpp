@@ -38,6 +38,9 @@ CStdChildFrame::CStdChildFrame(CorvelApp& app, std::shared_ptr<WkDocument> docum
     for (WkViewObserver* other : views) {
         document_->AddView(other);
     }
+    if (view_ != nullptr) {
+        view_->SetCommandsChangedNotice([this] { emit CommandsChanged(); });
+    }
     UpdateTitle();
     if (std::optional<WkRect> rect = document_->TakePendingFrameRect()) {
         MoveFrame(*rect, true);

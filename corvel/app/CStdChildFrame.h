@@ -45,6 +45,10 @@ public:
     void MoveFrame(const WkRect& rect, bool repaint) override;
     void SetFrameShowState(WkShowState state) override;
 
+signals:
+    /// What the view's commands can do may have changed (its selection, its clipboard).
+    void CommandsChanged();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     /// The close request of the user: true when the application closed the document (and

@@ -5,7 +5,7 @@
 // finds it in the active window's frame.
 //
 // An editor registers its view for its template with one line (WkEditors.cpp):
-//     frame.RegisterView("Prot", [&app](const std::shared_ptr<WkDocument>& document) {
+//     frame.RegisterView(WkDocKind::Protocol, [&app](const std::shared_ptr<WkDocument>& document) {
 //         return new WkProtEditView(app, document);
 //     });
 // The generic frame (CStdChildFrame) puts the widget in a document window, titles it from
@@ -13,6 +13,8 @@
 // question.
 
 #include "WkViewCommand.h"
+
+#include <functional>
 
 class QPrinter;
 
@@ -27,9 +29,21 @@ public:
     virtual void RunCommand(WkViewCommand command) = 0;
     /// Prints the view's content on `printer` (Print, Print Direct and the preview).
     virtual void PrintOn(QPrinter& printer) { (void)printer; }
+    /// Told whenever what AvailableCommands answers may have changed (the window's frame
+    /// passes it on to the main frame's menus).
+    void SetCommandsChangedNotice(std::function<void()> notice) { notice_ = std::move(notice); }
 
 protected:
+    /// The view's selection or clipboard changed: the menus ask AvailableCommands again.
+    void CommandsChanged() const {
+        if (notice_) {
+            notice_();
+        }
+    }
     WkDocumentView() = default;
     WkDocumentView(const WkDocumentView&) = default;
     WkDocumentView& operator=(const WkDocumentView&) = default;
+
+private:
+    std::function<void()> notice_;
 };

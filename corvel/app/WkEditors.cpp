@@ -4,7 +4,7 @@
 //         CorvelTemplates::kReadId, CorvelTemplates::kRead,
 //         [&app]() -> std::shared_ptr<WkDocument> { return std::make_shared<WkReaderEditDoc>(app);
 //         }));
-//     frame.RegisterView("Read", [&app](const std::shared_ptr<WkDocument>& document) {
+//     frame.RegisterView(WkDocKind::Reader, [&app](const std::shared_ptr<WkDocument>& document) {
 //         return new WkReaderEditView(app, document);
 //     });
 
@@ -37,38 +37,45 @@ void RegisterLateEditorTemplates(CorvelApp& app, WkTemplateList& templates) {
     WkProtocolTemplates::RegisterMacro(app, templates);
 }
 
-CorvelDocumentHooks EditorDocumentHooks(CorvelApp& app) {
+CorvelDocumentHooks EditorDocumentHooks() {
     CorvelDocumentHooks hooks;
-    hooks.registerTemplates = [&app](WkTemplateList& templates) {
+    hooks.registerTemplates = [](CorvelApp& app, WkTemplateList& templates) {
         RegisterEditorTemplates(app, templates);
         RegisterLateEditorTemplates(app, templates);
     };
     hooks.appendToMacro = &WkProtocolTemplates::AppendToMacro;
-    hooks.listReaderDocuments = [&app] {
+    hooks.listReaderDocuments = [](const CorvelApp& app) {
         return WkReaderDocuments::SelectionInfo(app.Templates());
     };
-    hooks.linkReader = [&app](bool isNew) { WkReaderDocuments::LinkLast(app.Templates(), isNew); };
-    hooks.bindTransponder = [&app](WkDocument& transponder, const WkReaderSelection& reader) {
+    hooks.linkReader = [](CorvelApp& app, bool isNew) {
+        WkReaderDocuments::LinkLast(app.Templates(), isNew);
+    };
+    hooks.bindTransponder = [](CorvelApp& app, WkDocument& transponder,
+                               const WkReaderSelection& reader) {
         WkTransponderTemplate::Bind(app, transponder, reader);
     };
     return hooks;
 }
 
 void RegisterEditorViews(CorvelApp& app, CMainFrame& frame) {
-    frame.RegisterView("Read", [](const std::shared_ptr<WkDocument>& document) -> QWidget* {
-        auto reader = std::dynamic_pointer_cast<WkReaderEditDoc>(document);
-        return reader ? new WkReaderEditView(reader) : nullptr;
-    });
-    frame.RegisterView("Prot", [&app](const std::shared_ptr<WkDocument>& document) -> QWidget* {
-        auto protocols = std::dynamic_pointer_cast<WkProtEditDoc>(document);
-        return protocols ? new WkProtEditView(app, protocols) : nullptr;
-    });
-    frame.RegisterView("Macro", [&app](const std::shared_ptr<WkDocument>& document) -> QWidget* {
-        auto macro = std::dynamic_pointer_cast<WkMacroEditDoc>(document);
-        return macro ? new WkMacroEditView(app, macro) : nullptr;
-    });
-    frame.RegisterView("Trans", [](const std::shared_ptr<WkDocument>& document) -> QWidget* {
-        auto transponder = std::dynamic_pointer_cast<WkTransponderEditDoc>(document);
-        return transponder ? new WkTransponderEditView(transponder) : nullptr;
-    });
+    frame.RegisterView(WkDocKind::Reader,
+                       [](const std::shared_ptr<WkDocument>& document) -> QWidget* {
+                           auto reader = std::dynamic_pointer_cast<WkReaderEditDoc>(document);
+                           return reader ? new WkReaderEditView(reader) : nullptr;
+                       });
+    frame.RegisterView(WkDocKind::Protocol,
+                       [&app](const std::shared_ptr<WkDocument>& document) -> QWidget* {
+                           auto protocols = std::dynamic_pointer_cast<WkProtEditDoc>(document);
+                           return protocols ? new WkProtEditView(app, protocols) : nullptr;
+                       });
+    frame.RegisterView(WkDocKind::Macro,
+                       [&app](const std::shared_ptr<WkDocument>& document) -> QWidget* {
+                           auto macro = std::dynamic_pointer_cast<WkMacroEditDoc>(document);
+                           return macro ? new WkMacroEditView(app, macro) : nullptr;
+                       });
+    frame.RegisterView(
+        WkDocKind::Transponder, [](const std::shared_ptr<WkDocument>& document) -> QWidget* {
+            auto transponder = std::dynamic_pointer_cast<WkTransponderEditDoc>(document);
+            return transponder ? new WkTransponderEditView(transponder) : nullptr;
+        });
 }

@@ -15,4 +15,4 @@ void RegisterEditorViews(CorvelApp& app, CMainFrame& frame);
 /// What the application asks of the editors: their templates, the macro that protocol lines
 /// go to, the reader documents to choose from, the reader's link step and the binding of a
 /// transponder document to a reader.
-CorvelDocumentHooks EditorDocumentHooks(CorvelApp& app);
+CorvelDocumentHooks EditorDocumentHooks();

@@ -2,8 +2,11 @@
 
 #include "CorvelApp.h"
 #include "WkLogDoc.h"
+#include "WkLogTableModel.h"
 #include "WkLogView.h"
 
+#include <QItemSelectionModel>
+#include <QTableView>
 #include <QTimer>
 
 WkLogChildFrame::WkLogChildFrame(CorvelApp& app, std::shared_ptr<WkLogDoc> document,
@@ -17,6 +20,13 @@ WkLogChildFrame::WkLogChildFrame(CorvelApp& app, std::shared_ptr<WkLogDoc> docum
     logView_->SetAddToMacro(
         [&app](const std::string& line) { return app.AddLogLineToMacro(line); });
     logView_->SetPrompts(&app.UserPrompts());
+    // Copy follows the selection of rows, also where selected rows leave the window.
+    connect(logView_->Table()->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &CStdChildFrame::CommandsChanged);
+    connect(logView_->Model(), &QAbstractItemModel::rowsRemoved, this,
+            &CStdChildFrame::CommandsChanged);
+    connect(logView_->Model(), &QAbstractItemModel::modelReset, this,
+            &CStdChildFrame::CommandsChanged);
 }
 
 bool WkLogChildFrame::RequestClose() {

@@ -29,6 +29,23 @@ void ShowHelperText(const char* text) {
     }
 }
 
+// The program's parts. The application and the auto-answer display know each other: the
+// display is made first and keeps the application's reference, which it uses only from
+// start-up on. The application goes first at the end.
+struct Workbench {
+    WkLinkedLibraries libraries;
+    WkQtPrompts prompts;
+    WkRecovery recovery{WkRecovery::DefaultFolder()};
+    WkComPortManager portManager{libraries, libraries, prompts};
+    WkAutoAnswer autoAnswer{app, libraries, prompts};
+    CorvelApp app{{.libraries = libraries,
+                   .prompts = prompts,
+                   .ports = portManager,
+                   .autoAnswer = autoAnswer,
+                   .recovery = &recovery,
+                   .hooks = EditorDocumentHooks()}};
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -38,8 +55,12 @@ int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName("Kestra");
     QCoreApplication::setApplicationName("Corvel");
 
-    WkLinkedLibraries libraries;
-    WkQtPrompts prompts;
+    Workbench workbench;
+    WkLinkedLibraries& libraries = workbench.libraries;
+    WkQtPrompts& prompts = workbench.prompts;
+    CorvelApp& app = workbench.app;
+    WkComPortManager& portManager = workbench.portManager;
+    WkAutoAnswer& autoAnswer = workbench.autoAnswer;
     gPrompts = &prompts;
     Prompts::Install(&prompts);
     SetMessageHook(&ShowHelperText);
@@ -63,16 +84,8 @@ int main(int argc, char** argv) {
         }
     }
 
-    CorvelApp app(libraries, prompts);
-    WkRecovery recovery(WkRecovery::DefaultFolder());
-    app.SetRecovery(&recovery);
-    app.SetDocumentHooks(EditorDocumentHooks(app));
-    WkComPortManager portManager(libraries, libraries, prompts);
     portManager.SetFallbackSettingsPath(WkComPortManager::DefaultFallbackSettingsPath());
-    app.SetPortKeeper(&portManager);
     portManager.SetPortUsersSource([&app] { return app.PortUsers(); });
-    WkAutoAnswer autoAnswer(app, libraries, prompts);
-    app.SetAutoAnswer(&autoAnswer);
     std::unique_ptr<CMainFrame> frame;
     // A port whose device goes away or comes back is told in the protocol window and the
     // status bar; the library reopens it, this only looks.

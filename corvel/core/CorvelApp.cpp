@@ -1,7 +1,6 @@
 #include "CorvelApp.h"
 
 #include "WkAutoAnswerControl.h"
-#include "WkComPortChoice.h"
 #include "WkComPortManager.h"
 #include "WkDocTemplate.h"
 #include "WkDocument.h"
@@ -10,73 +9,18 @@
 #include "WkLinePort.h"
 #include "WkLogDoc.h"
 #include "WkLogLineFrame.h"
-#include "WkOpenCheck.h"
 #include "WkPortKeeper.h"
 #include "WkPrompts.h"
 #include "WkRecovery.h"
 #include "WkStdDoc.h"
-#include "WkVersionText.h"
 
 #include <algorithm>
-#include <array>
 #include <atomic>
-#include <cstdio>
 
 namespace {
 
 // The reader library's callback carries no context; it reaches the one application here.
 std::atomic<CorvelApp*> gApplication{nullptr};
-
-std::string LastFour(const std::string& path) {
-    return path.size() >= 4 ? path.substr(path.size() - 4) : path;
-}
-
-std::string LowerAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return text;
-}
-
-struct ExtensionType {
-    const char* extension;
-    const char* templateName;
-    bool multiple;
-};
-
-// Compared byte-wise: ".PRT" is not ".prt".
-constexpr std::array<ExtensionType, 5> kExtensions = {{
-    {".prt", "Prot", false},
-    {".mac", "Macro", false},
-    {".log", "Log", false},
-    {".rdr", "Read", true},
-    {".trp", "Trans", true},
-}};
-
-// The type of a file by the last four characters of its name, compared byte-wise; null when
-// there is none.
-const ExtensionType* TypeOf(const std::string& path) {
-    const std::string extension = LastFour(path);
-    for (const ExtensionType& type : kExtensions) {
-        if (extension == type.extension) {
-            return &type;
-        }
-    }
-    return nullptr;
-}
-
-// The full path with symbolic links and "." and ".." resolved, so that one file has one name
-// whatever folder the program runs in.
-std::string CanonicalPath(const std::string& path) {
-    std::error_code error;
-    std::filesystem::path canonical = std::filesystem::weakly_canonical(path, error);
-    if (error) {
-        canonical = std::filesystem::absolute(path, error);
-    }
-    return error ? path : canonical.string();
-}
 
 // A failed open or save, with the document's reason when it has one.
 std::string WithFileError(const char* text, const WkDocument& document) {
@@ -88,14 +32,15 @@ std::string SaveQuestion(const WkDocument& document) {
     return "Save changes to " + document.SaveNameProposal() + "?";
 }
 
-std::string OpenFailedText(const std::string& path, const std::string& reason) {
-    return std::string(CorvelText::kOpenFailed) + "\n" + path + "\n" + reason;
-}
-
 } // namespace
 
+CorvelApp::CorvelApp(CorvelParts parts)
+    : libraries_(parts.libraries), prompts_(parts.prompts), ports_(parts.ports),
+      autoAnswer_(parts.autoAnswer), recovery_(parts.recovery), hooks_(std::move(parts.hooks)),
+      libraryServices_(parts.libraries, parts.prompts), docs_(parts.prompts) {}
+
 CorvelApp::CorvelApp(WkLibraries& libraries, WkPrompts& prompts)
-    : libraries_(libraries), prompts_(prompts) {}
+    : CorvelApp(CorvelParts{libraries, prompts}) {}
 
 CorvelApp::~CorvelApp() {
     ExitInstance();
@@ -110,69 +55,65 @@ bool CorvelApp::InitInstance(const std::function<WkFrameHost*()>& createFrame,
     workingDirectory_ = std::filesystem::current_path(error);
     settingsPath_ = workingDirectory_ / "Corvel.ini";
 
-    // 4. Document templates, in order; the other types plug in after "Log".
-    templates_.Register(std::make_unique<WkDocTemplate>(
-        CorvelTemplates::kLogId, CorvelTemplates::kLog,
-        []() -> std::shared_ptr<WkDocument> { return std::make_shared<WkLogDoc>(); }));
-    if (hooks_.registerTemplates) {
-        hooks_.registerTemplates(templates_);
-    }
+    // 2. Document templates, in order; the other types plug in after "Log".
+    RegisterTemplates();
 
-    // 5. Main frame; 3. its per-user settings (the recent-file list).
-    frame_ = createFrame ? createFrame() : nullptr;
-    if (frame_ == nullptr) {
+    // 3. Main frame and its per-user settings (the recent-file list).
+    WkFrameHost* frame = createFrame ? createFrame() : nullptr;
+    if (frame == nullptr) {
         return false;
     }
-    recentFiles_.Assign(frame_->LoadRecentFiles());
+    docs_.SetFrame(*frame);
+    recentFiles_.Assign(frame->LoadRecentFiles());
     RecentFilesChanged();
     started_ = true;
 
-    // 7. Show the main window.
-    frame_->ShowMainWindow();
+    // 4. Show the main window.
+    frame->ShowMainWindow();
 
-    // 8. Serial-port library gate.
-    const std::string sornVersion = libraries_.SornVersion();
-    if (MajorVersion(sornVersion) <= 1) {
-        prompts_.ShowMessage(CorvelText::kOldSorn);
+    // 5. Serial-port library gate, and warnings about older libraries.
+    if (!libraryServices_.CheckVersions()) {
         return false;
     }
-    // 9. Version warnings.
-    if (IsOlderVersion(libraries_.VelkVersion(), CorvelText::kNeededVelkVersion)) {
-        prompts_.ShowMessage(CorvelText::kVelkWarning);
-    }
-    if (IsOlderVersion(sornVersion, CorvelText::kNeededSornVersion)) {
-        prompts_.ShowMessage(CorvelText::kSornWarning);
-    }
 
-    // 10. Ports of the previous run.
-    if (portKeeper_ != nullptr) {
-        portKeeper_->RestorePorts(settingsPath_);
-    }
+    // 6. Ports of the previous run.
+    ports_.RestorePorts(settingsPath_);
 
-    // 6. A file named on the command line, once its port is open: a reader file opened
+    // 7. A file named on the command line, once its port is open: a reader file opened
     // before would find no port, go offline and forget the one it names. One that does not
     // open was reported, and the program starts without it.
     if (!args.empty() && !args.front().empty()) {
         OpenFromCommandLine(args.front());
     }
 
-    // 11. Protocol lines of the reader library.
+    // 8. Protocol lines of the reader library.
     gApplication.store(this);
     libraries_.SetProtocolCallback(&CorvelApp::ProtocolCallback);
 
-    // 12. The protocol window. A ".log" file named on the command line is already open and
+    // 9. The protocol window. A ".log" file named on the command line is already open and
     // stays; replacing it by an empty window would hide the file just asked for.
     if (!ProtocolWindowDocument()) {
         OnFileNewLog();
     }
 
-    // 13. Auto-answer reception, suspended.
-    if (autoAnswer_ != nullptr && !autoAnswer_->Create()) {
+    // 10. Auto-answer reception, suspended.
+    if (!autoAnswer_.Create()) {
         prompts_.ShowMessage(CorvelText::kNoAutoAnswerThread);
         return false;
     }
+
+    // 11. Copies of documents left unsaved when the last run was ended by a signal.
     OfferRecoveredDocuments();
     return true;
+}
+
+void CorvelApp::RegisterTemplates() {
+    docs_.Templates().Register(std::make_unique<WkDocTemplate>(
+        CorvelTemplates::kLogId, CorvelTemplates::kLog,
+        []() -> std::shared_ptr<WkDocument> { return std::make_shared<WkLogDoc>(); }));
+    if (hooks_.registerTemplates) {
+        hooks_.registerTemplates(*this, docs_.Templates());
+    }
 }
 
 void CorvelApp::OfferRecoveredDocuments() {
@@ -182,14 +123,14 @@ void CorvelApp::OfferRecoveredDocuments() {
     const std::vector<WkRecovery::Entry> entries = recovery_->Pending();
     if (!entries.empty() && prompts_.AskYesNo(CorvelText::kOfferRecovered)) {
         for (const WkRecovery::Entry& entry : entries) {
-            const ExtensionType* type = TypeOf(entry.copy.string());
-            WkDocTemplate* docTemplate = type ? FindTemplate(type->templateName) : nullptr;
+            const std::optional<WkDocKind> kind = DocKindOfPath(entry.copy.string());
+            WkDocTemplate* docTemplate = kind ? FindTemplate(*kind) : nullptr;
             if (docTemplate == nullptr) {
                 continue;
             }
             // The copy is no file of the user's: it never enters the recent files.
-            auto document = OpenDocumentFile(*docTemplate, entry.copy.string(), !type->multiple,
-                                             false, nullptr);
+            auto document = OpenDocumentFile(*docTemplate, entry.copy.string(),
+                                             !DocKindInfo(*kind).multiple, false, nullptr);
             if (document) {
                 // The copy stands for the original: saving writes the original file.
                 document->SetPathName(entry.originalPath);
@@ -218,13 +159,12 @@ bool CorvelApp::RequestExit() {
 }
 
 void CorvelApp::ExitWithoutQuestions() {
+    // Without recovery copies nothing is kept (see CorvelParts).
     if (recovery_ != nullptr) {
-        for (const auto& docTemplate : templates_.All()) {
-            for (const auto& document : docTemplate->Documents()) {
-                document->BeforeSaveQuestion();
-                if (document->IsModified()) {
-                    recovery_->Write(*document, docTemplate->DefaultExtension());
-                }
+        for (const auto& document : docs_.Documents()) {
+            document->BeforeSaveQuestion();
+            if (document->IsModified()) {
+                recovery_->Write(*document, document->Template()->DefaultExtension());
             }
         }
     }
@@ -241,21 +181,15 @@ void CorvelApp::ExitInstance() {
     if (auto log = ProtocolWindowDocument()) {
         log->BeginClose();
     }
-    if (autoAnswer_ != nullptr) {
-        if (autoAnswer_->IsOn()) {
-            autoAnswer_->Stop();
-        }
-        autoAnswer_->Destroy();
+    if (autoAnswer_.IsOn()) {
+        autoAnswer_.Stop();
     }
-    if (portKeeper_ != nullptr) {
-        portKeeper_->SavePorts(settingsPath_);
-    }
+    autoAnswer_.Destroy();
+    ports_.SavePorts(settingsPath_);
     libraries_.SetProtocolCallback(nullptr);
     CorvelApp* self = this;
     gApplication.compare_exchange_strong(self, nullptr);
-    if (frame_ != nullptr) {
-        frame_->SaveRecentFiles(recentFiles_.Entries());
-    }
+    docs_.Frame().SaveRecentFiles(recentFiles_.Entries());
 }
 
 void CorvelApp::ProtocolCallback(const char* text, int /*code*/) {
@@ -265,12 +199,16 @@ void CorvelApp::ProtocolCallback(const char* text, int /*code*/) {
     }
 }
 
+WkDocTemplate* CorvelApp::FindTemplate(WkDocKind kind) const {
+    return ::FindTemplate(docs_.Templates(), kind);
+}
+
 WkDocTemplate* CorvelApp::FindTemplate(const std::string& name) const {
-    return templates_.Find(name);
+    return docs_.Templates().Find(name);
 }
 
 std::shared_ptr<WkLogDoc> CorvelApp::ProtocolWindowDocument() const {
-    WkDocTemplate* log = FindTemplate("Log");
+    WkDocTemplate* log = FindTemplate(WkDocKind::Log);
     if (log == nullptr) {
         return nullptr;
     }
@@ -280,14 +218,15 @@ std::shared_ptr<WkLogDoc> CorvelApp::ProtocolWindowDocument() const {
 std::vector<WkPortUser> CorvelApp::PortUsers() const {
     std::vector<WkPortUser> users;
     if (hooks_.listReaderDocuments) {
-        for (const WkReaderDocInfo& reader : hooks_.listReaderDocuments()) {
+        for (const WkReaderDocInfo& reader : hooks_.listReaderDocuments(*this)) {
             users.push_back({WkPortUser::Kind::Reader, reader.readerHandle, reader.busAddress,
                              reader.storedName});
         }
     }
-    for (const auto& [name, kind] : {std::pair{"Prot", WkPortUser::Kind::ProtocolEditor},
-                                     std::pair{"Macro", WkPortUser::Kind::MacroEditor}}) {
-        WkDocTemplate* docTemplate = FindTemplate(name);
+    for (const auto& [docKind, kind] :
+         {std::pair{WkDocKind::Protocol, WkPortUser::Kind::ProtocolEditor},
+          std::pair{WkDocKind::Macro, WkPortUser::Kind::MacroEditor}}) {
+        WkDocTemplate* docTemplate = FindTemplate(docKind);
         if (docTemplate == nullptr) {
             continue;
         }
@@ -312,58 +251,12 @@ bool CorvelApp::AppendReceivedToProtocolWindow(WkPackedTime time,
     return log && log->AppendReceived(time, pieces, silent, port);
 }
 
-int CorvelApp::CreateReaderObject(int portHandle) {
-    int reader = libraries_.NewReader(0);
-    if (reader < 1) {
-        char text[96];
-        std::snprintf(text, sizeof text, "Error! Could not create Reader-Object!\nErrorCode: %d",
-                      reader);
-        prompts_.ShowMessage(text);
-        return reader;
-    }
-    libraries_.SetReaderPara(reader, "PortHnd", std::to_string(portHandle));
-    libraries_.SetReaderPara(reader, "LogProt", "1");
-    libraries_.SetReaderPara(reader, "SendProtToApp", "0");
-    return reader;
-}
-
-int CorvelApp::SelectComPort() {
-    WkComPortChoice choice = WkComPortChoice::FromLibraries(libraries_);
-    if (std::optional<int> immediate = choice.ImmediateResult()) {
-        return *immediate;
-    }
-    return prompts_.SelectComPort(choice);
-}
-
 bool CorvelApp::IsAutoAnswerOn() const {
-    return autoAnswer_ != nullptr && autoAnswer_->IsOn();
+    return autoAnswer_.IsOn();
 }
 
 std::shared_ptr<WkDocument> CorvelApp::CreateNewDocument(WkDocTemplate& docTemplate) {
-    std::shared_ptr<WkDocument> document = docTemplate.CreateDocument();
-    if (!document || !document->OnNewDocument()) {
-        return nullptr;
-    }
-    document->SetTitle(docTemplate.NextDefaultTitle());
-    docTemplate.AddDocument(document);
-    if (frame_ == nullptr || !frame_->CreateFrameFor(document)) {
-        docTemplate.RemoveDocument(document.get());
-        document->OnCloseDocument();
-        return nullptr;
-    }
-    return document;
-}
-
-std::shared_ptr<WkDocument> CorvelApp::FindOpenDocument(const std::string& path) const {
-    for (const auto& docTemplate : templates_.All()) {
-        for (const auto& document : docTemplate->Documents()) {
-            if (!document->GetPathName().empty() &&
-                CanonicalPath(document->GetPathName()) == path) {
-                return document;
-            }
-        }
-    }
-    return nullptr;
+    return docs_.CreateNew(docTemplate);
 }
 
 std::shared_ptr<WkDocument> CorvelApp::OpenDocumentFile(WkDocTemplate& docTemplate,
@@ -373,63 +266,36 @@ std::shared_ptr<WkDocument> CorvelApp::OpenDocumentFile(WkDocTemplate& docTempla
     OpenOutcome ignored;
     OpenOutcome& result = outcome != nullptr ? *outcome : ignored;
     result = OpenOutcome::kFailed;
-    const std::string path = CanonicalPath(givenPath);
-    const auto rememberPath = [&] {
-        if (remember) {
-            recentFiles_.Add(path);
-            RecentFilesChanged();
-        }
-    };
-    if (std::shared_ptr<WkDocument> open = FindOpenDocument(path)) {
+    const std::string path = WkDocManager::CanonicalPath(givenPath);
+    std::shared_ptr<WkDocument> document = docs_.FindOpen(path);
+    if (document) {
         // A file is open once: its window comes to the front.
-        if (frame_ != nullptr) {
-            frame_->ActivateFrameOf(*open);
-        }
+        docs_.Frame().ActivateFrameOf(*document);
         result = OpenOutcome::kWasOpen;
-        rememberPath();
-        return open;
-    }
-    // A FIFO or a device is never read: the read could wait for ever.
-    if (std::optional<std::string> reason = UnreadableFileReason(path)) {
-        prompts_.ShowMessage(OpenFailedText(givenPath, *reason));
-        return nullptr;
-    }
-    std::shared_ptr<WkDocument> document = docTemplate.CreateDocument();
-    if (!document) {
-        return nullptr;
-    }
-    // The file is read before anything open is replaced, so a failed open changes nothing.
-    if (!document->OnOpenDocument(path)) {
-        // The document's own reason (another file type, a file cut short) when it gave one.
-        prompts_.ShowMessage(OpenFailedText(
-            givenPath, !document->FileError().empty()
-                           ? document->FileError()
-                           : "The file does not hold a " +
-                                 docTemplate.DocString(WkDocTemplate::kRegFileTypeName) + "."));
-        return nullptr;
-    }
-    if (replaceFirst) {
+    } else {
+        // The file is read before anything open is replaced, so a failed open changes nothing.
+        document = docs_.Read(docTemplate, givenPath, path);
+        if (!document) {
+            return nullptr;
+        }
         if (std::shared_ptr<WkDocument> open = docTemplate.FirstDocument();
-            open && !CloseDocument(open)) {
+            replaceFirst && open && !CloseDocument(open)) {
             document->OnCloseDocument();
             result = OpenOutcome::kCancelled;
             return nullptr;
         }
+        if (!docs_.Show(docTemplate, document, path)) {
+            return nullptr;
+        }
+        if (dynamic_cast<WkLogDoc*>(document.get()) != nullptr) {
+            ProtocolWindowOpened();
+        }
+        result = OpenOutcome::kOpened;
     }
-    document->SetPathName(path);
-    document->SetTitle(std::filesystem::path(path).filename().string());
-    document->SetModified(false);
-    docTemplate.AddDocument(document);
-    if (frame_ == nullptr || !frame_->CreateFrameFor(document)) {
-        docTemplate.RemoveDocument(document.get());
-        document->OnCloseDocument();
-        return nullptr;
+    if (remember) {
+        recentFiles_.Add(path);
+        RecentFilesChanged();
     }
-    if (dynamic_cast<WkLogDoc*>(document.get()) != nullptr) {
-        ProtocolWindowOpened();
-    }
-    result = OpenOutcome::kOpened;
-    rememberPath();
     return document;
 }
 
@@ -445,13 +311,7 @@ bool CorvelApp::CloseDocument(const std::shared_ptr<WkDocument>& document) {
 }
 
 void CorvelApp::CloseDocumentNow(const std::shared_ptr<WkDocument>& document) {
-    document->OnCloseDocument();
-    if (WkDocTemplate* docTemplate = document->Template()) {
-        docTemplate->RemoveDocument(document.get());
-    }
-    if (frame_ != nullptr) {
-        frame_->DestroyFrameOf(*document);
-    }
+    docs_.CloseNow(document);
 }
 
 bool CorvelApp::QueryCloseDocument(WkDocument& document) {
@@ -485,19 +345,15 @@ bool CorvelApp::RequestCloseDocument(const std::shared_ptr<WkDocument>& document
 }
 
 void CorvelApp::CloseAllDocuments() {
-    for (const auto& docTemplate : templates_.All()) {
-        for (const auto& document : docTemplate->Documents()) {
-            CloseDocumentNow(document);
-        }
+    for (const auto& document : docs_.Documents()) {
+        CloseDocumentNow(document);
     }
 }
 
 bool CorvelApp::SaveAllModified() {
-    for (const auto& docTemplate : templates_.All()) {
-        for (const auto& document : docTemplate->Documents()) {
-            if (!QueryCloseDocument(*document)) {
-                return false;
-            }
+    for (const auto& document : docs_.Documents()) {
+        if (!QueryCloseDocument(*document)) {
+            return false;
         }
     }
     return true;
@@ -517,7 +373,7 @@ bool CorvelApp::SaveDocument(WkDocument& document, bool askName) {
         }
         path = docTemplate ? docTemplate->WithDefaultExtension(*chosen) : *chosen;
     }
-    path = CanonicalPath(path);
+    path = WkDocManager::CanonicalPath(path);
     if (!document.Save(path)) {
         prompts_.ShowMessage(WithFileError(CorvelText::kSaveFailed, document));
         return false;
@@ -545,7 +401,7 @@ void CorvelApp::ProtocolWindowOpened() {
 }
 
 void CorvelApp::OnFileNewLog() {
-    WkDocTemplate* log = FindTemplate("Log");
+    WkDocTemplate* log = FindTemplate(WkDocKind::Log);
     if (log == nullptr) {
         prompts_.ShowMessage("No Template with Log found !");
         return;
@@ -558,13 +414,14 @@ void CorvelApp::OnFileNewLog() {
     }
 }
 
-bool CorvelApp::OpenDocumentByName(const std::string& name, bool multiple, bool keepUnbound) {
-    WkDocTemplate* docTemplate = FindTemplate(name);
+bool CorvelApp::NewDocument(WkDocKind kind, bool keepUnbound) {
+    const WkDocKindInfo& info = DocKindInfo(kind);
+    WkDocTemplate* docTemplate = FindTemplate(kind);
     if (docTemplate == nullptr) {
-        prompts_.ShowMessage("No Template with " + name + " found !");
+        prompts_.ShowMessage("No Template with " + std::string(info.name) + " found !");
         return false;
     }
-    if (!multiple) {
+    if (!info.multiple) {
         if (std::shared_ptr<WkDocument> open = docTemplate->FirstDocument();
             open && !CloseDocument(open)) {
             return false;
@@ -573,7 +430,7 @@ bool CorvelApp::OpenDocumentByName(const std::string& name, bool multiple, bool 
     if (!CreateNewDocument(*docTemplate)) {
         return false;
     }
-    if (name == "Trans" && !keepUnbound) {
+    if (kind == WkDocKind::Transponder && !keepUnbound) {
         BindTransponderToReader(*docTemplate);
     }
     return true;
@@ -586,7 +443,7 @@ void CorvelApp::BindTransponderToReader(WkDocTemplate& transTemplate) {
     }
     std::vector<WkReaderDocInfo> readers;
     if (hooks_.listReaderDocuments) {
-        readers = hooks_.listReaderDocuments();
+        readers = hooks_.listReaderDocuments(*this);
     }
     WkReaderChoice choice = WkReaderChoice::FromDocuments(readers, libraries_);
     if (choice.IsEmpty()) {
@@ -594,7 +451,7 @@ void CorvelApp::BindTransponderToReader(WkDocTemplate& transTemplate) {
     }
     std::optional<WkReaderSelection> reader = prompts_.SelectReader(choice);
     if (reader && hooks_.bindTransponder) {
-        hooks_.bindTransponder(*transponder, *reader);
+        hooks_.bindTransponder(*this, *transponder, *reader);
     }
 }
 
@@ -607,7 +464,7 @@ CorvelApp::OpenOutcome CorvelApp::OpenFile(const std::string& givenPath, bool ke
     std::string path = givenPath;
     if (path.empty()) {
         std::vector<std::string> filters;
-        for (const auto& docTemplate : templates_.All()) {
+        for (const auto& docTemplate : docs_.Templates().All()) {
             filters.push_back(docTemplate->FileFilter());
         }
         std::optional<std::string> chosen = prompts_.AskOpenFileOfTypes(filters);
@@ -616,65 +473,62 @@ CorvelApp::OpenOutcome CorvelApp::OpenFile(const std::string& givenPath, bool ke
         }
         path = *chosen;
     }
-    const std::string extension = LastFour(path);
-    const ExtensionType* type = TypeOf(path);
-    WkDocTemplate* docTemplate = type ? FindTemplate(type->templateName) : nullptr;
-    const bool multiple = type != nullptr && type->multiple;
+    const std::optional<WkDocKind> kind = DocKindOfPath(path);
+    WkDocTemplate* docTemplate = kind ? FindTemplate(*kind) : nullptr;
     if (docTemplate == nullptr) {
         prompts_.ShowMessage(CorvelText::kUnknownFileType);
         return OpenOutcome::kFailed;
     }
     OpenOutcome outcome = OpenOutcome::kFailed;
-    OpenDocumentFile(*docTemplate, path, !multiple, true, &outcome);
+    OpenDocumentFile(*docTemplate, path, !DocKindInfo(*kind).multiple, true, &outcome);
     if (outcome != OpenOutcome::kOpened) {
         return outcome;
     }
-    if (extension == ".rdr" && hooks_.linkReader) {
-        hooks_.linkReader(false);
+    if (kind == WkDocKind::Reader && hooks_.linkReader) {
+        hooks_.linkReader(*this, false);
     }
-    if (extension == ".trp" && !keepUnbound) {
+    if (kind == WkDocKind::Transponder && !keepUnbound) {
         BindTransponderToReader(*docTemplate);
     }
     return outcome;
 }
 
 bool CorvelApp::HasTypeFor(const std::string& path) const {
-    const ExtensionType* type = TypeOf(path);
-    return type != nullptr && FindTemplate(type->templateName) != nullptr;
+    const std::optional<WkDocKind> kind = DocKindOfPath(path);
+    return kind && FindTemplate(*kind) != nullptr;
 }
 
 void CorvelApp::OpenFromCommandLine(const std::string& path) {
-    // The shell's route: the template whose registered extension matches, in any case.
-    const std::string extension = LowerAscii(std::filesystem::path(path).extension().string());
-    for (const auto& docTemplate : templates_.All()) {
-        if (LowerAscii(docTemplate->DocString(WkDocTemplate::kFilterExt)) == extension) {
-            OpenDocumentFile(*docTemplate, path, false, true, nullptr);
-            return;
-        }
+    // The shell's route: the type by the extension as File > Open finds it, but nothing open
+    // is replaced.
+    const std::optional<WkDocKind> kind = DocKindOfPath(path);
+    if (WkDocTemplate* docTemplate = kind ? FindTemplate(*kind) : nullptr) {
+        OpenDocumentFile(*docTemplate, path, false, true, nullptr);
+        return;
     }
     prompts_.ShowMessage(std::string(CorvelText::kUnknownFileType) + "\n" + path);
 }
 
 void CorvelApp::OnFileNewProtocol() {
-    OpenDocumentByName("Prot", false, false);
+    NewDocument(WkDocKind::Protocol, false);
 }
 
 void CorvelApp::OnFileNewReader() {
-    if (OpenDocumentByName("Read", true, false) && hooks_.linkReader) {
-        hooks_.linkReader(true);
+    if (NewDocument(WkDocKind::Reader, false) && hooks_.linkReader) {
+        hooks_.linkReader(*this, true);
     }
 }
 
 void CorvelApp::OnFileNewTransponder() {
-    OpenDocumentByName("Trans", true, false);
+    NewDocument(WkDocKind::Transponder, false);
 }
 
 void CorvelApp::OnFileNewMacro() {
-    OpenDocumentByName("Macro", false, false);
+    NewDocument(WkDocKind::Macro, false);
 }
 
 bool CorvelApp::AppendToMacro(const std::string& protocol) {
-    WkDocTemplate* macro = FindTemplate("Macro");
+    WkDocTemplate* macro = FindTemplate(WkDocKind::Macro);
     if (macro == nullptr || !hooks_.appendToMacro) {
         prompts_.ShowMessage("No Template with Macro found !");
         return false;
@@ -715,49 +569,25 @@ void CorvelApp::OnOpenRecentFile(std::size_t index) {
 }
 
 bool CorvelApp::CanShowAutoAnswer() const {
-    return autoAnswer_ != nullptr && !autoAnswer_->IsOn();
+    return !autoAnswer_.IsOn();
 }
 
 bool CorvelApp::CanStopAutoAnswer() const {
-    return autoAnswer_ != nullptr && autoAnswer_->IsOn();
+    return autoAnswer_.IsOn();
 }
 
 void CorvelApp::OnShowAutoAnswer() {
     if (CanShowAutoAnswer()) {
-        autoAnswer_->Show();
+        autoAnswer_.Show();
     }
 }
 
 void CorvelApp::OnStopAutoAnswer() {
     if (CanStopAutoAnswer()) {
-        autoAnswer_->Stop();
+        autoAnswer_.Stop();
     }
 }
 
 void CorvelApp::RecentFilesChanged() {
-    if (frame_ != nullptr) {
-        frame_->RecentFilesChanged();
-    }
-}
-
-namespace {
-
-std::string VersionReport(const std::string& actual, const char* needed, const char* warning,
-                          const char* library) {
-    if (IsOlderVersion(actual, needed)) {
-        return std::string(warning) + "\n\nThe actual version number is:" + actual;
-    }
-    return std::string("The actual version number") + "\nof " + library + " is: " + actual;
-}
-
-} // namespace
-
-std::string CorvelApp::SornVersionReport() {
-    return VersionReport(libraries_.SornVersion(), CorvelText::kNeededSornVersion,
-                         CorvelText::kSornWarning, "SORN.DLL");
-}
-
-std::string CorvelApp::VelkVersionReport() {
-    return VersionReport(libraries_.VelkVersion(), CorvelText::kNeededVelkVersion,
-                         CorvelText::kVelkWarning, "VELK.DLL");
+    docs_.Frame().RecentFilesChanged();
 }

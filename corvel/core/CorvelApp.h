@@ -6,6 +6,10 @@
 // Everything runs on the user-interface thread except AppendToProtocolWindow, which any
 // thread may call.
 
+#include "CorvelParts.h"
+#include "WkDocKind.h"
+#include "WkDocManager.h"
+#include "WkLibraryServices.h"
 #include "WkProtocolLine.h"
 #include "WkReaderChoice.h"
 #include "WkRecentFileList.h"
@@ -52,51 +56,15 @@ inline constexpr const char* kOfferRecovered =
     "Corvel was ended while documents had unsaved changes.\nOpen the recovered copies?";
 } // namespace CorvelText
 
-/// Description strings of the document templates, with their resource ids.
-namespace CorvelTemplates {
-inline constexpr int kLogId = 129;
-inline constexpr const char* kLog = "\nLog\nLog\nLog-File(*.log)\n.log\nLog\nLog Document";
-inline constexpr int kProtId = 136;
-inline constexpr const char* kProt =
-    "\nProt\nProt\nProtocol Files(*.prt)\n.prt\nProt\nProtocol-Editor Document";
-inline constexpr int kTransId = 132;
-inline constexpr const char* kTrans =
-    "\nTrans\nTrans\nTransponder Files(*.trp)\n.trp\nTrans\nTransponder-Editor Document";
-inline constexpr int kReadId = 131;
-inline constexpr const char* kRead =
-    "\nRead\nRead\nReader Files(*.rdr)\n.rdr\nRead\nReader-Editor Document";
-inline constexpr int kMacroId = 135;
-inline constexpr const char* kMacro =
-    "\nMacro\nMacro\nMacro Files(*.mac)\n.mac\nMacro\nMacro-Editor Document";
-} // namespace CorvelTemplates
-
-/// Where the document types that other parts of the workbench build plug in.
-struct CorvelDocumentHooks {
-    /// Registers the templates after "Log", in the order "Prot", "Trans", "Read", "Macro".
-    std::function<void(WkTemplateList&)> registerTemplates;
-    /// Appends a protocol (hex text) to an open macro document; false when `macro` is not one.
-    std::function<bool(WkDocument& macro, const std::string& protocol)> appendToMacro;
-    /// The open reader configuration documents, for the "Select a Reader" dialog.
-    std::function<std::vector<WkReaderDocInfo>()> listReaderDocuments;
-    /// Binds a transponder document to the chosen reader and refreshes its views.
-    std::function<void(WkDocument& transponder, const WkReaderSelection& reader)> bindTransponder;
-    /// The reader link step for the last reader document (`isNew`: created, not opened).
-    std::function<void(bool isNew)> linkReader;
-};
-
 class CorvelApp {
 public:
+    explicit CorvelApp(CorvelParts parts);
+    /// An application of the libraries and prompts alone: no ports kept, no auto-answer, no
+    /// recovery copies, no editors.
     CorvelApp(WkLibraries& libraries, WkPrompts& prompts);
     ~CorvelApp();
     CorvelApp(const CorvelApp&) = delete;
     CorvelApp& operator=(const CorvelApp&) = delete;
-
-    void SetDocumentHooks(CorvelDocumentHooks hooks) { hooks_ = std::move(hooks); }
-    void SetPortKeeper(WkPortKeeper* keeper) { portKeeper_ = keeper; }
-    void SetAutoAnswer(WkAutoAnswerControl* autoAnswer) { autoAnswer_ = autoAnswer; }
-    /// Where recovery copies are written on a signal and offered at start-up; none: no
-    /// copies. Not owned.
-    void SetRecovery(WkRecovery* recovery) { recovery_ = recovery; }
 
     /// Start-up in order; `createFrame` makes the main window (null ends start-up), `args`
     /// is the command line after the program name. A file named there that does not open is
@@ -127,18 +95,23 @@ public:
     bool CanStopAutoAnswer() const;
 
     // Services.
+    WkDocTemplate* FindTemplate(WkDocKind kind) const;
+    /// The template whose document name is `name` ("Log"); prefer the kind.
     WkDocTemplate* FindTemplate(const std::string& name) const;
-    int CreateReaderObject(int portHandle);
+    int CreateReaderObject(int portHandle) {
+        return libraryServices_.CreateReaderObject(portHandle);
+    }
     /// Any thread. True when the line reached the protocol window (from another thread than
     /// the window's: its queue).
     bool AppendToProtocolWindow(const std::string& text);
     /// The auto-answer lines of `pieces` received at `time` (WkLogDoc::AppendReceived).
     bool AppendReceivedToProtocolWindow(WkPackedTime time,
-                                        std::vector<std::vector<std::uint8_t>>& pieces,
-                                        bool silent, int port);
-    int SelectComPort();
-    /// True when a new document was created.
-    bool OpenDocumentByName(const std::string& name, bool multiple, bool keepUnbound);
+                                        std::vector<std::vector<std::uint8_t>>& pieces, bool silent,
+                                        int port);
+    int SelectComPort() { return libraryServices_.SelectComPort(); }
+    /// A new document of `kind`, replacing the open one of a kind that is open once; a new
+    /// transponder is bound to a reader unless `keepUnbound`. True when it was created.
+    bool NewDocument(WkDocKind kind, bool keepUnbound);
     bool OpenFileByExtension(const std::string& path, bool keepUnbound);
     /// Whether OpenFileByExtension knows the type of `path` by its extension.
     bool HasTypeFor(const std::string& path) const;
@@ -172,13 +145,13 @@ public:
     bool SaveDocument(WkDocument& document, bool askName);
 
     /// The About dialog's "Get Version" texts.
-    std::string SornVersionReport();
-    std::string VelkVersionReport();
+    std::string SornVersionReport() { return libraryServices_.SornVersionReport(); }
+    std::string VelkVersionReport() { return libraryServices_.VelkVersionReport(); }
 
     const std::filesystem::path& WorkingDirectory() const { return workingDirectory_; }
     const std::filesystem::path& SettingsPath() const { return settingsPath_; }
     WkRecentFileList& RecentFiles() { return recentFiles_; }
-    const WkTemplateList& Templates() const { return templates_; }
+    const WkTemplateList& Templates() const { return docs_.Templates(); }
     WkLibraries& Libraries() { return libraries_; }
     WkPrompts& UserPrompts() { return prompts_; }
     /// The first open protocol window's document, or none.
@@ -207,21 +180,20 @@ private:
     /// A new protocol window is open: readers whose hand-over was locked when the last one
     /// closed are logged again.
     void ProtocolWindowOpened();
-    /// The open document whose file has the canonical path `path`, or none.
-    std::shared_ptr<WkDocument> FindOpenDocument(const std::string& path) const;
     void OpenFromCommandLine(const std::string& path);
+    void RegisterTemplates();
     void BindTransponderToReader(WkDocTemplate& transTemplate);
     void RecentFilesChanged();
     void OfferRecoveredDocuments();
 
     WkLibraries& libraries_;
     WkPrompts& prompts_;
-    WkFrameHost* frame_ = nullptr;
-    WkPortKeeper* portKeeper_ = nullptr;
-    WkAutoAnswerControl* autoAnswer_ = nullptr;
-    WkRecovery* recovery_ = nullptr;
+    WkPortKeeper& ports_;
+    WkAutoAnswerControl& autoAnswer_;
+    WkRecovery* recovery_; ///< optional, see CorvelParts
     CorvelDocumentHooks hooks_;
-    WkTemplateList templates_;
+    WkLibraryServices libraryServices_;
+    WkDocManager docs_;
     WkRecentFileList recentFiles_{9};
     std::filesystem::path workingDirectory_;
     std::filesystem::path settingsPath_;

@@ -5,6 +5,9 @@
 // windows' context menus take their entries from here, so that every entry can be reached from
 // the keyboard.
 
+#include "WkViewCommand.h"
+
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -84,6 +87,19 @@ enum WkMenu : unsigned {
     kMenuToolbar = 1u << 12,            ///< a toolbar button only
 };
 
+/// When a main-frame command is enabled (a command that is not is shown disabled, never
+/// hidden). See IsCommandEnabled.
+enum class WkEnabledWhen : unsigned char {
+    Always,
+    WindowActive,       ///< a document window is active
+    WindowHasFileInfo,  ///< ... and its document has file information
+    ViewCan,            ///< ... and its view can run the command's view command now
+    ProtocolWindowOpen, ///< a protocol window is open, active or not
+    AutoAnswerOff,
+    AutoAnswerOn,
+    ComPortDialog, ///< the program has a COM-Port dialog
+};
+
 struct WkCommand {
     int id;
     /// The entry's text; "&" marks the mnemonic letter.
@@ -95,6 +111,14 @@ struct WkCommand {
     const char* shortcut;
     /// WkMenu flags.
     unsigned menus;
+    /// The main frame's: the toolbar picture shipped with the program ("open"), or null.
+    const char* icon = nullptr;
+    WkEnabledWhen enabledWhen = WkEnabledWhen::Always;
+    /// The command the active document window runs for it (the main frame routes it there
+    /// when it has no handler of its own).
+    std::optional<WkViewCommand> viewCommand = std::nullopt;
+    /// A separator line stands before the entry in its menu.
+    bool separatorBefore = false;
 };
 
 /// Every command of the main frame, the Window menu and the windows' context menus.

@@ -5,59 +5,33 @@
 #include "WkDocument.h"
 
 #include <algorithm>
-#include <array>
 #include <filesystem>
-#include <utility>
 
-namespace {
-
-constexpr std::array<std::pair<int, WkViewCommand>, 13> kViewCommands = {{
-    {CommandId::kFileSave, WkViewCommand::Save},
-    {CommandId::kFileSaveAs, WkViewCommand::SaveAs},
-    {CommandId::kFileInfo, WkViewCommand::FileInfo},
-    {CommandId::kPrint, WkViewCommand::Print},
-    {CommandId::kPrintDirect, WkViewCommand::Print},
-    {CommandId::kPrintPreview, WkViewCommand::Print},
-    {CommandId::kFont, WkViewCommand::Font},
-    {CommandId::kEditUndo, WkViewCommand::Undo},
-    {CommandId::kEditCut, WkViewCommand::Cut},
-    {CommandId::kEditCopy, WkViewCommand::Copy},
-    {CommandId::kEditPaste, WkViewCommand::Paste},
-    {CommandId::kEditInsert, WkViewCommand::Insert},
-    {CommandId::kEditDelete, WkViewCommand::Delete},
-}};
-
-} // namespace
-
-std::optional<WkViewCommand> ViewCommandOf(int id) {
-    for (const auto& [commandId, command] : kViewCommands) {
-        if (commandId == id) {
-            return command;
-        }
-    }
-    return std::nullopt;
-}
-
-bool IsWindowCommandEnabled(int id, const WkActiveWindow& active) {
-    if (id == CommandId::kFileClose) {
-        return active.document != nullptr;
-    }
-    if (id == CommandId::kArrangeProtocolWindow) {
-        return active.protocolWindowOpen;
-    }
-    const std::optional<WkViewCommand> command = ViewCommandOf(id);
-    if (!command) {
+bool IsCommandEnabled(int id, const WkFrameState& state) {
+    const WkCommand* command = FindCommand(id);
+    if (command == nullptr) {
         return true;
     }
-    switch (*command) {
-    case WkViewCommand::Save:
-    case WkViewCommand::SaveAs:
-        return active.document != nullptr;
-    case WkViewCommand::FileInfo:
-        return active.document != nullptr && active.document->HasFileInfo();
-    default:
-        return active.document != nullptr && active.viewCommands.Has(*command);
+    switch (command->enabledWhen) {
+    case WkEnabledWhen::Always:
+        return true;
+    case WkEnabledWhen::WindowActive:
+        return state.document != nullptr;
+    case WkEnabledWhen::WindowHasFileInfo:
+        return state.document != nullptr && state.document->HasFileInfo();
+    case WkEnabledWhen::ViewCan:
+        return state.document != nullptr && command->viewCommand &&
+               state.viewCommands.Has(*command->viewCommand);
+    case WkEnabledWhen::ProtocolWindowOpen:
+        return state.protocolWindowOpen;
+    case WkEnabledWhen::AutoAnswerOff:
+        return !state.autoAnswerOn;
+    case WkEnabledWhen::AutoAnswerOn:
+        return state.autoAnswerOn;
+    case WkEnabledWhen::ComPortDialog:
+        return state.comPortDialog;
     }
+    return true;
 }
 
 namespace {

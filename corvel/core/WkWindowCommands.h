@@ -1,12 +1,11 @@
 #pragma once
-// Which of the main frame's commands the active document window enables (a command the
-// window lacks is disabled, never hidden), and where the Window menu's commands put the
-// document windows. Rectangles are in the workspace, whose top-left corner is 0, 0.
+// Which of the main frame's commands are enabled (a command the active window lacks is
+// disabled, never hidden), and where the Window menu's commands put the document windows.
+// Rectangles are in the workspace, whose top-left corner is 0, 0.
 
 #include "WkViewCommand.h"
 #include "WkViewObserver.h"
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,22 +13,22 @@ class Prompts;
 
 class WkDocument;
 
-/// What the main frame knows of its document windows.
-struct WkActiveWindow {
+/// What the main frame's commands are enabled by.
+struct WkFrameState {
     /// The active window's document; null when no window is active.
     const WkDocument* document = nullptr;
     /// What the active window's view can run now (Print, Font, Edit commands).
     WkViewCommandSet viewCommands;
     /// A protocol window is open (active or not).
     bool protocolWindowOpen = false;
+    bool autoAnswerOn = false;
+    /// The program has a COM-Port dialog.
+    bool comPortDialog = false;
 };
 
-/// The view command behind main-frame command `id`; none for other commands.
-std::optional<WkViewCommand> ViewCommandOf(int id);
-
-/// Whether main-frame command `id` is enabled for `active`. Commands that do not depend on
-/// the active window (New, Open, Exit, COM-Port ...) are not decided here: true.
-bool IsWindowCommandEnabled(int id, const WkActiveWindow& active);
+/// Whether main-frame command `id` is enabled in `state` (its row's WkEnabledWhen); true for
+/// an id without a row.
+bool IsCommandEnabled(int id, const WkFrameState& state);
 
 struct WkSize {
     int width = 0;

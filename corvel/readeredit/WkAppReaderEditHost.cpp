@@ -39,12 +39,12 @@ bool WkAppReaderEditHost::AppendToProtocolWindow(const std::string& text) {
 
 WkTransponderLink* WkAppReaderEditHost::OpenTransponderDocument(const std::string& path,
                                                                 bool& noTemplate) {
-    WkDocTemplate* trans = app_.FindTemplate("Trans");
+    WkDocTemplate* trans = app_.FindTemplate(WkDocKind::Transponder);
     noTemplate = trans == nullptr;
     if (trans == nullptr) {
         return nullptr;
     }
-    const bool opened = path.empty() ? app_.OpenDocumentByName("Trans", true, true)
+    const bool opened = path.empty() ? app_.NewDocument(WkDocKind::Transponder, true)
                                      : app_.OpenFileByExtension(path, true);
     if (!opened) {
         return nullptr;

@@ -18,7 +18,7 @@ WkDocTemplate& WkReaderDocuments::RegisterTemplate(WkTemplateList& templates,
 
 std::vector<WkReaderEditDoc*> WkReaderDocuments::Open(const WkTemplateList& templates) {
     std::vector<WkReaderEditDoc*> open;
-    if (WkDocTemplate* read = templates.Find("Read")) {
+    if (WkDocTemplate* read = FindTemplate(templates, WkDocKind::Reader)) {
         for (const auto& document : read->Documents()) {
             if (auto* reader = dynamic_cast<WkReaderEditDoc*>(document.get())) {
                 open.push_back(reader);

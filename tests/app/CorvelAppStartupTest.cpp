@@ -136,9 +136,8 @@ TEST_F(StartupTest, OrderOfPortsAutoAnswerAndShutdown) {
     autoAnswer.log = &log;
     frame.recentStored = {"/tmp/a.log", "/tmp/b.rdr"};
     {
-        CorvelApp app(libs, prompts);
-        app.SetPortKeeper(&keeper);
-        app.SetAutoAnswer(&autoAnswer);
+        CorvelApp app(
+            {.libraries = libs, .prompts = prompts, .ports = keeper, .autoAnswer = autoAnswer});
         ASSERT_TRUE(Start(app));
         EXPECT_EQ(app.SettingsPath(), std::filesystem::current_path() / "Corvel.ini");
         EXPECT_EQ(app.RecentFiles().Entries(), frame.recentStored);
@@ -159,8 +158,7 @@ TEST_F(StartupTest, AutoAnswerThreadThatCannotStartEndsStartUp) {
     RecordingAutoAnswer autoAnswer;
     autoAnswer.log = &log;
     autoAnswer.createResult = false;
-    CorvelApp app(libs, prompts);
-    app.SetAutoAnswer(&autoAnswer);
+    CorvelApp app({.libraries = libs, .prompts = prompts, .autoAnswer = autoAnswer});
     EXPECT_FALSE(Start(app));
     EXPECT_EQ(prompts.messages.back(), "Error: Cannot create Thread for AutoAnswer!");
 }

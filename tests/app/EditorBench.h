@@ -13,11 +13,13 @@ struct EditorBench {
     CorvelApp app;
     std::unique_ptr<CMainFrame> frame;
 
-    /// `ports` (may be null) restores and keeps the serial ports.
-    EditorBench(WkLibraries& libraries, WkPrompts& prompts, WkPortKeeper* ports = nullptr)
-        : app(libraries, prompts) {
-        app.SetPortKeeper(ports);
-        app.SetDocumentHooks(EditorDocumentHooks(app));
+    /// `ports` restores and keeps the serial ports.
+    EditorBench(WkLibraries& libraries, WkPrompts& prompts,
+                WkPortKeeper& ports = CorvelParts::NoPorts())
+        : app({.libraries = libraries,
+               .prompts = prompts,
+               .ports = ports,
+               .hooks = EditorDocumentHooks()}) {
         const bool started = app.InitInstance(
             [this]() -> WkFrameHost* {
                 frame = std::make_unique<CMainFrame>(app);

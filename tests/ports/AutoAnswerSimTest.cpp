@@ -93,7 +93,6 @@ protected:
         sim = std::make_unique<simtest::SimProcess>(
             std::vector<std::string>{"--map-port", std::to_string(kPort)});
         ASSERT_FALSE(sim->WaitReady().empty());
-        app.SetAutoAnswer(&autoAnswer);
         ASSERT_TRUE(app.InitInstance([this] { return &frame; }, {}));
         log = app.ProtocolWindowDocument();
         ASSERT_TRUE(log);
@@ -137,8 +136,9 @@ protected:
     SornBinding sorn;
     TestPrompts prompts;
     Frame frame;
-    CorvelApp app{sorn, prompts};
+    // The display keeps the application's reference and uses it from start-up on.
     WkAutoAnswer autoAnswer{app, sorn, prompts};
+    CorvelApp app{{.libraries = sorn, .prompts = prompts, .autoAnswer = autoAnswer}};
     std::shared_ptr<WkLogDoc> log;
     ListSink sink;
 };
@@ -348,15 +348,15 @@ TEST(StartupFailure, CorvelIniStaysByteForByte) {
         VersionedSorn sorn;
         TestPrompts prompts;
         Frame frame;
-        CorvelApp app(sorn, prompts);
         WkComPortManager manager(sorn, sorn, prompts);
         FailingAutoAnswer failing;
-        app.SetPortKeeper(&manager);
+        WkAutoAnswerControl& autoAnswer = step == Step::AutoAnswerThread
+                                              ? static_cast<WkAutoAnswerControl&>(failing)
+                                              : CorvelParts::NoAutoAnswer();
+        CorvelApp app(
+            {.libraries = sorn, .prompts = prompts, .ports = manager, .autoAnswer = autoAnswer});
         if (step == Step::OldSorn) {
             sorn.version = "01.99.99";
-        }
-        if (step == Step::AutoAnswerThread) {
-            app.SetAutoAnswer(&failing);
         }
         EXPECT_FALSE(app.InitInstance([&] { return &frame; }, {}));
         // The last step fails after the ports were restored: port 1 is open, port 7 missing.

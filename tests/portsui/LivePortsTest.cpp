@@ -70,11 +70,17 @@ private slots:
     void dialogShowsTheSimulatorPortAndAutoAnswerShowsItsFrames() {
         SornBinding sorn;
         LivePrompts prompts;
-        CorvelApp app(sorn, prompts);
         WkComPortManager ports(sorn, sorn, prompts);
-        WkAutoAnswer autoAnswer(app, sorn, prompts);
-        app.SetPortKeeper(&ports);
-        app.SetAutoAnswer(&autoAnswer);
+        // The display keeps the application's reference and uses it from start-up on.
+        struct Parts {
+            SornBinding& sorn;
+            LivePrompts& prompts;
+            WkComPortManager& ports;
+            WkAutoAnswer autoAnswer{app, sorn, prompts};
+            CorvelApp app{
+                {.libraries = sorn, .prompts = prompts, .ports = ports, .autoAnswer = autoAnswer}};
+        } parts{sorn, prompts, ports};
+        CorvelApp& app = parts.app;
         std::unique_ptr<CMainFrame> frame;
         QVERIFY(app.InitInstance(
             [&]() -> WkFrameHost* {

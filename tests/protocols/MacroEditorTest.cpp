@@ -151,13 +151,10 @@ TEST(MacroService, AddToMacroAppendsTheLineFrameToTheOpenMacroOrANewOne) {
     FakeLibraries libraries;
     AppPrompts prompts;
     FakeFrame frame;
-    CorvelApp app(libraries, prompts);
     CorvelDocumentHooks hooks;
-    hooks.registerTemplates = [&app](WkTemplateList& list) {
-        WkProtocolTemplates::RegisterMacro(app, list);
-    };
+    hooks.registerTemplates = &WkProtocolTemplates::RegisterMacro;
     hooks.appendToMacro = &WkProtocolTemplates::AppendToMacro;
-    app.SetDocumentHooks(hooks);
+    CorvelApp app({.libraries = libraries, .prompts = prompts, .hooks = hooks});
     ASSERT_TRUE(app.InitInstance([&] { return &frame; }, {}));
 
     EXPECT_FALSE(app.AddLogLineToMacro("12/06/26 13:45:07.042  !!  Error-1030"));

@@ -56,13 +56,6 @@ protected:
         sim = std::make_unique<simtest::SimProcess>(
             std::vector<std::string>{"--map-port", std::to_string(kPort)});
         ASSERT_FALSE(sim->WaitReady().empty());
-        CorvelDocumentHooks hooks;
-        hooks.registerTemplates = [this](WkTemplateList& templates) {
-            WkProtocolTemplates::RegisterProtocol(app, templates);
-            WkProtocolTemplates::RegisterMacro(app, templates);
-        };
-        hooks.appendToMacro = &WkProtocolTemplates::AppendToMacro;
-        app.SetDocumentHooks(hooks);
         ASSERT_TRUE(app.InitInstance([this] { return &frame; }, {}));
         log = app.ProtocolWindowDocument();
         ASSERT_TRUE(log);
@@ -121,7 +114,16 @@ protected:
     WkLinkedLibraries libraries;
     AppPrompts prompts;
     FakeFrame frame;
-    CorvelApp app{libraries, prompts};
+    static CorvelDocumentHooks ProtocolHooks() {
+        CorvelDocumentHooks hooks;
+        hooks.registerTemplates = [](CorvelApp& app, WkTemplateList& templates) {
+            WkProtocolTemplates::RegisterProtocol(app, templates);
+            WkProtocolTemplates::RegisterMacro(app, templates);
+        };
+        hooks.appendToMacro = &WkProtocolTemplates::AppendToMacro;
+        return hooks;
+    }
+    CorvelApp app{{.libraries = libraries, .prompts = prompts, .hooks = ProtocolHooks()}};
     std::shared_ptr<WkLogDoc> log;
     ListSink sink;
     int port = 0;

@@ -375,14 +375,13 @@ TEST_F(SimFixture, ACommandLineReaderFileOpensOnlineAndUnmodified) {
     } frame;
     AppPrompts appPrompts;
     {
-        CorvelApp app(host.libraries, appPrompts);
         WkComPortManager ports(host.libraries, host.libraries, appPrompts);
-        app.SetPortKeeper(&ports);
         CorvelDocumentHooks hooks;
-        hooks.registerTemplates = [&](WkTemplateList& list) {
+        hooks.registerTemplates = [](CorvelApp& app, WkTemplateList& list) {
             WkReaderDocuments::RegisterTemplate(list, std::make_shared<WkAppReaderEditHost>(app));
         };
-        app.SetDocumentHooks(hooks);
+        CorvelApp app(
+            {.libraries = host.libraries, .prompts = appPrompts, .ports = ports, .hooks = hooks});
         EXPECT_TRUE(app.InitInstance([&] { return &frame; }, {file.string()}));
         ASSERT_EQ(frame.views.size(), 1u);
         EXPECT_TRUE(frame.views[0]->IsOnline());
@@ -406,13 +405,14 @@ TEST_F(SimFixture, ACommandLineReaderFileOpensOnlineAndUnmodified) {
 TEST_F(SimFixture, ReaderDocumentsInTheApplication) {
     StartSim({"--model", "KRD"});
     AppPrompts appPrompts;
-    CorvelApp app(host.libraries, appPrompts);
     CorvelDocumentHooks hooks;
-    hooks.registerTemplates = [&](WkTemplateList& list) {
+    hooks.registerTemplates = [](CorvelApp& app, WkTemplateList& list) {
         WkReaderDocuments::RegisterTemplate(list, std::make_shared<WkAppReaderEditHost>(app));
     };
-    hooks.linkReader = [&](bool isNew) { WkReaderDocuments::LinkLast(app.Templates(), isNew); };
-    app.SetDocumentHooks(hooks);
+    hooks.linkReader = [](CorvelApp& app, bool isNew) {
+        WkReaderDocuments::LinkLast(app.Templates(), isNew);
+    };
+    CorvelApp app({.libraries = host.libraries, .prompts = appPrompts, .hooks = hooks});
     FakeFrame frame;
     ASSERT_TRUE(app.InitInstance([&] { return &frame; }, {}));
 

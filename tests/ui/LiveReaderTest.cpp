@@ -50,8 +50,7 @@ private slots:
         WkLinkedLibraries libs;
         AppPrompts prompts;
         WkComPortManager ports(libs, libs, prompts);
-        CorvelApp app(libs, prompts);
-        app.SetPortKeeper(&ports);
+        CorvelApp app({.libraries = libs, .prompts = prompts, .ports = ports});
         std::unique_ptr<CMainFrame> frame;
         QVERIFY(app.InitInstance(
             [&]() -> WkFrameHost* {
@@ -109,7 +108,7 @@ private slots:
         WkLinkedLibraries libs;
         AppPrompts prompts;
         WkComPortManager ports(libs, libs, prompts);
-        EditorBench bench(libs, prompts, &ports);
+        EditorBench bench(libs, prompts, ports);
         CMainFrame* frame = bench.frame.get();
         frame->resize(1280, 760);
         WkFirstSession::Run(bench.app, *frame);

@@ -26,6 +26,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QStatusBar>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QtTest>
@@ -65,20 +66,20 @@ struct Bench {
     };
 
     Bench() {
-        app = std::make_unique<CorvelApp>(libs, prompts);
-        app->SetAutoAnswer(&autoAnswer);
         CorvelDocumentHooks hooks;
-        hooks.registerTemplates = [](WkTemplateList& list) {
+        hooks.registerTemplates = [](CorvelApp&, WkTemplateList& list) {
             list.Register(std::make_unique<WkDocTemplate>(
                 CorvelTemplates::kProtId, CorvelTemplates::kProt,
                 []() -> std::shared_ptr<WkDocument> { return std::make_shared<TextDoc>(); }));
         };
-        app->SetDocumentHooks(hooks);
+        app = std::make_unique<CorvelApp>(CorvelParts{
+            .libraries = libs, .prompts = prompts, .autoAnswer = autoAnswer, .hooks = hooks});
         bool started = app->InitInstance(
             [this]() -> WkFrameHost* {
                 frame = std::make_unique<CMainFrame>(*app);
-                frame->RegisterView(
-                    "Prot", [](const std::shared_ptr<WkDocument>&) { return new NoteView; });
+                frame->RegisterView(WkDocKind::Protocol, [](const std::shared_ptr<WkDocument>&) {
+                    return new NoteView;
+                });
                 frame->resize(900, 600);
                 return frame.get();
             },
@@ -304,6 +305,30 @@ private slots:
         QCOMPARE(bench.View()->Lines(), lines);
         QCOMPARE(bench.View()->toPlainText(),
                  QString::fromStdString(lines[0] + "\n\n" + lines[2] + "\n"));
+    }
+
+    // No timer catches up later: a selection or a window switch enables the commands at once.
+    void commandsFollowTheSelectionAndTheActiveWindowAtOnce() {
+        Bench bench;
+        CMainFrame& frame = *bench.frame;
+        QAction* copy = frame.Action(CommandId::kEditCopy);
+        QAction* print = frame.Action(CommandId::kPrint);
+        QVERIFY(bench.app->AppendToProtocolWindow("12/07/26 13:00:00.000  >>  04 00 65 61 "));
+        QTRY_COMPARE(bench.View()->Table()->model()->rowCount(), 1);
+        frame.MdiArea()->setActiveSubWindow(frame.ProtocolFrame());
+        QVERIFY(print->isEnabled());
+        QVERIFY(!copy->isEnabled());
+        bench.View()->Table()->selectRow(0);
+        QVERIFY(copy->isEnabled());
+        bench.View()->Table()->clearSelection();
+        QVERIFY(!copy->isEnabled());
+
+        bench.app->OnFileNewProtocol(); // its view can copy, not print
+        QVERIFY(copy->isEnabled());
+        QVERIFY(!print->isEnabled());
+        frame.MdiArea()->setActiveSubWindow(frame.ProtocolFrame());
+        QVERIFY(!copy->isEnabled());
+        QVERIFY(print->isEnabled());
     }
 
     void editorWindowClosesThroughTheSaveQuestionAndDrivesTheCommands() {

@@ -176,12 +176,14 @@ void WkProtocolListView::ShowRows() {
     }
     editButton_->setEnabled(model_->HasSelection());
     deleteButton_->setEnabled(model_->HasSelection());
+    CommandsChanged();
 }
 
 void WkProtocolListView::TakeSelection() {
     QTreeWidgetItem* current = list_->currentItem();
     model_->Select(current != nullptr && current->isSelected() ? list_->indexOfTopLevelItem(current)
                                                                : -1);
+    CommandsChanged();
 }
 
 void WkProtocolListView::ShowOutcome() {
@@ -264,6 +266,7 @@ void WkProtocolListView::DeleteSelected() {
 void WkProtocolListView::CopySelected() {
     TakeSelection();
     model_->Copy();
+    CommandsChanged();
 }
 
 bool WkProtocolListView::eventFilter(QObject* watched, QEvent* event) {

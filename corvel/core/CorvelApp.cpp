@@ -203,10 +203,6 @@ WkDocTemplate* CorvelApp::FindTemplate(WkDocKind kind) const {
     return ::FindTemplate(docs_.Templates(), kind);
 }
 
-WkDocTemplate* CorvelApp::FindTemplate(const std::string& name) const {
-    return docs_.Templates().Find(name);
-}
-
 std::shared_ptr<WkLogDoc> CorvelApp::ProtocolWindowDocument() const {
     WkDocTemplate* log = FindTemplate(WkDocKind::Log);
     if (log == nullptr) {

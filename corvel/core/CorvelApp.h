@@ -96,8 +96,6 @@ public:
 
     // Services.
     WkDocTemplate* FindTemplate(WkDocKind kind) const;
-    /// The template whose document name is `name` ("Log"); prefer the kind.
-    WkDocTemplate* FindTemplate(const std::string& name) const;
     int CreateReaderObject(int portHandle) {
         return libraryServices_.CreateReaderObject(portHandle);
     }

@@ -51,7 +51,7 @@ bool WkAutoAnswer::Show() {
     if (on_ || !thread_) {
         return false;
     }
-    WkDocTemplate* log = app_.FindTemplate("Log");
+    WkDocTemplate* log = app_.FindTemplate(WkDocKind::Log);
     if (log == nullptr) {
         prompts_.ShowMessage(kNoLogTemplate);
         return false;

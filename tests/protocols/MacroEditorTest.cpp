@@ -158,12 +158,12 @@ TEST(MacroService, AddToMacroAppendsTheLineFrameToTheOpenMacroOrANewOne) {
     ASSERT_TRUE(app.InitInstance([&] { return &frame; }, {}));
 
     EXPECT_FALSE(app.AddLogLineToMacro("12/06/26 13:45:07.042  !!  Error-1030"));
-    EXPECT_EQ(app.FindTemplate("Macro")->DocumentCount(), 0u);
+    EXPECT_EQ(app.FindTemplate(WkDocKind::Macro)->DocumentCount(), 0u);
     ASSERT_TRUE(app.AddLogLineToMacro("12/06/26 13:45:07.042  >>  04 00 65 61 "));
     ASSERT_TRUE(app.AddLogLineToMacro("12/06/26 13:45:07.050  <<  05 00 63 00 66   OK"));
-    ASSERT_EQ(app.FindTemplate("Macro")->DocumentCount(), 1u);
-    auto macro =
-        std::dynamic_pointer_cast<WkMacroEditDoc>(app.FindTemplate("Macro")->FirstDocument());
+    ASSERT_EQ(app.FindTemplate(WkDocKind::Macro)->DocumentCount(), 1u);
+    auto macro = std::dynamic_pointer_cast<WkMacroEditDoc>(
+        app.FindTemplate(WkDocKind::Macro)->FirstDocument());
     ASSERT_TRUE(macro);
     ASSERT_EQ(macro->ItemCount(), 2u);
     EXPECT_EQ(macro->Item(0)->protocol, "04 00 65 61");

@@ -209,8 +209,8 @@ TEST_F(EditorsOnSim, ASilentAnswerHaltsTheRunOnlyWhenTheItemsFlagIsSet) {
 // macro, save both and open them again.
 TEST_F(EditorsOnSim, ComposeSendAddToMacroRunSaveAndReopen) {
     app.OnFileNewProtocol();
-    auto protocols =
-        std::dynamic_pointer_cast<WkProtEditDoc>(app.FindTemplate("Prot")->FirstDocument());
+    auto protocols = std::dynamic_pointer_cast<WkProtEditDoc>(
+        app.FindTemplate(WkDocKind::Protocol)->FirstDocument());
     ASSERT_TRUE(protocols);
     protocols->Item(0)->protocol = "04 00 65";
     WkProtEditViewModel protocolModel(*protocols, services, dialog);
@@ -221,8 +221,8 @@ TEST_F(EditorsOnSim, ComposeSendAddToMacroRunSaveAndReopen) {
     ASSERT_EQ(sink.lines.size(), 2u);
 
     ASSERT_TRUE(app.AddLogLineToMacro(sink.lines[0]));
-    auto macro =
-        std::dynamic_pointer_cast<WkMacroEditDoc>(app.FindTemplate("Macro")->FirstDocument());
+    auto macro = std::dynamic_pointer_cast<WkMacroEditDoc>(
+        app.FindTemplate(WkDocKind::Macro)->FirstDocument());
     ASSERT_TRUE(macro);
     ASSERT_EQ(macro->ItemCount(), 1u);
     EXPECT_EQ(macro->Item(0)->protocol, "04 00 65 61");
@@ -239,18 +239,18 @@ TEST_F(EditorsOnSim, ComposeSendAddToMacroRunSaveAndReopen) {
     EXPECT_EQ(macro->GetTitle(), "MacroEditor - first.mac");
     // A file that is open is not opened a second time: close both, then read them back.
     app.CloseDocument(macro);
-    app.CloseDocument(app.FindTemplate("Prot")->FirstDocument());
+    app.CloseDocument(app.FindTemplate(WkDocKind::Protocol)->FirstDocument());
     ASSERT_TRUE(app.OpenFileByExtension(mac, false));
     ASSERT_TRUE(app.OpenFileByExtension(prt, false));
-    auto reopened =
-        std::dynamic_pointer_cast<WkMacroEditDoc>(app.FindTemplate("Macro")->FirstDocument());
+    auto reopened = std::dynamic_pointer_cast<WkMacroEditDoc>(
+        app.FindTemplate(WkDocKind::Macro)->FirstDocument());
     ASSERT_TRUE(reopened);
     EXPECT_NE(reopened, macro);
     EXPECT_EQ(reopened->GetPortNumber(), kPort);
     ASSERT_EQ(reopened->ItemCount(), 1u);
     EXPECT_EQ(reopened->Item(0)->comment, "[0x65] Software Version");
-    auto protocolsAgain =
-        std::dynamic_pointer_cast<WkProtEditDoc>(app.FindTemplate("Prot")->FirstDocument());
+    auto protocolsAgain = std::dynamic_pointer_cast<WkProtEditDoc>(
+        app.FindTemplate(WkDocKind::Protocol)->FirstDocument());
     ASSERT_TRUE(protocolsAgain);
     EXPECT_EQ(protocolsAgain->Item(0)->protocol, "04 00 65");
     EXPECT_TRUE(prompts.messages.empty());

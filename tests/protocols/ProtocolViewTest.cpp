@@ -90,8 +90,8 @@ private slots:
         frame->RefreshStatus();
         frame->RunCommand(CommandId::kEditInsert);
         QCOMPARE(view->List()->topLevelItemCount(), 2);
-        QCOMPARE(app.FindTemplate("Macro")->DocumentCount(), 1u);
-        app.FindTemplate("Macro")->FirstDocument()->SetModifiedFlag(false);
+        QCOMPARE(app.FindTemplate(WkDocKind::Macro)->DocumentCount(), 1u);
+        app.FindTemplate(WkDocKind::Macro)->FirstDocument()->SetModifiedFlag(false);
     }
 
     // In a window that is not the active one too (a bare X server activates none).

@@ -358,10 +358,10 @@ private slots:
         bench.prompts.yesNoCancelAnswers = {Prompts::Answer::Cancel, Prompts::Answer::No};
         editor->close();
         QVERIFY(watched && watched->isVisible());
-        QCOMPARE(bench.app->FindTemplate("Prot")->DocumentCount(), std::size_t{1});
+        QCOMPARE(bench.app->FindTemplate(WkDocKind::Protocol)->DocumentCount(), std::size_t{1});
         editor->close();
         QTRY_VERIFY(watched.isNull());
-        QCOMPARE(bench.app->FindTemplate("Prot")->DocumentCount(), std::size_t{0});
+        QCOMPARE(bench.app->FindTemplate(WkDocKind::Protocol)->DocumentCount(), std::size_t{0});
         QCOMPARE(bench.prompts.messages.back(), std::string("Save changes to Prot1?"));
     }
 
@@ -474,12 +474,12 @@ private slots:
     void exitCancelledAtAnotherWindowKeepsTheProtocolWindowsTitle() {
         Bench bench;
         bench.app->OnFileNewProtocol();
-        bench.app->FindTemplate("Prot")->FirstDocument()->SetModified(true);
+        bench.app->FindTemplate(WkDocKind::Protocol)->FirstDocument()->SetModified(true);
         bench.prompts.yesNoCancelAnswers = {Prompts::Answer::Cancel};
         bench.frame->RunCommand(CommandId::kExit);
         QVERIFY(bench.frame->isVisible());
         QCOMPARE(bench.frame->ProtocolFrame()->windowTitle(), QString("ProtocolWindow - Log1[*]"));
-        bench.app->FindTemplate("Prot")->FirstDocument()->SetModified(false);
+        bench.app->FindTemplate(WkDocKind::Protocol)->FirstDocument()->SetModified(false);
     }
 
     void exitEndsThroughTheShutdownSteps() {

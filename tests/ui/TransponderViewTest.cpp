@@ -86,7 +86,7 @@ private slots:
         AppPrompts prompts;
         EditorBench bench(libraries, prompts);
         bench.app.OnFileNewTransponder();
-        WkDocTemplate* trans = bench.app.FindTemplate("Trans");
+        WkDocTemplate* trans = bench.app.FindTemplate(WkDocKind::Transponder);
         QVERIFY(trans != nullptr);
         QCOMPARE(trans->DocumentCount(), std::size_t(1));
         CStdChildFrame* window = nullptr;
@@ -130,7 +130,7 @@ private slots:
         });
         QTest::keyClick(view->CommandList(), Qt::Key_F10, Qt::ShiftModifier);
         QCOMPARE(popup, QString("&Send [0x13] Read ID Number"));
-        bench.app.FindTemplate("Trans")->FirstDocument()->SetModifiedFlag(false);
+        bench.app.FindTemplate(WkDocKind::Transponder)->FirstDocument()->SetModifiedFlag(false);
     }
 };
 

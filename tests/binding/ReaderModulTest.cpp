@@ -17,6 +17,15 @@ namespace {
 
 using fakesorn::Bytes;
 
+// Every request frame sent so far, in order.
+std::vector<Bytes> Requests() {
+    std::vector<Bytes> requests;
+    for (const fakesorn::SentFrame& sent : fakesorn::Transceived()) {
+        requests.push_back(sent.bytes);
+    }
+    return requests;
+}
+
 constexpr int kBus = 0x07;
 
 // LEN, bus address, command, data, XOR of all before.
@@ -71,7 +80,7 @@ protected:
         fakesorn::Reset();
         fakesorn::QueueAnswer(AnswerFrame(code, 0x00));
         EXPECT_EQ(modul_.Execute(code), expectedResult);
-        return fakesorn::Requests().empty() ? Bytes{} : fakesorn::Requests().back();
+        return Requests().empty() ? Bytes{} : Requests().back();
     }
 
     void MarkAllBlocksRead() {
@@ -131,7 +140,7 @@ TEST_F(ReaderModulTest, CommandsWithoutParameters) {
 TEST_F(ReaderModulTest, ReadCommandsStoreTheirAnswers) {
     fakesorn::QueueAnswer(AnswerFrame(0x11, 0x00, {0x02, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5}));
     ASSERT_EQ(modul_.Execute(0x11), 0);
-    EXPECT_EQ(fakesorn::Requests().back(), Frame(0x11, {}));
+    EXPECT_EQ(Requests().back(), Frame(0x11, {}));
     const auto& answer = modul_.Image(11);
     EXPECT_EQ(answer[33 * 16 + 5], 0x02);
     EXPECT_EQ(answer[34 * 16 + 0], 0xA1);
@@ -163,7 +172,7 @@ TEST_F(ReaderModulTest, BlockReadStoresTheMirrorAndSetsTheFlag) {
     modul_.Answer().SetByte("62 32 14 01 00 00", 1);
     fakesorn::QueueAnswer(AnswerFrame(0x62, 0x00, block));
     ASSERT_EQ(modul_.Execute(0x62), 0);
-    EXPECT_EQ(fakesorn::Requests().back(), Frame(0x62, {0x01}));
+    EXPECT_EQ(Requests().back(), Frame(0x62, {0x01}));
     EXPECT_TRUE(modul_.IsBlockRead(1));
     EXPECT_EQ(modul_.Image(11)[16], 0xB0);
     EXPECT_EQ(modul_.Image(11)[31], 0xBF);
@@ -191,8 +200,8 @@ TEST_F(ReaderModulTest, ReadParameterFetchesEachBlockOnceUntilAWrite) {
     view_.hints.clear();
     ASSERT_EQ(modul_.ReadParameter(0x41), 0);
     ASSERT_EQ(modul_.ReadParameter(0x42), 0);
-    ASSERT_EQ(fakesorn::Requests().size(), 1u);
-    EXPECT_EQ(fakesorn::Requests()[0], Frame(0x62, {0x00}));
+    ASSERT_EQ(Requests().size(), 1u);
+    EXPECT_EQ(Requests()[0], Frame(0x62, {0x00}));
     EXPECT_EQ(modul_.Image(1)[1], 0x33);
     EXPECT_EQ(modul_.Image(1)[2], 0x12);
     EXPECT_EQ(modul_.Image(1)[3], 0x34);
@@ -209,16 +218,16 @@ TEST_F(ReaderModulTest, ReadParameterFetchesEachBlockOnceUntilAWrite) {
     fakesorn::Reset();
     fakesorn::QueueAnswer(AnswerFrame(0x62, 0x00, block0));
     ASSERT_EQ(modul_.ReadParameter(0x41), 0);
-    EXPECT_EQ(fakesorn::Requests().size(), 1u);
+    EXPECT_EQ(Requests().size(), 1u);
 }
 
 TEST_F(ReaderModulTest, ReadParameterFailuresAndUnsupportedCodes) {
     EXPECT_EQ(modul_.ReadParameter(0x52), -1);
     EXPECT_EQ(modul_.ReadParameter(0x30), -1);
     EXPECT_EQ(modul_.ReadParameter(0xA7), -1);
-    EXPECT_TRUE(fakesorn::Requests().empty());
+    EXPECT_TRUE(Requests().empty());
     // A block read that fails is passed on, leaving the flag clear and the value as it was.
-    fakesorn::QueueResult(-1030);
+    fakesorn::QueueTransceiveResult(-1030);
     EXPECT_EQ(modul_.ReadParameter(0x70), -1030);
     EXPECT_FALSE(modul_.IsBlockRead(1));
     EXPECT_EQ(modul_.Image(1)[16], 0x11);
@@ -240,7 +249,7 @@ TEST_F(ReaderModulTest, ReadParameterCopiesBitFieldsRunsAndTheTypedModeByte) {
     modul_.Answer().SetByte("A5 33 11 01 00 00", 2);
     ASSERT_EQ(modul_.ReadParameter(0xA5), 0);
     EXPECT_EQ(modul_.Image(1)[34], 0x5C);
-    EXPECT_EQ(fakesorn::Requests().size(), 1u);
+    EXPECT_EQ(Requests().size(), 1u);
 }
 
 TEST_F(ReaderModulTest, OutputCommandsFollowTheModelByte) {

@@ -5,6 +5,7 @@
 #include "OwnPortList.h"
 #include "SimProcess.h"
 
+#include "WaitUntil.h"
 #include "sorn.h"
 #include "velk.h"
 
@@ -277,11 +278,7 @@ TEST(SimBusRfc2217, LinesReachTheServerAndItsLinesComeBack) {
         return SORN_DoPortCmd(port, command, value);
     };
     auto waitFor = [](std::atomic<int>& line, int state, std::chrono::milliseconds timeout) {
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        while (line != state && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(5ms);
-        }
-        return line == state;
+        return WaitUntil([&] { return line == state; }, timeout);
     };
     // Events tell changes after the lines were first read, a moment after registering: RTS
     // goes on and off until one comes.

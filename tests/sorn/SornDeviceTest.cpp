@@ -1,7 +1,9 @@
 // Devices in the real world: one that goes away and comes back behind the same link, one the
 // user may not open, and detection that never opens a device.
+#include "PortPara.h"
 #include "PtyPeer.h"
 #include "SimProcess.h"
+#include "WaitUntil.h"
 #include "sorn.h"
 
 #include <gtest/gtest.h>
@@ -18,25 +20,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Para(int handle, const char* key) {
-    char value[16] = {};
-    SORN_GetPortPara(handle, key, value);
-    return value;
-}
-
-// Waits until `done` holds; the device watch looks about once a second.
-template <typename F>
-bool WaitUntil(F done, std::chrono::seconds timeout = std::chrono::seconds(10)) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
 
 // Descriptors of this process that are open on `device`.
 int DescriptorsOn(const std::string& device) {

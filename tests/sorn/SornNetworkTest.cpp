@@ -1,7 +1,9 @@
 // Ports behind a device server on the loopback: what the server does wrong or stops doing, and
 // what the port makes of it. Every wait is bounded; nothing sleeps for a result to come true.
+#include "PortPara.h"
 #include "PtyPeer.h"
 #include "SocketPeer.h"
+#include "WaitUntil.h"
 #include "sorn.h"
 
 #include <gtest/gtest.h>
@@ -22,28 +24,11 @@ using Bytes = std::vector<unsigned char>;
 
 const Bytes kRequest = {0x04, 0x00, 0x65, 0x61};
 
-std::string Para(int handle, const char* key) {
-    char value[16] = {};
-    SORN_GetPortPara(handle, key, value);
-    return value;
-}
-
 std::string Cmd(int handle, const char* command, const char* in = "") {
     char value[16] = {};
     std::snprintf(value, sizeof value, "%s", in);
     SORN_DoPortCmd(handle, command, value);
     return value;
-}
-
-template <typename F> bool WaitUntil(F done, milliseconds timeout = seconds(10)) {
-    const auto deadline = steady_clock::now() + timeout;
-    while (!done()) {
-        if (steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(milliseconds(5));
-    }
-    return true;
 }
 
 // Maps port `number` to `entry` and opens it, with a block time-out for a busy machine.

@@ -1,6 +1,7 @@
 // The reception worker over a scripted port: one line per receive result, the gate, and
 // what Disable, Enable and Quit promise about lines and waiting.
 
+#include "WaitUntil.h"
 #include "WkAAThread.h"
 
 #include <gtest/gtest.h>
@@ -119,18 +120,6 @@ protected:
         [this](WkPackedTime time, auto& pieces, bool) { return lines.Add(time, pieces); },
         [this] { ++stopped; }};
 };
-
-// Polls `done` until it holds or `limit` has passed; the limit is only reached when a test fails.
-template <typename Done> bool WaitUntil(Done done, std::chrono::milliseconds limit = 5s) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
 
 const std::regex kLine(R"(\d\d/\d\d/\d\d \d\d:\d\d:\d\d\.\d{3}  <<  ((?:[0-9A-F]{2} )+))");
 
